@@ -1,0 +1,39 @@
+# Shared by scripts/run and scripts/test: installs what is missing, then builds into build/.
+# Sourced, not run.
+
+KUMIRO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+KUMIRO_BUILD="$KUMIRO_ROOT/build"
+
+KUMIRO_PACKAGES=(
+    cmake g++ make pkg-config
+    qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libgl-dev qt6-qpa-plugins
+    fonts-noto-cjk fonts-liberation
+    xvfb xauth
+)
+
+kumiro_missing_packages() {
+    local pkg
+    for pkg in "$@"; do
+        dpkg-query -W -f='${Status}\n' "$pkg" 2>/dev/null | grep -q '^install ok installed$' \
+            || printf '%s\n' "$pkg"
+    done
+}
+
+kumiro_install_packages() {
+    local missing
+    mapfile -t missing < <(kumiro_missing_packages "${KUMIRO_PACKAGES[@]}")
+    [ "${#missing[@]}" -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo=sudo
+    export DEBIAN_FRONTEND=noninteractive
+    $sudo apt-get update -qq || return 1
+    $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null || return 1
+}
+
+kumiro_build() {
+    if [ ! -f "$KUMIRO_BUILD/CMakeCache.txt" ]; then
+        cmake -S "$KUMIRO_ROOT" -B "$KUMIRO_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || return 1
+    fi
+    cmake --build "$KUMIRO_BUILD" -j2
+}

@@ -1,0 +1,125 @@
+#include "INITDISP.h"
+
+#include "platform/Icons.h"
+#include "platform/Look.h"
+#include "platform/Twips.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QScreen>
+#include <QTimer>
+
+namespace kumiro {
+
+QString INITDISP::attribution() { return QStringLiteral("Copyright (C) 2026"); }
+QString INITDISP::authorName() { return QStringLiteral("組郎"); }
+
+INITDISP::INITDISP(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::Tool)
+{
+    setObjectName(QStringLiteral("INITDISP"));
+    setAccessibleName(QStringLiteral("くみろ君"));
+    setModal(true);
+    setFixedSize(twipsToPixels(8385), twipsToPixels(3675));
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, bgrColor(0x808080));
+    setPalette(pal);
+
+    const QColor yellow = bgrColor(0x00FFFF);
+    const QColor paleYellow = bgrColor(0xC0FFFF);
+    const QColor black(Qt::black);
+    const QFont title = designedFont(kMincho, 72, true);
+    const QFont suffix = designedFont(kMincho, 20.25, true);
+    const QFont version = designedFont(kTimes, 18);
+    const QFont line = designedFont(kTimes, 20.25);
+    const QFont author = designedFont(kMincho, 18, true);
+
+    // Each shadow is added first so that its coloured twin is drawn over it.
+    addLabel(QStringLiteral("くみろ"), title, black, 2130, 450, 5385, 1425);
+    addLabel(QStringLiteral("くみろ"), title, yellow, 1980, 300, 5385, 1425);
+    addLabel(QStringLiteral("君"), suffix, black, 7620, 1380, 465, 405);
+    addLabel(QStringLiteral("君"), suffix, yellow, 7470, 1230, 465, 405);
+    addLabel(QStringLiteral("Ver.4.5.0"), version, black, 540, 1410, 1365, 405);
+    addLabel(QStringLiteral("Ver.4.5.0"), version, paleYellow, 420, 1290, 1365, 405);
+    const QString platforms = QStringLiteral("for Windows 98/Me/NT/2000/XP");
+    addLabel(platforms, line, black, 1485, 2010, 5565, 465);
+    addLabel(platforms, line, yellow, 1335, 1860, 5565, 465);
+    addLabel(attribution(), line, black, 1485, 2520, 4215, 465);
+    addLabel(attribution(), line, yellow, 1335, 2370, 4215, 465);
+    addLabel(authorName(), author, black, 6265, 2550, 765, 345);
+    addLabel(authorName(), author, yellow, 6115, 2400, 765, 345);
+    addLabel(QString(), designedFont(kPGothic, 11.25), paleYellow, 150, 3210, 8085, 225,
+             Qt::AlignHCenter);
+
+    auto* icon = new QLabel(this);
+    icon->setObjectName(QStringLiteral("Image1"));
+    icon->setGeometry(twipsRect(900, 690, 480, 480));
+    icon->setPixmap(programPixmap(32));
+    icon->setAlignment(Qt::AlignCenter);
+
+    if (const QScreen* screen = this->screen())
+        move(screen->geometry().center() - rect().center());
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(5000);
+    Timer1->setSingleShot(true);
+    connect(Timer1, &QTimer::timeout, this, &INITDISP::Timer1_Timer);
+    Timer1->start();
+}
+
+void INITDISP::addLabel(const QString& text, const QFont& font, const QColor& color, double left,
+                        double top, double width, double height, Qt::Alignment align)
+{
+    auto* label = new QLabel(text, this);
+    label->setFont(font);
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::WindowText, color);
+    label->setPalette(pal);
+    label->setAttribute(Qt::WA_TranslucentBackground);
+    label->setAutoFillBackground(false);
+    // The designed boxes are tight for the substituted faces: let the text overflow them
+    // to the right and below as the original labels did, rather than be clipped.
+    const QRect box = twipsRect(left, top, width, height);
+    label->setGeometry(box.x(), box.y(), qMax(box.width(), label->sizeHint().width()),
+                       qMax(box.height(), label->sizeHint().height()));
+    label->setAlignment(align | Qt::AlignTop);
+    if (align & Qt::AlignHCenter)
+        label->setFixedWidth(box.width());
+}
+
+void INITDISP::paintEvent(QPaintEvent* event)
+{
+    QDialog::paintEvent(event);
+    QPainter p(this);
+    p.setPen(QPen(Qt::white, 1));
+    p.drawLine(twipsPoint(90, 90), twipsPoint(8280, 90));
+    p.drawLine(twipsPoint(90, 90), twipsPoint(90, 3570));
+    p.drawLine(twipsPoint(8280, 90), twipsPoint(8280, 3580));
+    p.drawLine(twipsPoint(90, 3570), twipsPoint(8280, 3570));
+    p.drawLine(twipsPoint(240, 3060), twipsPoint(8160, 3060));
+}
+
+void INITDISP::keyPressEvent(QKeyEvent* event)
+{
+    // Nothing on the splash answers the user, Escape included.
+    event->accept();
+}
+
+void INITDISP::closeEvent(QCloseEvent* event)
+{
+    if (timedOut_)
+        event->accept();
+    else
+        event->ignore();
+}
+
+void INITDISP::Timer1_Timer()
+{
+    timedOut_ = true;
+    accept();
+}
+
+} // namespace kumiro

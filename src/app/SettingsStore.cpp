@@ -1,0 +1,76 @@
+#include "SettingsStore.h"
+
+#include "IniFormat.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace kumiro {
+
+SettingsStore::SettingsStore(QString root) : root_(std::move(root)) {}
+
+SettingsStore::~SettingsStore() = default;
+
+QString SettingsStore::defaultRoot()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+}
+
+QString SettingsStore::filePath(const QString& app) const
+{
+    return QDir(root_).filePath(app + u'/' + app + QStringLiteral(".ini"));
+}
+
+QString SettingsStore::brokenCopy(const QString& app) const
+{
+    settingsFor(app);
+    auto it = brokenCopies_.find(app);
+    return it == brokenCopies_.end() ? QString() : it->second;
+}
+
+QSettings& SettingsStore::settingsFor(const QString& app) const
+{
+    auto it = open_.find(app);
+    if (it != open_.end())
+        return *it->second;
+
+    const QString path = filePath(app);
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly)) {
+        // The next save rewrites the file from what could be read; keep the original
+        // beside it so that a damaged file loses nothing.
+        if (parseIni(file.readAll()).broken()) {
+            const QString copy = path + QStringLiteral(".broken-") +
+                QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+            if (QFile::copy(path, copy))
+                brokenCopies_[app] = copy;
+        }
+    }
+    auto settings = std::make_unique<QSettings>(path, plainIniFormat());
+    settings->setFallbacksEnabled(false);
+    return *open_.emplace(app, std::move(settings)).first->second;
+}
+
+QString SettingsStore::read(const QString& app, const QString& section, const QString& key) const
+{
+    const QVariant v = settingsFor(app).value(section + u'/' + key);
+    return v.typeId() == QMetaType::QString ? v.toString() : QString();
+}
+
+bool SettingsStore::save(const QString& app, const QString& section, const QString& key,
+                         const QString& text)
+{
+    QSettings& s = settingsFor(app);
+    s.setValue(section + u'/' + key, text);
+    s.sync();
+    const bool ok = s.status() == QSettings::NoError;
+    if (!ok)
+        writeError_ = true;
+    return ok;
+}
+
+} // namespace kumiro

@@ -1,0 +1,53 @@
+#include "about/INITDISP.h"
+#include "app/Main.h"
+#include "app/Paths.h"
+#include "app/ProgramState.h"
+#include "mainwin/KUMIRO.h"
+#include "platform/Look.h"
+#include "platform/Platform.h"
+#include "platform/Twips.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <memory>
+
+using namespace kumiro;
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(kAppTitle);
+    installFontSubstitutions();
+    QApplication::setFont(designedFont(kUiGothic, 9));
+
+    SettingsStore store(SettingsStore::defaultRoot());
+    ProgramState state(store, programFolder());
+    QtMessageBoxes messages;
+    QtFileDialogs files;
+    QtHelpViewer help(messages);
+    Platform platform{messages, files, help};
+
+    std::unique_ptr<KUMIRO> mainWindow;
+    MainWindows windows;
+    windows.showSplashModal = [] {
+        INITDISP splash;
+        splash.exec();
+    };
+    windows.showMainWindow = [&] {
+        mainWindow = std::make_unique<KUMIRO>(state, platform);
+        mainWindow->show();
+    };
+    windows.screen = [] { return ScreenTwips{screenWidthTwips(), screenHeightTwips()}; };
+    Main(state, windows);
+
+    if (store.hadWriteError()) {
+        messages.show(mainWindow.get(), MsgIcon::Exclamation, QStringLiteral("設定確認"),
+                      QStringLiteral("設定ファイル 「") + store.filePath(state.AppTitle) +
+                          QStringLiteral("」 に書き込めません。　\r\r変更した設定は保存されません。　"));
+    }
+    // For the start-up benchmark: leave as soon as the main window is up.
+    if (qEnvironmentVariableIsSet("KUMIRO_QUIT_WHEN_SHOWN"))
+        QTimer::singleShot(0, &app, [] { QApplication::exit(0); });
+    return QApplication::exec();
+}

@@ -1,0 +1,48 @@
+#include "FileDialogs.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+
+namespace kumiro {
+
+QStringList qtFilters(const QString& barFilter)
+{
+    QStringList parts = barFilter.split(u'|');
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns = parts[i + 1].split(u';', Qt::SkipEmptyParts);
+        for (QString& p : patterns)
+            p = p.trimmed();
+        if (patterns.isEmpty())
+            continue;
+        filters << parts[i].trimmed() + QStringLiteral(" (") + patterns.join(u' ') + u')';
+    }
+    return filters;
+}
+
+QStringList QtFileDialogs::openFiles(QWidget* parent, const FileDialogRequest& request)
+{
+    QFileDialog dialog(parent, request.title);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::ReadOnly, false);
+    const QStringList filters = qtFilters(request.filter);
+    if (!filters.isEmpty())
+        dialog.setNameFilters(filters);
+    QString folder = request.initialFolder;
+    if (folder.isEmpty())
+        folder = lastFolder_.isEmpty() ? QDir::currentPath() : lastFolder_;
+    dialog.setDirectory(folder);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    const QStringList files = dialog.selectedFiles();
+    if (!files.isEmpty())
+        lastFolder_ = QFileInfo(files.first()).absolutePath();
+    QStringList out;
+    for (const QString& f : files)
+        out << QDir::toNativeSeparators(f);
+    return out;
+}
+
+} // namespace kumiro

@@ -1,0 +1,88 @@
+#include "Help.h"
+
+#include "HelpWindow.h"
+#include "MessageBoxes.h"
+
+#include <QCollator>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTextDocumentFragment>
+
+#include <algorithm>
+
+namespace kumiro {
+
+QString contextAnchor(int context)
+{
+    return QStringLiteral("ctx") + QString::number(context);
+}
+
+QList<HelpIndexEntry> parseHelpIndex(const QString& html)
+{
+    static const QRegularExpression link(
+        QStringLiteral(R"re(<a\s+class="kw"\s+href="#([^"]+)"\s*>(.*?)</a>)re"),
+        QRegularExpression::DotMatchesEverythingOption);
+    QList<HelpIndexEntry> entries;
+    for (auto it = link.globalMatch(html); it.hasNext();) {
+        const auto m = it.next();
+        const QString keyword = QTextDocumentFragment::fromHtml(m.captured(2)).toPlainText();
+        if (!keyword.trimmed().isEmpty())
+            entries.append({keyword.trimmed(), m.captured(1)});
+    }
+    QCollator collator(QLocale(QLocale::Japanese, QLocale::Japan));
+    std::stable_sort(entries.begin(), entries.end(), [&](const auto& a, const auto& b) {
+        return collator.compare(a.keyword, b.keyword) < 0;
+    });
+    return entries;
+}
+
+static QString folded(const QString& s)
+{
+    // Full-width letters and half-width katakana compare like their usual forms.
+    return s.normalized(QString::NormalizationForm_KC).toCaseFolded();
+}
+
+QList<HelpIndexEntry> filterHelpIndex(const QList<HelpIndexEntry>& entries, const QString& typed)
+{
+    const QString needle = folded(typed.trimmed());
+    if (needle.isEmpty())
+        return entries;
+    QList<HelpIndexEntry> out;
+    for (const auto& e : entries) {
+        if (folded(e.keyword).contains(needle))
+            out.append(e);
+    }
+    return out;
+}
+
+QString helpMissingText(const QString& helpFile)
+{
+    return QStringLiteral("ヘルプ ファイル 「") + helpFile +
+           QStringLiteral("」 が見つかりません。　\r\rくみろ君 を入れ直してください。　");
+}
+
+QtHelpViewer::QtHelpViewer(MessageBoxes& messages) : messages_(messages) {}
+
+QtHelpViewer::~QtHelpViewer() = default;
+
+void QtHelpViewer::show(QWidget* parent, const QString& helpFile, HelpCommand command,
+                        int context)
+{
+    if (!QFileInfo(helpFile).isFile()) {
+        messages_.show(parent, MsgIcon::Exclamation, kHelpMissingTitle, helpMissingText(helpFile));
+        return;
+    }
+    if (!window_)
+        window_ = std::make_unique<HelpWindow>();
+    window_->openFile(helpFile);
+    switch (command) {
+    case HelpCommand::Contents: window_->showAnchor(kContentsAnchor); break;
+    case HelpCommand::Index: window_->showIndex(); break;
+    case HelpCommand::Context: window_->showAnchor(contextAnchor(context)); break;
+    }
+    window_->show();
+    window_->raise();
+    window_->activateWindow();
+}
+
+} // namespace kumiro

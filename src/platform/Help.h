@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <memory>
+
+class QWidget;
+
+namespace kumiro {
+
+class MessageBoxes;
+class HelpWindow;
+
+enum class HelpCommand { Contents, Index, Context };
+
+// Opens the help file at its contents, its keyword index, or a topic by context number.
+class HelpViewer {
+public:
+    virtual ~HelpViewer() = default;
+    virtual void show(QWidget* parent, const QString& helpFile, HelpCommand command,
+                      int context = 0) = 0;
+};
+
+class QtHelpViewer : public HelpViewer {
+public:
+    explicit QtHelpViewer(MessageBoxes& messages);
+    ~QtHelpViewer() override;
+    void show(QWidget* parent, const QString& helpFile, HelpCommand command,
+              int context) override;
+
+private:
+    MessageBoxes& messages_;
+    std::unique_ptr<HelpWindow> window_;
+};
+
+struct HelpIndexEntry {
+    QString keyword;
+    QString anchor;
+};
+
+// The anchor of a context topic: 6 -> "ctx6".
+QString contextAnchor(int context);
+inline const QString kContentsAnchor = QStringLiteral("contents");
+
+// Keyword links of the help file: <a class="kw" href="#anchor">keyword</a>, sorted.
+QList<HelpIndexEntry> parseHelpIndex(const QString& html);
+
+// Entries whose keyword contains the typed text, ignoring case and width.
+QList<HelpIndexEntry> filterHelpIndex(const QList<HelpIndexEntry>& entries, const QString& typed);
+
+// The message when the help file is missing.
+QString helpMissingText(const QString& helpFile);
+inline const QString kHelpMissingTitle = QStringLiteral("ヘルプ確認");
+
+} // namespace kumiro

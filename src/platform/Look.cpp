@@ -1,0 +1,29 @@
+#include "Look.h"
+
+#include <QFont>
+
+namespace kumiro {
+
+void installFontSubstitutions()
+{
+    const QString serifCjk = QStringLiteral("Noto Serif CJK JP");
+    const QString sansCjk = QStringLiteral("Noto Sans CJK JP");
+    const QString monoCjk = QStringLiteral("Noto Sans Mono CJK JP");
+    QFont::insertSubstitutions(kMincho, {serifCjk, QStringLiteral("IPAPMincho"), sansCjk});
+    QFont::insertSubstitutions(kPGothic, {sansCjk, QStringLiteral("IPAPGothic")});
+    QFont::insertSubstitutions(kUiGothic, {sansCjk, QStringLiteral("IPAPGothic")});
+    QFont::insertSubstitutions(kGothic, {monoCjk, QStringLiteral("IPAGothic"), sansCjk});
+    // Liberation Serif has the metrics of the designed face, so texts keep their widths.
+    QFont::insertSubstitutions(kTimes, {QStringLiteral("Liberation Serif"),
+                                        QStringLiteral("DejaVu Serif"), serifCjk});
+}
+
+QFont designedFont(const QString& family, double points, bool bold)
+{
+    QFont font(family);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+} // namespace kumiro

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+
+namespace kumiro {
+
+// A colour written &H00BBGGRR: red in the low byte.
+inline QColor bgrColor(unsigned value)
+{
+    return QColor(int(value & 0xff), int((value >> 8) & 0xff), int((value >> 16) & 0xff));
+}
+
+inline const QColor kWindowGrey(128, 128, 128);
+inline const QColor kListGrey(64, 64, 64);
+
+// The faces the windows are designed with.
+inline const QString kMincho = QStringLiteral("ＭＳ Ｐ明朝");
+inline const QString kPGothic = QStringLiteral("ＭＳ Ｐゴシック");
+inline const QString kUiGothic = QStringLiteral("MS UI Gothic");
+inline const QString kGothic = QStringLiteral("ＭＳ ゴシック");
+inline const QString kTimes = QStringLiteral("Times New Roman");
+
+// Maps the designed faces to installed look-alikes; call once after the application exists.
+void installFontSubstitutions();
+
+QFont designedFont(const QString& family, double points, bool bold = false);
+
+} // namespace kumiro

@@ -1,0 +1,39 @@
+#include "MessageBoxes.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace kumiro {
+
+QString displayText(const QString& text)
+{
+    QString out = text;
+    out.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    out.replace(u'\r', u'\n');
+    return out;
+}
+
+MsgAnswer QtMessageBoxes::show(QWidget* parent, MsgIcon icon, const QString& title,
+                               const QString& text, MsgButtons buttons)
+{
+    QMessageBox box(parent);
+    box.setWindowTitle(title);
+    box.setText(displayText(text));
+    box.setTextFormat(Qt::PlainText);
+    switch (icon) {
+    case MsgIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
+    case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;
+    case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
+    case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
+    }
+    QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    QPushButton* cancel = nullptr;
+    if (buttons == MsgButtons::OkCancel)
+        cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+    box.setDefaultButton(ok);
+    box.setEscapeButton(cancel ? cancel : ok);
+    box.exec();
+    return box.clickedButton() == ok ? MsgAnswer::Ok : MsgAnswer::Cancel;
+}
+
+} // namespace kumiro

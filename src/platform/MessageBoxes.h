@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace kumiro {
+
+enum class MsgIcon { Exclamation, Critical, Information, Question };
+enum class MsgButtons { Ok, OkCancel };
+enum class MsgAnswer { Ok, Cancel };
+
+// Every report to the user goes through here. Texts are kept exactly as written,
+// carriage returns included; only the display turns them into line breaks.
+class MessageBoxes {
+public:
+    virtual ~MessageBoxes() = default;
+    virtual MsgAnswer show(QWidget* parent, MsgIcon icon, const QString& title,
+                           const QString& text, MsgButtons buttons = MsgButtons::Ok) = 0;
+};
+
+class QtMessageBoxes : public MessageBoxes {
+public:
+    MsgAnswer show(QWidget* parent, MsgIcon icon, const QString& title, const QString& text,
+                   MsgButtons buttons = MsgButtons::Ok) override;
+};
+
+// The text as a box shows it: each CR, or CR LF, becomes one line break.
+QString displayText(const QString& text);
+
+} // namespace kumiro

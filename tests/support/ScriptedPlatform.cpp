@@ -1,0 +1,31 @@
+#include "ScriptedPlatform.h"
+
+namespace kumiro::test {
+
+MsgAnswer ScriptedMessageBoxes::show(QWidget*, MsgIcon icon, const QString& title,
+                                     const QString& text, MsgButtons buttons)
+{
+    shown.append({icon, title, text, buttons});
+    if (answers.empty())
+        return MsgAnswer::Ok;
+    const MsgAnswer a = answers.front();
+    answers.pop_front();
+    return a;
+}
+
+QStringList ScriptedFileDialogs::openFiles(QWidget*, const FileDialogRequest& request)
+{
+    requests.append(request);
+    if (answers.empty())
+        return {};
+    QStringList a = answers.front();
+    answers.pop_front();
+    return a;
+}
+
+void ScriptedHelpViewer::show(QWidget*, const QString& helpFile, HelpCommand command, int context)
+{
+    calls.append({helpFile, command, context});
+}
+
+} // namespace kumiro::test

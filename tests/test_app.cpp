@@ -1,0 +1,326 @@
+// Start-up and settings: the store file, the settings record, start-up order, the probes.
+#include "app/IniFormat.h"
+#include "app/Main.h"
+#include "app/PlatformProbes.h"
+#include "app/ProgramState.h"
+#include "app/SettingsStore.h"
+#include "app/TextValues.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace kumiro;
+
+namespace {
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& data)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(data);
+}
+
+// Every key of the file, "Section/Key" -> value, as a fresh reader sees it.
+QSettings::SettingsMap fileKeys(const QString& path)
+{
+    return parseIni(readFile(path)).map;
+}
+
+const ScreenTwips kScreen{15360, 11520};
+
+} // namespace
+
+class TestApp : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        dir_ = std::make_unique<QTemporaryDir>();
+        QVERIFY(dir_->isValid());
+        store_ = std::make_unique<SettingsStore>(dir_->filePath(QStringLiteral("config")));
+        programFolder_ = dir_->filePath(QStringLiteral("prog"));
+        QDir().mkpath(programFolder_);
+    }
+
+    void iniRoundTripKeepsValuesAndPlainKeys()
+    {
+        const QList<QPair<QString, QString>> values = {
+            {QStringLiteral("DataFol(2)"), QStringLiteral("/home/花子/データ フォルダ")},
+            {QStringLiteral("OptTkaku(1,0)"), QStringLiteral("*.log")},
+            {QStringLiteral("OptTkaku(2,0)"), QStringLiteral(" ")},          // one blank
+            {QStringLiteral("OptTkaku(3,0)"), QStringLiteral("\u3000")},     // ideographic
+            {QStringLiteral("KumiroFile(0)"), QStringLiteral("a=b;c#d")},
+            {QStringLiteral("KumiroFile(1)"), QStringLiteral("C:\\Data\\新しい\\")},
+            {QStringLiteral("KumiroFile(2)"), QStringLiteral("\"quoted\" \\n not a newline")},
+            {QStringLiteral("FolderName(0)"), QStringLiteral("line1\r\rline2\n\t end ")},
+            {QStringLiteral("FolderName(1)"), QStringLiteral("; looks like a comment")},
+            {QStringLiteral("FolderName(2)"), QStringLiteral("[looks like a section]")},
+        };
+        for (const auto& [key, value] : values)
+            QVERIFY(store_->save(kAppTitle, kSectionKumiro, key, value));
+
+        const QByteArray file = readFile(store_->filePath(kAppTitle));
+        QVERIFY2(file.contains("OptTkaku(1,0)=*.log\n"), file.constData());
+        QVERIFY(file.contains(QStringLiteral("DataFol(2)=/home/花子/データ フォルダ\n").toUtf8()));
+        QVERIFY(file.contains("KumiroFile(1)=C:\\Data\\"));
+        QVERIFY(file.startsWith("[Kumiro]\n"));
+
+        SettingsStore fresh(dir_->filePath(QStringLiteral("config")));
+        for (const auto& [key, value] : values)
+            QCOMPARE(fresh.read(kAppTitle, kSectionKumiro, key), value);
+        QCOMPARE(fresh.read(kAppTitle, kSectionKumiro, QStringLiteral("Missing(0)")), QString());
+    }
+
+    void iniWriterRefusesKeysItCannotWritePlainly()
+    {
+        QSettings::SettingsMap map;
+        map.insert(QStringLiteral("Kumiro/a=b"), QStringLiteral("x"));
+        QByteArray out("untouched");
+        QVERIFY(!writeIni(map, out));
+        QCOMPARE(out, QByteArray("untouched"));
+    }
+
+    void brokenStoreEndsInDefaultsAndKeepsTheOriginal()
+    {
+        const QString path = store_->filePath(kAppTitle);
+        static const char raw[] = "[Config]\nOptDbl=1\n\xff\xfe\x00garbage without equals\n"
+                                  "[Position\nF_Width=\"unterminated\n[Kumiro]\nKumiroFile(2)=Mine\n";
+        const QByteArray garbage(raw, sizeof(raw) - 1);
+        writeFile(path, garbage);
+
+        ProgramState state(*store_, programFolder_);
+        Main(state, MainWindows{{}, {}, [] { return kScreen; }});
+
+        // What could be read survives, the rest is the default.
+        QCOMPARE(state.set.OptDbl, QStringLiteral("1"));
+        QCOMPARE(state.set.KumiroFile[2], QStringLiteral("Mine"));
+        QCOMPARE(state.set.F_Width, QStringLiteral("12000"));
+        QCOMPARE(state.set.KumiroFile[0], QStringLiteral("NewWord"));
+
+        const QString copy = store_->brokenCopy(kAppTitle);
+        QVERIFY(!copy.isEmpty());
+        QCOMPARE(readFile(copy), garbage);
+        QVERIFY(!parseIni(readFile(path)).broken());
+    }
+
+    void firstRunWritesEveryDefaultAndNothingElse()
+    {
+        ProgramState state(*store_, programFolder_);
+        Main(state, MainWindows{{}, {}, [] { return kScreen; }});
+
+        const QString prog = programFolder_;
+        QSettings::SettingsMap expected;
+        auto put = [&](const QString& section, const QString& key, const QString& value) {
+            expected.insert(section + u'/' + key, value);
+        };
+        put(kSectionConfig, QStringLiteral("OptLogo"), QStringLiteral("1"));
+        put(kSectionConfig, QStringLiteral("OptDbl"), QStringLiteral("0"));
+        put(kSectionConfig, QStringLiteral("OptLAct"), QStringLiteral("1"));
+        put(kSectionConfig, QStringLiteral("OptLATab"), QStringLiteral("0"));
+        put(kSectionPosition, QStringLiteral("OptCent"), QStringLiteral("0"));
+        put(kSectionPosition, QStringLiteral("F_Height"), QStringLiteral("9000"));
+        put(kSectionPosition, QStringLiteral("F_Width"), QStringLiteral("12000"));
+        const char* names[] = {"NewWord", "NewExcel", "NewText"};
+        for (int i = 0; i < 3; ++i) {
+            put(kSectionKumiro, kindKey(QStringLiteral("KumiroFile"), i),
+                QString::fromLatin1(names[i]));
+            put(kSectionKumiro, kindKey(QStringLiteral("OptDouki"), i), QStringLiteral("0"));
+            put(kSectionKumiro, kindKey(QStringLiteral("DataFol"), i), prog);
+            put(kSectionKumiro, kindKey(QStringLiteral("FolderName"), i), prog);
+        }
+        for (int i = 0; i < 2; ++i) {
+            put(kSectionKumiro, tableKey(QStringLiteral("OptWkaku"), i, 1), QStringLiteral("1"));
+            put(kSectionKumiro, tableKey(QStringLiteral("OptEkaku"), i, 1), QStringLiteral("1"));
+        }
+        put(kSectionKumiro, QStringLiteral("OptTkaku(0,1)"), QStringLiteral("1"));
+
+        QCOMPARE(fileKeys(store_->filePath(kAppTitle)), expected);
+
+        // The record: centred edges in memory only, fixed patterns, empty user patterns.
+        QCOMPARE(state.set.G_Left, QStringLiteral("1680"));
+        QCOMPARE(state.set.G_Top, QStringLiteral("1260"));
+        QCOMPARE(state.set.OptWkaku[1][0], QStringLiteral("*.rtf"));
+        QCOMPARE(state.set.OptEkaku[1][0], QStringLiteral("*.csv"));
+        QCOMPARE(state.set.OptTkaku[0][0], QStringLiteral("*.txt"));
+        for (int i = 1; i < 6; ++i) {
+            QVERIFY(state.set.OptTkaku[i][0].isEmpty());
+            QVERIFY(state.set.OptTkaku[i][1].isEmpty());
+        }
+        QCOMPARE(state.AppTitle, QStringLiteral("kumiro"));
+        QCOMPARE(state.HelpFile, QDir(prog).filePath(kHelpFileName));
+        QCOMPARE(state.OpenIcon[2], QStringLiteral("OPENTEXT.ICO"));
+        QCOMPARE(state.OrderLast, qint16(0));
+        QCOMPARE(QDir::currentPath(), QDir(prog).absolutePath());
+    }
+
+    void storedValuesWinOverDefaults_data()
+    {
+        QTest::addColumn<QString>("storedTop");
+        QTest::addColumn<QString>("expectedTop");
+        QTest::newRow("negative top is centred") << "-30" << "1260";
+        QTest::newRow("zero stays") << "0" << "0";
+        QTest::newRow("empty is centred") << "" << "1260";
+        QTest::newRow("garbage reads as 0 and stays") << "abc" << "abc";
+    }
+
+    void storedValuesWinOverDefaults()
+    {
+        QFETCH(QString, storedTop);
+        QFETCH(QString, expectedTop);
+        store_->save(kAppTitle, kSectionPosition, QStringLiteral("G_Top"), storedTop);
+        store_->save(kAppTitle, kSectionPosition, QStringLiteral("F_Height"), QStringLiteral(""));
+        store_->save(kAppTitle, kSectionKumiro, QStringLiteral("OptDouki(1)"), QStringLiteral("1"));
+        store_->save(kAppTitle, kSectionKumiro, QStringLiteral("DataFol(1)"), QStringLiteral("/srv/xls"));
+        store_->save(kAppTitle, kSectionKumiro, QStringLiteral("FolderName(1)"), QStringLiteral("/old"));
+        store_->save(kAppTitle, kSectionKumiro, QStringLiteral("FolderName(2)"), QStringLiteral("/out"));
+        store_->save(kAppTitle, kSectionKumiro, QStringLiteral("OptTkaku(2,0)"), QStringLiteral("*.log"));
+        store_->save(kAppTitle, kSectionKumiro, QStringLiteral("OptTkaku(2,1)"), QStringLiteral("2"));
+
+        ProgramState state(*store_, programFolder_);
+        Main(state, MainWindows{{}, {}, [] { return kScreen; }});
+
+        QCOMPARE(state.set.G_Top, expectedTop);
+        QCOMPARE(store_->read(kAppTitle, kSectionPosition, QStringLiteral("G_Top")), storedTop);
+        // An empty stored value is treated as missing: the default is written back.
+        QCOMPARE(store_->read(kAppTitle, kSectionPosition, QStringLiteral("F_Height")),
+                 QStringLiteral("9000"));
+        // A synchronised output folder follows the data folder, in the store too.
+        QCOMPARE(state.set.FolderName[1], QStringLiteral("/srv/xls"));
+        QCOMPARE(store_->read(kAppTitle, kSectionKumiro, QStringLiteral("FolderName(1)")),
+                 QStringLiteral("/srv/xls"));
+        QCOMPARE(state.set.FolderName[2], QStringLiteral("/out"));
+        QCOMPARE(state.set.OptTkaku[2][0], QStringLiteral("*.log"));
+        QVERIFY(!isOn(state.set.OptTkaku[2][1]));
+    }
+
+    void centredEdgeFollowsTheWindowSize()
+    {
+        QCOMPARE(centredEdge(15360, QStringLiteral("12000")), QStringLiteral("1680"));
+        QCOMPARE(centredEdge(15360, QStringLiteral("12001")), QStringLiteral("1679.5"));
+        // A window larger than the screen gives a negative edge, used unchanged.
+        QCOMPARE(centredEdge(15360, QStringLiteral("20000")), QStringLiteral("-2320"));
+        QCOMPARE(centredEdge(15360, QStringLiteral("wide")), QStringLiteral("7680"));
+    }
+
+    void flagsAndNumbers()
+    {
+        QVERIFY(isOn(QStringLiteral("1")));
+        for (const char* off : {"0", "2", "", " 1", "1 ", "01", "true"})
+            QVERIFY2(!isOn(QString::fromLatin1(off)), off);
+
+        QCOMPARE(leadingNumber(QStringLiteral("  -30px")), -30.0);
+        QCOMPARE(leadingNumber(QStringLiteral("12.5.3")), 12.5);
+        QCOMPARE(leadingNumber(QStringLiteral("x12")), 0.0);
+        QCOMPARE(leadingNumber(QStringLiteral("-")), 0.0);
+
+        QCOMPARE(toInt16(QStringLiteral("9000")), std::optional<qint16>(9000));
+        QCOMPARE(toInt16(QStringLiteral(" 32767 ")), std::optional<qint16>(32767));
+        QCOMPARE(toInt16(QStringLiteral("2.5")), std::optional<qint16>(2)); // half to even
+        QCOMPARE(toInt16(QStringLiteral("3.5")), std::optional<qint16>(4));
+        QVERIFY(!toInt16(QStringLiteral("32768")));
+        QVERIFY(!toInt16(QStringLiteral("-40000")));
+        QVERIFY(!toInt16(QStringLiteral("9000px")));
+        QVERIFY(!toInt16(QStringLiteral("")));
+    }
+
+    void splashComesAfterOptLogoAndBeforeEverythingElse()
+    {
+        ProgramState state(*store_, programFolder_);
+        QStringList events;
+        MainWindows windows;
+        windows.showSplashModal = [&] {
+            // Nothing after OptLogo has been read or written yet.
+            QVERIFY(state.set.OptDbl.isEmpty());
+            QVERIFY(store_->read(kAppTitle, kSectionConfig, QStringLiteral("OptDbl")).isEmpty());
+            events << QStringLiteral("splash");
+        };
+        windows.showMainWindow = [&] {
+            QCOMPARE(state.OpenIcon[0], QStringLiteral("OPENWORD.ICO"));
+            events << QStringLiteral("main");
+        };
+        windows.screen = [] { return kScreen; };
+        Main(state, windows);
+        QCOMPARE(events, QStringList({QStringLiteral("splash"), QStringLiteral("main")}));
+
+        // With the splash switched off, start-up goes straight to the main window.
+        store_->save(kAppTitle, kSectionConfig, QStringLiteral("OptLogo"), QStringLiteral("0"));
+        ProgramState again(*store_, programFolder_);
+        events.clear();
+        windows.showSplashModal = [&] { events << QStringLiteral("splash"); };
+        windows.showMainWindow = [&] { events << QStringLiteral("main"); };
+        Main(again, windows);
+        QCOMPARE(events, QStringList({QStringLiteral("main")}));
+    }
+
+    void unwritableStoreIsReported()
+    {
+        // A plain file where the store's folder should be: no user, root included, can
+        // write there.
+        const QString path = store_->filePath(kAppTitle);
+        writeFile(QFileInfo(path).absolutePath(), "in the way");
+        QVERIFY(!store_->hadWriteError());
+        QVERIFY(!store_->save(kAppTitle, kSectionConfig, QStringLiteral("OptDbl"), QStringLiteral("1")));
+        QVERIFY(store_->hadWriteError());
+        QCOMPARE(readFile(QFileInfo(path).absolutePath()), QByteArray("in the way"));
+    }
+
+    void windowsEditionTable_data()
+    {
+        QTest::addColumn<uint>("platform");
+        QTest::addColumn<uint>("major");
+        QTest::addColumn<uint>("minor");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("95") << 1u << 4u << 0u << "Windows 95";
+        QTest::newRow("98") << 1u << 4u << 10u << "Windows 98";
+        QTest::newRow("Me") << 1u << 4u << 90u << "Windows Me";
+        QTest::newRow("NT 4.0") << 2u << 4u << 0u << "Windows NT";
+        QTest::newRow("NT 4.1") << 2u << 4u << 1u << "Windows NT";
+        QTest::newRow("2000") << 2u << 5u << 0u << "Windows 2000";
+        QTest::newRow("6.0 reads as 2000") << 2u << 6u << 0u << "Windows 2000";
+        QTest::newRow("XP") << 2u << 5u << 1u << "Windows XP";
+        QTest::newRow("6.1 reads as XP") << 2u << 6u << 1u << "Windows XP";
+        QTest::newRow("Win32s") << 0u << 3u << 10u << "";
+        QTest::newRow("unknown") << 3u << 5u << 1u << "";
+    }
+
+    void windowsEditionTable()
+    {
+        QFETCH(uint, platform);
+        QFETCH(uint, major);
+        QFETCH(uint, minor);
+        QFETCH(QString, name);
+        QCOMPARE(windowsNameFor(platform, major, minor), name);
+    }
+
+    void probesOnThisSystem()
+    {
+#ifndef _WIN32
+        QCOMPARE(GetWindowsName(), QString());
+        ProgramState state(*store_, programFolder_);
+        ReadAppearanceScheme(state);
+        QCOMPARE(state.AppearanceScheme, QString());
+#endif
+        QByteArray buffer("Windows Standard\0\0\0", 19);
+        QCOMPARE(schemeFromValue(buffer, 17), QStringLiteral("Windows Standard"));
+        QCOMPARE(schemeFromValue(buffer, 1), QString());
+        QCOMPARE(schemeFromValue(buffer, 0), QString());
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<SettingsStore> store_;
+    QString programFolder_;
+};
+
+QTEST_GUILESS_MAIN(TestApp)
+#include "test_app.moc"

@@ -1,4 +1,176 @@
+// The platform layer: message text display, file filters, twips, the help file and viewer.
+#include "platform/Help.h"
+#include "platform/HelpWindow.h"
+#include "platform/FileDialogs.h"
+#include "platform/Look.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Twips.h"
+#include "support/ScriptedPlatform.h"
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFontInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
-class T : public QObject { Q_OBJECT private slots: void none() { QVERIFY(true); } };
-QTEST_MAIN(T)
+#include <QTextBrowser>
+#include <QTimer>
+
+using namespace kumiro;
+
+namespace {
+QString deliveredHelpFile()
+{
+    return qEnvironmentVariable("KUMIRO_PROGRAM_DIR") + QStringLiteral("/KUMIRO.html");
+}
+} // namespace
+
+class TestPlatform : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void messageTextKeepsCarriageReturnsUntilShown()
+    {
+        const QString text = QStringLiteral("一つ目。　\r\r二つ目。　");
+        QCOMPARE(displayText(text), QStringLiteral("一つ目。　\n\n二つ目。　"));
+        QCOMPARE(displayText(QStringLiteral("a\r\nb")), QStringLiteral("a\nb"));
+    }
+
+    void qtMessageBoxAnswersReturnWithOkAndEscapeWithCancel()
+    {
+        QtMessageBoxes boxes;
+        auto answerWith = [](int key, QString* seenText, QString* seenTitle) {
+            QTimer::singleShot(0, [=] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                *seenText = box->text();
+                *seenTitle = box->windowTitle();
+                QCOMPARE(box->defaultButton()->text(), QStringLiteral("OK"));
+                QTest::keyClick(box, Qt::Key(key));
+            });
+        };
+        QString text, title;
+        answerWith(Qt::Key_Escape, &text, &title);
+        QCOMPARE(boxes.show(nullptr, MsgIcon::Question, QStringLiteral("終了確認"),
+                            QStringLiteral("終了しますか？　\r\r本当に？"), MsgButtons::OkCancel),
+                 MsgAnswer::Cancel);
+        QCOMPARE(text, QStringLiteral("終了しますか？　\n\n本当に？"));
+        QCOMPARE(title, QStringLiteral("終了確認"));
+
+        answerWith(Qt::Key_Return, &text, &title);
+        QCOMPARE(boxes.show(nullptr, MsgIcon::Question, QStringLiteral("t"), QStringLiteral("x"),
+                            MsgButtons::OkCancel),
+                 MsgAnswer::Ok);
+        // A box with only OK answers Escape with OK.
+        answerWith(Qt::Key_Escape, &text, &title);
+        QCOMPARE(boxes.show(nullptr, MsgIcon::Information, QStringLiteral("t"), QStringLiteral("x")),
+                 MsgAnswer::Ok);
+    }
+
+    void barFiltersBecomeQtFilters()
+    {
+        QCOMPARE(qtFilters(QStringLiteral("(*.doc;*.rtf)|*.doc;*.rtf")),
+                 QStringList{QStringLiteral("(*.doc;*.rtf) (*.doc *.rtf)")});
+        QCOMPARE(qtFilters(QStringLiteral("(*.txt)|*.txt|")),
+                 QStringList{QStringLiteral("(*.txt) (*.txt)")});
+        QCOMPARE(qtFilters(QStringLiteral("A|*.a|B|*.b;*.c|")),
+                 (QStringList{QStringLiteral("A (*.a)"), QStringLiteral("B (*.b *.c)")}));
+        QCOMPARE(qtFilters(QString()), QStringList());
+    }
+
+    void twipsAndPixels()
+    {
+        QCOMPARE(twipsToPixels(1440, 96), 96);
+        QCOMPARE(twipsToPixels(8385, 96), 559);
+        QCOMPARE(pixelsToTwips(800, 96), 12000.0);
+        QCOMPARE(twipsRect(120, 525, 5355, 7260, 96), QRect(8, 35, 357, 484));
+        QCOMPARE(twipsToPixels(1440, 144), 144);
+        QCOMPARE(bgrColor(0xC0FFFF), QColor(255, 255, 192));
+        QCOMPARE(bgrColor(0x00FFFF), QColor(255, 255, 0));
+    }
+
+    void designedFacesMapToInstalledJapaneseFonts()
+    {
+        installFontSubstitutions();
+        QLabel label;
+        label.setFont(designedFont(kMincho, 20));
+        const QString family = QFontInfo(label.font()).family();
+        QVERIFY2(family.contains(QStringLiteral("CJK")) || family.contains(QStringLiteral("IPA")),
+                 qPrintable(family));
+        label.setFont(designedFont(kTimes, 18));
+        QCOMPARE(QFontInfo(label.font()).family(), QStringLiteral("Liberation Serif"));
+    }
+
+    void deliveredHelpHasEveryContextAndAnIndex()
+    {
+        QFile f(deliveredHelpFile());
+        QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(deliveredHelpFile()));
+        const QString html = QString::fromUtf8(f.readAll());
+        for (int context : {6, 8, 22, 23, 28, 29, 30, 39, 40})
+            QVERIFY2(html.contains(QStringLiteral("name=\"%1\"").arg(contextAnchor(context))),
+                     qPrintable(contextAnchor(context)));
+        QVERIFY(html.contains(QStringLiteral("name=\"contents\"")));
+        const auto index = parseHelpIndex(html);
+        QVERIFY(index.size() > 10);
+        for (const auto& e : index)
+            QVERIFY2(html.contains(QStringLiteral("name=\"%1\"").arg(e.anchor)), qPrintable(e.anchor));
+    }
+
+    void helpIndexParsesSortsAndNarrows()
+    {
+        const QString html = QStringLiteral(
+            "<a class=\"kw\" href=\"#b\">設定 &amp; 保存</a> <a href=\"#x\">not a keyword</a>"
+            "<a class=\"kw\" href=\"#a\">Ｅｘｃｅｌ</a><a class=\"kw\" href=\"#c\">ｺﾋﾟｰ</a>");
+        const auto entries = parseHelpIndex(html);
+        QCOMPARE(entries.size(), 3);
+        QCOMPARE(entries[0].keyword, QStringLiteral("Ｅｘｃｅｌ"));
+        QCOMPARE(entries[0].anchor, QStringLiteral("a"));
+        QVERIFY(std::any_of(entries.begin(), entries.end(),
+                            [](const auto& e) { return e.keyword == QStringLiteral("設定 & 保存"); }));
+
+        QCOMPARE(filterHelpIndex(entries, QStringLiteral("excel")).size(), 1);
+        QCOMPARE(filterHelpIndex(entries, QStringLiteral("コピー")).front().anchor,
+                 QStringLiteral("c"));
+        QCOMPARE(filterHelpIndex(entries, QStringLiteral("  ")).size(), 3);
+        QVERIFY(filterHelpIndex(entries, QStringLiteral("Word")).isEmpty());
+    }
+
+    void missingHelpFileIsReported()
+    {
+        test::ScriptedMessageBoxes messages;
+        QtHelpViewer viewer(messages);
+        viewer.show(nullptr, QStringLiteral("/nonexistent/KUMIRO.html"), HelpCommand::Context, 6);
+        QCOMPARE(messages.shown.size(), 1);
+        QCOMPARE(messages.shown[0].title, kHelpMissingTitle);
+        QVERIFY(messages.shown[0].text.contains(QStringLiteral("/nonexistent/KUMIRO.html")));
+        QVERIFY(messages.shown[0].text.endsWith(QChar(0x3000)));
+    }
+
+    void helpWindowOpensTopicsAndSearchesTheIndex()
+    {
+        HelpWindow window;
+        window.openFile(deliveredHelpFile());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+        window.showAnchor(contextAnchor(22));
+        QCOMPARE(window.browser()->source().fragment(), QStringLiteral("ctx22"));
+        window.showAnchor(kContentsAnchor);
+        QVERIFY(window.browser()->isBackwardAvailable());
+        window.browser()->backward();
+        QCOMPARE(window.browser()->source().fragment(), QStringLiteral("ctx22"));
+
+        window.showIndex();
+        window.searchField()->setText(QStringLiteral("コピー"));
+        QCOMPARE(window.keywordList()->count(), 1);
+        QTest::keyClick(window.searchField(), Qt::Key_Return);
+        QCOMPARE(window.browser()->source().fragment(), QStringLiteral("ctx22"));
+    }
+};
+
+QTEST_MAIN(TestPlatform)
 #include "test_platform.moc"

@@ -1,15 +1,47 @@
-// The main window frame: size and place from the settings, saving them at the end.
+// The main window: size and place, layout on resize, timer, menus and toolbar, listing.
 #include "app/ProgramState.h"
 #include "app/SettingsStore.h"
+#include "mainwin/FileListing.h"
 #include "mainwin/KUMIRO.h"
+#include "mainwin/MainLayout.h"
+#include "platform/FolderList.h"
 #include "platform/Twips.h"
+#include "settings/SEL_FOLD.h"
 #include "support/ScriptedPlatform.h"
 
+#include <QAction>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QToolBar>
+
+#include <unistd.h>
 
 using namespace kumiro;
+
+namespace {
+
+void touch(const QString& path)
+{
+    QFile f(path);
+    QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(path));
+}
+
+QStringList rows(const QListWidget* list)
+{
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out << list->item(i)->text();
+    return out;
+}
+
+} // namespace
 
 class TestMainWin : public QObject {
     Q_OBJECT
@@ -18,27 +50,100 @@ private Q_SLOTS:
     void init()
     {
         dir_ = std::make_unique<QTemporaryDir>();
-        store_ = std::make_unique<SettingsStore>(dir_->path());
+        store_ = std::make_unique<SettingsStore>(dir_->filePath(QStringLiteral("config")));
+        data_ = dir_->filePath(QStringLiteral("data"));
+        QDir().mkpath(data_);
         state_ = std::make_unique<ProgramState>(*store_, dir_->path());
         state_->AppTitle = QStringLiteral("kumiro");
+        state_->HelpFile = dir_->filePath(QStringLiteral("KUMIRO.html"));
+        state_->OpenIcon = {QStringLiteral("OPENWORD.ICO"), QStringLiteral("OPENEXCEL.ICO"),
+                            QStringLiteral("OPENTEXT.ICO")};
         auto& s = state_->set;
         s.OptCent = QStringLiteral("0");
+        s.OptDbl = QStringLiteral("0");
         s.F_Height = QStringLiteral("9000");
         s.F_Width = QStringLiteral("12000");
         s.G_Top = QStringLiteral("600");
         s.G_Left = QStringLiteral("1500");
+        s.OptWkaku = {{{QStringLiteral("*.doc"), QStringLiteral("1")},
+                       {QStringLiteral("*.rtf"), QStringLiteral("1")}}};
+        s.OptEkaku = {{{QStringLiteral("*.xls"), QStringLiteral("1")},
+                       {QStringLiteral("*.csv"), QStringLiteral("1")}}};
+        s.OptTkaku = {};
+        s.OptTkaku[0] = {QStringLiteral("*.txt"), QStringLiteral("1")};
+        s.DataFol.fill(data_);
         platform_ = std::make_unique<test::ScriptedPlatform>();
     }
 
-    void opensAtTheStoredSizeAndPlace()
+    // --- resize layout -------------------------------------------------------------
+
+    void layoutOfTheDesignedWindow()
+    {
+        const auto l = mainLayoutFor(9000, 12000);
+        QVERIFY(l);
+        const double lefts[] = {3235, 4645, 6055, 7465};
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(l->command1[i], QRectF(lefts[i], 7810, 1300, 300));
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(l->command2[i], QRectF(5678, 3040 + i * 450, 645, 345));
+        QCOMPARE(l->list1, QRectF(120, 525, 5398, 7140));
+        QCOMPARE(l->list2, QRectF(6483, 525, 5278, 7140));
+
+        // Odd sizes give fractional placements.
+        QCOMPARE(mainLayoutFor(9001, 12001)->command2[0].topLeft(), QPointF(5678.5, 3040.5));
+    }
+
+    void layoutBoundaryAndNarrowWindows()
+    {
+        const auto atBoundary = mainLayoutFor(1860, 12000);
+        QVERIFY(atBoundary);
+        QCOMPARE(atBoundary->list1.height(), 0.0);
+        QCOMPARE(atBoundary->command1[0].top(), 670.0);
+        QVERIFY(!mainLayoutFor(1859, 12000));
+        // Too narrow for the lists: they shrink to nothing instead of a negative width.
+        const auto narrow = mainLayoutFor(9000, 800);
+        QCOMPARE(narrow->list1.width(), 0.0);
+        QCOMPARE(narrow->list2.width(), 0.0);
+    }
+
+    void windowFollowsItsSize()
+    {
+        KUMIRO w(*state_, platform_->platform);
+        QCOMPARE(w.outerHeightTwips(), 9000.0);
+        QCOMPARE(w.outerWidthTwips(), 12000.0);
+        auto at = [](const QRectF& r) { return twipsRect(r.x(), r.y(), r.width(), r.height()); };
+        QCOMPARE(w.List1->geometry(), at(mainLayoutFor(9000, 12000)->list1));
+
+        w.resize(twipsToPixels(15000), w.height() + twipsToPixels(1500));
+        QCoreApplication::sendPostedEvents();
+        QResizeEvent resize(w.size(), w.size());
+        QCoreApplication::sendEvent(&w, &resize);
+        const auto expected = mainLayoutFor(w.outerHeightTwips(), w.outerWidthTwips());
+        QCOMPARE(w.List2->geometry(), at(expected->list2));
+        QCOMPARE(w.Command1[3]->geometry(), at(expected->command1[3]));
+
+        // Too low: nothing moves.
+        const QRect before = w.List1->geometry();
+        w.resize(w.width(), w.menuBar()->sizeHint().height() + twipsToPixels(900));
+        QVERIFY(!w.MainWndProc());
+        QCOMPARE(w.List1->geometry(), before);
+    }
+
+    // --- load, geometry, ending ------------------------------------------------------
+
+    void opensAtTheStoredSizeAndPlaceWithCombiningOff()
     {
         state_->FolderChosen = 1;
         KUMIRO w(*state_, platform_->platform);
         QCOMPARE(w.windowTitle(), QStringLiteral("くみろ君 for Windows"));
-        QCOMPARE(w.size(), QSize(twipsToPixels(12000), twipsToPixels(9000)));
         QCOMPARE(w.pos(), QPoint(twipsToPixels(1500), twipsToPixels(600)));
         QCOMPARE(state_->FolderChosen, quint8(0));
         QVERIFY(!w.windowIcon().isNull());
+        QVERIFY(!w.mnuFileKumiro->isEnabled());
+        QVERIFY(!w.toolbarButtons[6]->isEnabled());
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(!w.Command1[i]->isEnabled());
+        QVERIFY(w.Command1[3]->isEnabled());
     }
 
     void unusableStoredSizeGivesTheDefault_data()
@@ -57,7 +162,8 @@ private Q_SLOTS:
         state_->set.F_Height = height;
         state_->set.F_Width = width;
         KUMIRO w(*state_, platform_->platform);
-        QCOMPARE(w.size(), QSize(twipsToPixels(12000), twipsToPixels(9000)));
+        QCOMPARE(w.outerHeightTwips(), 9000.0);
+        QCOMPARE(w.outerWidthTwips(), 12000.0);
     }
 
     void centringIgnoresTheStoredPlaceButSavesIt()
@@ -77,7 +183,7 @@ private Q_SLOTS:
                  QString::number(pixelsToTwips(w.x())));
     }
 
-    void closingSavesWithoutAskingExitAsksFirst()
+    void exitAsksFirstCloseNeverAsks()
     {
         KUMIRO w(*state_, platform_->platform);
         int ended = 0;
@@ -85,9 +191,8 @@ private Q_SLOTS:
         w.resize(twipsToPixels(9000), twipsToPixels(6000));
         w.move(twipsToPixels(300), twipsToPixels(450));
 
-        // Cancel: nothing saved, the program goes on.
         platform_->messages.answers = {MsgAnswer::Cancel};
-        w.mnuFileEnd_Click();
+        w.mnuFileEnd->trigger();
         QCOMPARE(platform_->messages.shown.size(), 1);
         const auto& asked = platform_->messages.shown[0];
         QCOMPARE(asked.title, QStringLiteral("終了確認"));
@@ -97,51 +202,307 @@ private Q_SLOTS:
         QCOMPARE(ended, 0);
         QVERIFY(store_->read(QStringLiteral("kumiro"), kSectionPosition, QStringLiteral("G_Top")).isEmpty());
 
-        // OK: the geometry is saved in twips and the program ends.
-        w.mnuFileEnd_Click();
+        w.mnuFileEnd->trigger();
         QCOMPARE(ended, 1);
         auto stored = [&](const char* key) {
             return store_->read(QStringLiteral("kumiro"), kSectionPosition, QString::fromLatin1(key));
         };
-        QCOMPARE(stored("G_Top"), QString::number(pixelsToTwips(twipsToPixels(450))));
-        QCOMPARE(stored("G_Left"), QString::number(pixelsToTwips(twipsToPixels(300))));
-        QCOMPARE(stored("F_Height"), QString::number(pixelsToTwips(twipsToPixels(6000))));
-        QCOMPARE(stored("F_Width"), QString::number(pixelsToTwips(twipsToPixels(9000))));
-    }
+        QCOMPARE(stored("G_Top"), QStringLiteral("450"));
+        QCOMPARE(stored("G_Left"), QStringLiteral("300"));
+        QCOMPARE(stored("F_Height"), QString::number(w.outerHeightTwips()));
+        QCOMPARE(stored("F_Width"), QStringLiteral("9120")); // outer: the designed frame added
 
-    void closeButtonNeverAsks()
-    {
-        KUMIRO w(*state_, platform_->platform);
-        int ended = 0;
-        w.endProgram = [&] { ++ended; };
+        // The frame's close button never asks.
+        KUMIRO other(*state_, platform_->platform);
+        other.endProgram = [&] { ++ended; };
         QCloseEvent event;
-        QCoreApplication::sendEvent(&w, &event);
-        QVERIFY(event.isAccepted());
-        QVERIFY(platform_->messages.shown.isEmpty());
-        QCOMPARE(ended, 1);
-        QCOMPARE(store_->read(QStringLiteral("kumiro"), kSectionPosition, QStringLiteral("F_Width")),
-                 QStringLiteral("12000"));
+        QCoreApplication::sendEvent(&other, &event);
+        QCOMPARE(platform_->messages.shown.size(), 2);
+        QCOMPARE(ended, 2);
     }
 
     void geometrySurvivesARestartUnchanged()
     {
-        {
+        for (int run = 0; run < 2; ++run) {
             KUMIRO w(*state_, platform_->platform);
             w.endProgram = [] {};
             w.show();
             QVERIFY(QTest::qWaitForWindowExposed(&w));
             w.close();
+            auto& s = state_->set;
+            const QString app = QStringLiteral("kumiro");
+            s.G_Top = store_->read(app, kSectionPosition, QStringLiteral("G_Top"));
+            s.G_Left = store_->read(app, kSectionPosition, QStringLiteral("G_Left"));
+            s.F_Height = store_->read(app, kSectionPosition, QStringLiteral("F_Height"));
+            s.F_Width = store_->read(app, kSectionPosition, QStringLiteral("F_Width"));
+            QCOMPARE(s.F_Height, QStringLiteral("9000"));
+            QCOMPARE(s.F_Width, QStringLiteral("12000"));
+            QCOMPARE(s.G_Top, QStringLiteral("600"));
+            QCOMPARE(s.G_Left, QStringLiteral("1500"));
         }
-        auto& s = state_->set;
-        const QString app = QStringLiteral("kumiro");
-        s.G_Top = store_->read(app, kSectionPosition, QStringLiteral("G_Top"));
-        s.G_Left = store_->read(app, kSectionPosition, QStringLiteral("G_Left"));
-        s.F_Height = store_->read(app, kSectionPosition, QStringLiteral("F_Height"));
-        s.F_Width = store_->read(app, kSectionPosition, QStringLiteral("F_Width"));
-        QCOMPARE(s.F_Height, QStringLiteral("9000"));
-        QCOMPARE(s.F_Width, QStringLiteral("12000"));
-        QCOMPARE(s.G_Top, QStringLiteral("600"));
-        QCOMPARE(s.G_Left, QStringLiteral("1500"));
+    }
+
+    void doubleClickExitsOnlyWhenSwitchedOn()
+    {
+        KUMIRO w(*state_, platform_->platform);
+        int ended = 0;
+        w.endProgram = [&] { ++ended; };
+        QTest::mouseDClick(w.centralWidget(), Qt::LeftButton, {}, QPoint(3, w.centralWidget()->height() - 3));
+        QTest::mouseDClick(w.Toolbar1, Qt::LeftButton, {}, QPoint(w.Toolbar1->width() - 3, 5));
+        QVERIFY(platform_->messages.shown.isEmpty());
+
+        state_->set.OptDbl = QStringLiteral("1");
+        platform_->messages.answers = {MsgAnswer::Cancel, MsgAnswer::Ok};
+        QTest::mouseDClick(w.Toolbar1, Qt::LeftButton, {}, QPoint(w.Toolbar1->width() - 3, 5));
+        QCOMPARE(ended, 0);
+        QTest::mouseDClick(w.centralWidget(), Qt::LeftButton, {}, QPoint(3, w.centralWidget()->height() - 3));
+        QCOMPARE(platform_->messages.shown.size(), 2);
+        QCOMPARE(ended, 1);
+    }
+
+    // --- timer, menus, toolbar -------------------------------------------------------
+
+    void timerRules()
+    {
+        KUMIRO w(*state_, platform_->platform);
+        QCOMPARE(w.Timer1->interval(), 500);
+        QVERIFY(w.Timer1->isActive());
+        auto state = [&] {
+            return QString::fromLatin1("%1%2%3").arg(int(w.Command1[0]->isEnabled()))
+                .arg(int(w.Command1[1]->isEnabled())).arg(int(w.Command1[2]->isEnabled()));
+        };
+        w.Timer1_Timer();
+        QCOMPARE(state(), QStringLiteral("000"));
+        w.List2->addItem(QStringLiteral("a.txt"));
+        w.Timer1_Timer();
+        QCOMPARE(state(), QStringLiteral("011"));
+        w.List2->addItem(QStringLiteral("b.txt"));
+        w.Timer1_Timer();
+        QCOMPARE(state(), QStringLiteral("111"));
+        // Emptied lists: "全初期化" stays as it was.
+        w.List2->clear();
+        w.Timer1_Timer();
+        QCOMPARE(state(), QStringLiteral("010"));
+        w.Command1[1]->setEnabled(false);
+        w.List1->addItems({QStringLiteral("x"), QStringLiteral("y")});
+        w.Timer1_Timer();
+        QCOMPARE(state(), QStringLiteral("010"));
+    }
+
+    void menusAndToolbarAsDesigned()
+    {
+        KUMIRO w(*state_, platform_->platform);
+        QStringList titles;
+        for (QAction* a : w.menuBar()->actions())
+            titles << a->text();
+        QCOMPARE(titles, (QStringList{QStringLiteral("ﾌｧｲﾙ(&F)"), QStringLiteral("ﾃﾞｰﾀ管理(&M)"),
+                                      QStringLiteral("ｵﾌﾟｼｮﾝ(&O)"), QStringLiteral("ﾍﾙﾌﾟ(&H)")}));
+        QStringList file;
+        for (QAction* a : w.menuBar()->actions()[0]->menu()->actions())
+            file << (a->isSeparator() ? QStringLiteral("-") : a->text() + u'|' + a->shortcut().toString());
+        QCOMPARE(file, (QStringList{QStringLiteral("Word ﾌｧｲﾙの一覧を開く(&W)...|Ctrl+W"),
+                                    QStringLiteral("Excel ﾌｧｲﾙの一覧を開く(&E)...|Ctrl+E"),
+                                    QStringLiteral("Text ﾌｧｲﾙの一覧を開く(&T)...|Ctrl+T"),
+                                    QStringLiteral("-"), QStringLiteral("くみろ実行(&G)|Ctrl+G"),
+                                    QStringLiteral("-"), QStringLiteral("くみろ君 の終了(&X)...|")}));
+        QCOMPARE(w.mnuOptSettei->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_K));
+        QCOMPARE(w.mnuHelpContext_KeyWord[0]->shortcut(), QKeySequence(Qt::Key_F1));
+
+        const auto actions = w.Toolbar1->actions();
+        QCOMPARE(actions.size(), 17);
+        for (int button : {1, 5, 7, 11, 13, 15})
+            QVERIFY2(actions[button - 1]->isSeparator(), qPrintable(QString::number(button)));
+        QCOMPARE(w.toolbarButtons[4]->toolTip(), QStringLiteral(" Text ﾌｧｲﾙの一覧を開く "));
+        QCOMPARE(w.toolbarButtons[16]->toolTip(), QStringLiteral(" ﾊﾞｰｼﾞｮﾝ情報 "));
+        for (int button = 1; button <= 17; ++button) {
+            if (QAction* a = w.toolbarButtons[button]) {
+                QCOMPARE(a, actions[button - 1]);
+                QCOMPARE(a->icon().pixmap(16).toImage().pixelColor(8, 8).alpha() > 0 ||
+                             a->icon().pixmap(16).toImage().pixelColor(4, 4).alpha() > 0,
+                         true);
+            }
+        }
+        QCOMPARE(w.List1->accessibleName(), QStringLiteral("現在のリスト"));
+        QCOMPARE(w.Command2[0]->toolTip(), QStringLiteral(" 追加 "));
+    }
+
+    void helpCommands()
+    {
+        KUMIRO w(*state_, platform_->platform);
+        w.toolbarButtons[17]->trigger();
+        w.mnuHelpContext_KeyWord[0]->trigger();
+        w.mnuHelpContext_KeyWord_Click(7);
+        const auto& calls = platform_->help.calls;
+        QCOMPARE(calls.size(), 2);
+        QCOMPARE(calls[0].command, HelpCommand::Contents);
+        QCOMPARE(calls[1].command, HelpCommand::Index);
+        QCOMPARE(calls[1].helpFile, state_->HelpFile);
+    }
+
+    // --- listing ---------------------------------------------------------------------
+
+    void wildcards()
+    {
+        QVERIFY(wildcardMatch(u"Report.TXT", u"*.txt"));
+        QVERIFY(wildcardMatch(u"a.b.txt", u"*.txt"));
+        QVERIFY(!wildcardMatch(u"a.txt.bak", u"*.txt"));
+        QVERIFY(wildcardMatch(u"memo1.log", u"memo?.*"));
+        QVERIFY(!wildcardMatch(u"memo12.log", u"memo?.log"));
+        QVERIFY(wildcardMatch(u"データ.ＴＸＴ", u"*.ｔｘｔ"));
+        QVERIFY(wildcardMatch(u"[x].txt", u"[x].txt"));
+        QVERIFY(!wildcardMatch(u"x.txt", u"[x].txt"));
+        QVERIFY(wildcardMatch(u"", u"*"));
+        QVERIFY(wildcardMatch(u"aaaaaaaaaaaaaaaaaaaaaaaaaaab", u"*a*a*a*a*a*b"));
+    }
+
+    void searchListsVisibleFilesSortedIgnoringCase()
+    {
+        for (const char* name : {"b.txt", "A.TXT", "c.Txt", ".hidden.txt", "notes.log", "a.txt"})
+            touch(QDir(data_).filePath(QString::fromLatin1(name)));
+        QDir(data_).mkpath(QStringLiteral("folder.txt"));
+        touch(QDir(data_).filePath(QStringLiteral("folder.txt/inner.txt")));
+        QFile::link(QStringLiteral("/nonexistent"), QDir(data_).filePath(QStringLiteral("broken.txt")));
+        QCOMPARE(searchFolder(data_, QStringLiteral("*.txt")),
+                 (QStringList{QStringLiteral("A.TXT"), QStringLiteral("a.txt"),
+                              QStringLiteral("b.txt"), QStringLiteral("c.Txt")}));
+        QVERIFY(searchFolder(dir_->filePath(QStringLiteral("missing")), QStringLiteral("*")).isEmpty());
+    }
+
+    void patternsPerKindAndFlag()
+    {
+        SettingsRecord s = state_->set;
+        QCOMPARE(kindPatterns(s, 0), (QStringList{QStringLiteral("*.doc"), QStringLiteral("*.rtf")}));
+        s.OptWkaku[1][1] = QStringLiteral("0");
+        QCOMPARE(kindPatterns(s, 0), QStringList{QStringLiteral("*.doc")});
+        s.OptWkaku[0][1] = QStringLiteral("0");
+        QCOMPARE(kindPatterns(s, 0), QStringList{QStringLiteral("*.rtf")});
+        s.OptWkaku[1][1] = QStringLiteral("1");
+        QCOMPARE(kindPatterns(s, 0), QStringList{QStringLiteral("*.rtf")});
+        s.OptEkaku[0][1] = QStringLiteral("2"); // anything but "1" is off
+        QCOMPARE(kindPatterns(s, 1), QStringList{QStringLiteral("*.csv")});
+
+        // Text: .log at position 2 and .txt again at position 4 list .txt, .log, .txt.
+        s.OptTkaku[2] = {QStringLiteral("*.log"), QStringLiteral("1")};
+        s.OptTkaku[4] = {QStringLiteral("*.TXT"), QStringLiteral("1")};
+        s.OptTkaku[3] = {QStringLiteral("*.md"), QStringLiteral("0")};
+        s.OptTkaku[5] = {QString(), QStringLiteral("1")};
+        touch(QDir(data_).filePath(QStringLiteral("one.txt")));
+        touch(QDir(data_).filePath(QStringLiteral("two.log")));
+        touch(QDir(data_).filePath(QStringLiteral("three.md")));
+        QCOMPARE(listKindFiles(s, 2, data_),
+                 (QStringList{QStringLiteral("one.txt"), QStringLiteral("two.log"),
+                              QStringLiteral("one.txt")}));
+        s.OptTkaku[0][1] = QStringLiteral("0");
+        s.OptTkaku[2][1] = QStringLiteral("0");
+        s.OptTkaku[4][1] = QStringLiteral("0");
+        QVERIFY(listKindFiles(s, 2, data_).isEmpty());
+    }
+
+    void listingAFolderThroughThePicker()
+    {
+        touch(QDir(data_).filePath(QStringLiteral("b.txt")));
+        touch(QDir(data_).filePath(QStringLiteral("a.txt")));
+        touch(QDir(data_).filePath(QStringLiteral("c.doc")));
+        KUMIRO w(*state_, platform_->platform);
+        w.List2->addItem(QStringLiteral("stale"));
+        QString pickerTitle;
+        w.execPicker = [&](SEL_FOLD& picker) {
+            pickerTitle = picker.windowTitle();
+            QVERIFY(!picker.windowIcon().isNull());
+            picker.Command1[0]->click();
+        };
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTest::keyClick(&w, Qt::Key_T, Qt::ControlModifier);
+
+        QCOMPARE(pickerTitle, QStringLiteral("データフォルダの指定 ( Text ﾌｧｲﾙ 編 )"));
+        QCOMPARE(w.windowTitle(), QStringLiteral("くみろ君 for Windows ( Text ﾌｧｲﾙ 編 )"));
+        QCOMPARE(rows(w.List1), (QStringList{QStringLiteral("a.txt"), QStringLiteral("b.txt")}));
+        QCOMPARE(w.List2->count(), 0);
+        QCOMPARE(state_->CurKind, quint8(2));
+        QCOMPARE(state_->OrderLast, qint16(-1));
+        QCOMPARE(platform_->messages.shown.size(), 1);
+        QCOMPARE(platform_->messages.shown[0].title, QStringLiteral("ファイル数確認"));
+        QCOMPARE(platform_->messages.shown[0].icon, MsgIcon::Information);
+        QCOMPARE(platform_->messages.shown[0].text,
+                 QStringLiteral("同一のフォルダの中から 2 個 の Text ファイルを読み取りました。　"));
+
+        // Word through its toolbar button: the count message is shown for 0 files too.
+        w.toolbarButtons[2]->trigger();
+        QCOMPARE(platform_->messages.shown.last().text,
+                 QStringLiteral("同一のフォルダの中から 1 個 の Word ファイルを読み取りました。　"));
+        std::ignore = QFile::remove(QDir(data_).filePath(QStringLiteral("c.doc")));
+        w.toolbarButtons[2]->trigger();
+        QCOMPARE(platform_->messages.shown.last().text,
+                 QStringLiteral("同一のフォルダの中から 0 個 の Word ファイルを読み取りました。　"));
+        QCOMPARE(w.List1->count(), 0);
+    }
+
+    void cancellingThePickerLeavesEverythingAsItWas()
+    {
+        touch(QDir(data_).filePath(QStringLiteral("a.txt")));
+        KUMIRO w(*state_, platform_->platform);
+        w.execPicker = [](SEL_FOLD& picker) { picker.Command1[0]->click(); };
+        w.mnuFileOpen_Click(2);
+        w.List2->addItem(QStringLiteral("a.txt"));
+        state_->OrderLast = 1;
+        state_->OrderFile[0] = QStringLiteral("kept");
+        const QString title = w.windowTitle();
+
+        w.execPicker = [](SEL_FOLD& picker) { picker.Command1[1]->click(); };
+        w.mnuFileOpen_Click(0);
+        // The window frame's close counts as Cancel too.
+        w.execPicker = [](SEL_FOLD& picker) { picker.reject(); };
+        w.mnuFileOpen_Click(1);
+
+        QCOMPARE(state_->CurKind, quint8(2));
+        QCOMPARE(state_->FolderChosen, quint8(0));
+        QCOMPARE(w.windowTitle(), title);
+        QCOMPARE(rows(w.List1), QStringList{QStringLiteral("a.txt")});
+        QCOMPARE(rows(w.List2), QStringList{QStringLiteral("a.txt")});
+        QCOMPARE(state_->OrderLast, qint16(1));
+        QCOMPARE(state_->OrderFile[0], QStringLiteral("kept"));
+    }
+
+    void longPathWarnsOnceAfterTheCount()
+    {
+        QString deep = data_;
+        while (deep.size() < 250)
+            deep += QStringLiteral("/") + QString(qMin(60, int(250 - deep.size() - 1)), u'd');
+        QVERIFY(deep.size() == 250);
+        QVERIFY(QDir().mkpath(deep));
+        touch(deep + QStringLiteral("/a.txt"));
+        touch(deep + QStringLiteral("/b.txt"));
+        state_->set.DataFol[2] = deep;
+
+        KUMIRO w(*state_, platform_->platform);
+        w.execPicker = [](SEL_FOLD& picker) { picker.Command1[0]->click(); };
+        w.mnuFileOpen_Click(2);
+        const auto& shown = platform_->messages.shown;
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(shown[0].title, QStringLiteral("ファイル数確認"));
+        QCOMPARE(shown[1].title, QStringLiteral("文字数制限確認"));
+        QCOMPARE(shown[1].icon, MsgIcon::Exclamation);
+        QCOMPARE(shown[1].text, pathTooLongText());
+        QVERIFY(shown[1].text.contains(QStringLiteral("　\r\rファイル名")));
+        QCOMPARE(w.List1->count(), 2);
+        QVERIFY(!w.Command1[0]->isEnabled());
+        QVERIFY(w.Command1[1]->isEnabled());
+        QVERIFY(!w.Command1[2]->isEnabled());
+        QVERIFY(!w.Command1[3]->isEnabled());
+
+        QVERIFY(!anyPathTooLong(QString(249, u'x'), {QStringLiteral("12345")}));
+        QVERIFY(anyPathTooLong(QString(249, u'x'), {QStringLiteral("123456")}));
+    }
+
+    void unreadableFolderListsNothing()
+    {
+        if (geteuid() == 0)
+            QSKIP("root reads every folder");
+        touch(QDir(data_).filePath(QStringLiteral("a.txt")));
+        QFile::setPermissions(data_, QFile::WriteOwner);
+        QVERIFY(searchFolder(data_, QStringLiteral("*.txt")).isEmpty());
+        QFile::setPermissions(data_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
 private:
@@ -149,6 +510,7 @@ private:
     std::unique_ptr<SettingsStore> store_;
     std::unique_ptr<ProgramState> state_;
     std::unique_ptr<test::ScriptedPlatform> platform_;
+    QString data_;
 };
 
 QTEST_MAIN(TestMainWin)

@@ -1,5 +1,9 @@
 #include "KUMIRO.h"
 
+#include "FileListing.h"
+#include "MainLayout.h"
+#include "app/Kinds.h"
+#include "app/Paths.h"
 #include "app/PlatformProbes.h"
 #include "app/ProgramState.h"
 #include "app/TextValues.h"
@@ -7,11 +11,41 @@
 #include "platform/Look.h"
 #include "platform/Platform.h"
 #include "platform/Twips.h"
+#include "settings/SEL_FOLD.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolBar>
 
 namespace kumiro {
+
+namespace {
+
+// The designed frame around the client area: borders, caption and menu bar. Stored sizes
+// are outer sizes, so the client area keeps the designed proportions whatever the window
+// manager draws around it.
+constexpr double kFrameWidthTwips = 120;
+constexpr double kFrameHeightTwips = 660;
+constexpr double kToolbarHeightTwips = 360;
+
+void setTip(QWidget* w, const QString& tip)
+{
+    w->setToolTip(tip);
+    w->setAccessibleName(tip.trimmed());
+}
+
+QRect px(const QRectF& twips)
+{
+    return twipsRect(twips.left(), twips.top(), twips.width(), twips.height());
+}
+
+} // namespace
 
 KUMIRO::KUMIRO(ProgramState& state, Platform& platform, QWidget* parent)
     : QMainWindow(parent), state_(state), platform_(platform)
@@ -19,26 +53,201 @@ KUMIRO::KUMIRO(ProgramState& state, Platform& platform, QWidget* parent)
     setObjectName(QStringLiteral("KUMIRO"));
     setWindowTitle(title());
     setWindowIcon(programIcon());
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, kWindowGrey);
-    setPalette(pal);
-    setAutoFillBackground(true);
     endProgram = [] { QApplication::exit(0); };
+    execPicker = [](SEL_FOLD& picker) { picker.exec(); };
+
+    buildControls();
+    buildMenus();
+    buildToolbar();
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(500);
+    connect(Timer1, &QTimer::timeout, this, &KUMIRO::Timer1_Timer);
+
     Form_Load();
+    Timer1->start();
+}
+
+KUMIRO::~KUMIRO() = default;
+
+void KUMIRO::buildControls()
+{
+    client_ = new QWidget(this);
+    client_->setObjectName(QStringLiteral("client"));
+    QPalette grey = client_->palette();
+    grey.setColor(QPalette::Window, kWindowGrey);
+    client_->setPalette(grey);
+    client_->setAutoFillBackground(true);
+    client_->installEventFilter(this);
+    setCentralWidget(client_);
+
+    const MainLayout designed = designedMainLayout();
+    const QFont listFont = designedFont(kPGothic, 11.25);
+    const QFont buttonFont = designedFont(kUiGothic, 9);
+
+    QPalette dark = palette();
+    dark.setColor(QPalette::Base, kListGrey);
+    dark.setColor(QPalette::Text, QColor(255, 255, 128));
+
+    List1 = new QListWidget(client_);
+    List1->setObjectName(QStringLiteral("List1"));
+    List1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setTip(List1, QStringLiteral(" 現在のリスト "));
+    List2 = new QListWidget(client_);
+    List2->setObjectName(QStringLiteral("List2"));
+    List2->setSelectionMode(QAbstractItemView::SingleSelection);
+    setTip(List2, QStringLiteral(" くみろ順のリスト "));
+    for (QListWidget* list : {List1, List2}) {
+        list->setFont(listFont);
+        list->setPalette(dark);
+    }
+    List1->setGeometry(px(designed.list1));
+    List2->setGeometry(px(designed.list2));
+
+    const std::array<std::pair<const char16_t*, const char16_t*>, 5> c2 = {{
+        {u"－>", u" 追加 "}, {u"↑", u" 上へ移動 "}, {u"↓", u" 下へ移動 "},
+        {u"一括", u" 一括 "}, {u"削除", u" 削除 "}}};
+    for (int i = 0; i < 5; ++i) {
+        Command2[i] = new QPushButton(QString::fromUtf16(c2[i].first), client_);
+        Command2[i]->setObjectName(QStringLiteral("Command2_%1").arg(i));
+        Command2[i]->setToolTip(QString::fromUtf16(c2[i].second));
+        Command2[i]->setAccessibleName(Command2[i]->text());
+        Command2[i]->setFont(buttonFont);
+        Command2[i]->setGeometry(px(designed.command2[i]));
+    }
+    const std::array<const char16_t*, 4> c1 = {u"OK", u"全初期化", u"初期化", u"ヘルプ"};
+    for (int i = 0; i < 4; ++i) {
+        const QString caption = QString::fromUtf16(c1[i]);
+        Command1[i] = new QPushButton(caption, client_);
+        Command1[i]->setObjectName(QStringLiteral("Command1_%1").arg(i));
+        Command1[i]->setToolTip(u' ' + caption + u' ');
+        Command1[i]->setAccessibleName(caption);
+        Command1[i]->setFont(buttonFont);
+        Command1[i]->setGeometry(px(designed.command1[i]));
+    }
+}
+
+void KUMIRO::buildMenus()
+{
+    auto item = [this](QMenu* menu, const QString& caption, auto handler,
+                       const QKeySequence& key = {}) {
+        QAction* a = menu->addAction(caption);
+        if (!key.isEmpty())
+            a->setShortcut(key);
+        connect(a, &QAction::triggered, this, handler);
+        return a;
+    };
+
+    QMenu* mnuFile = menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
+    mnuFileOpen[0] = item(mnuFile, QStringLiteral("Word ﾌｧｲﾙの一覧を開く(&W)..."),
+                          [this] { mnuFileOpen_Click(0); }, QKeySequence(Qt::CTRL | Qt::Key_W));
+    mnuFileOpen[1] = item(mnuFile, QStringLiteral("Excel ﾌｧｲﾙの一覧を開く(&E)..."),
+                          [this] { mnuFileOpen_Click(1); }, QKeySequence(Qt::CTRL | Qt::Key_E));
+    mnuFileOpen[2] = item(mnuFile, QStringLiteral("Text ﾌｧｲﾙの一覧を開く(&T)..."),
+                          [this] { mnuFileOpen_Click(2); }, QKeySequence(Qt::CTRL | Qt::Key_T));
+    mnuFile->addSeparator();
+    mnuFileKumiro = item(mnuFile, QStringLiteral("くみろ実行(&G)"), [this] { mnuFileKumiro_Click(); },
+                         QKeySequence(Qt::CTRL | Qt::Key_G));
+    mnuFile->addSeparator();
+    mnuFileEnd = item(mnuFile, QStringLiteral("くみろ君 の終了(&X)..."), [this] { mnuFileEnd_Click(); });
+
+    QMenu* mnuDataManager = menuBar()->addMenu(QStringLiteral("ﾃﾞｰﾀ管理(&M)"));
+    QMenu* mnuDataConv = mnuDataManager->addMenu(QStringLiteral("変換(&C)"));
+    mnuDataConvert[0] = item(mnuDataConv, QStringLiteral("*.doc or *.rtf → *.txt(&T)..."),
+                             [this] { mnuDataConvert_Click(0); });
+    mnuDataConvert[1] = item(mnuDataConv, QStringLiteral("*.txt → *.doc(&D)..."),
+                             [this] { mnuDataConvert_Click(1); });
+    mnuDataConvert[2] = item(mnuDataConv, QStringLiteral("*.txt → *.rtf(&R)..."),
+                             [this] { mnuDataConvert_Click(2); });
+    mnuDataManager->addSeparator();
+    mnuDataCopy = item(mnuDataManager, QStringLiteral("ｺﾋﾟｰ(&C)..."), [this] { mnuDataCopy_Click(); });
+    mnuDataRename = item(mnuDataManager, QStringLiteral("名前の変更(&R)..."),
+                         [this] { mnuDataRename_Click(); });
+    mnuDataBackup = item(mnuDataManager, QStringLiteral("ﾊﾞｯｸｱｯﾌﾟ(&B)..."),
+                         [this] { mnuDataBackup_Click(); });
+    mnuDataManager->addSeparator();
+    mnuDataDelete = item(mnuDataManager, QStringLiteral("削除(&D)..."), [this] { mnuDataDelete_Click(); });
+
+    QMenu* mnuOption = menuBar()->addMenu(QStringLiteral("ｵﾌﾟｼｮﾝ(&O)"));
+    mnuOptSettei = item(mnuOption, QStringLiteral("各種設定(&K)"), [this] { mnuOptSettei_Click(); },
+                        QKeySequence(Qt::CTRL | Qt::Key_K));
+
+    QMenu* mnuHelp = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
+    mnuHelpContext_KeyWord[0] = item(mnuHelp, QStringLiteral("ﾄﾋﾟｯｸの検索(&H)"),
+                                     [this] { mnuHelpContext_KeyWord_Click(0); },
+                                     QKeySequence(Qt::Key_F1));
+    mnuHelpContext_KeyWord[1] = item(mnuHelp, QStringLiteral("目次(&C)"),
+                                     [this] { mnuHelpContext_KeyWord_Click(1); });
+    mnuHelp->addSeparator();
+    mnuHelpAbout = item(mnuHelp, QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(&A)..."), [this] { mnuHelpAbout_Click(); });
+}
+
+void KUMIRO::buildToolbar()
+{
+    Toolbar1 = new QToolBar(client_);
+    Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
+    Toolbar1->setAccessibleName(QStringLiteral("ツールバー"));
+    Toolbar1->setIconSize(QSize(16, 16));
+    Toolbar1->setMovable(false);
+    Toolbar1->setFloatable(false);
+    Toolbar1->installEventFilter(this);
+
+    // Button number -> tooltip; an empty tooltip is a separator.
+    const std::array<const char16_t*, 18> tips = {
+        nullptr,        u"",
+        u" Word ﾌｧｲﾙの一覧を開く ", u" Excel ﾌｧｲﾙの一覧を開く ", u" Text ﾌｧｲﾙの一覧を開く ",
+        u"",            u" くみろ実行 ",
+        u"",            u" ｺﾋﾟｰ ", u" 名前の変更 ", u" ﾊﾞｯｸｱｯﾌﾟ ",
+        u"",            u" 削除 ",
+        u"",            u" 各種設定 ",
+        u"",            u" ﾊﾞｰｼﾞｮﾝ情報 ", u" ﾍﾙﾌﾟ "};
+    int image = 0;
+    for (int button = 1; button <= 17; ++button) {
+        const QString tip = QString::fromUtf16(tips[button]);
+        if (tip.isEmpty()) {
+            Toolbar1->addSeparator();
+            continue;
+        }
+        ++image;
+        const QString resource = QStringLiteral(":/toolbar/%1.svg").arg(image, 2, 10, QChar(u'0'));
+        QAction* a = Toolbar1->addAction(QIcon(svgPixmap(resource, 16)), tip.trimmed());
+        a->setToolTip(tip);
+        connect(a, &QAction::triggered, this, [this, button] { Toolbar1_ButtonClick(button); });
+        toolbarButtons[button] = a;
+    }
+}
+
+int KUMIRO::menuBarHeight() const
+{
+    return menuBar()->sizeHint().height();
+}
+
+double KUMIRO::outerHeightTwips() const
+{
+    return pixelsToTwips(height() - menuBarHeight()) + kFrameHeightTwips;
+}
+
+double KUMIRO::outerWidthTwips() const
+{
+    return pixelsToTwips(width()) + kFrameWidthTwips;
 }
 
 void KUMIRO::Form_Load()
 {
+    mnuFileKumiro->setEnabled(false);
+    toolbarButtons[6]->setEnabled(false);
+
     ReadAppearanceScheme(state_);
 
     // A size that is not a number or does not fit 16 bits gives the designed default.
-    const bool xpClassic = GetWindowsName() == QStringLiteral("Windows XP") && state_.AppearanceScheme.isEmpty();
-    const int xpExtra = xpClassic ? 120 : 0;
+    const double xpExtra =
+        GetWindowsName() == u"Windows XP" && state_.AppearanceScheme.isEmpty() ? 120 : 0;
     const auto storedHeight = wholeNumber(state_.set.F_Height);
     const qint16 height =
         (storedHeight ? toInt16(*storedHeight + xpExtra) : std::nullopt).value_or(9000 + xpExtra);
     const qint16 width = toInt16(state_.set.F_Width).value_or(12000);
-    resize(twipsToPixels(width), twipsToPixels(height));
+    resize(twipsToPixels(width - kFrameWidthTwips),
+           twipsToPixels(height - kFrameHeightTwips) + menuBarHeight());
 
     int top, left;
     if (isOn(state_.set.OptCent)) {
@@ -50,18 +259,167 @@ void KUMIRO::Form_Load()
     }
     move(left, top);
 
+    // The resize handler lays out the controls from here on (resizeEvent).
+    MainWndProc();
+
+    for (int i = 0; i < 3; ++i)
+        Command1[i]->setEnabled(false);
     state_.FolderChosen = 0;
+}
+
+bool KUMIRO::MainWndProc()
+{
+    const auto layout = mainLayoutFor(outerHeightTwips(), outerWidthTwips());
+    Toolbar1->setGeometry(0, 0, width(), twipsToPixels(kToolbarHeightTwips));
+    if (!layout)
+        return false;
+    for (int i = 0; i < 4; ++i)
+        Command1[i]->setGeometry(px(layout->command1[i]));
+    for (int i = 0; i < 5; ++i)
+        Command2[i]->setGeometry(px(layout->command2[i]));
+    List1->setGeometry(px(layout->list1));
+    List2->setGeometry(px(layout->list2));
+    return true;
+}
+
+void KUMIRO::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    MainWndProc();
+}
+
+void KUMIRO::Timer1_Timer()
+{
+    const int left = List1->count();
+    const int right = List2->count();
+    Command1[0]->setEnabled(right >= 2);
+    Command1[2]->setEnabled(right >= 1);
+    if (left >= 2 || right >= 1)
+        Command1[1]->setEnabled(true);
+}
+
+void KUMIRO::Toolbar1_ButtonClick(int button)
+{
+    switch (button) {
+    case 2: mnuFileOpen_Click(0); break;
+    case 3: mnuFileOpen_Click(1); break;
+    case 4: mnuFileOpen_Click(2); break;
+    case 6: mnuFileKumiro_Click(); break;
+    case 8: mnuDataCopy_Click(); break;
+    case 9: mnuDataRename_Click(); break;
+    case 10: mnuDataBackup_Click(); break;
+    case 12: mnuDataDelete_Click(); break;
+    case 14: mnuOptSettei_Click(); break;
+    case 16: mnuHelpAbout_Click(); break;
+    case 17: mnuHelpContext_KeyWord_Click(1); break;
+    default: break;
+    }
+}
+
+void KUMIRO::mnuFileOpen_Click(int index)
+{
+    const quint8 previousKind = state_.CurKind;
+    state_.CurKind = quint8(index);
+
+    {
+        SEL_FOLD picker(state_, platform_, this);
+        const QString iconFile = joinPath(state_.ProgramFolder, state_.OpenIcon[index]);
+        const QIcon icon(iconFile);
+        picker.setWindowIcon(QFileInfo(iconFile).isFile() && !icon.isNull() ? icon : programIcon());
+        execPicker(picker);
+    }
+    if (state_.FolderChosen == 0) {
+        // The lists and any confirmed order still belong to the previous kind.
+        state_.CurKind = previousKind;
+        return;
+    }
+
+    List1->clear();
+    List2->clear();
+    setWindowTitle(title() + kindCaptionSuffix(state_.CurKind));
+
+    const QString& folder = state_.set.DataFol[state_.CurKind];
+    const QStringList names = listKindFiles(state_.set, state_.CurKind, folder);
+    List1->addItems(names);
+
+    platform_.messages.show(this, MsgIcon::Information, kFileCountTitle,
+                            fileCountText(List1->count(), state_.CurKind));
+
+    if (anyPathTooLong(folder, names)) {
+        platform_.messages.show(this, MsgIcon::Exclamation, kPathTooLongTitle, pathTooLongText());
+        for (QPushButton* b : Command1)
+            b->setEnabled(false);
+        Command1[1]->setEnabled(true);
+    }
+    // The list scrolls sideways to its widest name by itself.
+}
+
+void KUMIRO::mnuFileKumiro_Click()
+{
+    // The combine comes with the order list.
+}
+
+void KUMIRO::mnuDataConvert_Click(int)
+{
+    // Not built yet: conversion comes with the office automation.
+}
+
+void KUMIRO::mnuDataCopy_Click()
+{
+    // Not built yet: the copy dialog comes with the data tools.
+}
+
+void KUMIRO::mnuDataRename_Click()
+{
+    // Not built yet: the rename dialog comes with the data tools.
+}
+
+void KUMIRO::mnuDataBackup_Click()
+{
+    // Not built yet: the backup comes with the data tools.
+}
+
+void KUMIRO::mnuDataDelete_Click()
+{
+    // Not built yet: delete comes with the data tools.
+}
+
+void KUMIRO::mnuOptSettei_Click()
+{
+    // Not built yet: the settings dialog comes later.
+}
+
+void KUMIRO::mnuHelpAbout_Click()
+{
+    // Not built yet: the About box comes with the data tools.
+}
+
+void KUMIRO::mnuHelpContext_KeyWord_Click(int index)
+{
+    if (index == 0)
+        platform_.help.show(this, state_.HelpFile, HelpCommand::Index, 0);
+    else if (index == 1)
+        platform_.help.show(this, state_.HelpFile, HelpCommand::Contents, 0);
+}
+
+bool KUMIRO::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonDblClick && (watched == client_ || watched == Toolbar1)) {
+        if (isOn(state_.set.OptDbl))
+            mnuFileEnd_Click();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void KUMIRO::saveGeometry()
 {
-    // Position of the frame, size of the window inside it: the same measures that
-    // Form_Load restores, so the window neither creeps nor grows from run to run.
+    // Position of the frame and the outer size as the layout measures it: the same
+    // measures Form_Load restores, so the window neither creeps nor grows between runs.
     state_.save(kSectionPosition, QStringLiteral("G_Top"), numberText(pixelsToTwips(y())));
     state_.save(kSectionPosition, QStringLiteral("G_Left"), numberText(pixelsToTwips(x())));
-    state_.save(kSectionPosition, QStringLiteral("F_Height"),
-                numberText(pixelsToTwips(height())));
-    state_.save(kSectionPosition, QStringLiteral("F_Width"), numberText(pixelsToTwips(width())));
+    state_.save(kSectionPosition, QStringLiteral("F_Height"), numberText(outerHeightTwips()));
+    state_.save(kSectionPosition, QStringLiteral("F_Width"), numberText(outerWidthTwips()));
 }
 
 void KUMIRO::mnuFileEnd_Click()

@@ -2,38 +2,97 @@
 
 #include <QMainWindow>
 
+#include <array>
 #include <functional>
+
+class QAction;
+class QListWidget;
+class QMenu;
+class QPushButton;
+class QTimer;
+class QToolBar;
 
 namespace kumiro {
 
 struct ProgramState;
 struct Platform;
+class SEL_FOLD;
 
 // The main window.
 class KUMIRO : public QMainWindow {
     Q_OBJECT
 public:
     KUMIRO(ProgramState& state, Platform& platform, QWidget* parent = nullptr);
+    ~KUMIRO() override;
 
     static QString title() { return QStringLiteral("くみろ君 for Windows"); }
 
     // Sizes and places the window from the settings; runs when the window is created.
     void Form_Load();
+    void Timer1_Timer();
+    void Toolbar1_ButtonClick(int button);
+
+    void mnuFileOpen_Click(int index);
+    void mnuFileKumiro_Click();
     void mnuFileEnd_Click();
+    void mnuDataConvert_Click(int index);
+    void mnuDataCopy_Click();
+    void mnuDataRename_Click();
+    void mnuDataBackup_Click();
+    void mnuDataDelete_Click();
+    void mnuOptSettei_Click();
+    void mnuHelpContext_KeyWord_Click(int index);
+    void mnuHelpAbout_Click();
+
     // G_Top, G_Left, F_Height, F_Width in twips, in that order.
     void saveGeometry();
+    // Runs the resize layout for the window's present size; false when it is too low.
+    bool MainWndProc();
+    // Outer height and width in twips, as the layout and the settings measure them.
+    double outerHeightTwips() const;
+    double outerWidthTwips() const;
 
     // How the program ends; tests replace it.
     std::function<void()> endProgram;
+    // Shows the picker modally; tests drive it without a modal loop.
+    std::function<void(SEL_FOLD&)> execPicker;
+
+    QToolBar* Toolbar1;
+    QListWidget* List1;
+    QListWidget* List2;
+    std::array<QPushButton*, 5> Command2;
+    std::array<QPushButton*, 4> Command1;
+    QTimer* Timer1;
+
+    std::array<QAction*, 3> mnuFileOpen;
+    QAction* mnuFileKumiro;
+    QAction* mnuFileEnd;
+    std::array<QAction*, 3> mnuDataConvert;
+    QAction* mnuDataCopy;
+    QAction* mnuDataRename;
+    QAction* mnuDataBackup;
+    QAction* mnuDataDelete;
+    QAction* mnuOptSettei;
+    std::array<QAction*, 2> mnuHelpContext_KeyWord;
+    QAction* mnuHelpAbout;
+    // Toolbar buttons by number, 1 to 17; separators are null.
+    std::array<QAction*, 18> toolbarButtons{};
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void buildControls();
+    void buildMenus();
+    void buildToolbar();
+    int menuBarHeight() const;
     void endNow();
 
     ProgramState& state_;
     Platform& platform_;
+    QWidget* client_;
     bool ending_ = false;
 };
 

@@ -1,0 +1,106 @@
+#include "FileListing.h"
+
+#include "app/Kinds.h"
+#include "app/SettingsRecord.h"
+#include "app/TextValues.h"
+
+#include <QDirIterator>
+
+#include <algorithm>
+
+namespace kumiro {
+
+bool wildcardMatch(QStringView name, QStringView pattern)
+{
+    // Iterative match with one backtrack point: linear in practice, no recursion.
+    qsizetype n = 0, p = 0, starP = -1, starN = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == u'*') {
+            starP = p++;
+            starN = n;
+        } else if (p < pattern.size() &&
+                   (pattern[p] == u'?' || pattern[p].toCaseFolded() == name[n].toCaseFolded())) {
+            ++p;
+            ++n;
+        } else if (starP >= 0) {
+            p = starP + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == u'*')
+        ++p;
+    return p == pattern.size();
+}
+
+QStringList searchFolder(const QString& folder, const QString& pattern)
+{
+    QStringList names;
+    if (folder.isEmpty())
+        return names;
+    // Without QDir::Hidden and QDir::System: no dot files, sockets, devices or broken links.
+    QDirIterator it(folder, QDir::Files | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        it.next();
+        const QString name = it.fileName();
+        if (wildcardMatch(name, pattern))
+            names.append(name);
+    }
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        const int c = a.compare(b, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a < b;
+    });
+    return names;
+}
+
+QStringList kindPatterns(const SettingsRecord& s, int kind)
+{
+    auto twoPatternKind = [](const ExtTable<2>& t) {
+        QStringList patterns;
+        patterns << (isOn(t[0][1]) ? t[0][0] : t[1][0]);
+        if (isOn(t[0][1]) && isOn(t[1][1]))
+            patterns << t[1][0];
+        return patterns;
+    };
+    if (kind == 0)
+        return twoPatternKind(s.OptWkaku);
+    if (kind == 1)
+        return twoPatternKind(s.OptEkaku);
+    QStringList patterns;
+    for (int i = 0; i < 6; ++i) {
+        if (isOn(s.OptTkaku[i][1]) && !s.OptTkaku[i][0].isEmpty())
+            patterns << s.OptTkaku[i][0];
+    }
+    return patterns;
+}
+
+QStringList listKindFiles(const SettingsRecord& settings, int kind, const QString& folder)
+{
+    QStringList names;
+    for (const QString& pattern : kindPatterns(settings, kind))
+        names += searchFolder(folder, pattern);
+    return names;
+}
+
+bool anyPathTooLong(const QString& folder, const QStringList& names)
+{
+    return std::any_of(names.begin(), names.end(), [&](const QString& name) {
+        return folder.size() + 1 + name.size() > 255;
+    });
+}
+
+QString fileCountText(int count, int kind)
+{
+    return QStringLiteral("同一のフォルダの中から ") + QString::number(count) +
+           QStringLiteral(" 個 の ") + kindWord(kind) +
+           QStringLiteral(" ファイルを読み取りました。　");
+}
+
+QString pathTooLongText()
+{
+    return QStringLiteral("「フォルダ名＋ファイル名」 を合計した文字数が \"255\" 文字を超えています。　"
+                          "\r\rファイル名を制限文字数以下に変更して下さい。　");
+}
+
+} // namespace kumiro

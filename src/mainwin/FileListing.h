@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace kumiro {
+
+struct SettingsRecord;
+
+// Case-insensitive match with "*" (any run) and "?" (one character).
+bool wildcardMatch(QStringView name, QStringView pattern);
+
+// Ordinary, visible files of the folder (not its subfolders) that match the pattern,
+// sorted by name ignoring case. An unreadable folder gives nothing.
+QStringList searchFolder(const QString& folder, const QString& pattern);
+
+// The patterns a kind searches, in order; a pattern may appear twice.
+QStringList kindPatterns(const SettingsRecord& settings, int kind);
+
+// Every search of the kind, appended in order.
+QStringList listKindFiles(const SettingsRecord& settings, int kind, const QString& folder);
+
+// True when folder + separator + name is longer than 255 UTF-16 code units for any name.
+bool anyPathTooLong(const QString& folder, const QStringList& names);
+
+QString fileCountText(int count, int kind);
+inline const QString kFileCountTitle = QStringLiteral("ファイル数確認");
+inline const QString kPathTooLongTitle = QStringLiteral("文字数制限確認");
+QString pathTooLongText();
+
+} // namespace kumiro

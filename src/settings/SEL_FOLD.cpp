@@ -1,0 +1,152 @@
+#include "SEL_FOLD.h"
+
+#include "app/Kinds.h"
+#include "app/ProgramState.h"
+#include "platform/DriveList.h"
+#include "platform/FolderList.h"
+#include "platform/Look.h"
+#include "platform/Platform.h"
+#include "platform/Twips.h"
+
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+
+namespace kumiro {
+
+namespace {
+
+template <typename W>
+W* placed(W* widget, double left, double top, double width, double height, const QFont& font)
+{
+    widget->setGeometry(twipsRect(left, top, width, height));
+    widget->setFont(font);
+    return widget;
+}
+
+void setTip(QWidget* w, const QString& tip)
+{
+    w->setToolTip(tip);
+    w->setAccessibleName(tip.trimmed());
+}
+
+} // namespace
+
+SEL_FOLD::SEL_FOLD(ProgramState& state, Platform& platform, QWidget* parent)
+    : QDialog(parent), state_(state), platform_(platform)
+{
+    setObjectName(QStringLiteral("SEL_FOLD"));
+    setModal(true);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(twipsToPixels(5010), twipsToPixels(3900));
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, kWindowGrey);
+    setPalette(pal);
+    setAutoFillBackground(true);
+
+    const QFont big = designedFont(kUiGothic, 11.25);
+    const QFont buttons = designedFont(kUiGothic, 9);
+
+    Label1 = placed(new QLabel(QStringLiteral("データフォルダを指定して、ＯＫﾎﾞﾀﾝを押して下さい。"), this),
+                    330, 210, 4545, 225, big);
+    QPalette labelPal = Label1->palette();
+    labelPal.setColor(QPalette::WindowText, QColor(255, 255, 0));
+    Label1->setPalette(labelPal);
+    Label1->setMinimumHeight(Label1->sizeHint().height());
+
+    QPalette white = palette();
+    white.setColor(QPalette::Base, Qt::white);
+    white.setColor(QPalette::Button, Qt::white);
+    white.setColor(QPalette::Text, Qt::black);
+    white.setColor(QPalette::ButtonText, Qt::black);
+    Drive1 = placed(new DriveList(this), 450, 690, 4110, 345, big);
+    Drive1->setPalette(white);
+    setTip(Drive1, QStringLiteral(" ドライブ名 "));
+    Dir1 = placed(new FolderList(this), 450, 1170, 4110, 1875, big);
+    Dir1->setPalette(white);
+    setTip(Dir1, QStringLiteral(" フォルダ名 "));
+
+    const std::array<QString, 3> captions = {QStringLiteral("OK"), QStringLiteral("キャンセル"),
+                                             QStringLiteral("ヘルプ")};
+    const std::array<double, 3> lefts = {445, 1855, 3265};
+    for (int i = 0; i < 3; ++i) {
+        Command1[i] = placed(new QPushButton(captions[i], this), lefts[i], 3320, 1300, 300, buttons);
+        Command1[i]->setToolTip(u' ' + captions[i] + u' ');
+        Command1[i]->setAccessibleName(captions[i]);
+        Command1[i]->setAutoDefault(false);
+        connect(Command1[i], &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
+    }
+    Command1[0]->setDefault(true);
+
+    Drive1->setVolumes(userVolumes());
+    connect(Drive1, &DriveList::driveChanged, this, &SEL_FOLD::Drive1_Change);
+
+    Form_Load();
+
+    if (const QScreen* screen = this->screen())
+        move(screen->geometry().center() - rect().center());
+}
+
+void SEL_FOLD::Form_Load()
+{
+    const int k = state_.CurKind;
+    setWindowTitle(baseCaption() + kindCaptionSuffix(k));
+
+    QString& folder = state_.set.DataFol[k > 2 ? 2 : k];
+    // An empty folder is as missing as a deleted one.
+    if (folder.isEmpty() || !QFileInfo(folder + u'/').isDir()) {
+        platform_.messages.show(this, MsgIcon::Exclamation, QStringLiteral("フォルダ確認"),
+                                QStringLiteral("指定フォルダは存在しません。 "));
+        platform_.messages.show(this, MsgIcon::Exclamation, QStringLiteral("フォルダ変更"),
+                                QStringLiteral("強制的にくみろ君の存在するフォルダに変更します。　"));
+        folder = state_.ProgramFolder;
+        state_.save(kSectionKumiro, kindKey(QStringLiteral("DataFol"), k > 2 ? 2 : k), folder);
+    }
+    if (!folder.isEmpty()) {
+        Dir1->setPath(folder);
+        Drive1->setPath(Dir1->path());
+    }
+}
+
+void SEL_FOLD::Drive1_Change()
+{
+    // There is no current folder per drive here: a drive opens at its root.
+    // A drive that cannot be read: back to the drive of the folder still shown.
+    if (!Dir1->setPath(Drive1->drive()))
+        Drive1->setPath(Dir1->path());
+}
+
+void SEL_FOLD::Command1_Click(int index)
+{
+    const int k = state_.CurKind > 2 ? 2 : state_.CurKind;
+    switch (index) {
+    case 0:
+        state_.set.DataFol[k] = Dir1->path();
+        state_.save(kSectionKumiro, kindKey(QStringLiteral("DataFol"), k), state_.set.DataFol[k]);
+        state_.OrderLast = -1;
+        state_.OrderFile.fill(QString());
+        state_.FolderChosen = 1;
+        done(QDialog::Accepted);
+        break;
+    case 1:
+        state_.FolderChosen = 0;
+        done(QDialog::Rejected);
+        break;
+    case 2: {
+        const int context = k == 0 ? 6 : k == 1 ? 8 : 39;
+        platform_.help.show(this, state_.HelpFile, HelpCommand::Context, context);
+        break;
+    }
+    default: break;
+    }
+}
+
+void SEL_FOLD::reject()
+{
+    state_.FolderChosen = 0;
+    QDialog::done(QDialog::Rejected);
+}
+
+} // namespace kumiro

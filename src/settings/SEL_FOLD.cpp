@@ -38,9 +38,8 @@ SEL_FOLD::SEL_FOLD(ProgramState& state, Platform& platform, QWidget* parent)
 {
     setObjectName(QStringLiteral("SEL_FOLD"));
     setModal(true);
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
-    setFixedSize(twipsToPixels(5010), twipsToPixels(3900));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                   Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, kWindowGrey);
     setPalette(pal);
@@ -54,7 +53,12 @@ SEL_FOLD::SEL_FOLD(ProgramState& state, Platform& platform, QWidget* parent)
     QPalette labelPal = Label1->palette();
     labelPal.setColor(QPalette::WindowText, QColor(255, 255, 0));
     Label1->setPalette(labelPal);
-    Label1->setMinimumHeight(Label1->sizeHint().height());
+    // The substituted face runs wider than the designed one: let the label take what its
+    // text needs, and the window grow with it, rather than cut the sentence.
+    Label1->resize(qMax(Label1->width(), Label1->sizeHint().width()),
+                   qMax(Label1->height(), Label1->sizeHint().height()));
+    setFixedSize(qMax(twipsToPixels(5010), Label1->geometry().right() + twipsToPixels(330)),
+                 twipsToPixels(3900));
 
     QPalette white = palette();
     white.setColor(QPalette::Base, Qt::white);

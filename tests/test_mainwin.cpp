@@ -146,6 +146,26 @@ private Q_SLOTS:
         QVERIFY(w.Command1[3]->isEnabled());
     }
 
+    void windowsXpClassicLookIsTaller()
+    {
+        Probes xp;
+        xp.windowsName = [] { return QStringLiteral("Windows XP"); };
+        xp.readAppearanceScheme = [](ProgramState&) {};
+        KUMIRO classic(*state_, platform_->platform, xp);
+        QCOMPARE(classic.outerHeightTwips(), 9120.0);
+        QCOMPARE(classic.outerWidthTwips(), 12000.0);
+
+        xp.readAppearanceScheme = [](ProgramState& s) { s.AppearanceScheme = QStringLiteral("Windows Standard"); };
+        KUMIRO themed(*state_, platform_->platform, xp);
+        QCOMPARE(themed.outerHeightTwips(), 9000.0);
+        // The extra height is added before the 16-bit conversion.
+        state_->AppearanceScheme.clear();
+        state_->set.F_Height = QStringLiteral("32700");
+        xp.readAppearanceScheme = [](ProgramState&) {};
+        KUMIRO tooTall(*state_, platform_->platform, xp);
+        QCOMPARE(tooTall.outerHeightTwips(), 9120.0);
+    }
+
     void unusableStoredSizeGivesTheDefault_data()
     {
         QTest::addColumn<QString>("height");

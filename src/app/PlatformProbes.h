@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 namespace kumiro {
 
 struct ProgramState;
@@ -18,5 +20,11 @@ QString schemeFromValue(const QByteArray& buffer, unsigned byteCount);
 
 // Sets AppearanceScheme from the user's appearance settings where the system has them.
 void ReadAppearanceScheme(ProgramState& state);
+
+// The two probes as the windows call them; tests put in other editions.
+struct Probes {
+    std::function<QString()> windowsName = GetWindowsName;
+    std::function<void(ProgramState&)> readAppearanceScheme = ReadAppearanceScheme;
+};
 
 } // namespace kumiro

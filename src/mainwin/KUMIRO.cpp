@@ -47,8 +47,8 @@ QRect px(const QRectF& twips)
 
 } // namespace
 
-KUMIRO::KUMIRO(ProgramState& state, Platform& platform, QWidget* parent)
-    : QMainWindow(parent), state_(state), platform_(platform)
+KUMIRO::KUMIRO(ProgramState& state, Platform& platform, Probes probes, QWidget* parent)
+    : QMainWindow(parent), state_(state), platform_(platform), probes_(std::move(probes))
 {
     setObjectName(QStringLiteral("KUMIRO"));
     setWindowTitle(title());
@@ -237,11 +237,11 @@ void KUMIRO::Form_Load()
     mnuFileKumiro->setEnabled(false);
     toolbarButtons[6]->setEnabled(false);
 
-    ReadAppearanceScheme(state_);
+    probes_.readAppearanceScheme(state_);
 
     // A size that is not a number or does not fit 16 bits gives the designed default.
     const double xpExtra =
-        GetWindowsName() == u"Windows XP" && state_.AppearanceScheme.isEmpty() ? 120 : 0;
+        probes_.windowsName() == u"Windows XP" && state_.AppearanceScheme.isEmpty() ? 120 : 0;
     const auto storedHeight = wholeNumber(state_.set.F_Height);
     const qint16 height =
         (storedHeight ? toInt16(*storedHeight + xpExtra) : std::nullopt).value_or(9000 + xpExtra);

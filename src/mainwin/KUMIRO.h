@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/PlatformProbes.h"
+
 #include <QMainWindow>
 
 #include <array>
@@ -22,7 +24,7 @@ class SEL_FOLD;
 class KUMIRO : public QMainWindow {
     Q_OBJECT
 public:
-    KUMIRO(ProgramState& state, Platform& platform, QWidget* parent = nullptr);
+    KUMIRO(ProgramState& state, Platform& platform, Probes probes = {}, QWidget* parent = nullptr);
     ~KUMIRO() override;
 
     static QString title() { return QStringLiteral("くみろ君 for Windows"); }
@@ -92,6 +94,7 @@ private:
 
     ProgramState& state_;
     Platform& platform_;
+    Probes probes_;
     QWidget* client_;
     bool ending_ = false;
 };

@@ -1,6 +1,7 @@
 // The main window: size and place, layout on resize, timer, menus and toolbar, listing.
 #include "app/ProgramState.h"
 #include "app/SettingsStore.h"
+#include "mainwin/DragReorder.h"
 #include "mainwin/FileListing.h"
 #include "mainwin/KUMIRO.h"
 #include "mainwin/MainLayout.h"
@@ -523,6 +524,271 @@ private Q_SLOTS:
         QFile::setPermissions(data_, QFile::WriteOwner);
         QVERIFY(searchFolder(data_, QStringLiteral("*.txt")).isEmpty());
         QFile::setPermissions(data_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    // --- order list --------------------------------------------------------------------
+
+    void addMoveAndRemoveRows()
+    {
+        KUMIRO w(*state_, platform_->platform);
+        auto& shown = platform_->messages.shown;
+        w.List1->addItems({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+
+        w.Command2[0]->click();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].title, QStringLiteral("追加ファイルの確認"));
+        QCOMPARE(shown[0].text, QStringLiteral("追加するファイル名を左側の 「現在のリスト」 の中から指定して下さい。　"));
+        QCOMPARE(w.List2->count(), 0);
+
+        // Selected rows go in ascending order whatever order they were picked in.
+        w.List1->setCurrentRow(2, QItemSelectionModel::Select);
+        w.List1->setCurrentRow(0, QItemSelectionModel::Select);
+        w.Command2[0]->click();
+        w.List1_DblClick(); // the current row, "a", once more
+        QCOMPARE(rows(w.List2), (QStringList{QStringLiteral("a"), QStringLiteral("c"), QStringLiteral("a")}));
+
+        for (int button : {1, 2, 4}) {
+            w.Command2[button]->click();
+            QCOMPARE(shown.last().icon, MsgIcon::Exclamation);
+        }
+        QCOMPARE(shown[1].title, QStringLiteral("上方移動ファイルの確認"));
+        QCOMPARE(shown[2].title, QStringLiteral("下方移動ファイルの確認"));
+        QCOMPARE(shown[3].title, QStringLiteral("削除ファイルの確認"));
+        QCOMPARE(shown[3].text, QStringLiteral("削除するファイル名を右側の 「くみろ順のリスト」 の中から指定して下さい。　"));
+
+        w.List2->setCurrentRow(1);
+        w.Command2[1]->click();
+        QCOMPARE(rows(w.List2), (QStringList{QStringLiteral("c"), QStringLiteral("a"), QStringLiteral("a")}));
+        QCOMPARE(w.List2->selectedItems().first()->text(), QStringLiteral("c"));
+        QCOMPARE(w.List2->currentRow(), 0);
+        w.Command2[1]->click(); // at the top: nothing, no message
+        w.Command2[2]->click();
+        w.Command2[2]->click();
+        w.Command2[2]->click(); // at the bottom: nothing
+        QCOMPARE(rows(w.List2), (QStringList{QStringLiteral("a"), QStringLiteral("a"), QStringLiteral("c")}));
+        QCOMPARE(w.List2->currentRow(), 2);
+        QCOMPARE(shown.size(), 4);
+
+        w.Command2[4]->click();
+        QCOMPARE(rows(w.List2), (QStringList{QStringLiteral("a"), QStringLiteral("a")}));
+        QVERIFY(w.List2->selectedItems().isEmpty());
+    }
+
+    void addAllAsksFirst()
+    {
+        KUMIRO w(*state_, platform_->platform);
+        for (int i = 0; i < 120; ++i)
+            w.List1->addItem(QStringLiteral("f%1.txt").arg(i));
+        w.List2->addItem(QStringLiteral("old"));
+        platform_->messages.answers = {MsgAnswer::Cancel, MsgAnswer::Ok};
+        w.Command2[3]->click();
+        QCOMPARE(rows(w.List2), QStringList{QStringLiteral("old")});
+        const auto& asked = platform_->messages.shown[0];
+        QCOMPARE(asked.title, QStringLiteral("一括追加確認"));
+        QCOMPARE(asked.text, QStringLiteral("右側の 「くみろ順のリスト」 を全てクリアして\r\r"
+                                            "左側の 「現在のリスト」 の全てを追加します。　よろしいですか？　"));
+        QCOMPARE(asked.buttons, MsgButtons::OkCancel);
+        w.Command2[3]->click();
+        QCOMPARE(rows(w.List2), rows(w.List1));
+    }
+
+    void confirmingTheOrder()
+    {
+        KUMIRO w(*state_, platform_->platform);
+        state_->CurKind = 2;
+        auto& shown = platform_->messages.shown;
+
+        w.Command1_Click(0);
+        QCOMPARE(shown.last().title, QStringLiteral("選択ファイルの確認"));
+        QCOMPARE(shown.last().icon, MsgIcon::Critical);
+        w.List2->addItem(QStringLiteral("x.txt"));
+        w.Command1_Click(0);
+        QCOMPARE(shown.last().text, QStringLiteral("くみろ順で指定されたファイルの数は \"１個\" だけです。　複数のファイルを選択して下さい。　"));
+
+        // A duplicate is kept as it is, with its full path.
+        w.List2->addItem(QStringLiteral("x.txt"));
+        w.Command1_Click(0);
+        QCOMPARE(shown.last().title, QStringLiteral("くみろ順確認"));
+        QCOMPARE(shown.last().text, QStringLiteral("くみろ順を確定しました。　くみろ実行を選択して下さい。　"));
+        QCOMPARE(state_->OrderLast, qint16(1));
+        QCOMPARE(state_->OrderFile[0], data_ + QStringLiteral("/x.txt"));
+        QCOMPARE(state_->OrderFile[1], data_ + QStringLiteral("/x.txt"));
+        QVERIFY(w.mnuFileKumiro->isEnabled());
+        QVERIFY(w.toolbarButtons[6]->isEnabled());
+
+        // 100 rows are accepted; 101 are refused and the 100 stay confirmed.
+        w.List2->clear();
+        for (int i = 0; i < 100; ++i)
+            w.List2->addItem(QStringLiteral("%1.txt").arg(i));
+        w.Command1_Click(0);
+        QCOMPARE(state_->OrderLast, qint16(99));
+        QCOMPARE(state_->OrderFile[99], data_ + QStringLiteral("/99.txt"));
+        w.List2->addItem(QStringLiteral("100.txt"));
+        w.Command1_Click(0);
+        QCOMPARE(shown.last().text, QStringLiteral("くみろ順で指定されたファイルの数が \"100個\" を超えています。　\r\r"
+                                                   "これ以上のファイル数を扱う場合は、数回に分けて実行して下さい。　"));
+        QCOMPARE(state_->OrderLast, qint16(99));
+
+        // Edits after "OK" do not reach the order.
+        w.List2->clear();
+        QCOMPARE(state_->OrderFile[0], data_ + QStringLiteral("/0.txt"));
+    }
+
+    void clearingAndHelp()
+    {
+        KUMIRO w(*state_, platform_->platform);
+        w.List1->addItems({QStringLiteral("a"), QStringLiteral("b")});
+        w.List2->addItems({QStringLiteral("a"), QStringLiteral("b")});
+        w.Timer1_Timer();
+        platform_->messages.answers = {MsgAnswer::Cancel, MsgAnswer::Cancel, MsgAnswer::Ok, MsgAnswer::Ok};
+
+        w.Command1_Click(1);
+        QCOMPARE(platform_->messages.shown.last().text, QStringLiteral("全てのリストを初期化しますか？　"));
+        QCOMPARE(w.List1->count() + w.List2->count(), 4);
+        QVERIFY(!w.Command1[0]->isEnabled() && !w.Command1[1]->isEnabled() && !w.Command1[2]->isEnabled());
+        w.Timer1_Timer();
+        QVERIFY(w.Command1[0]->isEnabled() && w.Command1[1]->isEnabled());
+
+        w.Command1_Click(2);
+        QCOMPARE(platform_->messages.shown.last().text,
+                 QStringLiteral("右側の 「くみろ順のリスト」 を初期化しますか？　"));
+        QCOMPARE(w.List2->count(), 2);
+        QVERIFY(!w.Command1[0]->isEnabled() && w.Command1[1]->isEnabled() && !w.Command1[2]->isEnabled());
+
+        w.Command1_Click(2);
+        QCOMPARE(w.List2->count(), 0);
+        QCOMPARE(w.List1->count(), 2);
+        w.Command1_Click(1);
+        QCOMPARE(w.List1->count(), 0);
+
+        w.Command1[3]->click();
+        QCOMPARE(platform_->help.calls.last().context, 6);
+        QCOMPARE(platform_->help.calls.last().command, HelpCommand::Context);
+    }
+
+    // --- drag reordering ------------------------------------------------------------
+
+    void rowUnderThePointer()
+    {
+        QCOMPARE(ListIndexAtY(16, 3, 10, 40), qint16(5));
+        QCOMPARE(ListIndexAtY(16, 0, 4, 500), qint16(3)); // below the last row
+        QCOMPARE(ListIndexAtY(16, 0, 4, -10), qint16(0)); // less than a row above
+        QCOMPARE(ListIndexAtY(16, 5, 10, -10), qint16(5));
+        QCOMPARE(ListIndexAtY(16, 5, 10, -20), qint16(4)); // one full row above
+        QCOMPARE(ListIndexAtY(16, 2, 10, -100), qint16(0));
+        QCOMPARE(ListIndexAtY(16, 0, 0, 30), qint16(0)); // empty list
+        QCOMPARE(ListIndexAtY(0, 0, 3, 30), qint16(2));  // no row height yet
+    }
+
+    void moveShiftsTheRowsBetween()
+    {
+        QListWidget list;
+        list.addItems({QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2"),
+                       QStringLiteral("3"), QStringLiteral("4")});
+        MoveListItem(list, 4, 1);
+        QCOMPARE(rows(&list), (QStringList{"0", "4", "1", "2", "3"}));
+        MoveListItem(list, 0, 3);
+        QCOMPARE(rows(&list), (QStringList{"4", "1", "2", "0", "3"}));
+        MoveListItem(list, 2, 2);
+        MoveListItem(list, 0, 9); // out of range: nothing
+        QCOMPARE(rows(&list), (QStringList{"4", "1", "2", "0", "3"}));
+    }
+
+    void draggingWithTheMouse()
+    {
+        QFile::copy(qEnvironmentVariable("KUMIRO_PROGRAM_DIR") + QStringLiteral("/drag_drop.ico"),
+                    dir_->filePath(QStringLiteral("drag_drop.ico")));
+        KUMIRO w(*state_, platform_->platform);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.List2->addItems({"r0", "r1", "r2", "r3", "r4"});
+        QWidget* view = w.List2->viewport();
+        auto centre = [&](int row) { return w.List2->visualItemRect(w.List2->item(row)).center(); };
+
+        // Right button, row 4 onto row 1; the pointer shows the drag picture meanwhile.
+        QTest::mousePress(view, Qt::RightButton, {}, centre(4));
+        QCOMPARE(view->cursor().shape(), Qt::BitmapCursor);
+        QTest::mouseRelease(view, Qt::RightButton, {}, centre(1));
+        QCOMPARE(view->cursor().shape(), Qt::ArrowCursor);
+        QCOMPARE(rows(w.List2), (QStringList{"r0", "r4", "r1", "r2", "r3"}));
+
+        // A click without moving changes nothing; a release far below goes to the end.
+        QTest::mouseClick(view, Qt::LeftButton, {}, centre(2));
+        QCOMPARE(rows(w.List2), (QStringList{"r0", "r4", "r1", "r2", "r3"}));
+        QTest::mousePress(view, Qt::LeftButton, {}, centre(0));
+        QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(5, view->height() - 2));
+        QCOMPARE(rows(w.List2), (QStringList{"r4", "r1", "r2", "r3", "r0"}));
+
+        // Without the picture the standard pointer stays.
+        QFile::remove(dir_->filePath(QStringLiteral("drag_drop.ico")));
+        QTest::mousePress(view, Qt::LeftButton, {}, centre(1));
+        QCOMPARE(view->cursor().shape(), Qt::ArrowCursor);
+        QTest::mouseRelease(view, Qt::LeftButton, {}, centre(1));
+    }
+
+    // --- the text combine through the window -------------------------------------------
+
+    void combiningTextFilesEndToEnd()
+    {
+        QFile a(QDir(data_).filePath(QStringLiteral("1.txt")));
+        QVERIFY(a.open(QIODevice::WriteOnly));
+        a.write("first\nsecond");
+        a.close();
+        QFile b(QDir(data_).filePath(QStringLiteral("2.txt")));
+        QVERIFY(b.open(QIODevice::WriteOnly));
+        b.write("third\r\n");
+        b.close();
+        const QString out = dir_->filePath(QStringLiteral("out"));
+        QDir().mkpath(out);
+        state_->set.FolderName[2] = out;
+        state_->set.KumiroFile[2] = QStringLiteral("NewText");
+
+        KUMIRO w(*state_, platform_->platform);
+        w.execPicker = [](SEL_FOLD& picker) { picker.Command1[0]->click(); };
+        w.mnuFileOpen_Click(2);
+        w.Command2[3]->click(); // 一括, answered OK
+        w.Command1[0]->setEnabled(true);
+        w.Command1[0]->click(); // OK
+        QVERIFY(w.toolbarButtons[6]->isEnabled());
+        w.toolbarButtons[6]->trigger();
+
+        QFile result(out + QStringLiteral("/NewText.txt"));
+        QVERIFY(result.open(QIODevice::ReadOnly));
+        QCOMPARE(result.readAll(), QByteArray("first\r\nsecond\r\nthird\r\n"));
+        const auto& done = platform_->messages.shown.last();
+        QCOMPARE(done.title, QStringLiteral("完了確認"));
+        QCOMPARE(done.text, QStringLiteral("選択した Text ファイルの 「くみろ」 が完了しました。　"));
+        QCOMPARE(state_->OrderFile[0], QString());
+        QVERIFY(!w.mnuFileKumiro->isEnabled());
+        QVERIFY(!w.toolbarButtons[6]->isEnabled());
+    }
+
+    void failedCombineKeepsTheOrder()
+    {
+        state_->CurKind = 2;
+        state_->set.FolderName[2] = dir_->filePath(QStringLiteral("missing-folder"));
+        state_->set.KumiroFile[2] = QStringLiteral("NewText");
+        QFile a(QDir(data_).filePath(QStringLiteral("1.txt")));
+        QVERIFY(a.open(QIODevice::WriteOnly));
+        KUMIRO w(*state_, platform_->platform);
+        w.List2->addItems({QStringLiteral("1.txt"), QStringLiteral("1.txt")});
+        w.Command1_Click(0);
+        // An empty input writes nothing and so cannot fail: give it a line.
+        a.write("x\n");
+        a.close();
+        w.mnuFileKumiro_Click();
+        const auto& failed = platform_->messages.shown.last();
+        QCOMPARE(failed.icon, MsgIcon::Critical);
+        QVERIFY(failed.text.contains(dir_->filePath(QStringLiteral("missing-folder/NewText.txt"))));
+        QCOMPARE(state_->OrderFile[1], data_ + QStringLiteral("/1.txt"));
+        QVERIFY(w.mnuFileKumiro->isEnabled());
+
+        // An order voided by the picker is not combined, and not reported as done.
+        state_->OrderLast = -1;
+        state_->OrderFile.fill(QString());
+        w.mnuFileKumiro_Click();
+        QCOMPARE(platform_->messages.shown.last().title, QStringLiteral("選択ファイルの確認"));
+        QVERIFY(!w.mnuFileKumiro->isEnabled());
     }
 
 private:

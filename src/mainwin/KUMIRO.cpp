@@ -18,6 +18,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTimer>
@@ -78,7 +79,6 @@ void KUMIRO::buildControls()
     grey.setColor(QPalette::Window, kWindowGrey);
     client_->setPalette(grey);
     client_->setAutoFillBackground(true);
-    client_->installEventFilter(this);
     setCentralWidget(client_);
 
     const MainLayout designed = designedMainLayout();
@@ -114,6 +114,7 @@ void KUMIRO::buildControls()
         Command2[i]->setAccessibleName(Command2[i]->text());
         Command2[i]->setFont(buttonFont);
         Command2[i]->setGeometry(px(designed.command2[i]));
+        connect(Command2[i], &QPushButton::clicked, this, [this, i] { Command2_Click(i); });
     }
     const std::array<const char16_t*, 4> c1 = {u"OK", u"全初期化", u"初期化", u"ヘルプ"};
     for (int i = 0; i < 4; ++i) {
@@ -124,7 +125,11 @@ void KUMIRO::buildControls()
         Command1[i]->setAccessibleName(caption);
         Command1[i]->setFont(buttonFont);
         Command1[i]->setGeometry(px(designed.command1[i]));
+        connect(Command1[i], &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
     }
+    client_->installEventFilter(this);
+    List1->viewport()->installEventFilter(this);
+    List2->viewport()->installEventFilter(this);
 }
 
 void KUMIRO::buildMenus()
@@ -354,11 +359,6 @@ void KUMIRO::mnuFileOpen_Click(int index)
     // The list scrolls sideways to its widest name by itself.
 }
 
-void KUMIRO::mnuFileKumiro_Click()
-{
-    // The combine comes with the order list.
-}
-
 void KUMIRO::mnuDataConvert_Click(int)
 {
     // Not built yet: conversion comes with the office automation.
@@ -404,6 +404,17 @@ void KUMIRO::mnuHelpContext_KeyWord_Click(int index)
 
 bool KUMIRO::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == List1->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        List1_DblClick();
+        return false;
+    }
+    if (watched == List2->viewport()) {
+        if (event->type() == QEvent::MouseButtonPress)
+            List2_MouseDown(static_cast<QMouseEvent*>(event)->position().toPoint().y());
+        else if (event->type() == QEvent::MouseButtonRelease)
+            List2_MouseUp(static_cast<QMouseEvent*>(event)->position().toPoint().y());
+        return false;
+    }
     if (event->type() == QEvent::MouseButtonDblClick && (watched == client_ || watched == Toolbar1)) {
         if (isOn(state_.set.OptDbl))
             mnuFileEnd_Click();

@@ -34,6 +34,13 @@ public:
     void Timer1_Timer();
     void Toolbar1_ButtonClick(int button);
 
+    // The order list (OrderList.cpp).
+    void Command2_Click(int index);
+    void Command1_Click(int index);
+    void List1_DblClick();
+    void List2_MouseDown(int y);
+    void List2_MouseUp(int y);
+
     void mnuFileOpen_Click(int index);
     void mnuFileKumiro_Click();
     void mnuFileEnd_Click();
@@ -59,12 +66,12 @@ public:
     // Shows the picker modally; tests drive it without a modal loop.
     std::function<void(SEL_FOLD&)> execPicker;
 
-    QToolBar* Toolbar1;
-    QListWidget* List1;
-    QListWidget* List2;
-    std::array<QPushButton*, 5> Command2;
-    std::array<QPushButton*, 4> Command1;
-    QTimer* Timer1;
+    QToolBar* Toolbar1 = nullptr;
+    QListWidget* List1 = nullptr;
+    QListWidget* List2 = nullptr;
+    std::array<QPushButton*, 5> Command2{};
+    std::array<QPushButton*, 4> Command1{};
+    QTimer* Timer1 = nullptr;
 
     std::array<QAction*, 3> mnuFileOpen;
     QAction* mnuFileKumiro;
@@ -86,6 +93,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The branches of the combine command and what all of them end with (CombineCommand.cpp).
+    bool runTextCombine();
+    void commonFinish();
+
     void buildControls();
     void buildMenus();
     void buildToolbar();
@@ -95,8 +106,9 @@ private:
     ProgramState& state_;
     Platform& platform_;
     Probes probes_;
-    QWidget* client_;
+    QWidget* client_ = nullptr;
     bool ending_ = false;
+    qint16 DragFrom = 0;
 };
 
 } // namespace kumiro

@@ -1,0 +1,81 @@
+// The combine command: one branch per kind, then the finish they share.
+#include "KUMIRO.h"
+#include "app/ProgramState.h"
+#include "combine/TextCombine.h"
+#include "platform/Platform.h"
+
+#include <QAction>
+#include <QApplication>
+
+namespace kumiro {
+
+void KUMIRO::mnuFileKumiro_Click()
+{
+    // A folder confirmed in the picker since "OK" voided the order: combining nothing
+    // must not be reported as done.
+    if (state_.OrderLast < 1 || state_.OrderFile[0].isEmpty()) {
+        platform_.messages.show(this, MsgIcon::Critical, QStringLiteral("選択ファイルの確認"),
+                                QStringLiteral("くみろ順で指定されたファイルが存在しません。　"));
+        commonFinish();
+        return;
+    }
+    switch (state_.CurKind) {
+    case 0:
+        // Not built yet: the Word combine comes with the office automation.
+        return;
+    case 1:
+        // Not built yet: the Excel combine comes after the Word combine.
+        return;
+    default:
+        if (!runTextCombine())
+            return;
+    }
+    commonFinish();
+}
+
+bool KUMIRO::runTextCombine()
+{
+    QStringList inputs;
+    for (int i = 0; i <= state_.OrderLast && i < kMaxOrder; ++i)
+        inputs << state_.OrderFile[i];
+    const QString output = textOutputPath(state_.set.FolderName[2], state_.set.KumiroFile[2]);
+
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const TextCombineResult result = combineTextFiles(inputs, output);
+    QApplication::restoreOverrideCursor();
+
+    auto& msg = platform_.messages;
+    switch (result.status) {
+    case TextCombineResult::Done:
+        msg.show(this, MsgIcon::Information, QStringLiteral("完了確認"),
+                 QStringLiteral("選択した Text ファイルの 「くみろ」 が完了しました。　"));
+        return true;
+    case TextCombineResult::LineLimit:
+        msg.show(this, MsgIcon::Exclamation, QStringLiteral("行数確認"),
+                 QStringLiteral("選択された Text ファイル ") + inputs[result.failedIndex] +
+                     QStringLiteral(" は 「15,000行」 を超えています。　"));
+        msg.show(this, MsgIcon::Exclamation, QStringLiteral("ファイル確認"),
+                 QStringLiteral("該当の Text ファイルを 「15,000行」 以下にするか、選択するファイルを変更して下さい。　"));
+        return false;
+    case TextCombineResult::ReadFailed:
+        msg.show(this, MsgIcon::Critical, QStringLiteral("ファイル確認"),
+                 QStringLiteral("Text ファイル ") + inputs[result.failedIndex] +
+                     QStringLiteral(" を読み取れません。　\r\r") + result.reason);
+        return false;
+    case TextCombineResult::WriteFailed:
+        msg.show(this, MsgIcon::Critical, QStringLiteral("出力確認"),
+                 QStringLiteral("くみろ先のファイル ") + output +
+                     QStringLiteral(" に書き込めません。　\r\r") + result.reason);
+        return false;
+    }
+    return false;
+}
+
+void KUMIRO::commonFinish()
+{
+    state_.OrderFile.fill(QString());
+    toolbarButtons[6]->setEnabled(false);
+    mnuFileKumiro->setEnabled(false);
+}
+
+} // namespace kumiro

@@ -1,0 +1,174 @@
+// The text combine: bytes in, bytes out, the line limit and failures.
+#include "combine/TextCombine.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+using namespace kumiro;
+
+class TestCombine : public QObject {
+    Q_OBJECT
+
+    QString write(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = dir_->filePath(name);
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            qFatal("cannot write %s", qPrintable(path));
+        f.write(bytes);
+        return path;
+    }
+
+    QByteArray read(const QString& path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+
+    static QByteArray numbered(int count, const char* end)
+    {
+        QByteArray out;
+        for (int i = 0; i < count; ++i)
+            out += "line " + QByteArray::number(i) + end;
+        return out;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        dir_ = std::make_unique<QTemporaryDir>();
+        out_ = dir_->filePath(QStringLiteral("NewText.txt"));
+    }
+
+    void linesAreCopiedByteForByteEndingInCrLf()
+    {
+        const QByteArray sjis("\x83\x65\x83\x4c\x83\x58\x83\x67\r\n\x95\x5c\r\n", 14); // テキスト / 表
+        const QStringList inputs = {
+            write(QStringLiteral("crlf.txt"), "a\r\nb\r\n"),
+            write(QStringLiteral("lf.txt"), "c\nd\n"),
+            write(QStringLiteral("cr.txt"), "e\rf\r"),
+            write(QStringLiteral("mixed.txt"), "g\r\n\nh\r\r\ni"),
+            write(QStringLiteral("empty.txt"), ""),
+            write(QStringLiteral("sjis.txt"), sjis),
+            write(QStringLiteral("nul.txt"), QByteArray("x\0y\nz", 5)),
+            write(QStringLiteral("blank.txt"), "\n"),
+            write(QStringLiteral("utf8.txt"), "\xEF\xBB\xBFメモ"),
+        };
+        const TextCombineResult r = combineTextFiles(inputs, out_);
+        QCOMPARE(r.status, TextCombineResult::Done);
+        const QByteArray expected = QByteArray("a\r\nb\r\n") + "c\r\nd\r\n" + "e\r\nf\r\n" +
+                                    "g\r\n\r\nh\r\n\r\ni\r\n" + sjis +
+                                    QByteArray("x\0y\r\nz\r\n", 8) + "\r\n" +
+                                    "\xEF\xBB\xBFメモ\r\n";
+        QCOMPARE(read(out_), expected);
+    }
+
+    void crLfSplitAcrossReadsIsOneLineEnd()
+    {
+        // The reader takes 1 MiB at a time: put the CR last in the first piece.
+        QByteArray big(1 << 20, 'x');
+        big[(1 << 20) - 1] = '\r';
+        big += "\nnext";
+        combineTextFiles({write(QStringLiteral("big.txt"), big)}, out_);
+        const QByteArray got = read(out_);
+        QCOMPARE(got.size(), (1 << 20) - 1 + 2 + 4 + 2);
+        QVERIFY(got.endsWith("x\r\nnext\r\n"));
+    }
+
+    void appendsToAnExistingOutput()
+    {
+        write(QStringLiteral("NewText.txt"), "old\r\n");
+        const QString a = write(QStringLiteral("a.txt"), "new");
+        QCOMPARE(combineTextFiles({a, a}, out_).status, TextCombineResult::Done);
+        QCOMPARE(read(out_), QByteArray("old\r\nnew\r\nnew\r\n"));
+    }
+
+    void lineLimitIsPerFileAndStopsBeforeTheFile()
+    {
+        const QString exact = write(QStringLiteral("exact.txt"), numbered(30000, "\n"));
+        const QString over = write(QStringLiteral("over.txt"), numbered(30001, "\r\n"));
+        const QString overUnterminated =
+            write(QStringLiteral("over2.txt"), numbered(30000, "\n") + "last");
+        const QString small = write(QStringLiteral("small.txt"), "s\n");
+
+        QCOMPARE(combineTextFiles({exact, exact}, out_).status, TextCombineResult::Done);
+        QCOMPARE(read(out_).count('\n'), 60000);
+
+        QFile::remove(out_);
+        const TextCombineResult r = combineTextFiles({small, small, over, small, small}, out_);
+        QCOMPARE(r.status, TextCombineResult::LineLimit);
+        QCOMPARE(r.failedIndex, 2);
+        QCOMPARE(read(out_), QByteArray("s\r\ns\r\n"));
+
+        QCOMPARE(combineTextFiles({overUnterminated}, out_).status, TextCombineResult::LineLimit);
+        QCOMPARE(read(out_), QByteArray("s\r\ns\r\n"));
+    }
+
+    void unreadableInputStopsAndKeepsWhatCameBefore()
+    {
+        const QString a = write(QStringLiteral("a.txt"), "a\n");
+        const TextCombineResult r =
+            combineTextFiles({a, dir_->filePath(QStringLiteral("gone.txt")), a}, out_);
+        QCOMPARE(r.status, TextCombineResult::ReadFailed);
+        QCOMPARE(r.failedIndex, 1);
+        QVERIFY(!r.reason.isEmpty());
+        QCOMPARE(read(out_), QByteArray("a\r\n"));
+
+        // A folder in the order is no readable text file either.
+        QCOMPARE(combineTextFiles({dir_->path()}, out_).status, TextCombineResult::ReadFailed);
+    }
+
+    void missingOutputFolderFailsWithoutCreatingIt()
+    {
+        const QString a = write(QStringLiteral("a.txt"), "a\n");
+        const QString output = dir_->filePath(QStringLiteral("nowhere/NewText.txt"));
+        const TextCombineResult r = combineTextFiles({a, a}, output);
+        QCOMPARE(r.status, TextCombineResult::WriteFailed);
+        QCOMPARE(r.failedIndex, 0);
+        QVERIFY(!QDir(dir_->filePath(QStringLiteral("nowhere"))).exists());
+    }
+
+    void failedWriteIsCutBack()
+    {
+        // A file size limit makes the disk "full" at 64 KiB for this process.
+        write(QStringLiteral("NewText.txt"), "kept\r\n");
+        const QString a = write(QStringLiteral("a.txt"), "a\n");
+        const QString big = write(QStringLiteral("big.txt"), numbered(20000, "\n"));
+        rlimit old{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
+        const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = old;
+        small.rlim_cur = 64 * 1024;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        const TextCombineResult r = combineTextFiles({a, big, a}, out_);
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, previousHandler);
+
+        QCOMPARE(r.status, TextCombineResult::WriteFailed);
+        QCOMPARE(r.failedIndex, 1);
+        QVERIFY(!r.reason.isEmpty());
+        QCOMPARE(read(out_), QByteArray("kept\r\na\r\n"));
+    }
+
+    void outputPathJoinsWithOneSeparator()
+    {
+        QCOMPARE(textOutputPath(QStringLiteral("/"), QStringLiteral("NewText")),
+                 QStringLiteral("/NewText.txt"));
+        QCOMPARE(textOutputPath(QStringLiteral("/data"), QStringLiteral("NewText")),
+                 QStringLiteral("/data/NewText.txt"));
+        QCOMPARE(textOutputPath(QStringLiteral("/data/"), QStringLiteral("出力")),
+                 QStringLiteral("/data/出力.txt"));
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> dir_;
+    QString out_;
+};
+
+QTEST_GUILESS_MAIN(TestCombine)
+#include "test_combine.moc"

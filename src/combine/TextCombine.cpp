@@ -4,82 +4,101 @@
 
 #include <QFile>
 
-#include <vector>
+#include <cstring>
 
 namespace kumiro {
 
 namespace {
 
-// One input's lines: the bytes in one buffer and where each line starts and ends.
-struct Lines {
-    QByteArray bytes;
-    std::vector<std::pair<qsizetype, qsizetype>> spans; // [begin, end) without terminator
-};
+// The first CR or LF at or after p, or end. Eight bytes at a time: this is the hot loop.
+const char* findLineEnd(const char* p, const char* end)
+{
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+    constexpr quint64 ones = 0x0101010101010101ULL, highs = 0x8080808080808080ULL;
+    constexpr quint64 crs = 0x0D0D0D0D0D0D0D0DULL, lfs = 0x0A0A0A0A0A0A0A0AULL;
+    while (end - p >= 8) {
+        quint64 w;
+        std::memcpy(&w, p, 8);
+        const quint64 x = w ^ crs, y = w ^ lfs;
+        // A zero byte in x or y is a CR or LF; the lowest flagged byte is exact.
+        const quint64 hit = (((x - ones) & ~x) | ((y - ones) & ~y)) & highs;
+        if (hit)
+            return p + (qCountTrailingZeroBits(hit) >> 3);
+        p += 8;
+    }
+#endif
+    while (p < end && *p != '\r' && *p != '\n')
+        ++p;
+    return p;
+}
 
 enum class ReadStatus { Ok, TooManyLines, Failed };
 
-ReadStatus readLines(const QString& path, Lines& lines, QString& reason)
+// Reads one input and turns it into what the output receives: every line, whatever ended
+// it (CR LF, LF or CR), followed by CR LF. Stops as soon as the line limit is passed.
+ReadStatus readInput(const QString& path, QByteArray& chunk, QByteArray& out, QString& reason)
 {
-    lines.bytes.clear();
-    lines.spans.clear();
+    out.resize(0);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         reason = file.errorString();
         return ReadStatus::Failed;
     }
-    constexpr qsizetype kChunk = 1 << 20;
-    qsizetype lineStart = 0;
-    qsizetype scanned = 0;
-    bool pendingCr = false; // a CR ended the last chunk: an LF next belongs to it
+    qsizetype lines = 0;
+    bool atLineStart = true;
+    bool swallowLf = false; // a CR ended the last piece: an LF next belongs to it
     for (;;) {
-        const qsizetype old = lines.bytes.size();
-        lines.bytes.resize(old + kChunk);
-        const qint64 got = file.read(lines.bytes.data() + old, kChunk);
+        const qint64 got = file.read(chunk.data(), chunk.size());
         if (got < 0) {
             reason = file.errorString();
             return ReadStatus::Failed;
         }
-        lines.bytes.resize(old + got);
         if (got == 0)
             break;
-        const char* data = lines.bytes.constData();
-        for (qsizetype i = scanned; i < lines.bytes.size(); ++i) {
-            const char c = data[i];
-            if (pendingCr) {
-                pendingCr = false;
-                if (c == '\n') {
-                    lineStart = i + 1;
-                    continue;
-                }
+        const char* p = chunk.constData();
+        const char* end = p + got;
+        if (swallowLf && *p == '\n')
+            ++p;
+        swallowLf = false;
+        // Room for the worst case, every byte a line end of its own.
+        const qsizetype used = out.size();
+        out.resize(used + 2 * (end - p) + 2);
+        char* o = out.data() + used;
+        while (p < end) {
+            const char* q = findLineEnd(p, end);
+            std::memcpy(o, p, size_t(q - p));
+            o += q - p;
+            if (q == end) {
+                atLineStart = false;
+                break;
             }
-            if (c != '\r' && c != '\n')
-                continue;
-            lines.spans.emplace_back(lineStart, i);
-            if (lines.spans.size() > size_t(kTextLineLimit))
+            *o++ = '\r';
+            *o++ = '\n';
+            atLineStart = true;
+            if (++lines > kTextLineLimit)
                 return ReadStatus::TooManyLines;
-            lineStart = i + 1;
-            pendingCr = c == '\r';
+            p = q + 1;
+            if (*q == '\r') {
+                if (p == end)
+                    swallowLf = true;
+                else if (*p == '\n')
+                    ++p;
+            }
         }
-        scanned = lines.bytes.size();
+        out.resize(o - out.constData());
     }
-    if (lineStart < lines.bytes.size()) {
-        lines.spans.emplace_back(lineStart, lines.bytes.size());
-        if (lines.spans.size() > size_t(kTextLineLimit))
+    if (!atLineStart) {
+        out.append("\r\n", 2);
+        if (++lines > kTextLineLimit)
             return ReadStatus::TooManyLines;
     }
     return ReadStatus::Ok;
 }
 
-bool appendLines(const QString& outputPath, const Lines& lines, QByteArray& out, QString& reason)
+bool appendToOutput(const QString& outputPath, const QByteArray& out, QString& reason)
 {
-    if (lines.spans.empty())
+    if (out.isEmpty())
         return true;
-    out.clear();
-    out.reserve(lines.bytes.size() + 2 * qsizetype(lines.spans.size()));
-    for (const auto& [begin, end] : lines.spans) {
-        out.append(lines.bytes.constData() + begin, end - begin);
-        out.append("\r\n", 2);
-    }
     QFile file(outputPath);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
         reason = file.errorString();
@@ -105,10 +124,10 @@ QString textOutputPath(const QString& folder, const QString& baseName)
 TextCombineResult combineTextFiles(const QStringList& inputs, const QString& outputPath)
 {
     TextCombineResult result;
-    Lines lines;
+    QByteArray chunk(1 << 20, Qt::Uninitialized);
     QByteArray out;
     for (int i = 0; i < inputs.size(); ++i) {
-        switch (readLines(inputs[i], lines, result.reason)) {
+        switch (readInput(inputs[i], chunk, out, result.reason)) {
         case ReadStatus::Ok: break;
         case ReadStatus::TooManyLines:
             result.status = TextCombineResult::LineLimit;
@@ -119,7 +138,7 @@ TextCombineResult combineTextFiles(const QStringList& inputs, const QString& out
             result.failedIndex = i;
             return result;
         }
-        if (!appendLines(outputPath, lines, out, result.reason)) {
+        if (!appendToOutput(outputPath, out, result.reason)) {
             result.status = TextCombineResult::WriteFailed;
             result.failedIndex = i;
             return result;

@@ -9,6 +9,7 @@ KUMIRO_PACKAGES=(
     qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libgl-dev qt6-qpa-plugins
     fonts-noto-cjk fonts-liberation
     xvfb xauth
+    libreoffice-writer-nogui libreoffice-calc-nogui libreoffice-dev
 )
 
 kumiro_missing_packages() {

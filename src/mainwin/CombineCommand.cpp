@@ -1,7 +1,10 @@
 // The combine command: one branch per kind, then the finish they share.
 #include "KUMIRO.h"
 #include "app/ProgramState.h"
+#include "combine/OfficeMessages.h"
 #include "combine/TextCombine.h"
+#include "combine/WordCombine.h"
+#include "mainwin/ProgressWindow.h"
 #include "platform/Platform.h"
 
 #include <QAction>
@@ -21,8 +24,9 @@ void KUMIRO::mnuFileKumiro_Click()
     }
     switch (state_.CurKind) {
     case 0:
-        // Not built yet: the Word combine comes with the office automation.
-        return;
+        if (!runWordCombine())
+            return;
+        break;
     case 1:
         // Not built yet: the Excel combine comes after the Word combine.
         return;
@@ -69,6 +73,39 @@ bool KUMIRO::runTextCombine()
         return false;
     }
     return false;
+}
+
+bool KUMIRO::runWordCombine()
+{
+    QStringList inputs;
+    for (int i = 0; i <= state_.OrderLast && i < kMaxOrder; ++i)
+        inputs << state_.OrderFile[i];
+    const QString output = wordOutputPath(state_.set.FolderName[0], state_.set.KumiroFile[0]);
+    const OfficeRun run = runOfficeCommand(
+        QStringLiteral("くみろ実行中"), [&](Office& office, const CommandProgress& progress) {
+            return combineWord(office, inputs, output, progress);
+        });
+    if (run != OfficeRun::Done)
+        return false;
+    platform_.messages.show(this, MsgIcon::Information, QStringLiteral("完了確認"),
+                            QStringLiteral("選択した Word ファイルの 「くみろ」 が完了しました。　"));
+    return true;
+}
+
+KUMIRO::OfficeRun KUMIRO::runOfficeCommand(
+    const QString& title, const std::function<bool(Office&, const CommandProgress&)>& job)
+{
+    try {
+        const std::unique_ptr<Office> office = officeFactory();
+        bool completed = false;
+        ProgressWindow window(this, title);
+        window.run([&](const CommandProgress& progress) { completed = job(*office, progress); });
+        return completed ? OfficeRun::Done : OfficeRun::Cancelled;
+    } catch (const OfficeError& error) {
+        const OfficeMessage m = officeFailureMessage(error);
+        platform_.messages.show(this, MsgIcon::Critical, m.title, m.text);
+        return OfficeRun::Failed;
+    }
 }
 
 void KUMIRO::commonFinish()

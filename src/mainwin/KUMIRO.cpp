@@ -7,6 +7,7 @@
 #include "app/PlatformProbes.h"
 #include "app/ProgramState.h"
 #include "app/TextValues.h"
+#include "combine/Office.h"
 #include "platform/Icons.h"
 #include "platform/Look.h"
 #include "platform/Platform.h"
@@ -56,6 +57,7 @@ KUMIRO::KUMIRO(ProgramState& state, Platform& platform, Probes probes, QWidget* 
     setWindowIcon(programIcon());
     endProgram = [] { QApplication::exit(0); };
     execPicker = [](SEL_FOLD& picker) { picker.exec(); };
+    officeFactory = [this] { return loadOffice(state_.ProgramFolder); };
 
     buildControls();
     buildMenus();
@@ -357,11 +359,6 @@ void KUMIRO::mnuFileOpen_Click(int index)
         Command1[1]->setEnabled(true);
     }
     // The list scrolls sideways to its widest name by itself.
-}
-
-void KUMIRO::mnuDataConvert_Click(int)
-{
-    // Not built yet: conversion comes with the office automation.
 }
 
 void KUMIRO::mnuDataCopy_Click()

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 
 class QAction;
 class QListWidget;
@@ -19,6 +20,8 @@ namespace kumiro {
 struct ProgramState;
 struct Platform;
 class SEL_FOLD;
+class Office;
+struct CommandProgress;
 
 // The main window.
 class KUMIRO : public QMainWindow {
@@ -65,6 +68,13 @@ public:
     std::function<void()> endProgram;
     // Shows the picker modally; tests drive it without a modal loop.
     std::function<void(SEL_FOLD&)> execPicker;
+    // The office that Word and Excel work goes through; throws OfficeError when missing.
+    std::function<std::unique_ptr<Office>()> officeFactory;
+    // Runs an office command off the GUI thread behind a progress window. True when it
+    // completed; a failure has been reported to the user, a cancel needs no report.
+    enum class OfficeRun { Done, Cancelled, Failed };
+    OfficeRun runOfficeCommand(const QString& title,
+                               const std::function<bool(Office&, const CommandProgress&)>& job);
 
     QToolBar* Toolbar1 = nullptr;
     QListWidget* List1 = nullptr;
@@ -95,6 +105,7 @@ protected:
 private:
     // The branches of the combine command and what all of them end with (CombineCommand.cpp).
     bool runTextCombine();
+    bool runWordCombine();
     void commonFinish();
 
     void buildControls();

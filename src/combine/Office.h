@@ -1,0 +1,114 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+namespace kumiro {
+
+// A failed office call: what went wrong, in words for the user.
+class OfficeError {
+public:
+    enum Kind {
+        Failed,     // the office refused the call
+        Unreadable, // an input that is missing, unreadable or of the wrong kind
+        Hung,       // the office stopped answering and was ended
+        Crashed,    // the office went away
+        Missing,    // no office installed
+    };
+    OfficeError(Kind kind, QString what, QString file = {})
+        : kind_(kind), what_(std::move(what)), file_(std::move(file))
+    {
+    }
+    Kind kind() const { return kind_; }
+    const QString& what() const { return what_; }
+    const QString& file() const { return file_; }
+
+private:
+    Kind kind_;
+    QString what_;
+    QString file_;
+};
+
+// The automation operations the combines and the conversion use, one per call they make.
+// Every operation throws OfficeError when it fails.
+
+enum class WordFormat { Native, Text, RichText }; // Word 97 .doc, plain text, RTF
+inline constexpr int kSectionBreakNextPage = 2;
+
+class WordDocument {
+public:
+    virtual ~WordDocument() = default;
+    // Paragraphs.Last.Range.InsertBefore
+    virtual void InsertBeforeLastParagraph(const QString& text) = 0;
+    // SaveAs, replacing a file of that name.
+    virtual void SaveAs(const QString& path, WordFormat format) = 0;
+    virtual void Close() = 0;
+};
+
+// The insertion point of the document made by Documents_Add.
+class WordSelection {
+public:
+    virtual ~WordSelection() = default;
+    virtual void InsertFile(const QString& path) = 0;
+    virtual void InsertBreak(int type) = 0;
+};
+
+class WordApplication {
+public:
+    virtual ~WordApplication() = default; // ends the instance if Quit was not reached
+    virtual WordDocument& Documents_Add() = 0;
+    virtual WordDocument& Documents_Open(const QString& path) = 0;
+    virtual WordSelection& Selection() = 0;
+    virtual void Quit() = 0;
+};
+
+class ExcelSheet {
+public:
+    virtual ~ExcelSheet() = default;
+    virtual QString Name() const = 0;
+};
+
+class ExcelWorkbook {
+public:
+    virtual ~ExcelWorkbook() = default;
+    virtual int Sheets_Count() = 0;
+    virtual ExcelSheet& Sheets(int n) = 0; // n from 1
+    // Copies a sheet of another workbook after this workbook's sheet `after`.
+    virtual void Copy(ExcelSheet& sheet, ExcelSheet& after) = 0;
+    virtual void SaveAs(const QString& path) = 0;
+};
+
+class ExcelApplication {
+public:
+    virtual ~ExcelApplication() = default; // ends the instance if Quit was not reached
+    virtual void SheetsInNewWorkbook(int count) = 0;
+    virtual ExcelWorkbook& Workbooks_Open(const QString& path) = 0;
+    virtual ExcelWorkbook& Workbooks_Add() = 0;
+    virtual void ActivateFirstWorksheet() = 0; // Worksheets(1).Activate on the active workbook
+    virtual void DisplayAlerts(bool on) = 0;
+    virtual void DeleteActiveSheet() = 0;
+    virtual ExcelWorkbook& ActiveWorkbook() = 0;
+    virtual void Quit() = 0;
+};
+
+// Makes new, invisible application instances.
+class Office {
+public:
+    virtual ~Office() = default;
+    virtual std::unique_ptr<WordApplication> newWord() = 0;
+    virtual std::unique_ptr<ExcelApplication> newExcel() = 0;
+};
+
+struct OfficeOptions {
+    int callTimeoutMs = 120000; // an office that does not answer a call in this time is ended
+    QString officeProgramDir;   // empty: the system's LibreOffice
+    QString cacheDir;           // where the prepared profile is kept; empty: the user's cache
+};
+
+// The LibreOffice office, loaded from the program folder; throws OfficeError(Missing) with
+// a message for the user when LibreOffice is not installed.
+std::unique_ptr<Office> loadOffice(const QString& programFolder, const OfficeOptions& options = {});
+
+} // namespace kumiro

@@ -1,0 +1,32 @@
+#include "Office.h"
+
+#include <QFileInfo>
+#include <QLibrary>
+
+namespace kumiro {
+
+namespace {
+using Create = Office* (*)(const OfficeOptions*);
+}
+
+std::unique_ptr<Office> loadOffice(const QString& programFolder, const OfficeOptions& options)
+{
+    // The office driver is a module of its own, so that the program starts and says what
+    // is missing when LibreOffice is not installed.
+    const QString dir = options.officeProgramDir.isEmpty()
+        ? QStringLiteral("/usr/lib/libreoffice/program") : options.officeProgramDir;
+    if (!QFileInfo(dir + QStringLiteral("/soffice.bin")).isExecutable())
+        throw OfficeError(OfficeError::Missing, dir + QStringLiteral("/soffice.bin"));
+    static QLibrary library;
+    if (!library.isLoaded()) {
+        library.setFileName(programFolder + QStringLiteral("/kumiro_libreoffice"));
+        if (!library.load())
+            throw OfficeError(OfficeError::Missing, library.errorString());
+    }
+    const auto create = reinterpret_cast<Create>(library.resolve("kumiro_libreoffice_create"));
+    if (!create)
+        throw OfficeError(OfficeError::Missing, library.errorString());
+    return std::unique_ptr<Office>(create(&options));
+}
+
+} // namespace kumiro

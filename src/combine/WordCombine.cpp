@@ -1,0 +1,64 @@
+#include "WordCombine.h"
+
+#include "app/Paths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace kumiro {
+
+QString wordOutputPath(const QString& folder, const QString& baseName)
+{
+    return joinPath(folder, baseName + QStringLiteral(".doc"));
+}
+
+void saveReplacing(WordDocument& doc, const QString& target, WordFormat format)
+{
+    const QFileInfo info(target);
+    // The office would make a missing folder without a word; the user chose this one.
+    if (!info.absoluteDir().exists())
+        throw OfficeError(OfficeError::Failed, QStringLiteral("保存先のフォルダがありません。"), target);
+    const QString temp = info.absoluteDir().filePath(
+        QStringLiteral(".~kumiro-%1.tmp").arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0')));
+    try {
+        doc.SaveAs(temp, format);
+    } catch (...) {
+        QFile::remove(temp);
+        throw;
+    }
+    if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(target).constData()) != 0) {
+        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        QFile::remove(temp);
+        throw OfficeError(OfficeError::Failed, reason, target);
+    }
+}
+
+bool combineWord(Office& office, const QStringList& inputs, const QString& outputPath,
+                 const CommandProgress& progress)
+{
+    const auto word = office.newWord();
+    WordDocument& doc = word->Documents_Add();
+    WordSelection& selection = word->Selection();
+    for (int i = 0; i < inputs.size(); ++i) {
+        if (progress.cancelled && progress.cancelled()) {
+            word->Quit();
+            return false;
+        }
+        if (progress.step)
+            progress.step(i, int(inputs.size()), inputs[i]);
+        selection.InsertFile(inputs[i]);
+        selection.InsertBreak(kSectionBreakNextPage);
+    }
+    saveReplacing(doc, outputPath, WordFormat::Native);
+    doc.Close();
+    word->Quit();
+    return true;
+}
+
+} // namespace kumiro

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "Office.h"
+
+#include <functional>
+
+namespace kumiro {
+
+// What a long office command tells its progress window, and asks it.
+struct CommandProgress {
+    std::function<void(int index, int count, const QString& file)> step;
+    std::function<bool()> cancelled;
+};
+
+// The Word combine's output: the folder joined with the name and ".doc".
+QString wordOutputPath(const QString& folder, const QString& baseName);
+
+// Every input inserted in order into a new document, each followed by a page-starting
+// section break, saved as Word 97. Returns false when cancelled, before anything is
+// written; throws OfficeError when the office or an input fails, writing nothing then too.
+bool combineWord(Office& office, const QStringList& inputs, const QString& outputPath,
+                 const CommandProgress& progress = {});
+
+// Saves through a temporary file in the target's folder renamed over the target, so that
+// a failure never leaves the target half-written or gone.
+void saveReplacing(WordDocument& doc, const QString& target, WordFormat format);
+
+} // namespace kumiro

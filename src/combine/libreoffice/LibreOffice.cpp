@@ -1,0 +1,670 @@
+// The office on LibreOffice, driven through UNO over a private pipe. The only file that
+// sees UNO types.
+#include "OfficeProcess.h"
+#include "combine/Office.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QStringDecoder>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/bridge/BridgeFactory.hpp>
+#include <com/sun/star/bridge/XBridge.hpp>
+#include <com/sun/star/connection/Connector.hpp>
+#include <com/sun/star/connection/NoConnectException.hpp>
+#include <com/sun/star/container/XEnumeration.hpp>
+#include <com/sun/star/container/XEnumerationAccess.hpp>
+#include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/container/XNameContainer.hpp>
+#include <com/sun/star/container/XNamed.hpp>
+#include <com/sun/star/document/XDocumentInsertable.hpp>
+#include <com/sun/star/document/XTypeDetection.hpp>
+#include <com/sun/star/frame/Desktop.hpp>
+#include <com/sun/star/frame/XComponentLoader.hpp>
+#include <com/sun/star/frame/XDesktop2.hpp>
+#include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/lang/DisposedException.hpp>
+#include <com/sun/star/lang/XComponent.hpp>
+#include <com/sun/star/lang/XMultiServiceFactory.hpp>
+#include <com/sun/star/lang/XServiceInfo.hpp>
+#include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
+#include <com/sun/star/text/ControlCharacter.hpp>
+#include <com/sun/star/text/XParagraphCursor.hpp>
+#include <com/sun/star/text/XText.hpp>
+#include <com/sun/star/text/XTextCursor.hpp>
+#include <com/sun/star/text/XTextDocument.hpp>
+#include <com/sun/star/uno/XComponentContext.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
+#include <cppuhelper/bootstrap.hxx>
+#include <rtl/bootstrap.hxx>
+
+#include <mutex>
+#include <unistd.h>
+#include <set>
+#include <thread>
+
+namespace css = com::sun::star;
+using css::uno::Any;
+using css::uno::Reference;
+using css::uno::Sequence;
+using css::uno::UNO_QUERY;
+using css::uno::UNO_QUERY_THROW;
+
+namespace kumiro::lo {
+
+namespace {
+
+rtl::OUString ou(const QString& s)
+{
+    return rtl::OUString(reinterpret_cast<const sal_Unicode*>(s.utf16()), sal_Int32(s.size()));
+}
+
+QString qs(const rtl::OUString& s)
+{
+    return QString(reinterpret_cast<const QChar*>(s.getStr()), s.getLength());
+}
+
+rtl::OUString fileUrl(const QString& path)
+{
+    return ou(QString::fromUtf8(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toEncoded()));
+}
+
+css::beans::PropertyValue prop(const char* name, const Any& value)
+{
+    css::beans::PropertyValue p;
+    p.Name = rtl::OUString::createFromAscii(name);
+    p.Value = value;
+    return p;
+}
+
+template <typename... P>
+Sequence<css::beans::PropertyValue> props(P... p)
+{
+    Sequence<css::beans::PropertyValue> s(sizeof...(P));
+    css::beans::PropertyValue* out = s.getArray();
+    ((*out++ = p), ...);
+    return s;
+}
+
+Reference<css::text::XTextRange> range(const Reference<css::text::XTextCursor>& cursor)
+{
+    return Reference<css::text::XTextRange>(cursor.get());
+}
+
+QString officeDir(const OfficeOptions& options)
+{
+    return options.officeProgramDir.isEmpty() ? QStringLiteral("/usr/lib/libreoffice/program")
+                                               : options.officeProgramDir;
+}
+
+// The client side of UNO, made once per process.
+Reference<css::uno::XComponentContext> localContext(const QString& programDir)
+{
+    static std::once_flag once;
+    static Reference<css::uno::XComponentContext> context;
+    static QString failure;
+    std::call_once(once, [&] {
+        try {
+            rtl::Bootstrap::set(rtl::OUString("URE_BOOTSTRAP"),
+                                ou(QStringLiteral("vnd.sun.star.pathname:") + programDir +
+                                   QStringLiteral("/fundamentalrc")));
+            context = cppu::defaultBootstrap_InitialComponentContext();
+        } catch (const css::uno::Exception& e) {
+            failure = qs(e.Message);
+        }
+    });
+    if (!context.is())
+        throw OfficeError(OfficeError::Failed, QStringLiteral("UNO: ") + failure);
+    return context;
+}
+
+} // namespace
+
+// One running office: process, bridge and desktop, every call under the watchdog.
+class Session {
+public:
+    Session(const OfficeOptions& options, const QString& profileTemplate)
+        : options_(options), process_(officeDir(options), profileTemplate),
+          watchdog_([this] { process_.signalKill(); })
+    {
+        connect();
+    }
+
+    ~Session() { end(); }
+
+    // Runs one call against the office; a hang, a crash or a refusal becomes OfficeError.
+    template <typename F>
+    auto call(F&& f, const QString& file = {}) -> decltype(f())
+    {
+        watchdog_.arm(options_.callTimeoutMs);
+        try {
+            if constexpr (std::is_void_v<decltype(f())>) {
+                f();
+                watchdog_.disarm();
+            } else {
+                auto r = f();
+                watchdog_.disarm();
+                return r;
+            }
+        } catch (const OfficeError&) {
+            watchdog_.disarm();
+            throw;
+        } catch (const css::lang::DisposedException&) {
+            watchdog_.disarm();
+            throw lost(file);
+        } catch (const css::uno::RuntimeException& e) {
+            watchdog_.disarm();
+            if (watchdog_.fired() || !process_.running())
+                throw lost(file);
+            throw OfficeError(OfficeError::Failed, qs(e.Message), file);
+        } catch (const css::uno::Exception& e) {
+            watchdog_.disarm();
+            throw OfficeError(OfficeError::Failed, qs(e.Message), file);
+        }
+    }
+
+    Reference<css::frame::XDesktop2> desktop() const { return desktop_; }
+    Reference<css::lang::XMultiComponentFactory> services() const { return remote_->getServiceManager(); }
+    Reference<css::uno::XComponentContext> context() const { return remote_; }
+    QString profileDir() const { return process_.profileDir(); }
+
+    // Ends the office: asked first, killed if it does not go.
+    void end()
+    {
+        if (ended_)
+            return;
+        ended_ = true;
+        if (desktop_.is() && process_.running() && !watchdog_.fired()) {
+            watchdog_.arm(5000);
+            try {
+                desktop_->terminate();
+            } catch (const css::uno::Exception&) {
+            }
+            watchdog_.disarm();
+        }
+        desktop_.clear();
+        remote_.clear();
+        if (bridge_.is()) {
+            try {
+                bridge_->dispose();
+            } catch (const css::uno::Exception&) {
+            }
+            bridge_.clear();
+        }
+        if (!process_.waitForExit(5000))
+            process_.kill();
+    }
+
+private:
+    OfficeError lost(const QString& file) const
+    {
+        if (watchdog_.fired())
+            return OfficeError(OfficeError::Hung,
+                               QStringLiteral("LibreOffice が %1 秒以上応答しなかったため、終了させました。")
+                                   .arg(options_.callTimeoutMs / 1000),
+                               file);
+        return OfficeError(OfficeError::Crashed, QStringLiteral("LibreOffice が途中で終了しました。"),
+                           file);
+    }
+
+    void connect()
+    {
+        const auto local = localContext(officeDir(options_));
+        // A brand-new profile makes the office restart itself once (exit code 81).
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            QString reason;
+            if (!process_.start(reason))
+                throw OfficeError(OfficeError::Missing, reason);
+            if (tryConnect(local))
+                return;
+            if (process_.exitCode() != 81)
+                break;
+        }
+        process_.kill();
+        throw OfficeError(OfficeError::Failed,
+                          QStringLiteral("LibreOffice を起動できませんでした (終了コード %1)。")
+                              .arg(process_.exitCode()));
+    }
+
+    bool tryConnect(const Reference<css::uno::XComponentContext>& local)
+    {
+        const auto connector = css::connection::Connector::create(local);
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        Reference<css::connection::XConnection> connection;
+        while (!connection.is()) {
+            try {
+                connection = connector->connect(rtl::OUString("pipe,name=") + ou(process_.pipeName()));
+            } catch (const css::connection::NoConnectException&) {
+                if (!process_.running() || std::chrono::steady_clock::now() > until)
+                    return false;
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
+        }
+        watchdog_.arm(options_.callTimeoutMs);
+        try {
+            const auto factory = css::bridge::BridgeFactory::create(local);
+            auto bridge = factory->createBridge(rtl::OUString(), rtl::OUString("urp"), connection, nullptr);
+            bridge_.set(bridge, UNO_QUERY);
+            remote_.set(bridge->getInstance(rtl::OUString("StarOffice.ComponentContext")), UNO_QUERY_THROW);
+            desktop_ = css::frame::Desktop::create(remote_);
+        } catch (const css::uno::Exception& e) {
+            watchdog_.disarm();
+            throw OfficeError(watchdog_.fired() ? OfficeError::Hung : OfficeError::Failed, qs(e.Message));
+        }
+        watchdog_.disarm();
+        return true;
+    }
+
+    OfficeOptions options_;
+    OfficeProcess process_;
+    Watchdog watchdog_;
+    Reference<css::lang::XComponent> bridge_;
+    Reference<css::uno::XComponentContext> remote_;
+    Reference<css::frame::XDesktop2> desktop_;
+    bool ended_ = false;
+};
+
+namespace {
+
+// Word documents the combine and the conversion accept; plain text is refused, since the
+// office takes anything for text (random bytes included).
+bool isWordType(const QString& type)
+{
+    return type.startsWith(QStringLiteral("writer_MS_Word")) ||
+           type.startsWith(QStringLiteral("writer_Rich_Text")) ||
+           type.startsWith(QStringLiteral("writer_Word")) || type == u"writer8" ||
+           type.startsWith(QStringLiteral("writer_StarOffice_XML_Writer"));
+}
+
+void checkReadable(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        throw OfficeError(OfficeError::Unreadable, QStringLiteral("ファイルがありません。"), path);
+    QFile file(path);
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly))
+        throw OfficeError(OfficeError::Unreadable,
+                          info.isFile() ? file.errorString() : QStringLiteral("ファイルではありません。"),
+                          path);
+}
+
+// The encoding of a text file as the office's text filter names it.
+QString textCharset(const QString& path)
+{
+    QFile file(path);
+    QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.read(4 << 20) : QByteArray();
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        return QStringLiteral("UTF8");
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    // A sequence cut at the end of what was read is not an error.
+    const QString decoded = utf8.decode(bytes);
+    Q_UNUSED(decoded);
+    return utf8.hasError() ? QStringLiteral("MS_932") : QStringLiteral("UTF8");
+}
+
+} // namespace
+
+class LoWordApplication;
+
+class LoWordDocument final : public WordDocument {
+public:
+    LoWordDocument(Session& session, Reference<css::text::XTextDocument> doc)
+        : session_(session), doc_(std::move(doc))
+    {
+    }
+    ~LoWordDocument() override { closeQuietly(); }
+
+    void InsertBeforeLastParagraph(const QString& text) override
+    {
+        session_.call([&] {
+            const auto cursor = doc_->getText()->createTextCursor();
+            cursor->gotoEnd(false);
+            Reference<css::text::XParagraphCursor>(cursor, UNO_QUERY_THROW)->gotoStartOfParagraph(false);
+            cursor->getText()->insertString(range(cursor), ou(text), false);
+        });
+    }
+
+    void SaveAs(const QString& path, WordFormat format) override
+    {
+        const char* filter = format == WordFormat::Text ? "Text (encoded)"
+                           : format == WordFormat::RichText ? "Rich Text Format"
+                                                            : "MS Word 97";
+        auto args = format == WordFormat::Text
+            ? props(prop("FilterName", Any(rtl::OUString::createFromAscii(filter))),
+                    prop("Overwrite", Any(true)),
+                    prop("FilterOptions", Any(rtl::OUString("UTF8,CRLF,,,"))))
+            : props(prop("FilterName", Any(rtl::OUString::createFromAscii(filter))),
+                    prop("Overwrite", Any(true)));
+        session_.call(
+            [&] { Reference<css::frame::XStorable>(doc_, UNO_QUERY_THROW)->storeToURL(fileUrl(path), args); },
+            path);
+    }
+
+    void Close() override
+    {
+        session_.call([&] { closeNow(); });
+    }
+
+    Reference<css::text::XTextDocument> document() const { return doc_; }
+
+private:
+    void closeNow()
+    {
+        if (!doc_.is())
+            return;
+        const Reference<css::util::XCloseable> closeable(doc_, UNO_QUERY);
+        doc_.clear();
+        if (closeable.is())
+            closeable->close(true);
+    }
+
+    void closeQuietly()
+    {
+        try {
+            doc_.clear();
+        } catch (...) {
+        }
+    }
+
+    Session& session_;
+    Reference<css::text::XTextDocument> doc_;
+};
+
+class LoWordSelection final : public WordSelection {
+public:
+    explicit LoWordSelection(Session& session) : session_(session) {}
+
+    void attach(Reference<css::text::XTextDocument> doc) { doc_ = std::move(doc); }
+
+    void InsertFile(const QString& path) override
+    {
+        checkReadable(path);
+        const QString filter = wordFilterFor(path);
+        session_.call(
+            [&] {
+                const auto text = doc_->getText();
+                const auto before = bodyElements();
+                const auto stylesBefore = pageStyles()->getElementNames();
+                const auto cursor = text->createTextCursor();
+                cursor->gotoEnd(false);
+                Reference<css::document::XDocumentInsertable>(cursor, UNO_QUERY_THROW)
+                    ->insertDocumentFromURL(fileUrl(path), props(prop("FilterName", Any(ou(filter)))));
+                tidySeams(before.size() - 1, stylesBefore);
+            },
+            path);
+    }
+
+    void InsertBreak(int type) override
+    {
+        if (type != kSectionBreakNextPage)
+            throw OfficeError(OfficeError::Failed, QStringLiteral("区切りの種類 %1 は扱えません。").arg(type));
+        session_.call([&] {
+            const auto text = doc_->getText();
+            const auto cursor = text->createTextCursor();
+            cursor->gotoEnd(false);
+            text->insertControlCharacter(range(cursor), css::text::ControlCharacter::PARAGRAPH_BREAK, false);
+            // A page style of its own makes the break a section break in .doc and .rtf.
+            const rtl::OUString name = ou(QStringLiteral("Kumiro %1").arg(++sections_));
+            const Reference<css::lang::XMultiServiceFactory> factory(doc_, UNO_QUERY_THROW);
+            const Reference<css::style::XStyleFamiliesSupplier> families(doc_, UNO_QUERY_THROW);
+            Reference<css::container::XNameContainer> pageStyles(
+                families->getStyleFamilies()->getByName(rtl::OUString("PageStyles")), UNO_QUERY_THROW);
+            pageStyles->insertByName(name, Any(factory->createInstance(rtl::OUString("com.sun.star.style.PageStyle"))));
+            Reference<css::beans::XPropertySet>(cursor, UNO_QUERY_THROW)
+                ->setPropertyValue(rtl::OUString("PageDescName"), Any(name));
+        });
+    }
+
+    // The import filter for a Word or rich-text file; refuses anything else.
+    QString wordFilterFor(const QString& path)
+    {
+        return session_.call(
+            [&] {
+                const Reference<css::document::XTypeDetection> detection(
+                    session_.services()->createInstanceWithContext(
+                        rtl::OUString("com.sun.star.document.TypeDetection"), session_.context()),
+                    UNO_QUERY_THROW);
+                Sequence<css::beans::PropertyValue> descriptor = props(prop("URL", Any(fileUrl(path))));
+                const QString type = qs(detection->queryTypeByDescriptor(descriptor, true));
+                if (!isWordType(type))
+                    throw OfficeError(OfficeError::Unreadable,
+                                      QStringLiteral("Word 文書でもリッチテキストでもありません。"), path);
+                Sequence<css::beans::PropertyValue> typeProps;
+                Reference<css::container::XNameAccess>(detection, UNO_QUERY_THROW)->getByName(ou(type)) >>= typeProps;
+                for (const auto& p : typeProps) {
+                    rtl::OUString filter;
+                    if (p.Name == "PreferredFilter" && (p.Value >>= filter) && !filter.isEmpty())
+                        return qs(filter);
+                }
+                throw OfficeError(OfficeError::Unreadable, QStringLiteral("読み込む方法がありません。"), path);
+            },
+            path);
+    }
+
+private:
+    std::vector<Reference<css::uno::XInterface>> bodyElements() const
+    {
+        std::vector<Reference<css::uno::XInterface>> out;
+        const Reference<css::container::XEnumerationAccess> access(doc_->getText(), UNO_QUERY_THROW);
+        const auto e = access->createEnumeration();
+        while (e->hasMoreElements())
+            out.emplace_back(e->nextElement(), UNO_QUERY);
+        return out;
+    }
+
+    Reference<css::container::XNameContainer> pageStyles() const
+    {
+        const Reference<css::style::XStyleFamiliesSupplier> families(doc_, UNO_QUERY_THROW);
+        return Reference<css::container::XNameContainer>(
+            families->getStyleFamilies()->getByName(rtl::OUString("PageStyles")), UNO_QUERY_THROW);
+    }
+
+    static bool isParagraph(const Reference<css::uno::XInterface>& e)
+    {
+        const Reference<css::lang::XServiceInfo> info(e, UNO_QUERY);
+        return info.is() && info->supportsService(rtl::OUString("com.sun.star.text.Paragraph"));
+    }
+
+    static bool isEmptyParagraph(const Reference<css::uno::XInterface>& e)
+    {
+        const Reference<css::text::XTextRange> range(e, UNO_QUERY);
+        return isParagraph(e) && range.is() && range->getString().isEmpty();
+    }
+
+    static rtl::OUString pageDesc(const Reference<css::uno::XInterface>& e)
+    {
+        rtl::OUString name;
+        const Reference<css::beans::XPropertySet> p(e, UNO_QUERY);
+        if (p.is())
+            p->getPropertyValue(rtl::OUString("PageDescName")) >>= name;
+        return name;
+    }
+
+    static void setPageDesc(const Reference<css::uno::XInterface>& e, const rtl::OUString& name)
+    {
+        Reference<css::beans::XPropertySet>(e, UNO_QUERY_THROW)
+            ->setPropertyValue(rtl::OUString("PageDescName"), Any(name));
+    }
+
+    // An inserted document arrives with an empty paragraph before it (.doc) or after it
+    // (.rtf): remove them, keeping the section's page style on the first paragraph, and
+    // give the section the page setup the document brought with it.
+    void tidySeams(size_t start, const Sequence<rtl::OUString>& stylesBefore)
+    {
+        auto elements = bodyElements();
+        if (elements.size() > start + 1 && isEmptyParagraph(elements[start]) &&
+            isParagraph(elements[start + 1])) {
+            const rtl::OUString page = pageDesc(elements[start]);
+            Reference<css::lang::XComponent>(elements[start], UNO_QUERY_THROW)->dispose();
+            if (!page.isEmpty())
+                setPageDesc(elements[start + 1], page);
+            elements = bodyElements();
+        }
+        if (elements.size() > start + 2 && isEmptyParagraph(elements.back()) &&
+            isParagraph(elements[elements.size() - 2]) && pageDesc(elements.back()).isEmpty()) {
+            Reference<css::lang::XComponent>(elements.back(), UNO_QUERY_THROW)->dispose();
+            elements = bodyElements();
+        }
+        // The import names a document's page setup "Convert 0", "Convert 1"... and reuses a
+        // name that exists: rename each new one so that the next document brings its own.
+        const std::set<rtl::OUString> known(stylesBefore.begin(), stylesBefore.end());
+        rtl::OUString first;
+        for (const rtl::OUString& name : pageStyles()->getElementNames()) {
+            if (known.count(name) || !name.startsWith("Convert"))
+                continue;
+            const rtl::OUString unique = ou(QStringLiteral("Kumiro page %1").arg(++imported_));
+            Reference<css::container::XNamed>(pageStyles()->getByName(name), UNO_QUERY_THROW)->setName(unique);
+            if (first.isEmpty())
+                first = unique;
+        }
+        if (!first.isEmpty() && elements.size() > start && isParagraph(elements[start]))
+            setPageDesc(elements[start], first);
+    }
+
+    Session& session_;
+    Reference<css::text::XTextDocument> doc_;
+    int sections_ = 0;
+    int imported_ = 0;
+};
+
+class LoWordApplication final : public WordApplication {
+public:
+    LoWordApplication(const OfficeOptions& options, const QString& profile)
+        : session_(std::make_unique<Session>(options, profile)), selection_(*session_)
+    {
+    }
+    ~LoWordApplication() override
+    {
+        documents_.clear();
+        session_->end();
+    }
+
+    WordDocument& Documents_Add() override
+    {
+        auto doc = session_->call([&] {
+            const Reference<css::frame::XComponentLoader> loader(session_->desktop(), UNO_QUERY_THROW);
+            return Reference<css::text::XTextDocument>(
+                loader->loadComponentFromURL(rtl::OUString("private:factory/swriter"), rtl::OUString("_blank"), 0,
+                                             props(prop("Hidden", Any(true)))),
+                UNO_QUERY_THROW);
+        });
+        selection_.attach(doc);
+        documents_.push_back(std::make_unique<LoWordDocument>(*session_, doc));
+        return *documents_.back();
+    }
+
+    WordDocument& Documents_Open(const QString& path) override
+    {
+        checkReadable(path);
+        const bool text = QFileInfo(path).suffix().compare(QStringLiteral("txt"), Qt::CaseInsensitive) == 0;
+        const QString filter = text ? QStringLiteral("Text (encoded)") : selection_.wordFilterFor(path);
+        auto args = text ? props(prop("Hidden", Any(true)), prop("FilterName", Any(ou(filter))),
+                                 prop("FilterOptions", Any(ou(textCharset(path) + QStringLiteral(",LF,,,")))))
+                         : props(prop("Hidden", Any(true)), prop("FilterName", Any(ou(filter))));
+        auto doc = session_->call(
+            [&] {
+                const Reference<css::frame::XComponentLoader> loader(session_->desktop(), UNO_QUERY_THROW);
+                Reference<css::text::XTextDocument> d(
+                    loader->loadComponentFromURL(fileUrl(path), rtl::OUString("_blank"), 0, args), UNO_QUERY);
+                if (!d.is())
+                    throw OfficeError(OfficeError::Unreadable,
+                                      QStringLiteral("LibreOffice で開けませんでした。"), path);
+                return d;
+            },
+            path);
+        documents_.push_back(std::make_unique<LoWordDocument>(*session_, doc));
+        return *documents_.back();
+    }
+
+    WordSelection& Selection() override { return selection_; }
+
+    void Quit() override
+    {
+        documents_.clear();
+        session_->end();
+    }
+
+private:
+    std::unique_ptr<Session> session_;
+    LoWordSelection selection_;
+    std::vector<std::unique_ptr<LoWordDocument>> documents_;
+};
+
+// Keeps a profile that the office has already set up, so that each start is quick.
+class LibreOfficeOffice final : public Office {
+public:
+    explicit LibreOfficeOffice(OfficeOptions options) : options_(std::move(options)) {}
+
+    std::unique_ptr<WordApplication> newWord() override
+    {
+        return std::make_unique<LoWordApplication>(options_, preparedProfile());
+    }
+
+    std::unique_ptr<ExcelApplication> newExcel() override
+    {
+        throw OfficeError(OfficeError::Failed, QStringLiteral("Excel の「くみろ」はまだ作られていません。"));
+    }
+
+private:
+    QString preparedProfile()
+    {
+        const QString programDir = officeDir(options_);
+        const QString version = installedVersion(programDir);
+        const QString cache = options_.cacheDir.isEmpty()
+            ? QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QStringLiteral("/kumiro")
+            : options_.cacheDir;
+        const QString ready = cache + QStringLiteral("/libreoffice-") + version;
+        if (QFileInfo::exists(ready + QStringLiteral("/ready")))
+            return ready;
+
+        // The seed: the version marks first-start work as done, and no lock files are
+        // written beside documents (a killed office would leave them in the way).
+        QTemporaryDir seed;
+        QDir().mkpath(seed.path() + QStringLiteral("/user"));
+        QFile xcu(seed.path() + QStringLiteral("/user/registrymodifications.xcu"));
+        if (xcu.open(QIODevice::WriteOnly)) {
+            xcu.write(QStringLiteral(
+                "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                "<oor:items xmlns:oor=\"http://openoffice.org/2001/registry\" "
+                "xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" "
+                "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\n"
+                "<item oor:path=\"/org.openoffice.Setup/Product\"><prop oor:name=\"ooSetupLastVersion\" "
+                "oor:op=\"fuse\"><value>%1</value></prop></item>\n"
+                "<item oor:path=\"/org.openoffice.Office.Common/Misc\"><prop oor:name=\"UseLocking\" "
+                "oor:op=\"fuse\"><value>false</value></prop></item>\n"
+                "</oor:items>\n").arg(version).toUtf8());
+            xcu.close();
+        }
+        // Let one office set the profile up, then keep what it made.
+        QString made;
+        {
+            Session session(options_, seed.path());
+            session.end();
+            made = session.profileDir();
+            QDir(cache).mkpath(QStringLiteral("."));
+            const QString staging = ready + QStringLiteral(".tmp-%1").arg(getpid());
+            QDir(staging).removeRecursively();
+            if (copyTree(made, staging)) {
+                QFile(staging + QStringLiteral("/ready")).open(QIODevice::WriteOnly);
+                QDir(ready).removeRecursively();
+                if (!QDir().rename(staging, ready))
+                    QDir(staging).removeRecursively();
+            }
+        }
+        return QFileInfo::exists(ready + QStringLiteral("/ready")) ? ready : seed.path();
+    }
+
+    OfficeOptions options_;
+};
+
+} // namespace kumiro::lo
+
+extern "C" Q_DECL_EXPORT kumiro::Office* kumiro_libreoffice_create(const kumiro::OfficeOptions* options)
+{
+    return new kumiro::lo::LibreOfficeOffice(options ? *options : kumiro::OfficeOptions{});
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "combine/WordCombine.h"
+
+#include <QDialog>
+
+#include <atomic>
+#include <exception>
+#include <functional>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+namespace kumiro {
+
+// Runs a long office command on a worker thread while this modal window shows which file
+// it is at; the main window keeps painting and takes no other command meanwhile.
+// "キャンセル" (or Escape, or closing the window) asks the command to stop after the
+// current file.
+class ProgressWindow : public QDialog {
+    Q_OBJECT
+public:
+    ProgressWindow(QWidget* parent, const QString& title);
+
+    // Returns when the job has ended; an exception the job threw is thrown again here.
+    void run(const std::function<void(const CommandProgress&)>& job);
+    bool cancelRequested() const { return cancel_; }
+
+    QLabel* label() const { return label_; }
+    QPushButton* cancelButton() const { return cancelButton_; }
+
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void show(int index, int count, const QString& file);
+
+    QLabel* label_;
+    QProgressBar* bar_;
+    QPushButton* cancelButton_;
+    std::atomic<bool> cancel_{false};
+    bool finished_ = false;
+};
+
+} // namespace kumiro

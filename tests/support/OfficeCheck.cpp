@@ -1,0 +1,137 @@
+#include "OfficeCheck.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMap>
+#include <QProcess>
+#include <QUrl>
+#include <QXmlStreamReader>
+
+#include <unistd.h>
+
+namespace kumiro::test {
+
+OfficeCheck::OfficeCheck() = default;
+
+QString OfficeCheck::convert(const QString& path, const QString& format, const QString& outDir)
+{
+    QProcess soffice;
+    soffice.setProgram(QStringLiteral("/usr/lib/libreoffice/program/soffice"));
+    soffice.setArguments({QStringLiteral("-env:UserInstallation=") +
+                              QString::fromUtf8(QUrl::fromLocalFile(profile_.path()).toEncoded()),
+                          QStringLiteral("--headless"), QStringLiteral("--norestore"),
+                          QStringLiteral("--convert-to"), format, QStringLiteral("--outdir"), outDir,
+                          path});
+    soffice.start();
+    if (!soffice.waitForFinished(120000))
+        soffice.kill();
+    const QString ext = format.section(u':', 0, 0);
+    const QString out = QDir(outDir).filePath(QFileInfo(path).completeBaseName() + u'.' + ext);
+    return QFileInfo::exists(out) ? out : QString();
+}
+
+OfficeCheck::Document OfficeCheck::read(const QString& path)
+{
+    Document doc;
+    const QString flat = convert(path, QStringLiteral("fodt"), work_.path());
+    QFile file(flat);
+    if (!file.open(QIODevice::ReadOnly))
+        return doc;
+    QXmlStreamReader xml(&file);
+    QMap<QString, QString> masterOfStyle; // paragraph style -> page style it starts
+    QMap<QString, QString> layoutOfMaster, sizeOfLayout;
+    QString currentLayout;
+    int depthInBody = 0;
+    bool inBody = false;
+    QString blockTag, blockText;
+    int blockDepth = -1;
+    bool inBinary = false; // embedded pictures are text too
+    while (!xml.atEnd()) {
+        xml.readNext();
+        const auto name = xml.name();
+        if (xml.isStartElement()) {
+            const auto attrs = xml.attributes();
+            if (name == u"binary-data")
+                inBinary = true;
+            if (name == u"document-statistic")
+                doc.pageCount = attrs.value(QStringLiteral("meta:page-count")).toInt();
+            if (name == u"style" && attrs.hasAttribute(QStringLiteral("style:master-page-name")))
+                masterOfStyle[attrs.value(QStringLiteral("style:name")).toString()] =
+                    attrs.value(QStringLiteral("style:master-page-name")).toString();
+            if (name == u"master-page")
+                layoutOfMaster[attrs.value(QStringLiteral("style:name")).toString()] =
+                    attrs.value(QStringLiteral("style:page-layout-name")).toString();
+            if (name == u"page-layout")
+                currentLayout = attrs.value(QStringLiteral("style:name")).toString();
+            if (name == u"page-layout-properties")
+                sizeOfLayout[currentLayout] = attrs.value(QStringLiteral("fo:page-width")).toString() +
+                                              QStringLiteral(" x ") +
+                                              attrs.value(QStringLiteral("fo:page-height")).toString();
+            if (name == u"text" && xml.namespaceUri().endsWith(u"office:1.0"))
+                inBody = true;
+            if (inBody) {
+                ++depthInBody;
+                if (name == u"table" && xml.prefix() == u"table") {
+                    ++doc.tables;
+                    if (blockDepth < 0)
+                        doc.blocks << QStringLiteral("table");
+                }
+                if (name == u"image")
+                    ++doc.images;
+                if ((name == u"p" || name == u"h") && xml.prefix() == u"text" && depthInBody == 2) {
+                    blockTag = name.toString();
+                    blockText.clear();
+                    blockDepth = depthInBody;
+                    const QString style = attrs.value(QStringLiteral("text:style-name")).toString();
+                    if (masterOfStyle.contains(style))
+                        doc.masters << masterOfStyle[style];
+                }
+            }
+        } else if (xml.isCharacters() && blockDepth > 0 && !inBinary) {
+            blockText += xml.text();
+        } else if (xml.isEndElement() && inBody) {
+            if (name == u"binary-data")
+                inBinary = false;
+            if (depthInBody == blockDepth) {
+                doc.blocks << blockTag + u':' + blockText.trimmed();
+                if (!blockText.trimmed().isEmpty())
+                    doc.lastParagraph = blockText.trimmed();
+                blockDepth = -1;
+            }
+            if (--depthInBody == 0)
+                inBody = false;
+        }
+    }
+    for (const QString& master : doc.masters)
+        doc.pageSizes << sizeOfLayout.value(layoutOfMaster.value(master));
+    return doc;
+}
+
+static int countProcesses(const QString& comm)
+{
+    int n = 0;
+    const auto entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString& pid : entries) {
+        QFile f(QStringLiteral("/proc/%1/comm").arg(pid));
+        if (!f.open(QIODevice::ReadOnly))
+            continue;
+        if (QString::fromUtf8(f.readAll()).trimmed() != comm)
+            continue;
+        if (QFileInfo(QStringLiteral("/proc/%1").arg(pid)).ownerId() == getuid())
+            ++n;
+    }
+    return n;
+}
+
+int officeProcessCount()
+{
+    return countProcesses(QStringLiteral("soffice.bin"));
+}
+
+int officeProfileCount()
+{
+    return QDir(QDir::tempPath()).entryList({QStringLiteral("kumiro-office-*")}, QDir::Dirs).size();
+}
+
+} // namespace kumiro::test

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+namespace kumiro::test {
+
+// Reads office files back without Kumiro's own code: the command-line office of the
+// system, with a profile of its own, turns them into flat XML that is parsed here.
+class OfficeCheck {
+public:
+    OfficeCheck();
+    // Converts a file with `soffice --convert-to`; returns the new file's path, or empty.
+    QString convert(const QString& path, const QString& format, const QString& outDir);
+
+    struct Document {
+        QStringList blocks;     // "p:text", "h:text", "table" in body order
+        QStringList masters;    // the page style starting each section, in order
+        QStringList pageSizes;  // "width x height" of each of those page styles
+        int pageCount = 0;
+        int tables = 0;
+        int images = 0;
+        QString lastParagraph;  // text of the last paragraph with text
+    };
+    // Reads a document (any format the office reads) back as flat XML.
+    Document read(const QString& path);
+
+private:
+    QTemporaryDir profile_;
+    QTemporaryDir work_;
+};
+
+// soffice.bin processes this user runs right now, and Kumiro's private office profiles.
+int officeProcessCount();
+int officeProfileCount();
+
+} // namespace kumiro::test

@@ -1,0 +1,302 @@
+// The Word combine and the conversion against the real LibreOffice, read back independently.
+#include "combine/Office.h"
+#include "combine/OfficeMessages.h"
+#include "combine/WordCombine.h"
+#include "support/OfficeCheck.h"
+#include "tools/Convert.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QStringDecoder>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <signal.h>
+
+using namespace kumiro;
+using test::officeProcessCount;
+using test::officeProfileCount;
+
+namespace {
+
+const char* kPng = "iVBORw0KGgoAAAANSUhEUgAAABAAAAAQCAIAAACQkWg2AAAAHUlEQVR4nGP4z8CAB+GTZBjVOapzVOeozuGlEwBKEd8hQ6eg6gAAAABJRU5ErkJggg==";
+
+QByteArray html(int n, const char* extra = "")
+{
+    return QStringLiteral("<html><head><meta charset=\"utf-8\"></head><body>"
+                          "<h1>見出し %1</h1><p>本文 <b>太字 %1</b></p>"
+                          "<table border=\"1\"><tr><td>表%1</td><td>B</td></tr></table>"
+                          "<p><img src=\"data:image/png;base64,%2\" width=\"16\" height=\"16\"></p>"
+                          "<p>最後の段落 %1</p>%3</body></html>")
+        .arg(n).arg(QString::fromLatin1(kPng)).arg(QString::fromUtf8(extra)).toUtf8();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The soffice.bin started by this process for the current command.
+pid_t ourOffice()
+{
+    for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QList<QByteArray> f = stat.readAll().split(' ');
+        if (f.size() > 3 && f[1] == "(soffice.bin)" && f[3].toInt() == getpid())
+            return pid.toInt();
+    }
+    return -1;
+}
+
+} // namespace
+
+class TestOffice : public QObject {
+    Q_OBJECT
+
+    QString fixture(const QString& name) const { return fixtures_.filePath(name); }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (!QFileInfo(QStringLiteral("/usr/lib/libreoffice/program/soffice.bin")).isExecutable())
+            QFAIL("LibreOffice is not installed; scripts/test installs it");
+        // Word and rich-text inputs made by the office itself from HTML.
+        for (int n = 1; n <= 3; ++n)
+            writeFile(fixture(QStringLiteral("in%1.html").arg(n)), html(n));
+        writeFile(fixture(QStringLiteral("land.fodt")),
+                  "<?xml version=\"1.0\" encoding=\"UTF-8\"?><office:document "
+                  "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+                  "xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\" "
+                  "xmlns:fo=\"urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0\" "
+                  "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" office:version=\"1.2\" "
+                  "office:mimetype=\"application/vnd.oasis.opendocument.text\"><office:automatic-styles>"
+                  "<style:page-layout style:name=\"pm1\"><style:page-layout-properties fo:page-width=\"29.7cm\" "
+                  "fo:page-height=\"21cm\" style:print-orientation=\"landscape\"/></style:page-layout>"
+                  "</office:automatic-styles><office:master-styles><style:master-page style:name=\"Standard\" "
+                  "style:page-layout-name=\"pm1\"/></office:master-styles><office:body><office:text>"
+                  "<text:p>横向きの文書</text:p></office:text></office:body></office:document>");
+        for (const char* name : {"in1.html", "in2.html", "land.fodt"})
+            QVERIFY(!check_.convert(fixture(QString::fromLatin1(name)), QStringLiteral("doc:MS Word 97"),
+                                    fixtures_.path()).isEmpty());
+        QVERIFY(!check_.convert(fixture(QStringLiteral("in3.html")), QStringLiteral("rtf:Rich Text Format"),
+                                fixtures_.path()).isEmpty());
+        baseProcesses_ = officeProcessCount();
+        baseProfiles_ = officeProfileCount();
+    }
+
+    void init()
+    {
+        out_ = std::make_unique<QTemporaryDir>();
+        office_ = loadOffice(QStringLiteral(KUMIRO_PROGRAM_DIR_LITERAL), options_);
+    }
+
+    void cleanup()
+    {
+        office_.reset();
+        // Whatever happened, the command's office and its profile are gone.
+        QCOMPARE(officeProcessCount(), baseProcesses_);
+        QCOMPARE(officeProfileCount(), baseProfiles_);
+    }
+
+    void wordCombineKeepsEveryDocumentInOrder()
+    {
+        const QString output = out_->filePath(QStringLiteral("NewWord.doc"));
+        writeFile(output, "an older combine"); // replaced
+        QStringList seen;
+        CommandProgress progress;
+        progress.step = [&](int i, int n, const QString& f) { seen << QStringLiteral("%1/%2 %3").arg(i).arg(n).arg(QFileInfo(f).fileName()); };
+        const QStringList inputs = {fixture(QStringLiteral("in1.doc")), fixture(QStringLiteral("land.doc")),
+                                    fixture(QStringLiteral("in3.rtf")), fixture(QStringLiteral("in2.doc"))};
+        QVERIFY(combineWord(*office_, inputs, output, progress));
+        QCOMPARE(seen, (QStringList{"0/4 in1.doc", "1/4 land.doc", "2/4 in3.rtf", "3/4 in2.doc"}));
+        QCOMPARE(QDir(out_->path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("NewWord.doc")});
+
+        const auto doc = check_.read(output);
+        // Contents in order, the seams without stray empty paragraphs, a break after each
+        // document, and the empty page at the end.
+        QCOMPARE(doc.blocks, (QStringList{
+            "h:見出し 1", "p:本文 太字 1", "table", "p:", "p:最後の段落 1",
+            "p:横向きの文書",
+            "h:見出し 3", "p:本文 太字 3", "table", "p:", "p:最後の段落 3",
+            "h:見出し 2", "p:本文 太字 2", "table", "p:", "p:最後の段落 2",
+            "p:"}));
+        QCOMPARE(doc.masters.size(), 4);
+        QCOMPARE(doc.pageCount, 5);
+        QCOMPARE(doc.tables, 3);
+        QCOMPARE(doc.images, 3);
+        // The landscape document keeps its page setup in its section.
+        const auto wide = doc.pageSizes[0].split(QStringLiteral(" x "));
+        QVERIFY2(wide[0].chopped(2).toDouble() > wide[1].chopped(2).toDouble(), qPrintable(doc.pageSizes[0]));
+        const auto tall = doc.pageSizes[1].split(QStringLiteral(" x "));
+        QVERIFY(tall[0].chopped(2).toDouble() < tall[1].chopped(2).toDouble());
+    }
+
+    void badInputsEndTheCombineAndWriteNothing_data()
+    {
+        QTest::addColumn<QString>("bad");
+        QTest::newRow("missing") << "missing.doc";
+        QTest::newRow("random bytes named .doc") << "random.doc";
+        QTest::newRow("plain text named .rtf") << "text.rtf";
+    }
+
+    void badInputsEndTheCombineAndWriteNothing()
+    {
+        QFETCH(QString, bad);
+        QByteArray noise(20000, '\0');
+        for (char& c : noise)
+            c = char(QRandomGenerator::global()->generate());
+        writeFile(out_->filePath(QStringLiteral("random.doc")), noise);
+        writeFile(out_->filePath(QStringLiteral("text.rtf")), "just some text\n");
+        const QString output = out_->filePath(QStringLiteral("NewWord.doc"));
+        writeFile(output, "kept");
+        try {
+            combineWord(*office_, {fixture(QStringLiteral("in1.doc")), out_->filePath(bad)}, output);
+            QFAIL("no error");
+        } catch (const OfficeError& e) {
+            QCOMPARE(e.kind(), OfficeError::Unreadable);
+            QCOMPARE(e.file(), out_->filePath(bad));
+            const OfficeMessage m = officeFailureMessage(e);
+            QCOMPARE(m.title, QStringLiteral("ファイル確認"));
+            QVERIFY(m.text.contains(out_->filePath(bad)));
+        }
+        QCOMPARE(readFile(output), QByteArray("kept"));
+    }
+
+    void hungOfficeIsEndedAndReported()
+    {
+        OfficeOptions quick = options_;
+        quick.callTimeoutMs = 3000;
+        office_ = loadOffice(QStringLiteral(KUMIRO_PROGRAM_DIR_LITERAL), quick);
+        CommandProgress progress;
+        progress.step = [](int i, int, const QString&) {
+            if (i == 1)
+                kill(ourOffice(), SIGSTOP);
+        };
+        const QString output = out_->filePath(QStringLiteral("NewWord.doc"));
+        try {
+            combineWord(*office_, {fixture(QStringLiteral("in1.doc")), fixture(QStringLiteral("in2.doc"))},
+                        output, progress);
+            QFAIL("no error");
+        } catch (const OfficeError& e) {
+            QCOMPARE(e.kind(), OfficeError::Hung);
+            QVERIFY(officeFailureMessage(e).text.contains(QStringLiteral("応答しなかった")));
+        }
+        QVERIFY(!QFileInfo::exists(output));
+    }
+
+    void killedOfficeIsReported()
+    {
+        CommandProgress progress;
+        progress.step = [](int i, int, const QString&) {
+            if (i == 1)
+                kill(ourOffice(), SIGKILL);
+        };
+        try {
+            combineWord(*office_, {fixture(QStringLiteral("in1.doc")), fixture(QStringLiteral("in2.doc"))},
+                        out_->filePath(QStringLiteral("NewWord.doc")), progress);
+            QFAIL("no error");
+        } catch (const OfficeError& e) {
+            QCOMPARE(e.kind(), OfficeError::Crashed);
+        }
+    }
+
+    void cancelWritesNothing()
+    {
+        CommandProgress progress;
+        int steps = 0;
+        progress.step = [&](int, int, const QString&) { ++steps; };
+        progress.cancelled = [&] { return steps == 1; };
+        const QString output = out_->filePath(QStringLiteral("NewWord.doc"));
+        QVERIFY(!combineWord(*office_, {fixture(QStringLiteral("in1.doc")), fixture(QStringLiteral("in2.doc"))},
+                             output, progress));
+        QVERIFY(!QFileInfo::exists(output));
+    }
+
+    void missingOutputFolderIsAnError()
+    {
+        const QString output = out_->filePath(QStringLiteral("gone/NewWord.doc"));
+        QVERIFY_THROWS_EXCEPTION(OfficeError, combineWord(*office_, {fixture(QStringLiteral("in1.doc"))}, output));
+        QVERIFY(!QFileInfo::exists(out_->filePath(QStringLiteral("gone"))));
+    }
+
+    void convertingWordToText()
+    {
+        const QString doc = out_->filePath(QStringLiteral("memo.doc"));
+        QFile::copy(fixture(QStringLiteral("in1.doc")), doc);
+        writeFile(out_->filePath(QStringLiteral("memo.txt")), "old");
+        ConvertFile(*office_, doc, 0);
+        const QByteArray text = readFile(out_->filePath(QStringLiteral("memo.txt")));
+        QVERIFY2(text.contains(QStringLiteral("見出し 1\r\n").toUtf8()), text.constData());
+        QVERIFY(text.contains(QStringLiteral("最後の段落 1").toUtf8()));
+        QVERIFY(!text.contains("\n\n"));
+    }
+
+    void convertingTextToWordAndRtf()
+    {
+        const QString sjis = out_->filePath(QStringLiteral("notes.txt"));
+        writeFile(sjis, QByteArray("\x93\xfa\x96\x7b\x8c\xea\r\n\x8d\xc5\x8c\xe3\x82\xcc\x8d\x73\r\n")); // 日本語 / 最後の行
+        ConvertFile(*office_, sjis, 1);
+        const auto asDoc = check_.read(out_->filePath(QStringLiteral("notes.doc")));
+        QCOMPARE(asDoc.lastParagraph, sjis + QStringLiteral("最後の行"));
+        QVERIFY(asDoc.blocks.contains(QStringLiteral("p:日本語")));
+
+        const QString utf8 = out_->filePath(QStringLiteral("memo.v2.txt"));
+        writeFile(utf8, QStringLiteral("ｶﾀｶﾅ と 漢字\n終わり").toUtf8());
+        ConvertFile(*office_, utf8, 2);
+        const QString rtf = out_->filePath(QStringLiteral("memo.v2.rtf"));
+        QVERIFY(readFile(rtf).startsWith("{\\rtf"));
+        const auto asRtf = check_.read(rtf);
+        QCOMPARE(asRtf.lastParagraph, utf8 + QStringLiteral("終わり"));
+        QVERIFY(asRtf.blocks.contains(QStringLiteral("p:ｶﾀｶﾅ と 漢字")));
+    }
+
+    void convertedNames()
+    {
+        QCOMPARE(convertedPath(QStringLiteral("/d/memo.doc"), 0), QStringLiteral("/d/memo.txt"));
+        QCOMPARE(convertedPath(QStringLiteral("/d/report.docx"), 0), QStringLiteral("/d/report.txt"));
+        QCOMPARE(convertedPath(QStringLiteral("/d/notes"), 1), QStringLiteral("/d/notes.doc"));
+        QCOMPARE(convertedPath(QStringLiteral("/d.x/notes.txt"), 2), QStringLiteral("/d.x/notes.rtf"));
+        QCOMPARE(convertedPath(QStringLiteral("/d/.hidden"), 0), QStringLiteral("/d/.hidden.txt"));
+        QCOMPARE(convertDoneText(0), QStringLiteral("選択した *.doc 又は *.rtf ファイルを *.txt へ変換しました。　"));
+    }
+
+    void missingOfficeIsExplained()
+    {
+        OfficeOptions nowhere;
+        nowhere.officeProgramDir = out_->filePath(QStringLiteral("no-office"));
+        try {
+            loadOffice(QStringLiteral(KUMIRO_PROGRAM_DIR_LITERAL), nowhere);
+            QFAIL("no error");
+        } catch (const OfficeError& e) {
+            QCOMPARE(e.kind(), OfficeError::Missing);
+            const OfficeMessage m = officeFailureMessage(e);
+            QVERIFY(m.title.endsWith(QStringLiteral("確認")));
+            QVERIFY(m.text.endsWith(QChar(0x3000)));
+            QVERIFY(m.text.contains(QStringLiteral("libreoffice-writer-nogui")));
+        }
+    }
+
+private:
+    QTemporaryDir fixtures_;
+    std::unique_ptr<QTemporaryDir> out_;
+    test::OfficeCheck check_;
+    OfficeOptions options_;
+    std::unique_ptr<Office> office_;
+    int baseProcesses_ = 0;
+    int baseProfiles_ = 0;
+};
+
+QTEST_GUILESS_MAIN(TestOffice)
+#include "test_office.moc"

@@ -2,6 +2,9 @@
 #include "combine/Office.h"
 #include "combine/OfficeMessages.h"
 #include "combine/WordCombine.h"
+#include "app/ProgramState.h"
+#include "mainwin/KUMIRO.h"
+#include "support/ScriptedPlatform.h"
 #include "support/OfficeCheck.h"
 #include "tools/Convert.h"
 
@@ -11,6 +14,7 @@
 #include <QRandomGenerator>
 #include <QStringDecoder>
 #include <QTemporaryDir>
+#include <QAction>
 #include <QTest>
 
 #include <signal.h>
@@ -272,6 +276,58 @@ private Q_SLOTS:
         QCOMPARE(convertDoneText(0), QStringLiteral("選択した *.doc 又は *.rtf ファイルを *.txt へ変換しました。　"));
     }
 
+    void commandsThroughTheMainWindow()
+    {
+        SettingsStore store(out_->filePath(QStringLiteral("config")));
+        ProgramState state(store, QStringLiteral(KUMIRO_PROGRAM_DIR_LITERAL));
+        state.AppTitle = QStringLiteral("kumiro");
+        state.set.FolderName[0] = out_->path();
+        state.set.KumiroFile[0] = QStringLiteral("NewWord");
+        state.CurKind = 0;
+        state.OrderLast = 1;
+        state.OrderFile[0] = fixture(QStringLiteral("in1.doc"));
+        state.OrderFile[1] = fixture(QStringLiteral("in3.rtf"));
+        test::ScriptedPlatform platform;
+        KUMIRO w(state, platform.platform);
+        w.officeFactory = [this] { return loadOffice(QStringLiteral(KUMIRO_PROGRAM_DIR_LITERAL), options_); };
+        w.mnuFileKumiro->setEnabled(true);
+        w.mnuFileKumiro->trigger();
+        QCOMPARE(platform.messages.shown.size(), 1);
+        QCOMPARE(platform.messages.shown[0].title, QStringLiteral("完了確認"));
+        QCOMPARE(platform.messages.shown[0].text, QStringLiteral("選択した Word ファイルの 「くみろ」 が完了しました。　"));
+        QVERIFY(QFileInfo(out_->filePath(QStringLiteral("NewWord.doc"))).size() > 0);
+        QVERIFY(!w.mnuFileKumiro->isEnabled());
+        QCOMPARE(state.OrderFile[0], QString());
+
+        // A failing input: told which file, the order stays confirmed.
+        state.OrderFile[0] = out_->filePath(QStringLiteral("nothing.doc"));
+        state.OrderFile[1] = fixture(QStringLiteral("in2.doc"));
+        w.mnuFileKumiro->setEnabled(true);
+        w.mnuFileKumiro->trigger();
+        QCOMPARE(platform.messages.shown.last().icon, MsgIcon::Critical);
+        QVERIFY(platform.messages.shown.last().text.contains(QStringLiteral("nothing.doc")));
+        QVERIFY(w.mnuFileKumiro->isEnabled());
+
+        // Conversion of two files: one message each, in the order chosen.
+        const QString a = out_->filePath(QStringLiteral("a.txt"));
+        const QString b = out_->filePath(QStringLiteral("b.txt"));
+        writeFile(a, "a\n");
+        writeFile(b, "b\n");
+        platform.files.answers = {{a, b}, {}};
+        const int before = platform.messages.shown.size();
+        w.mnuDataConvert[2]->trigger();
+        QCOMPARE(platform.files.requests.last().title, QStringLiteral("変換するﾌｧｲﾙを選択"));
+        QCOMPARE(platform.files.requests.last().filter, QStringLiteral("(*.txt)|*.txt|"));
+        QVERIFY(platform.files.requests.last().multiple);
+        QCOMPARE(platform.messages.shown.size(), before + 2);
+        QCOMPARE(platform.messages.shown.last().title, QStringLiteral("変換確認"));
+        QVERIFY(QFileInfo::exists(out_->filePath(QStringLiteral("a.rtf"))));
+        QVERIFY(QFileInfo::exists(out_->filePath(QStringLiteral("b.rtf"))));
+        // Cancel in the dialog: nothing.
+        w.mnuDataConvert[0]->trigger();
+        QCOMPARE(platform.messages.shown.size(), before + 2);
+    }
+
     void missingOfficeIsExplained()
     {
         OfficeOptions nowhere;
@@ -298,5 +354,5 @@ private:
     int baseProfiles_ = 0;
 };
 
-QTEST_GUILESS_MAIN(TestOffice)
+QTEST_MAIN(TestOffice)
 #include "test_office.moc"

@@ -387,14 +387,13 @@ public:
         const QString filter = wordFilterFor(path);
         session_.call(
             [&] {
-                const auto text = doc_->getText();
-                const auto before = bodyElements();
                 const auto stylesBefore = pageStyles()->getElementNames();
-                const auto cursor = text->createTextCursor();
+                const auto cursor = doc_->getText()->createTextCursor();
                 cursor->gotoEnd(false);
                 Reference<css::document::XDocumentInsertable>(cursor, UNO_QUERY_THROW)
                     ->insertDocumentFromURL(fileUrl(path), props(prop("FilterName", Any(ou(filter)))));
-                tidySeams(before.size() - 1, stylesBefore);
+                // The cursor now spans what was inserted, from the paragraph it started in.
+                tidySeams(cursor, stylesBefore);
             },
             path);
     }
@@ -425,10 +424,12 @@ public:
     {
         return session_.call(
             [&] {
-                const Reference<css::document::XTypeDetection> detection(
-                    session_.services()->createInstanceWithContext(
-                        rtl::OUString("com.sun.star.document.TypeDetection"), session_.context()),
-                    UNO_QUERY_THROW);
+                if (!detection_.is())
+                    detection_.set(session_.services()->createInstanceWithContext(
+                                       rtl::OUString("com.sun.star.document.TypeDetection"),
+                                       session_.context()),
+                                   UNO_QUERY_THROW);
+                const auto& detection = detection_;
                 Sequence<css::beans::PropertyValue> descriptor = props(prop("URL", Any(fileUrl(path))));
                 const QString type = qs(detection->queryTypeByDescriptor(descriptor, true));
                 if (!isWordType(type))
@@ -447,10 +448,10 @@ public:
     }
 
 private:
-    std::vector<Reference<css::uno::XInterface>> bodyElements() const
+    static std::vector<Reference<css::uno::XInterface>> elementsOf(const Reference<css::uno::XInterface>& range)
     {
         std::vector<Reference<css::uno::XInterface>> out;
-        const Reference<css::container::XEnumerationAccess> access(doc_->getText(), UNO_QUERY_THROW);
+        const Reference<css::container::XEnumerationAccess> access(range, UNO_QUERY_THROW);
         const auto e = access->createEnumeration();
         while (e->hasMoreElements())
             out.emplace_back(e->nextElement(), UNO_QUERY);
@@ -494,21 +495,22 @@ private:
     // An inserted document arrives with an empty paragraph before it (.doc) or after it
     // (.rtf): remove them, keeping the section's page style on the first paragraph, and
     // give the section the page setup the document brought with it.
-    void tidySeams(size_t start, const Sequence<rtl::OUString>& stylesBefore)
+    void tidySeams(const Reference<css::text::XTextCursor>& inserted,
+                   const Sequence<rtl::OUString>& stylesBefore)
     {
-        auto elements = bodyElements();
-        if (elements.size() > start + 1 && isEmptyParagraph(elements[start]) &&
-            isParagraph(elements[start + 1])) {
-            const rtl::OUString page = pageDesc(elements[start]);
-            Reference<css::lang::XComponent>(elements[start], UNO_QUERY_THROW)->dispose();
+        // Only the inserted range is looked at: the document before it is done with.
+        auto elements = elementsOf(inserted);
+        if (elements.size() > 1 && isEmptyParagraph(elements[0]) && isParagraph(elements[1])) {
+            const rtl::OUString page = pageDesc(elements[0]);
+            Reference<css::lang::XComponent>(elements[0], UNO_QUERY_THROW)->dispose();
             if (!page.isEmpty())
-                setPageDesc(elements[start + 1], page);
-            elements = bodyElements();
+                setPageDesc(elements[1], page);
+            elements.erase(elements.begin());
         }
-        if (elements.size() > start + 2 && isEmptyParagraph(elements.back()) &&
+        if (elements.size() > 1 && isEmptyParagraph(elements.back()) &&
             isParagraph(elements[elements.size() - 2]) && pageDesc(elements.back()).isEmpty()) {
             Reference<css::lang::XComponent>(elements.back(), UNO_QUERY_THROW)->dispose();
-            elements = bodyElements();
+            elements.pop_back();
         }
         // The import names a document's page setup "Convert 0", "Convert 1"... and reuses a
         // name that exists: rename each new one so that the next document brings its own.
@@ -522,14 +524,15 @@ private:
             if (first.isEmpty())
                 first = unique;
         }
-        if (!first.isEmpty() && elements.size() > start && isParagraph(elements[start]))
-            setPageDesc(elements[start], first);
+        if (!first.isEmpty() && !elements.empty() && isParagraph(elements[0]))
+            setPageDesc(elements[0], first);
     }
 
     Session& session_;
     Reference<css::text::XTextDocument> doc_;
     int sections_ = 0;
     int imported_ = 0;
+    Reference<css::document::XTypeDetection> detection_;
 };
 
 class LoWordApplication final : public WordApplication {

@@ -1,0 +1,123 @@
+// The Word combine of 20 and of 100 small documents, the whole command with the office's
+// start and quit, against one `soffice --headless --convert-to doc` of a single file (the
+// cost of one office round trip), in the same run. Also the office's peak memory.
+#include "combine/Office.h"
+#include "combine/WordCombine.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <thread>
+#include <vector>
+
+using namespace kumiro;
+
+static double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+static QStringList officeArgs(const QString& profile)
+{
+    return {QStringLiteral("-env:UserInstallation=") + QString::fromUtf8(QUrl::fromLocalFile(profile).toEncoded()),
+            QStringLiteral("--headless"), QStringLiteral("--norestore")};
+}
+
+// Highest VmHWM of any soffice.bin whose parent is this process, sampled while running.
+static long officePeakKiB(std::atomic<bool>& stop)
+{
+    long peak = 0;
+    while (!stop) {
+        for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+            QFile stat(QStringLiteral("/proc/%1/status").arg(pid));
+            if (!stat.open(QIODevice::ReadOnly))
+                continue;
+            const QByteArray s = stat.readAll();
+            if (!s.startsWith("Name:\tsoffice.bin") || !s.contains("PPid:\t" + QByteArray::number(getpid()) + "\n"))
+                continue;
+            const qsizetype at = s.indexOf("VmHWM:");
+            if (at >= 0)
+                peak = std::max(peak, s.mid(at + 6, 20).trimmed().split(' ').first().toLong());
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return peak;
+}
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QString programDir = QCoreApplication::applicationDirPath() + QStringLiteral("/..");
+    QTemporaryDir dir, cliProfile;
+    // 100 small documents made by the office from HTML.
+    QStringList html;
+    for (int i = 0; i < 100; ++i) {
+        const QString path = dir.filePath(QStringLiteral("doc%1.html").arg(i, 3, 10, QChar(u'0')));
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write(QStringLiteral("<html><body><h1>文書 %1</h1><p>本文の段落 %1。</p><table border=1><tr><td>%1</td></tr></table></body></html>")
+                    .arg(i).toUtf8());
+        html << path;
+    }
+    QProcess make;
+    make.start(QStringLiteral("/usr/lib/libreoffice/program/soffice"),
+               officeArgs(cliProfile.path()) + QStringList{QStringLiteral("--convert-to"), QStringLiteral("doc:MS Word 97"),
+                                                           QStringLiteral("--outdir"), dir.path()} + html);
+    make.waitForFinished(-1);
+    QStringList docs;
+    for (QString h : html)
+        docs << h.replace(QStringLiteral(".html"), QStringLiteral(".doc"));
+
+    const auto office = loadOffice(programDir);
+    // Warm the prepared profile, as a user's second combine would find it.
+    combineWord(*office, docs.mid(0, 2), dir.filePath(QStringLiteral("warm.doc")));
+    const QString prepared = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+                             QStringLiteral("/kumiro/libreoffice-7.4");
+
+    std::vector<double> t20, t100, single;
+    long peak20 = 0, peak100 = 0;
+    const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
+    for (int run = 0; run < runs; ++run) {
+        for (int n : {20, 100}) {
+            std::atomic<bool> stop{false};
+            long peak = 0;
+            std::thread sampler([&] { peak = officePeakKiB(stop); });
+            QElapsedTimer t;
+            t.start();
+            combineWord(*office, docs.mid(0, n), dir.filePath(QStringLiteral("NewWord.doc")));
+            (n == 20 ? t20 : t100).push_back(t.nsecsElapsed() / 1e6);
+            stop = true;
+            sampler.join();
+            long& p = n == 20 ? peak20 : peak100;
+            p = std::max(p, peak);
+        }
+        // One conversion from the command line with its own copy of the prepared profile.
+        QTemporaryDir copy;
+        QProcess::execute(QStringLiteral("cp"), {QStringLiteral("-r"), prepared + QStringLiteral("/."), copy.path()});
+        QProcess one;
+        QElapsedTimer t;
+        t.start();
+        one.start(QStringLiteral("/usr/lib/libreoffice/program/soffice"),
+                  officeArgs(copy.path()) + QStringList{QStringLiteral("--convert-to"), QStringLiteral("doc:MS Word 97"),
+                                                        QStringLiteral("--outdir"), copy.path(), html[0]});
+        one.waitForFinished(-1);
+        single.push_back(t.nsecsElapsed() / 1e6);
+    }
+    std::printf("| Word combine, 20 documents | %.0f ms | office peak %ld KiB |\n", median(t20), peak20);
+    std::printf("| Word combine, 100 documents | %.0f ms | office peak %ld KiB |\n", median(t100), peak100);
+    std::printf("| soffice --convert-to doc, 1 file | %.0f ms | |\n", median(single));
+    std::printf("ratio 20 docs / single conversion %.2f\n", median(t20) / median(single));
+    return 0;
+}

@@ -126,6 +126,8 @@ private Q_SLOTS:
         QVERIFY(combineWord(*office_, inputs, output, progress));
         QCOMPARE(seen, (QStringList{"0/4 in1.doc", "1/4 land.doc", "2/4 in3.rtf", "3/4 in2.doc"}));
         QCOMPARE(QDir(out_->path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("NewWord.doc")});
+        // Written by the office, yet with the permissions of the file it replaced.
+        QCOMPARE(QFile::permissions(output) & 0x7777, QFile::permissions(fixture(QStringLiteral("in1.html"))) & 0x7777);
 
         const auto doc = check_.read(output);
         // Contents in order, the seams without stray empty paragraphs, a break after each

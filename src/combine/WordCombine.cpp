@@ -1,6 +1,7 @@
 #include "WordCombine.h"
 
 #include "app/Paths.h"
+#include "platform/FileModes.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,6 +33,7 @@ void saveReplacing(WordDocument& doc, const QString& target, WordFormat format)
         QFile::remove(temp);
         throw;
     }
+    giveUsualPermissions(temp, target);
     if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(target).constData()) != 0) {
         const QString reason = QString::fromLocal8Bit(std::strerror(errno));
         QFile::remove(temp);

@@ -10,6 +10,7 @@ KUMIRO_PACKAGES=(
     fonts-noto-cjk fonts-liberation
     xvfb xauth
     libreoffice-writer-nogui libreoffice-calc-nogui libreoffice-dev
+    python3-xlrd
 )
 
 kumiro_missing_packages() {

@@ -328,6 +328,20 @@ private Q_SLOTS:
         // Cancel in the dialog: nothing.
         w.mnuDataConvert[0]->trigger();
         QCOMPARE(platform.messages.shown.size(), before + 2);
+
+        // The Excel branch, through the same progress window and office.
+        writeFile(out_->filePath(QStringLiteral("x.csv")), "1,2\n");
+        writeFile(out_->filePath(QStringLiteral("y.csv")), "3,4\n");
+        state.CurKind = 1;
+        state.set.FolderName[1] = out_->path();
+        state.set.KumiroFile[1] = QStringLiteral("NewExcel");
+        state.OrderLast = 1;
+        state.OrderFile[0] = out_->filePath(QStringLiteral("x.csv"));
+        state.OrderFile[1] = out_->filePath(QStringLiteral("y.csv"));
+        w.toolbarButtons[6]->setEnabled(true);
+        w.toolbarButtons[6]->trigger();
+        QCOMPARE(platform.messages.shown.last().text, QStringLiteral("選択した Execl ファイルの 「くみろ」 が完了しました。　"));
+        QVERIFY(QFileInfo(out_->filePath(QStringLiteral("NewExcel.xls"))).size() > 0);
     }
 
     void missingOfficeIsExplained()

@@ -67,7 +67,10 @@ public:
 class ExcelSheet {
 public:
     virtual ~ExcelSheet() = default;
-    virtual QString Name() const = 0;
+    virtual QString Name() = 0;
+    // Copy with After: a copy of this sheet placed after `after`, in after's workbook,
+    // named as Excel names copies.
+    virtual void Copy(ExcelSheet& after) = 0;
 };
 
 class ExcelWorkbook {
@@ -75,8 +78,7 @@ public:
     virtual ~ExcelWorkbook() = default;
     virtual int Sheets_Count() = 0;
     virtual ExcelSheet& Sheets(int n) = 0; // n from 1
-    // Copies a sheet of another workbook after this workbook's sheet `after`.
-    virtual void Copy(ExcelSheet& sheet, ExcelSheet& after) = 0;
+    // SaveAs as Excel 97 (.xls), replacing a file of that name.
     virtual void SaveAs(const QString& path) = 0;
 };
 
@@ -85,8 +87,8 @@ public:
     virtual ~ExcelApplication() = default; // ends the instance if Quit was not reached
     virtual void SheetsInNewWorkbook(int count) = 0;
     virtual ExcelWorkbook& Workbooks_Open(const QString& path) = 0;
-    virtual ExcelWorkbook& Workbooks_Add() = 0;
-    virtual void ActivateFirstWorksheet() = 0; // Worksheets(1).Activate on the active workbook
+    virtual ExcelWorkbook& Workbooks_Add() = 0; // becomes the active workbook
+    virtual void ActivateFirstWorksheet() = 0;  // Worksheets(1).Activate in the active workbook
     virtual void DisplayAlerts(bool on) = 0;
     virtual void DeleteActiveSheet() = 0;
     virtual ExcelWorkbook& ActiveWorkbook() = 0;

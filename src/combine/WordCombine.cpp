@@ -19,7 +19,7 @@ QString wordOutputPath(const QString& folder, const QString& baseName)
     return joinPath(folder, baseName + QStringLiteral(".doc"));
 }
 
-void saveReplacing(WordDocument& doc, const QString& target, WordFormat format)
+void saveReplacing(const QString& target, const std::function<void(const QString&)>& save)
 {
     const QFileInfo info(target);
     // The office would make a missing folder without a word; the user chose this one.
@@ -28,7 +28,7 @@ void saveReplacing(WordDocument& doc, const QString& target, WordFormat format)
     const QString temp = info.absoluteDir().filePath(
         QStringLiteral(".~kumiro-%1.tmp").arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0')));
     try {
-        doc.SaveAs(temp, format);
+        save(temp);
     } catch (...) {
         QFile::remove(temp);
         throw;

@@ -22,7 +22,11 @@ bool combineWord(Office& office, const QStringList& inputs, const QString& outpu
                  const CommandProgress& progress = {});
 
 // Saves through a temporary file in the target's folder renamed over the target, so that
-// a failure never leaves the target half-written or gone.
-void saveReplacing(WordDocument& doc, const QString& target, WordFormat format);
+// a failure never leaves the target half-written or gone. `save` writes the given path.
+void saveReplacing(const QString& target, const std::function<void(const QString&)>& save);
+inline void saveReplacing(WordDocument& doc, const QString& target, WordFormat format)
+{
+    saveReplacing(target, [&](const QString& path) { doc.SaveAs(path, format); });
+}
 
 } // namespace kumiro

@@ -1,6 +1,7 @@
 // The combine command: one branch per kind, then the finish they share.
 #include "KUMIRO.h"
 #include "app/ProgramState.h"
+#include "combine/ExcelCombine.h"
 #include "combine/OfficeMessages.h"
 #include "combine/TextCombine.h"
 #include "combine/WordCombine.h"
@@ -28,8 +29,9 @@ void KUMIRO::mnuFileKumiro_Click()
             return;
         break;
     case 1:
-        // Not built yet: the Excel combine comes after the Word combine.
-        return;
+        if (!runExcelCombine())
+            return;
+        break;
     default:
         if (!runTextCombine())
             return;
@@ -39,9 +41,7 @@ void KUMIRO::mnuFileKumiro_Click()
 
 bool KUMIRO::runTextCombine()
 {
-    QStringList inputs;
-    for (int i = 0; i <= state_.OrderLast && i < kMaxOrder; ++i)
-        inputs << state_.OrderFile[i];
+    const QStringList inputs = confirmedOrder();
     const QString output = textOutputPath(state_.set.FolderName[2], state_.set.KumiroFile[2]);
 
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -75,11 +75,17 @@ bool KUMIRO::runTextCombine()
     return false;
 }
 
-bool KUMIRO::runWordCombine()
+QStringList KUMIRO::confirmedOrder() const
 {
     QStringList inputs;
     for (int i = 0; i <= state_.OrderLast && i < kMaxOrder; ++i)
         inputs << state_.OrderFile[i];
+    return inputs;
+}
+
+bool KUMIRO::runWordCombine()
+{
+    const QStringList inputs = confirmedOrder();
     const QString output = wordOutputPath(state_.set.FolderName[0], state_.set.KumiroFile[0]);
     const OfficeRun run = runOfficeCommand(
         QStringLiteral("くみろ実行中"), [&](Office& office, const CommandProgress& progress) {
@@ -89,6 +95,22 @@ bool KUMIRO::runWordCombine()
         return false;
     platform_.messages.show(this, MsgIcon::Information, QStringLiteral("完了確認"),
                             QStringLiteral("選択した Word ファイルの 「くみろ」 が完了しました。　"));
+    return true;
+}
+
+bool KUMIRO::runExcelCombine()
+{
+    const QStringList inputs = confirmedOrder();
+    const QString output = excelOutputPath(state_.set.FolderName[1], state_.set.KumiroFile[1]);
+    const OfficeRun run = runOfficeCommand(
+        QStringLiteral("くみろ実行中"), [&](Office& office, const CommandProgress& progress) {
+            return combineExcel(office, inputs, output, progress);
+        });
+    if (run != OfficeRun::Done)
+        return false;
+    // "Execl" as the program has always spelled it.
+    platform_.messages.show(this, MsgIcon::Information, QStringLiteral("完了確認"),
+                            QStringLiteral("選択した Execl ファイルの 「くみろ」 が完了しました。　"));
     return true;
 }
 

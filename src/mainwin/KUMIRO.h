@@ -106,6 +106,8 @@ private:
     // The branches of the combine command and what all of them end with (CombineCommand.cpp).
     bool runTextCombine();
     bool runWordCombine();
+    bool runExcelCombine();
+    QStringList confirmedOrder() const;
     void commonFinish();
 
     void buildControls();

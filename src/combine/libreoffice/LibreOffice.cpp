@@ -2,10 +2,13 @@
 // sees UNO types.
 #include "OfficeProcess.h"
 #include "combine/Office.h"
+#include "combine/SheetNames.h"
+#include "combine/TextEncoding.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QStringDecoder>
 #include <QTemporaryDir>
@@ -32,6 +35,11 @@
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>
+#include <com/sun/star/sheet/XSpreadsheet.hpp>
+#include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
+#include <com/sun/star/sheet/XSpreadsheets.hpp>
+#include <com/sun/star/sheet/XSpreadsheets2.hpp>
+#include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 #include <com/sun/star/text/ControlCharacter.hpp>
 #include <com/sun/star/text/XParagraphCursor.hpp>
@@ -293,18 +301,23 @@ void checkReadable(const QString& path)
                           path);
 }
 
-// The encoding of a text file as the office's text filter names it.
-QString textCharset(const QString& path)
+// The start of a text file, for telling its encoding.
+QByteArray textHead(const QString& path, bool& complete)
 {
     QFile file(path);
-    QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.read(4 << 20) : QByteArray();
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        return QStringLiteral("UTF8");
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    // A sequence cut at the end of what was read is not an error.
-    const QString decoded = utf8.decode(bytes);
-    Q_UNUSED(decoded);
-    return utf8.hasError() ? QStringLiteral("MS_932") : QStringLiteral("UTF8");
+    const qint64 limit = 4 << 20;
+    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.read(limit) : QByteArray();
+    complete = file.size() <= limit;
+    return bytes;
+}
+
+// The encoding of a text file as the writer's text filter names it.
+QString textCharset(const QString& path)
+{
+    bool complete = true;
+    const QByteArray head = textHead(path, complete);
+    return detectTextEncoding(head, complete) == TextEncoding::Utf8 ? QStringLiteral("UTF8")
+                                                                     : QStringLiteral("MS_932");
 }
 
 } // namespace
@@ -598,6 +611,247 @@ private:
     std::vector<std::unique_ptr<LoWordDocument>> documents_;
 };
 
+
+namespace {
+
+bool isCalcType(const QString& type)
+{
+    return type.startsWith(QStringLiteral("calc_MS_Excel")) || type == u"calc8" ||
+           type.startsWith(QStringLiteral("calc_StarOffice_XML_Calc")) ||
+           type.startsWith(QStringLiteral("calc_Text_txt_csv"));
+}
+
+Reference<css::container::XIndexAccess> sheetsOf(const Reference<css::sheet::XSpreadsheetDocument>& doc)
+{
+    return Reference<css::container::XIndexAccess>(doc->getSheets(), UNO_QUERY_THROW);
+}
+
+rtl::OUString sheetName(const Reference<css::sheet::XSpreadsheetDocument>& doc, int index)
+{
+    return Reference<css::container::XNamed>(sheetsOf(doc)->getByIndex(index), UNO_QUERY_THROW)->getName();
+}
+
+QStringList sheetNames(const Reference<css::sheet::XSpreadsheetDocument>& doc)
+{
+    QStringList names;
+    for (const rtl::OUString& n : doc->getSheets()->getElementNames())
+        names << qs(n);
+    return names;
+}
+
+} // namespace
+
+class LoExcelWorkbook;
+
+class LoExcelSheet final : public ExcelSheet {
+public:
+    LoExcelSheet(Session& session, LoExcelWorkbook& book, int index)
+        : session_(session), book_(book), index_(index)
+    {
+    }
+    QString Name() override;
+    void Copy(ExcelSheet& after) override;
+
+    LoExcelWorkbook& book() const { return book_; }
+    int index() const { return index_; }
+
+private:
+    Session& session_;
+    LoExcelWorkbook& book_;
+    int index_; // from 0
+};
+
+class LoExcelWorkbook final : public ExcelWorkbook {
+public:
+    LoExcelWorkbook(Session& session, Reference<css::sheet::XSpreadsheetDocument> doc, QString path)
+        : session_(session), doc_(std::move(doc)), path_(std::move(path))
+    {
+    }
+
+    int Sheets_Count() override
+    {
+        return session_.call([&] { return int(sheetsOf(doc_)->getCount()); }, path_);
+    }
+
+    ExcelSheet& Sheets(int n) override
+    {
+        if (n < 1 || n > Sheets_Count())
+            throw OfficeError(OfficeError::Failed, QStringLiteral("シート %1 はありません。").arg(n), path_);
+        sheets_.push_back(std::make_unique<LoExcelSheet>(session_, *this, n - 1));
+        return *sheets_.back();
+    }
+
+    void SaveAs(const QString& path) override
+    {
+        session_.call(
+            [&] {
+                Reference<css::frame::XStorable>(doc_, UNO_QUERY_THROW)
+                    ->storeToURL(fileUrl(path), props(prop("FilterName", Any(rtl::OUString("MS Excel 97"))),
+                                                      prop("Overwrite", Any(true))));
+            },
+            path);
+    }
+
+    const Reference<css::sheet::XSpreadsheetDocument>& document() const { return doc_; }
+    const QString& path() const { return path_; }
+
+private:
+    Session& session_;
+    Reference<css::sheet::XSpreadsheetDocument> doc_;
+    QString path_; // empty for a new workbook
+    std::vector<std::unique_ptr<LoExcelSheet>> sheets_;
+};
+
+QString LoExcelSheet::Name()
+{
+    return session_.call([&] { return qs(sheetName(book_.document(), index_)); }, book_.path());
+}
+
+void LoExcelSheet::Copy(ExcelSheet& afterSheet)
+{
+    auto& after = static_cast<LoExcelSheet&>(afterSheet);
+    const auto target = after.book().document();
+    session_.call(
+        [&] {
+            const rtl::OUString source = sheetName(book_.document(), index_);
+            const QString wanted = excelSheetName(qs(source), sheetNames(target));
+            const Reference<css::sheet::XSpreadsheets2> sheets(target->getSheets(), UNO_QUERY_THROW);
+            const sal_Int32 at = sheets->importSheet(book_.document(), source, after.index() + 1);
+            Reference<css::container::XNamed>(sheetsOf(target)->getByIndex(at), UNO_QUERY_THROW)
+                ->setName(ou(wanted));
+        },
+        book_.path());
+}
+
+class LoExcelApplication final : public ExcelApplication {
+public:
+    LoExcelApplication(const OfficeOptions& options, const QString& profile)
+        : session_(std::make_unique<Session>(options, profile))
+    {
+    }
+    ~LoExcelApplication() override { Quit(); }
+
+    void SheetsInNewWorkbook(int count) override { sheetsInNewWorkbook_ = qMax(1, count); }
+
+    ExcelWorkbook& Workbooks_Open(const QString& path) override
+    {
+        checkReadable(path);
+        const bool csv = QFileInfo(path).suffix().compare(QStringLiteral("csv"), Qt::CaseInsensitive) == 0;
+        Sequence<css::beans::PropertyValue> args;
+        if (csv) {
+            bool complete = true;
+            const QByteArray head = textHead(path, complete);
+            // Comma, double quote, the character set (76 UTF-8, 64 Shift-JIS), from line 1,
+            // standard columns, Japanese.
+            const int charset = detectTextEncoding(head, complete) == TextEncoding::Utf8 ? 76 : 64;
+            args = props(prop("Hidden", Any(true)),
+                         prop("FilterName", Any(rtl::OUString("Text - txt - csv (StarCalc)"))),
+                         prop("FilterOptions", Any(ou(QStringLiteral("44,34,%1,1,,1041").arg(charset)))));
+        } else {
+            args = props(prop("Hidden", Any(true)), prop("FilterName", Any(ou(calcFilterFor(path)))));
+        }
+        auto doc = session_->call(
+            [&] {
+                const Reference<css::frame::XComponentLoader> loader(session_->desktop(), UNO_QUERY_THROW);
+                Reference<css::sheet::XSpreadsheetDocument> d(
+                    loader->loadComponentFromURL(fileUrl(path), rtl::OUString("_blank"), 0, args), UNO_QUERY);
+                if (!d.is())
+                    throw OfficeError(OfficeError::Unreadable,
+                                      QStringLiteral("LibreOffice で開けませんでした。"), path);
+                if (csv) // a CSV's sheet is named after its file, as Excel names it
+                    Reference<css::container::XNamed>(sheetsOf(d)->getByIndex(0), UNO_QUERY_THROW)
+                        ->setName(ou(excelSheetName(QFileInfo(path).completeBaseName(), {})));
+                return d;
+            },
+            path);
+        books_.push_back(std::make_unique<LoExcelWorkbook>(*session_, doc, path));
+        return *books_.back();
+    }
+
+    ExcelWorkbook& Workbooks_Add() override
+    {
+        auto doc = session_->call([&] {
+            const Reference<css::frame::XComponentLoader> loader(session_->desktop(), UNO_QUERY_THROW);
+            Reference<css::sheet::XSpreadsheetDocument> d(
+                loader->loadComponentFromURL(rtl::OUString("private:factory/scalc"), rtl::OUString("_blank"), 0,
+                                             props(prop("Hidden", Any(true)))),
+                UNO_QUERY_THROW);
+            const auto sheets = d->getSheets();
+            // A name no source sheet has, so that copies keep theirs.
+            const QString blank = QStringLiteral("~kumiro~%1").arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0'));
+            Reference<css::container::XNamed>(sheetsOf(d)->getByIndex(0), UNO_QUERY_THROW)->setName(ou(blank));
+            for (int i = int(sheetsOf(d)->getCount()); i < sheetsInNewWorkbook_; ++i)
+                sheets->insertNewByName(ou(QStringLiteral("%1 (%2)").arg(blank).arg(i + 1)), sal_Int16(i));
+            while (sheetsOf(d)->getCount() > sheetsInNewWorkbook_)
+                sheets->removeByName(sheetName(d, int(sheetsOf(d)->getCount()) - 1));
+            return d;
+        });
+        books_.push_back(std::make_unique<LoExcelWorkbook>(*session_, doc, QString()));
+        active_ = books_.back().get();
+        activeSheet_ = 0;
+        return *active_;
+    }
+
+    void ActivateFirstWorksheet() override { activeSheet_ = 0; }
+
+    // Nothing here ever asks the user.
+    void DisplayAlerts(bool) override {}
+
+    void DeleteActiveSheet() override
+    {
+        ExcelWorkbook& book = ActiveWorkbook();
+        session_->call([&] {
+            const auto doc = static_cast<LoExcelWorkbook&>(book).document();
+            doc->getSheets()->removeByName(sheetName(doc, activeSheet_));
+        });
+    }
+
+    ExcelWorkbook& ActiveWorkbook() override
+    {
+        if (!active_)
+            throw OfficeError(OfficeError::Failed, QStringLiteral("作業中のブックがありません。"));
+        return *active_;
+    }
+
+    void Quit() override
+    {
+        active_ = nullptr;
+        books_.clear();
+        session_->end();
+    }
+
+private:
+    QString calcFilterFor(const QString& path)
+    {
+        return session_->call(
+            [&] {
+                const Reference<css::document::XTypeDetection> detection(
+                    session_->services()->createInstanceWithContext(
+                        rtl::OUString("com.sun.star.document.TypeDetection"), session_->context()),
+                    UNO_QUERY_THROW);
+                Sequence<css::beans::PropertyValue> descriptor = props(prop("URL", Any(fileUrl(path))));
+                const QString type = qs(detection->queryTypeByDescriptor(descriptor, true));
+                if (!isCalcType(type))
+                    throw OfficeError(OfficeError::Unreadable, QStringLiteral("Excel のブックではありません。"), path);
+                Sequence<css::beans::PropertyValue> typeProps;
+                Reference<css::container::XNameAccess>(detection, UNO_QUERY_THROW)->getByName(ou(type)) >>= typeProps;
+                for (const auto& p : typeProps) {
+                    rtl::OUString filter;
+                    if (p.Name == "PreferredFilter" && (p.Value >>= filter) && !filter.isEmpty())
+                        return qs(filter);
+                }
+                throw OfficeError(OfficeError::Unreadable, QStringLiteral("読み込む方法がありません。"), path);
+            },
+            path);
+    }
+
+    std::unique_ptr<Session> session_;
+    std::vector<std::unique_ptr<LoExcelWorkbook>> books_;
+    LoExcelWorkbook* active_ = nullptr;
+    int activeSheet_ = 0;
+    int sheetsInNewWorkbook_ = 1;
+};
+
 // Keeps a profile that the office has already set up, so that each start is quick.
 class LibreOfficeOffice final : public Office {
 public:
@@ -610,7 +864,7 @@ public:
 
     std::unique_ptr<ExcelApplication> newExcel() override
     {
-        throw OfficeError(OfficeError::Failed, QStringLiteral("Excel の「くみろ」はまだ作られていません。"));
+        return std::make_unique<LoExcelApplication>(options_, preparedProfile());
     }
 
 private:

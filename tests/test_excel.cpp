@@ -1,0 +1,231 @@
+// The Excel combine against the real LibreOffice; outputs read back by xlrd as well.
+#include "combine/ExcelCombine.h"
+#include "combine/OfficeMessages.h"
+#include "combine/SheetNames.h"
+#include "combine/TextEncoding.h"
+#include "support/OfficeCheck.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace kumiro;
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A flat spreadsheet with the given sheets; each sheet: name, then its rows' XML.
+QByteArray fods(const QList<QPair<QString, QString>>& sheets)
+{
+    QString body;
+    for (const auto& [name, rows] : sheets)
+        body += QStringLiteral("<table:table table:name=\"%1\"><table:table-column table:style-name=\"co1\"/>"
+                               "<table:table-column/><table:table-column/>%2</table:table>").arg(name, rows);
+    return (QStringLiteral(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><office:document "
+        "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+        "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
+        "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
+        "xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\" "
+        "xmlns:fo=\"urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0\" "
+        "xmlns:of=\"urn:oasis:names:tc:opendocument:xmlns:of:1.2\" office:version=\"1.2\" "
+        "office:mimetype=\"application/vnd.oasis.opendocument.spreadsheet\"><office:automatic-styles>"
+        "<style:style style:name=\"co1\" style:family=\"table-column\"><style:table-column-properties "
+        "style:column-width=\"5cm\"/></style:style></office:automatic-styles><office:body><office:spreadsheet>") +
+            body + QStringLiteral("</office:spreadsheet></office:body></office:document>")).toUtf8();
+}
+
+QString cell(const QString& text)
+{
+    return QStringLiteral("<table:table-cell office:value-type=\"string\"><text:p>%1</text:p></table:table-cell>").arg(text);
+}
+
+QString row(const QString& cells) { return QStringLiteral("<table:table-row>%1</table:table-row>").arg(cells); }
+
+const QString kFormulaRow = row(cell(QStringLiteral("日本語")) +
+    QStringLiteral("<table:table-cell office:value-type=\"float\" office:value=\"2\"><text:p>2</text:p></table:table-cell>"
+                   "<table:table-cell table:formula=\"of:=[.B1]*3\" office:value-type=\"float\" office:value=\"6\"><text:p>6</text:p></table:table-cell>"));
+const QString kMergedRow = row(QStringLiteral("<table:table-cell table:number-columns-spanned=\"2\" table:number-rows-spanned=\"1\" "
+                                              "office:value-type=\"string\"><text:p>結合</text:p></table:table-cell><table:covered-table-cell/>"));
+
+} // namespace
+
+class TestExcel : public QObject {
+    Q_OBJECT
+
+    QString fixture(const QString& name) const { return fixtures_.filePath(name); }
+
+    // Every sheet of an .xls as xlrd reads it.
+    QJsonArray xlrd(const QString& path)
+    {
+        QProcess py;
+        py.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral(KUMIRO_TESTS_DIR "/support/xls_dump.py"), path});
+        py.waitForFinished(60000);
+        const auto doc = QJsonDocument::fromJson(py.readAllStandardOutput());
+        if (!doc.isArray())
+            qWarning("xlrd: %s", py.readAllStandardError().constData());
+        return doc.array();
+    }
+
+    static QStringList names(const QJsonArray& sheets)
+    {
+        QStringList out;
+        for (const auto& s : sheets)
+            out << s.toObject().value(QStringLiteral("name")).toString();
+        return out;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (!QFileInfo(QStringLiteral("/usr/bin/python3")).isExecutable())
+            QFAIL("python3 is needed to read the outputs back");
+        writeFile(fixture(QStringLiteral("two.fods")),
+                  fods({{QStringLiteral("売上"), kFormulaRow + kMergedRow},
+                        {QStringLiteral("Sheet2"), row(cell(QStringLiteral("二枚目")))}}));
+        writeFile(fixture(QStringLiteral("three.fods")),
+                  fods({{QStringLiteral("sheet2"), row(cell(QStringLiteral("三-1")))},
+                        {QStringLiteral("Sheet1"), row(cell(QStringLiteral("三-2")))},
+                        {QStringLiteral("とても長いシートの名前で三十一文字を超えてしまう場合の名前ですよね本当に"), row(cell(QStringLiteral("三-3")))}}));
+        for (const char* name : {"two.fods", "three.fods"})
+            QVERIFY(!check_.convert(fixture(QString::fromLatin1(name)), QStringLiteral("xls:MS Excel 97"),
+                                    fixtures_.path()).isEmpty());
+        writeFile(fixture(QStringLiteral("utf8.csv")), QStringLiteral("名前,数\n山田,1\n").toUtf8());
+        writeFile(fixture(QStringLiteral("[sjis] シフトJISで書かれた長い名前のCSVファイルです.csv")), QByteArray("\x96\xbc\x91\x4f,\x90\x94\r\n\x8d\xb2\x93\xa1,2\r\n")); // 名前,数 / 佐藤,2
+        baseProcesses_ = test::officeProcessCount();
+    }
+
+    void init() { out_ = std::make_unique<QTemporaryDir>(); office_ = loadOffice(QStringLiteral(KUMIRO_PROGRAM_DIR_LITERAL)); }
+
+    void cleanup()
+    {
+        office_.reset();
+        QCOMPARE(test::officeProcessCount(), baseProcesses_);
+    }
+
+    void everySheetInOrderWithoutTheBlankOne()
+    {
+        const QString output = out_->filePath(QStringLiteral("NewExcel.xls"));
+        writeFile(output, "an older combine");
+        QVERIFY(combineExcel(*office_, {fixture(QStringLiteral("two.xls")), fixture(QStringLiteral("three.xls")),
+                                        fixture(QStringLiteral("utf8.csv")),
+                                        fixture(QStringLiteral("[sjis] シフトJISで書かれた長い名前のCSVファイルです.csv"))},
+                             output));
+        QCOMPARE(QDir(out_->path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("NewExcel.xls")});
+
+        const QJsonArray sheets = xlrd(output);
+        QCOMPARE(names(sheets), (QStringList{QStringLiteral("売上"), QStringLiteral("Sheet2"),
+                                             QStringLiteral("sheet2 (2)"), QStringLiteral("Sheet1"),
+                                             QStringLiteral("とても長いシートの名前で三十一文字を超えてしまう場合の名前です"),
+                                             QStringLiteral("utf8"),
+                                             QStringLiteral("_sjis_ シフトJISで書かれた長い名前のCSVファイルで")}));
+        const QJsonObject first = sheets[0].toObject();
+        const QJsonArray cells = first.value(QStringLiteral("cells")).toArray();
+        QCOMPARE(cells[0].toArray()[0].toString(), QStringLiteral("日本語"));
+        QCOMPARE(cells[0].toArray()[2].toDouble(), 6.0);
+        QCOMPARE(cells[1].toArray()[0].toString(), QStringLiteral("結合"));
+        QCOMPARE(first.value(QStringLiteral("merged")).toArray()[0].toArray(),
+                 (QJsonArray{1, 2, 0, 2}));
+        // Column A is 5 cm wide, far wider than the default.
+        QVERIFY(first.value(QStringLiteral("widths")).toObject().value(QStringLiteral("0")).toInt() > 5000);
+        QCOMPARE(sheets[5].toObject().value(QStringLiteral("cells")).toArray()[1].toArray()[0].toString(),
+                 QStringLiteral("山田"));
+        QCOMPARE(sheets[6].toObject().value(QStringLiteral("cells")).toArray()[1].toArray()[0].toString(),
+                 QStringLiteral("佐藤"));
+        // The formula is still a formula, not just its value.
+        const QString flat = check_.convert(output, QStringLiteral("fods"), out_->path());
+        QVERIFY(readFile(flat).contains("of:=[.B1]*3"));
+    }
+
+    void badInputsWriteNothing_data()
+    {
+        QTest::addColumn<QString>("bad");
+        QTest::newRow("missing") << "missing.xls";
+        QTest::newRow("random bytes named .xls") << "random.xls";
+        QTest::newRow("a text document named .xls") << "text.xls";
+    }
+
+    void badInputsWriteNothing()
+    {
+        QFETCH(QString, bad);
+        QByteArray noise(8000, 'x');
+        for (int i = 0; i < noise.size(); ++i)
+            noise[i] = char((i * 7919) % 251);
+        writeFile(out_->filePath(QStringLiteral("random.xls")), noise);
+        QFile::copy(fixture(QStringLiteral("two.fods")), out_->filePath(QStringLiteral("text.xls")));
+        writeFile(out_->filePath(QStringLiteral("text.xls")), "<html><body><p>not a workbook</p></body></html>");
+        const QString output = out_->filePath(QStringLiteral("NewExcel.xls"));
+        writeFile(output, "kept");
+        try {
+            combineExcel(*office_, {fixture(QStringLiteral("two.xls")), out_->filePath(bad)}, output);
+            QFAIL("no error");
+        } catch (const OfficeError& e) {
+            QCOMPARE(e.kind(), OfficeError::Unreadable);
+            QCOMPARE(e.file(), out_->filePath(bad));
+            QVERIFY(officeFailureMessage(e).text.contains(out_->filePath(bad)));
+        }
+        QCOMPARE(readFile(output), QByteArray("kept"));
+    }
+
+    void outputPaths()
+    {
+        QCOMPARE(excelOutputPath(QStringLiteral("/"), QStringLiteral("NewExcel")), QStringLiteral("/NewExcel.xls"));
+        QCOMPARE(excelOutputPath(QStringLiteral("/data/"), QStringLiteral("NewExcel")),
+                 QStringLiteral("/data/NewExcel.xls"));
+    }
+
+    void excelNamingRules()
+    {
+        QCOMPARE(excelSheetName(QStringLiteral("Sheet1"), {}), QStringLiteral("Sheet1"));
+        QCOMPARE(excelSheetName(QStringLiteral("Sheet1"), {QStringLiteral("SHEET1")}), QStringLiteral("Sheet1 (2)"));
+        QCOMPARE(excelSheetName(QStringLiteral("a"), {QStringLiteral("A"), QStringLiteral("a (2)")}),
+                 QStringLiteral("a (3)"));
+        QCOMPARE(excelSheetName(QStringLiteral("q1/q2:[x]*?\\"), {}), QStringLiteral("q1_q2__x____"));
+        QCOMPARE(excelSheetName(QStringLiteral("'quoted'"), {}), QStringLiteral("quoted"));
+        QCOMPARE(excelSheetName(QStringLiteral("''"), {}), QStringLiteral("Sheet"));
+        const QString long40 = QString(40, u'x');
+        QCOMPARE(excelSheetName(long40, {}), QString(31, u'x'));
+        QCOMPARE(excelSheetName(long40, {QString(31, u'x')}), QString(27, u'x') + QStringLiteral(" (2)"));
+        // Cutting to 31 must not leave an apostrophe at the end.
+        QCOMPARE(excelSheetName(QString(30, u'y') + QStringLiteral("'z"), {}), QString(30, u'y'));
+    }
+
+    void encodings()
+    {
+        QCOMPARE(detectTextEncoding(QStringLiteral("日本語").toUtf8()), TextEncoding::Utf8);
+        QCOMPARE(detectTextEncoding(QByteArray("\xEF\xBB\xBF\x41")), TextEncoding::Utf8);
+        QCOMPARE(detectTextEncoding(QByteArray("\x93\xfa\x96\x7b")), TextEncoding::ShiftJis);
+        QCOMPARE(detectTextEncoding(QByteArray("plain ascii")), TextEncoding::Utf8);
+        // A character cut by a partial read is not taken for Shift-JIS.
+        QCOMPARE(detectTextEncoding(QStringLiteral("日本").toUtf8().chopped(1), false), TextEncoding::Utf8);
+        QCOMPARE(detectTextEncoding(QStringLiteral("日本").toUtf8().chopped(1), true), TextEncoding::ShiftJis);
+    }
+
+private:
+    QTemporaryDir fixtures_;
+    std::unique_ptr<QTemporaryDir> out_;
+    test::OfficeCheck check_;
+    std::unique_ptr<Office> office_;
+    int baseProcesses_ = 0;
+};
+
+QTEST_GUILESS_MAIN(TestExcel)
+#include "test_excel.moc"

@@ -1,6 +1,7 @@
 // The Word combine of 20 and of 100 small documents, the whole command with the office's
 // start and quit, against one `soffice --headless --convert-to doc` of a single file (the
 // cost of one office round trip), in the same run. Also the office's peak memory.
+#include "OfficeSampler.h"
 #include "combine/Office.h"
 #include "combine/WordCombine.h"
 
@@ -23,39 +24,6 @@
 
 using namespace kumiro;
 
-static double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-static QStringList officeArgs(const QString& profile)
-{
-    return {QStringLiteral("-env:UserInstallation=") + QString::fromUtf8(QUrl::fromLocalFile(profile).toEncoded()),
-            QStringLiteral("--headless"), QStringLiteral("--norestore")};
-}
-
-// Highest VmHWM of any soffice.bin whose parent is this process, sampled while running.
-static long officePeakKiB(std::atomic<bool>& stop)
-{
-    long peak = 0;
-    while (!stop) {
-        for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-            QFile stat(QStringLiteral("/proc/%1/status").arg(pid));
-            if (!stat.open(QIODevice::ReadOnly))
-                continue;
-            const QByteArray s = stat.readAll();
-            if (!s.startsWith("Name:\tsoffice.bin") || !s.contains("PPid:\t" + QByteArray::number(getpid()) + "\n"))
-                continue;
-            const qsizetype at = s.indexOf("VmHWM:");
-            if (at >= 0)
-                peak = std::max(peak, s.mid(at + 6, 20).trimmed().split(' ').first().toLong());
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return peak;
-}
-
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
@@ -73,7 +41,7 @@ int main(int argc, char** argv)
     }
     QProcess make;
     make.start(QStringLiteral("/usr/lib/libreoffice/program/soffice"),
-               officeArgs(cliProfile.path()) + QStringList{QStringLiteral("--convert-to"), QStringLiteral("doc:MS Word 97"),
+               bench::officeArgs(cliProfile.path()) + QStringList{QStringLiteral("--convert-to"), QStringLiteral("doc:MS Word 97"),
                                                            QStringLiteral("--outdir"), dir.path()} + html);
     make.waitForFinished(-1);
     QStringList docs;
@@ -83,41 +51,25 @@ int main(int argc, char** argv)
     const auto office = loadOffice(programDir);
     // Warm the prepared profile, as a user's second combine would find it.
     combineWord(*office, docs.mid(0, 2), dir.filePath(QStringLiteral("warm.doc")));
-    const QString prepared = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
-                             QStringLiteral("/kumiro/libreoffice-7.4");
 
     std::vector<double> t20, t100, single;
     long peak20 = 0, peak100 = 0;
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
     for (int run = 0; run < runs; ++run) {
         for (int n : {20, 100}) {
-            std::atomic<bool> stop{false};
-            long peak = 0;
-            std::thread sampler([&] { peak = officePeakKiB(stop); });
+            bench::OfficeSampler sampler;
             QElapsedTimer t;
             t.start();
             combineWord(*office, docs.mid(0, n), dir.filePath(QStringLiteral("NewWord.doc")));
             (n == 20 ? t20 : t100).push_back(t.nsecsElapsed() / 1e6);
-            stop = true;
-            sampler.join();
             long& p = n == 20 ? peak20 : peak100;
-            p = std::max(p, peak);
+            p = std::max(p, sampler.stop());
         }
-        // One conversion from the command line with its own copy of the prepared profile.
-        QTemporaryDir copy;
-        QProcess::execute(QStringLiteral("cp"), {QStringLiteral("-r"), prepared + QStringLiteral("/."), copy.path()});
-        QProcess one;
-        QElapsedTimer t;
-        t.start();
-        one.start(QStringLiteral("/usr/lib/libreoffice/program/soffice"),
-                  officeArgs(copy.path()) + QStringList{QStringLiteral("--convert-to"), QStringLiteral("doc:MS Word 97"),
-                                                        QStringLiteral("--outdir"), copy.path(), html[0]});
-        one.waitForFinished(-1);
-        single.push_back(t.nsecsElapsed() / 1e6);
+        single.push_back(bench::singleConversionMs(html[0], QStringLiteral("doc:MS Word 97")));
     }
-    std::printf("| Word combine, 20 documents | %.0f ms | office peak %ld KiB |\n", median(t20), peak20);
-    std::printf("| Word combine, 100 documents | %.0f ms | office peak %ld KiB |\n", median(t100), peak100);
-    std::printf("| soffice --convert-to doc, 1 file | %.0f ms | |\n", median(single));
-    std::printf("ratio 20 docs / single conversion %.2f\n", median(t20) / median(single));
+    std::printf("| Word combine, 20 documents | %.0f ms | office peak %ld KiB |\n", bench::median(t20), peak20);
+    std::printf("| Word combine, 100 documents | %.0f ms | office peak %ld KiB |\n", bench::median(t100), peak100);
+    std::printf("| soffice --convert-to doc, 1 file | %.0f ms | |\n", bench::median(single));
+    std::printf("ratio 20 docs / single conversion %.2f\n", bench::median(t20) / bench::median(single));
     return 0;
 }

@@ -108,6 +108,9 @@ private Q_SLOTS:
         for (const char* name : {"two.fods", "three.fods"})
             QVERIFY(!check_.convert(fixture(QString::fromLatin1(name)), QStringLiteral("xls:MS Excel 97"),
                                     fixtures_.path()).isEmpty());
+        writeFile(fixture(QStringLiteral("word.html")), "<html><body><p>a Word document</p></body></html>");
+        QVERIFY(!check_.convert(fixture(QStringLiteral("word.html")), QStringLiteral("doc:MS Word 97"),
+                                fixtures_.path()).isEmpty());
         writeFile(fixture(QStringLiteral("utf8.csv")), QStringLiteral("名前,数\n山田,1\n").toUtf8());
         writeFile(fixture(QStringLiteral("[sjis] シフトJISで書かれた長い名前のCSVファイルです.csv")), QByteArray("\x96\xbc\x91\x4f,\x90\x94\r\n\x8d\xb2\x93\xa1,2\r\n")); // 名前,数 / 佐藤,2
         baseProcesses_ = test::officeProcessCount();
@@ -161,6 +164,7 @@ private Q_SLOTS:
         QTest::newRow("missing") << "missing.xls";
         QTest::newRow("random bytes named .xls") << "random.xls";
         QTest::newRow("a text document named .xls") << "text.xls";
+        QTest::newRow("a Word document named .xls") << "word.xls";
     }
 
     void badInputsWriteNothing()
@@ -172,6 +176,7 @@ private Q_SLOTS:
         writeFile(out_->filePath(QStringLiteral("random.xls")), noise);
         QFile::copy(fixture(QStringLiteral("two.fods")), out_->filePath(QStringLiteral("text.xls")));
         writeFile(out_->filePath(QStringLiteral("text.xls")), "<html><body><p>not a workbook</p></body></html>");
+        QFile::copy(fixture(QStringLiteral("word.doc")), out_->filePath(QStringLiteral("word.xls")));
         const QString output = out_->filePath(QStringLiteral("NewExcel.xls"));
         writeFile(output, "kept");
         try {

@@ -8,12 +8,14 @@
 #include "platform/FolderList.h"
 #include "platform/Twips.h"
 #include "settings/SEL_FOLD.h"
+#include "settings/SETTEI.h"
 #include "support/ScriptedPlatform.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
@@ -358,6 +360,25 @@ private Q_SLOTS:
         QCOMPARE(calls[0].command, HelpCommand::Contents);
         QCOMPARE(calls[1].command, HelpCommand::Index);
         QCOMPARE(calls[1].helpFile, state_->HelpFile);
+    }
+
+    void settingsDialogIsModelessAndSingle()
+    {
+        state_->set.FolderName.fill(data_);
+        KUMIRO w(*state_, platform_->platform);
+        w.toolbarButtons[14]->trigger();
+        SETTEI* first = w.settingsDialog();
+        QVERIFY(first && first->isVisible() && !first->isModal());
+        first->Text1[0]->setText(QStringLiteral("unsaved"));
+        w.mnuOptSettei->trigger();
+        QCOMPARE(w.settingsDialog(), first);
+        QCOMPARE(first->Text1[0]->text(), QStringLiteral("unsaved"));
+        // Closed by its frame: discarded, and the next opening loads afresh.
+        first->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!w.settingsDialog());
+        w.mnuOptSettei->trigger();
+        QCOMPARE(w.settingsDialog()->Text1[0]->text(), state_->set.KumiroFile[0]);
     }
 
     // --- listing ---------------------------------------------------------------------

@@ -4,10 +4,16 @@
 #include "platform/DriveList.h"
 #include "platform/FolderList.h"
 #include "settings/SEL_FOLD.h"
+#include "settings/SETTEI.h"
+#include "mainwin/FileListing.h"
+#include "platform/Twips.h"
 #include "support/ScriptedPlatform.h"
 
 #include <QDir>
+#include <QCheckBox>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -186,6 +192,221 @@ private Q_SLOTS:
         QCOMPARE(volumeRootFor(volumes, QStringLiteral("/media/usbx")), QStringLiteral("/"));
         QVERIFY(!userVolumes().isEmpty());
         QCOMPARE(userVolumes().first().root, QStringLiteral("/"));
+    }
+
+    // --- the settings dialog ------------------------------------------------------------
+
+    void settingsLoadFromTheRecord()
+    {
+        auto& s = state_->set;
+        s.OptLogo = QStringLiteral("1");
+        s.OptDbl = QStringLiteral("0");
+        s.OptCent = QStringLiteral("2"); // anything but "1" is off
+        s.OptLAct = QStringLiteral("0");
+        s.OptLATab = QStringLiteral("2");
+        s.FolderName.fill(data_);
+        s.KumiroFile = {QStringLiteral("W"), QStringLiteral(""), QStringLiteral("テキスト")};
+        s.OptWkaku = {{{QStringLiteral("*.doc"), QStringLiteral("0")}, {QStringLiteral("*.rtf"), QStringLiteral("0")}}};
+        s.OptEkaku = {{{QStringLiteral("*.xls"), QStringLiteral("1")}, {QStringLiteral("*.csv"), QStringLiteral("")}}};
+        s.OptDouki = {QStringLiteral("1"), QStringLiteral("0"), QStringLiteral("0")};
+        s.OptTkaku[0] = {QStringLiteral("*.txt"), QStringLiteral("1")};
+        s.OptTkaku[3] = {QStringLiteral("*.log"), QStringLiteral("1")};
+
+        SETTEI dialog(*state_, platform_->platform, nullptr);
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("各種設定"));
+        QCOMPARE(dialog.SSTab1->tabText(2), QStringLiteral("初期設定（E編）"));
+        QCOMPARE(dialog.SSTab1->currentIndex(), 2); // the stored tab, although OptLAct is off
+        QVERIFY(dialog.Check1[0]->isChecked());
+        QVERIFY(!dialog.Check1[1]->isChecked());
+        QVERIFY(!dialog.Check2[0]->isChecked() && !dialog.Check2[1]->isChecked());
+        QVERIFY(platform_->messages.shown.isEmpty()); // loading never refuses the patterns
+        QVERIFY(dialog.Check3[0]->isChecked() && !dialog.Check3[1]->isChecked());
+        QVERIFY(dialog.Check5[0]->isChecked());
+        QCOMPARE(dialog.Text1[2]->text(), QStringLiteral("テキスト"));
+        QCOMPARE(dialog.Text2[3]->text(), QStringLiteral("*.log"));
+        QCOMPARE(dialog.Text2[3]->toolTip(), QStringLiteral(" *.log "));
+        QVERIFY(dialog.Check4[3]->isChecked());
+        QCOMPARE(dialog.Text2[1]->toolTip(), QString());
+        QCOMPARE(dialog.Text2[0]->text(), QStringLiteral("*.txt"));
+        QVERIFY(dialog.Text2[0]->isHidden());
+        QCOMPARE(dialog.Dir1[1]->path(), data_);
+        QVERIFY(dialog.Command1[0]->isDefault());
+
+        // A stored tab that is no tab opens the first.
+        for (const char* bad : {"7", "-1", "x", ""}) {
+            s.OptLATab = QString::fromLatin1(bad);
+            SETTEI other(*state_, platform_->platform, nullptr);
+            QCOMPARE(other.SSTab1->currentIndex(), 0);
+        }
+    }
+
+    void missingOutputFoldersAreCorrectedEvenOnCancel()
+    {
+        state_->set.FolderName = {dir_->filePath(QStringLiteral("a")), QString(), dir_->filePath(QStringLiteral("c"))};
+        SETTEI dialog(*state_, platform_->platform, nullptr);
+        QStringList seen;
+        for (const auto& m : platform_->messages.shown)
+            seen << m.title + u':' + m.text;
+        QCOMPARE(seen, (QStringList{
+            QStringLiteral("フォルダ確認:くみろ後の Word ファイル保存用の指定フォルダは存在しません。　"),
+            QStringLiteral("フォルダ変更:強制的にくみろ君の存在するフォルダに変更します。　"),
+            QStringLiteral("フォルダ確認:くみろ後の Excel ファイル保存用の指定フォルダは存在しません。　"),
+            QStringLiteral("フォルダ変更:強制的にくみろ君の存在するフォルダに変更します。　"),
+            QStringLiteral("フォルダ確認:くみろ後の Text ファイル保存用の指定フォルダは存在しません。　"),
+            QStringLiteral("フォルダ変更:強制的にくみろ君の存在するフォルダに変更します。　")}));
+        dialog.Command1[1]->click();
+        for (int k = 0; k < 3; ++k) {
+            QCOMPARE(state_->set.FolderName[k], prog_);
+            QCOMPARE(store_->read(QStringLiteral("kumiro"), kSectionKumiro, kindKey(QStringLiteral("FolderName"), k)), prog_);
+            QCOMPARE(dialog.Dir1[k]->path(), prog_);
+        }
+    }
+
+    void bothPatternsOffIsRefused_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("clickedLast");
+        QTest::newRow("Word, *.doc last") << 0 << 0;
+        QTest::newRow("Word, *.rtf last") << 0 << 1;
+        QTest::newRow("Excel, *.xls last") << 1 << 0;
+        QTest::newRow("Excel, *.csv last") << 1 << 1;
+    }
+
+    void bothPatternsOffIsRefused()
+    {
+        QFETCH(int, kind);
+        QFETCH(int, clickedLast);
+        auto& s = state_->set;
+        s.FolderName.fill(data_);
+        s.OptWkaku = {{{QStringLiteral("*.doc"), QStringLiteral("1")}, {QStringLiteral("*.rtf"), QStringLiteral("1")}}};
+        s.OptEkaku = {{{QStringLiteral("*.xls"), QStringLiteral("1")}, {QStringLiteral("*.csv"), QStringLiteral("1")}}};
+        SETTEI dialog(*state_, platform_->platform, nullptr);
+        auto& boxes = kind == 0 ? dialog.Check2 : dialog.Check3;
+        auto& table = kind == 0 ? s.OptWkaku : s.OptEkaku;
+        boxes[1 - clickedLast]->click(); // the first one off: written through, no message
+        QCOMPARE(table[1 - clickedLast][1], QStringLiteral("0"));
+        QVERIFY(platform_->messages.shown.isEmpty());
+        boxes[clickedLast]->click();
+        const auto& shown = platform_->messages.shown;
+        QCOMPARE(shown.size(), 2);
+        const QString first = kind == 0 ? QStringLiteral("*.doc") : QStringLiteral("*.xls");
+        const QString second = kind == 0 ? QStringLiteral("*.rtf") : QStringLiteral("*.csv");
+        QCOMPARE(shown[0].title, QStringLiteral("設定確認"));
+        QCOMPARE(shown[0].text, QStringLiteral("「%1」 と 「%2」 の両方をくみろ対象としない設定はできません。　").arg(first, second));
+        QCOMPARE(shown[1].title, QStringLiteral("強制設定"));
+        QCOMPARE(shown[1].text, QStringLiteral("強制的に 「%1」 をくみろ対象に設定します。　").arg(first));
+        QVERIFY(boxes[0]->isChecked());
+        QVERIFY(!boxes[1]->isChecked());
+        QCOMPARE(table[0][1], QStringLiteral("1"));
+        QCOMPARE(table[1][1], QStringLiteral("0"));
+        // Cancel keeps the written-through flags in memory but not in the store.
+        dialog.Command1[1]->click();
+        QVERIFY(store_->read(QStringLiteral("kumiro"), kSectionKumiro, QStringLiteral("OptWkaku(1,1)")).isEmpty());
+    }
+
+    void applySavesTheTabOnTopOkSavesAll()
+    {
+        auto& s = state_->set;
+        s.FolderName.fill(data_);
+        s.OptLAct = QStringLiteral("1");
+        s.KumiroFile = {QStringLiteral("NewWord"), QStringLiteral("NewExcel"), QStringLiteral("NewText")};
+        SETTEI dialog(*state_, platform_->platform, nullptr);
+        const QString app = QStringLiteral("kumiro");
+        dialog.Text1[0]->setText(QStringLiteral(" 結合 "));
+        dialog.Text1[2]->setText(QStringLiteral("まとめ"));
+        dialog.Check1[0]->setChecked(false);
+
+        dialog.SSTab1->setCurrentIndex(3);
+        dialog.Command1[2]->click();
+        QCOMPARE(store_->read(app, kSectionKumiro, QStringLiteral("KumiroFile(2)")), QStringLiteral("まとめ"));
+        QVERIFY(store_->read(app, kSectionKumiro, QStringLiteral("KumiroFile(0)")).isEmpty());
+        QVERIFY(store_->read(app, kSectionConfig, QStringLiteral("OptLogo")).isEmpty());
+        QCOMPARE(platform_->help.calls.size(), 0);
+        dialog.Command1[3]->click();
+        QCOMPARE(platform_->help.calls.last().context, 40);
+
+        dialog.SSTab1->setCurrentIndex(0);
+        dialog.Command1[2]->click();
+        QCOMPARE(store_->read(app, kSectionConfig, QStringLiteral("OptLogo")), QStringLiteral("0"));
+        QCOMPARE(store_->read(app, kSectionConfig, QStringLiteral("OptLATab")), QStringLiteral("0"));
+        QVERIFY(store_->read(app, kSectionKumiro, QStringLiteral("KumiroFile(0)")).isEmpty());
+        dialog.Command1[3]->click();
+        QCOMPARE(platform_->help.calls.last().context, 28);
+
+        dialog.SSTab1->setCurrentIndex(3);
+        dialog.Command1[0]->click();
+        QCOMPARE(store_->read(app, kSectionKumiro, QStringLiteral("KumiroFile(0)")), QStringLiteral(" 結合 "));
+        QCOMPARE(store_->read(app, kSectionConfig, QStringLiteral("OptLATab")), QStringLiteral("3"));
+        QCOMPARE(s.KumiroFile[0], QStringLiteral(" 結合 "));
+        QVERIFY(dialog.isHidden());
+    }
+
+    void kindSaveRules()
+    {
+        auto& s = state_->set;
+        s.FolderName.fill(data_);
+        s.DataFol[1] = data_ + QStringLiteral("/Another");
+        SETTEI dialog(*state_, platform_->platform, nullptr);
+        // Synchronised: the data folder, whatever the folder list shows.
+        dialog.Check5[1]->setChecked(true);
+        dialog.Dir1[1]->setPath(data_ + QStringLiteral("/sub"));
+        dialog.Dir1[0]->setPath(data_ + QStringLiteral("/sub"));
+        dialog.SaveKindOptions(1);
+        dialog.SaveKindOptions(0);
+        QCOMPARE(s.FolderName[1], data_ + QStringLiteral("/Another"));
+        QCOMPARE(store_->read(QStringLiteral("kumiro"), kSectionKumiro, QStringLiteral("FolderName(1)")), s.FolderName[1]);
+        QCOMPARE(s.FolderName[0], data_ + QStringLiteral("/sub"));
+
+        // Blank Text patterns count as off, whatever their box shows; two blanks do not.
+        const QStringList patterns = {QString(), QStringLiteral(" "), QStringLiteral("\u3000"), QStringLiteral("  "), QStringLiteral(" *.md")};
+        for (int j = 1; j <= 5; ++j) {
+            dialog.Text2[j]->setText(patterns[j - 1]);
+            dialog.Check4[j]->setChecked(true);
+        }
+        dialog.Check4[0]->setChecked(false);
+        dialog.SaveKindOptions(2);
+        QCOMPARE(s.OptTkaku[0][0], QStringLiteral("*.txt"));
+        QCOMPARE(s.OptTkaku[0][1], QStringLiteral("0"));
+        const QStringList flags = {s.OptTkaku[1][1], s.OptTkaku[2][1], s.OptTkaku[3][1], s.OptTkaku[4][1], s.OptTkaku[5][1]};
+        QCOMPARE(flags, (QStringList{"0", "0", "0", "1", "1"}));
+        QVERIFY(dialog.Check4[2]->isChecked()); // the box itself is not cleared
+        QCOMPARE(store_->read(QStringLiteral("kumiro"), kSectionKumiro, QStringLiteral("OptTkaku(5,0)")), QStringLiteral(" *.md"));
+        QVERIFY(isBlankPattern(QStringLiteral("\u3000")) && !isBlankPattern(QStringLiteral("\u3000\u3000")));
+
+        // The next listing follows the saved patterns.
+        QFile(data_ + QStringLiteral("/a.txt")).open(QIODevice::WriteOnly);
+        QFile(data_ + QStringLiteral("/b.md")).open(QIODevice::WriteOnly);
+        dialog.Text2[5]->setText(QStringLiteral("*.md"));
+        dialog.Check4[0]->setChecked(true);
+        dialog.SaveKindOptions(2);
+        QCOMPARE(listKindFiles(s, 2, data_), (QStringList{QStringLiteral("a.txt"), QStringLiteral("b.md")}));
+    }
+
+    void centringMovesTheMainWindow()
+    {
+        state_->set.FolderName.fill(data_);
+        QWidget main;
+        main.resize(400, 300);
+        main.move(10, 20);
+        const QPoint centre = centredOnScreen(main.size());
+        {
+            SETTEI dialog(*state_, platform_->platform, &main);
+            dialog.Check1[1]->setChecked(false);
+            dialog.SaveGeneralOptions();
+            QCOMPARE(main.pos(), QPoint(10, 20));
+            QCOMPARE(state_->set.OptCent, QStringLiteral("0"));
+            dialog.Check1[1]->setChecked(true);
+            dialog.SaveGeneralOptions();
+            QCOMPARE(main.pos(), centre);
+            QCOMPARE(store_->read(QStringLiteral("kumiro"), kSectionPosition, QStringLiteral("OptCent")), QStringLiteral("1"));
+            // Switched off while the window stands at the corner: it still jumps to the centre.
+            main.move(0, 0);
+            dialog.Check1[1]->setChecked(false);
+            dialog.SaveGeneralOptions();
+            QCOMPARE(main.pos(), centre);
+            QCOMPARE(state_->set.OptCent, QStringLiteral("0"));
+            dialog.hide();
+        }
     }
 
 private:

@@ -13,6 +13,7 @@
 #include "platform/Platform.h"
 #include "platform/Twips.h"
 #include "settings/SEL_FOLD.h"
+#include "settings/SETTEI.h"
 
 #include <QAction>
 #include <QApplication>
@@ -256,15 +257,10 @@ void KUMIRO::Form_Load()
     resize(twipsToPixels(width - kFrameWidthTwips),
            twipsToPixels(height - kFrameHeightTwips) + menuBarHeight());
 
-    int top, left;
-    if (isOn(state_.set.OptCent)) {
-        top = (twipsToPixels(screenHeightTwips()) - this->height()) / 2;
-        left = (twipsToPixels(screenWidthTwips()) - this->width()) / 2;
-    } else {
-        top = twipsToPixels(leadingNumber(state_.set.G_Top));
-        left = twipsToPixels(leadingNumber(state_.set.G_Left));
-    }
-    move(left, top);
+    if (isOn(state_.set.OptCent))
+        move(centredOnScreen(size()));
+    else
+        move(twipsToPixels(leadingNumber(state_.set.G_Left)), twipsToPixels(leadingNumber(state_.set.G_Top)));
 
     // The resize handler lays out the controls from here on (resizeEvent).
     MainWndProc();
@@ -381,9 +377,21 @@ void KUMIRO::mnuDataDelete_Click()
     // Not built yet: delete comes with the data tools.
 }
 
+SETTEI* KUMIRO::settingsDialog() const
+{
+    return settei_;
+}
+
 void KUMIRO::mnuOptSettei_Click()
 {
-    // Not built yet: the settings dialog comes later.
+    // Modeless, and only one: a second call shows the open dialog with its edits.
+    if (!settei_) {
+        settei_ = new SETTEI(state_, platform_, this);
+        settei_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    settei_->show();
+    settei_->raise();
+    settei_->activateWindow();
 }
 
 void KUMIRO::mnuHelpAbout_Click()

@@ -3,6 +3,7 @@
 #include "app/PlatformProbes.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <array>
 #include <functional>
@@ -20,6 +21,7 @@ namespace kumiro {
 struct ProgramState;
 struct Platform;
 class SEL_FOLD;
+class SETTEI;
 class Office;
 struct CommandProgress;
 
@@ -122,6 +124,10 @@ private:
     QWidget* client_ = nullptr;
     bool ending_ = false;
     qint16 DragFrom = 0;
+    QPointer<SETTEI> settei_;
+
+public:
+    SETTEI* settingsDialog() const;
 };
 
 } // namespace kumiro

@@ -48,3 +48,13 @@ double screenHeightTwips()
 }
 
 } // namespace kumiro
+
+namespace kumiro {
+
+QPoint centredOnScreen(const QSize& size)
+{
+    return QPoint((twipsToPixels(screenWidthTwips()) - size.width()) / 2,
+                  (twipsToPixels(screenHeightTwips()) - size.height()) / 2);
+}
+
+} // namespace kumiro

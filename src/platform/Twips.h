@@ -17,6 +17,9 @@ double pixelsToTwips(int pixels, double dpi = screenDpi());
 QRect twipsRect(double left, double top, double width, double height, double dpi = screenDpi());
 QPoint twipsPoint(double x, double y, double dpi = screenDpi());
 
+// Where a window of this size stands centred on the primary screen (its frame's top-left).
+QPoint centredOnScreen(const QSize& size);
+
 // The primary screen's size in twips.
 double screenWidthTwips();
 double screenHeightTwips();

@@ -1,0 +1,401 @@
+#include "SETTEI.h"
+
+#include "app/ProgramState.h"
+#include "app/TextValues.h"
+#include "platform/DriveList.h"
+#include "platform/FolderList.h"
+#include "platform/Icons.h"
+#include "platform/Look.h"
+#include "platform/Platform.h"
+#include "platform/Twips.h"
+
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+
+namespace kumiro {
+
+bool isBlankPattern(const QString& pattern)
+{
+    return pattern.isEmpty() || pattern == u" " || pattern == QStringLiteral("\u3000");
+}
+
+namespace {
+
+// Children of a tab are placed relative to the tab control, tab strip included.
+int tabStripPixels(const QTabWidget* tabs)
+{
+    return tabs->tabBar()->sizeHint().height() + 2;
+}
+
+QRect onTab(const QTabWidget* tabs, double left, double top, double width, double height)
+{
+    QRect r = twipsRect(left, top, width, height);
+    r.translate(0, -tabStripPixels(tabs));
+    return r;
+}
+
+void setTip(QWidget* w, const QString& tip)
+{
+    w->setToolTip(tip);
+    if (!tip.trimmed().isEmpty())
+        w->setAccessibleName(tip.trimmed());
+}
+
+QPalette darkYellow(QPalette p)
+{
+    p.setColor(QPalette::Base, kListGrey);
+    p.setColor(QPalette::Text, QColor(255, 255, 0));
+    return p;
+}
+
+QPalette whiteBlack(QPalette p)
+{
+    p.setColor(QPalette::Base, Qt::white);
+    p.setColor(QPalette::Button, Qt::white);
+    p.setColor(QPalette::Text, Qt::black);
+    p.setColor(QPalette::ButtonText, Qt::black);
+    return p;
+}
+
+QString flag(bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); }
+
+const std::array<const char16_t*, 3> kFolderMissing = {
+    u"くみろ後の Word ファイル保存用の指定フォルダは存在しません。　",
+    u"くみろ後の Excel ファイル保存用の指定フォルダは存在しません。　",
+    u"くみろ後の Text ファイル保存用の指定フォルダは存在しません。　"};
+
+} // namespace
+
+SETTEI::SETTEI(ProgramState& state, Platform& platform, QWidget* mainWindow)
+    : QDialog(mainWindow), state_(state), platform_(platform), mainWindow_(mainWindow)
+{
+    setObjectName(QStringLiteral("SETTEI"));
+    setWindowTitle(caption());
+    setWindowIcon(QIcon(svgPixmap(QStringLiteral(":/toolbar/09.svg"), 16)));
+    setModal(false);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setFixedSize(twipsToPixels(6795), twipsToPixels(4620));
+    QPalette grey = palette();
+    grey.setColor(QPalette::Window, kWindowGrey);
+    setPalette(grey);
+    setAutoFillBackground(true);
+
+    SSTab1 = new QTabWidget(this);
+    SSTab1->setObjectName(QStringLiteral("SSTab1"));
+    SSTab1->setGeometry(twipsRect(120, 120, 6555, 3930));
+    SSTab1->tabBar()->setFont(designedFont(kPGothic, 9.75));
+    buildGeneralTab();
+    for (int k = 0; k < 3; ++k)
+        buildKindTab(k);
+
+    const std::array<QString, 4> captions = {QStringLiteral("OK"), QStringLiteral("キャンセル"),
+                                             QStringLiteral("適用(&A)"), QStringLiteral("ヘルプ")};
+    const std::array<QString, 4> tips = {QStringLiteral(" OK "), QStringLiteral(" キャンセル "),
+                                         QStringLiteral(" 適用 "), QStringLiteral(" ヘルプ ")};
+    const std::array<double, 4> lefts = {640, 2050, 3460, 4870};
+    for (int i = 0; i < 4; ++i) {
+        Command1[i] = new QPushButton(captions[i], this);
+        Command1[i]->setGeometry(twipsRect(lefts[i], 4170, 1300, 300));
+        Command1[i]->setFont(designedFont(kUiGothic, 9));
+        Command1[i]->setToolTip(tips[i]);
+        Command1[i]->setAccessibleName(tips[i].trimmed());
+        Command1[i]->setAutoDefault(false);
+        connect(Command1[i], &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
+    }
+    Command1[0]->setDefault(true);
+
+    // The substituted face runs wider than the designed one: rather than hide tabs behind
+    // scroll arrows, the dialog grows until all four captions show.
+    SSTab1->setUsesScrollButtons(false);
+    const int extra = SSTab1->tabBar()->sizeHint().width() + 6 - SSTab1->width();
+    if (extra > 0) {
+        SSTab1->resize(SSTab1->width() + extra, SSTab1->height());
+        setFixedSize(width() + extra, height());
+        for (QPushButton* b : Command1)
+            b->move(b->x() + extra / 2, b->y());
+    }
+
+    Form_Load();
+    move(centredOnScreen(size()));
+}
+
+void SETTEI::buildGeneralTab()
+{
+    auto* page = new QWidget;
+    SSTab1->addTab(page, QStringLiteral("環境設定"));
+    QPalette grey = page->palette();
+    grey.setColor(QPalette::Window, kWindowGrey);
+    page->setPalette(grey);
+    page->setAutoFillBackground(true);
+    const QFont font = designedFont(kPGothic, 11.25);
+    // Top to bottom: Check1(0), (3), (1), (2).
+    const std::array<std::pair<int, const char16_t*>, 4> rows = {{
+        {0, u"ロゴの表示(&L)"}, {3, u"ダブルクリックで終了(&D)"},
+        {1, u"画面のセンタリング(&C)"}, {2, u"最後のアクティブタブ(&A)"}}};
+    for (int r = 0; r < 4; ++r) {
+        const auto [i, text] = rows[r];
+        const QString caption = QString::fromUtf16(text);
+        auto* box = new QCheckBox(caption, page);
+        box->setFont(font);
+        const QRect at = onTab(SSTab1, 2010, 1425 + r * 360, 3000, 345);
+        box->setGeometry(at.x(), at.y(), qMax(at.width(), box->sizeHint().width()), at.height());
+        setTip(box, u' ' + QString(caption).remove(QStringLiteral("(&") + caption.at(caption.size() - 2) + u')') + u' ');
+        Check1[i] = box;
+    }
+}
+
+void SETTEI::buildKindTab(int k)
+{
+    auto* page = new QWidget;
+    const std::array<const char16_t*, 3> captions = {u"初期設定（W編）", u"初期設定（E編）", u"初期設定（T編）"};
+    SSTab1->addTab(page, QString::fromUtf16(captions[k]));
+    const QFont checkFont = designedFont(kPGothic, 11.25);
+    const QFont textFont = designedFont(kGothic, 11.25);
+    const QFont listFont = designedFont(kUiGothic, 11.25);
+
+    Text1[k] = new QLineEdit(page);
+    Text1[k]->setGeometry(onTab(SSTab1, 280, 570, 4170, 330));
+    Text1[k]->setFont(textFont);
+    Text1[k]->setPalette(darkYellow(Text1[k]->palette()));
+    const std::array<const char16_t*, 3> nameTips = {
+        u" くみろﾌｧｲﾙ名（Ｗ編） ", u" くみろﾌｧｲﾙ名（Ｅ編） ", u" くみろﾌｧｲﾙ名（Ｔ編） "};
+    setTip(Text1[k], QString::fromUtf16(nameTips[k]));
+
+    Drive1[k] = new DriveList(page);
+    Drive1[k]->setGeometry(onTab(SSTab1, 280, 1050, 4170, 345));
+    Drive1[k]->setFont(listFont);
+    Drive1[k]->setPalette(whiteBlack(Drive1[k]->palette()));
+    setTip(Drive1[k], QStringLiteral(" ドライブ名 "));
+    Drive1[k]->setVolumes(userVolumes());
+    connect(Drive1[k], &DriveList::driveChanged, this, [this, k] { Drive1_Change(k); });
+
+    Dir1[k] = new FolderList(page);
+    Dir1[k]->setGeometry(onTab(SSTab1, 285, 1530, 4170, 2130));
+    Dir1[k]->setFont(listFont);
+    Dir1[k]->setPalette(whiteBlack(Dir1[k]->palette()));
+    setTip(Dir1[k], QStringLiteral(" フォルダ名 "));
+
+    Check5[k] = new QCheckBox(QStringLiteral("ﾌｫﾙﾀﾞの同期"), page);
+    Check5[k]->setGeometry(onTab(SSTab1, 4710, 500, 1575, 345));
+    Check5[k]->setFont(checkFont);
+    setTip(Check5[k], QStringLiteral(" ﾌｫﾙﾀﾞの同期 "));
+
+    Frame1[k] = new QGroupBox(QStringLiteral(" ﾌｧｲﾙの拡張子 "), page);
+    Frame1[k]->setGeometry(onTab(SSTab1, 4710, 940, 1545, k == 2 ? 2715 : 1245));
+    Frame1[k]->setFont(checkFont);
+    setTip(Frame1[k], QStringLiteral(" ﾌｧｲﾙの拡張子 "));
+
+    auto patternBox = [&](const QString& caption, double top) {
+        auto* box = new QCheckBox(caption, Frame1[k]);
+        box->setGeometry(twipsRect(240, top, 855, 345));
+        box->setMinimumWidth(box->sizeHint().width());
+        box->setFont(checkFont);
+        setTip(box, u' ' + caption + u' ');
+        return box;
+    };
+    if (k == 0) {
+        Check2[0] = patternBox(QStringLiteral("*.doc"), 330);
+        Check2[1] = patternBox(QStringLiteral("*.rtf"), 690);
+        for (int j = 0; j < 2; ++j)
+            connect(Check2[j], &QCheckBox::clicked, this, [this, j] { Check2_Click(j); });
+    } else if (k == 1) {
+        Check3[0] = patternBox(QStringLiteral("*.xls"), 330);
+        Check3[1] = patternBox(QStringLiteral("*.csv"), 690);
+        for (int j = 0; j < 2; ++j)
+            connect(Check3[j], &QCheckBox::clicked, this, [this, j] { Check3_Click(j); });
+    } else {
+        Check4[0] = patternBox(QStringLiteral("*.txt"), 330);
+        Text2[0] = new QLineEdit(Frame1[k]);
+        Text2[0]->hide();
+        const std::array<double, 5> tops = {705, 1065, 1425, 1800, 2160};
+        for (int j = 1; j <= 5; ++j) {
+            Check4[j] = new QCheckBox(Frame1[k]);
+            Check4[j]->setGeometry(twipsRect(240, tops[j - 1] - 15, 195, 345));
+            Check4[j]->setMinimumWidth(Check4[j]->sizeHint().width());
+            Check4[j]->setAccessibleName(QStringLiteral("ﾌｧｲﾙの拡張子 %1").arg(j));
+            Text2[j] = new QLineEdit(Frame1[k]);
+            Text2[j]->setGeometry(twipsRect(528, tops[j - 1], 750, 330));
+            Text2[j]->setFont(textFont);
+            Text2[j]->setPalette(darkYellow(Text2[j]->palette()));
+            Text2[j]->setAccessibleName(QStringLiteral("ﾌｧｲﾙの拡張子 %1 のパターン").arg(j));
+        }
+    }
+    QPalette grey = page->palette();
+    grey.setColor(QPalette::Window, kWindowGrey);
+    page->setPalette(grey);
+    page->setAutoFillBackground(true);
+}
+
+void SETTEI::Form_Load()
+{
+    auto& s = state_.set;
+    Check1[0]->setChecked(isOn(s.OptLogo));
+    Check1[3]->setChecked(isOn(s.OptDbl));
+    Check1[1]->setChecked(isOn(s.OptCent));
+    Check1[2]->setChecked(isOn(s.OptLAct));
+
+    // A stored tab that is not one of the four opens the first.
+    const auto tab = toInt16(s.OptLATab);
+    SSTab1->setCurrentIndex(tab && *tab >= 0 && *tab < SSTab1->count() ? *tab : 0);
+
+    for (int k = 0; k < 3; ++k) {
+        QString& folder = s.FolderName[k];
+        if (folder.isEmpty() || !QFileInfo(folder + u'/').isDir()) {
+            platform_.messages.show(this, MsgIcon::Exclamation, QStringLiteral("フォルダ確認"),
+                                    QString::fromUtf16(kFolderMissing[k]));
+            platform_.messages.show(this, MsgIcon::Exclamation, QStringLiteral("フォルダ変更"),
+                                    QStringLiteral("強制的にくみろ君の存在するフォルダに変更します。　"));
+            folder = state_.ProgramFolder;
+            state_.save(kSectionKumiro, kindKey(QStringLiteral("FolderName"), k), folder);
+        }
+        if (!folder.isEmpty()) {
+            Dir1[k]->setPath(folder);
+            Drive1[k]->setPath(Dir1[k]->path());
+        }
+        Text1[k]->setText(s.KumiroFile[k]);
+    }
+    for (int j = 0; j < 2; ++j) {
+        Check2[j]->setChecked(isOn(s.OptWkaku[j][1]));
+        Check3[j]->setChecked(isOn(s.OptEkaku[j][1]));
+    }
+    for (int k = 0; k < 3; ++k)
+        Check5[k]->setChecked(isOn(s.OptDouki[k]));
+    for (int j = 0; j < 6; ++j) {
+        Check4[j]->setChecked(isOn(s.OptTkaku[j][1]));
+        Text2[j]->setText(s.OptTkaku[j][0]);
+        Text2[j]->setToolTip(s.OptTkaku[j][0].isEmpty() ? QString() : u' ' + s.OptTkaku[j][0] + u' ');
+    }
+    Text2[0]->setText(QStringLiteral("*.txt"));
+}
+
+void SETTEI::refuseBothOff(std::array<QCheckBox*, 2>& boxes, std::array<std::array<QString, 2>, 2>& table,
+                           int index, const QString& first, const QString& second)
+{
+    // Written through at once: the next listing sees it even if the dialog is cancelled.
+    table[index][1] = flag(boxes[index]->isChecked());
+    if (isOn(table[0][1]) || isOn(table[1][1]))
+        return;
+    platform_.messages.show(this, MsgIcon::Exclamation, QStringLiteral("設定確認"),
+                            QStringLiteral("「%1」 と 「%2」 の両方をくみろ対象としない設定はできません。　").arg(first, second));
+    platform_.messages.show(this, MsgIcon::Exclamation, QStringLiteral("強制設定"),
+                            QStringLiteral("強制的に 「%1」 をくみろ対象に設定します。　").arg(first));
+    boxes[0]->setChecked(true);
+    table[0][1] = QStringLiteral("1");
+}
+
+void SETTEI::Check2_Click(int index)
+{
+    refuseBothOff(Check2, state_.set.OptWkaku, index, QStringLiteral("*.doc"), QStringLiteral("*.rtf"));
+}
+
+void SETTEI::Check3_Click(int index)
+{
+    refuseBothOff(Check3, state_.set.OptEkaku, index, QStringLiteral("*.xls"), QStringLiteral("*.csv"));
+}
+
+void SETTEI::Command1_Click(int index)
+{
+    switch (index) {
+    case 0:
+        SaveGeneralOptions();
+        for (quint8 k = 0; k < 3; ++k)
+            SaveKindOptions(k);
+        hide();
+        close();
+        break;
+    case 1:
+        reject();
+        break;
+    case 2: {
+        const int tab = SSTab1->currentIndex();
+        if (tab == 0)
+            SaveGeneralOptions();
+        else
+            SaveKindOptions(quint8(tab - 1));
+        break;
+    }
+    case 3: {
+        const std::array<int, 4> contexts = {28, 29, 30, 40};
+        platform_.help.show(this, state_.HelpFile, HelpCommand::Context, contexts[SSTab1->currentIndex()]);
+        break;
+    }
+    default: break;
+    }
+}
+
+void SETTEI::reject()
+{
+    hide();
+    close();
+}
+
+void SETTEI::Drive1_Change(int index)
+{
+    // A drive that cannot be read: back to the drive of the folder still shown.
+    if (!Dir1[index]->setPath(Drive1[index]->drive()))
+        Drive1[index]->setPath(Dir1[index]->path());
+}
+
+void SETTEI::SaveGeneralOptions()
+{
+    auto& s = state_.set;
+    s.OptLogo = flag(Check1[0]->isChecked());
+    state_.save(kSectionConfig, QStringLiteral("OptLogo"), s.OptLogo);
+    s.OptDbl = flag(Check1[3]->isChecked());
+    state_.save(kSectionConfig, QStringLiteral("OptDbl"), s.OptDbl);
+
+    if (mainWindow_) {
+        const bool atCorner = mainWindow_->pos() == QPoint(0, 0);
+        if (Check1[1]->isChecked() || atCorner)
+            mainWindow_->move(centredOnScreen(mainWindow_->size()));
+    }
+    s.OptCent = flag(Check1[1]->isChecked());
+    state_.save(kSectionPosition, QStringLiteral("OptCent"), s.OptCent);
+
+    s.OptLAct = flag(Check1[2]->isChecked());
+    state_.save(kSectionConfig, QStringLiteral("OptLAct"), s.OptLAct);
+    if (isOn(s.OptLAct)) {
+        s.OptLATab = QString::number(SSTab1->currentIndex());
+        state_.save(kSectionConfig, QStringLiteral("OptLATab"), s.OptLATab);
+    }
+}
+
+void SETTEI::SaveKindOptions(quint8 k)
+{
+    if (k > 2)
+        return;
+    auto& s = state_.set;
+    auto save = [&](const QString& key, const QString& value) { state_.save(kSectionKumiro, key, value); };
+
+    s.OptDouki[k] = flag(Check5[k]->isChecked());
+    save(kindKey(QStringLiteral("OptDouki"), k), s.OptDouki[k]);
+    s.KumiroFile[k] = Text1[k]->text();
+    save(kindKey(QStringLiteral("KumiroFile"), k), s.KumiroFile[k]);
+    s.FolderName[k] = isOn(s.OptDouki[k]) ? s.DataFol[k] : Dir1[k]->path();
+    save(kindKey(QStringLiteral("FolderName"), k), s.FolderName[k]);
+
+    if (k == 0 || k == 1) {
+        auto& table = k == 0 ? s.OptWkaku : s.OptEkaku;
+        auto& boxes = k == 0 ? Check2 : Check3;
+        const QString prefix = k == 0 ? QStringLiteral("OptWkaku") : QStringLiteral("OptEkaku");
+        for (int j = 0; j < 2; ++j) {
+            table[j][1] = flag(boxes[j]->isChecked());
+            save(tableKey(prefix, j, 1), table[j][1]);
+        }
+        return;
+    }
+    for (int j = 0; j < 6; ++j) {
+        const QString pattern = Text2[j]->text();
+        s.OptTkaku[j][0] = pattern;
+        save(tableKey(QStringLiteral("OptTkaku"), j, 0), pattern);
+        s.OptTkaku[j][1] = isBlankPattern(pattern) ? QStringLiteral("0") : flag(Check4[j]->isChecked());
+        save(tableKey(QStringLiteral("OptTkaku"), j, 1), s.OptTkaku[j][1]);
+    }
+}
+
+} // namespace kumiro

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QDialog>
+
+#include <array>
+
+class QCheckBox;
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+class QTabWidget;
+
+namespace kumiro {
+
+struct ProgramState;
+struct Platform;
+class DriveList;
+class FolderList;
+
+// The settings dialog: general options and, per kind, the output file, its folder and the
+// file patterns listed. Modeless; it works on the program's settings record.
+class SETTEI : public QDialog {
+    Q_OBJECT
+public:
+    // `mainWindow` is the window the centring option moves.
+    SETTEI(ProgramState& state, Platform& platform, QWidget* mainWindow);
+
+    static QString caption() { return QStringLiteral("各種設定"); }
+
+    void Form_Load();
+    void Check2_Click(int index);
+    void Check3_Click(int index);
+    void Command1_Click(int index);
+    void Drive1_Change(int index);
+    void SaveGeneralOptions();
+    void SaveKindOptions(quint8 kind);
+
+    QTabWidget* SSTab1;
+    std::array<QCheckBox*, 4> Check1{};
+    std::array<QLineEdit*, 3> Text1{};
+    std::array<DriveList*, 3> Drive1{};
+    std::array<FolderList*, 3> Dir1{};
+    std::array<QCheckBox*, 3> Check5{};
+    std::array<QGroupBox*, 3> Frame1{};
+    std::array<QCheckBox*, 2> Check2{};
+    std::array<QCheckBox*, 2> Check3{};
+    std::array<QCheckBox*, 6> Check4{};
+    std::array<QLineEdit*, 6> Text2{};
+    std::array<QPushButton*, 4> Command1{};
+
+    void reject() override; // Escape and the frame close count as キャンセル
+
+private:
+    void buildGeneralTab();
+    void buildKindTab(int kind);
+    void refuseBothOff(std::array<QCheckBox*, 2>& boxes, std::array<std::array<QString, 2>, 2>& table,
+                       int index, const QString& first, const QString& second);
+
+    ProgramState& state_;
+    Platform& platform_;
+    QWidget* mainWindow_;
+};
+
+// True for a Text pattern that counts as none: empty, one blank or one ideographic blank.
+bool isBlankPattern(const QString& pattern);
+
+} // namespace kumiro

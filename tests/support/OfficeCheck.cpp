@@ -108,30 +108,27 @@ OfficeCheck::Document OfficeCheck::read(const QString& path)
     return doc;
 }
 
-static int countProcesses(const QString& comm)
+int officeProcessCount()
 {
+    // Only this process's own offices: other test programs may run theirs meanwhile.
     int n = 0;
-    const auto entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
-    for (const QString& pid : entries) {
-        QFile f(QStringLiteral("/proc/%1/comm").arg(pid));
-        if (!f.open(QIODevice::ReadOnly))
+    const QByteArray parent = "PPid:\t" + QByteArray::number(getpid()) + "\n";
+    for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+        if (!status.open(QIODevice::ReadOnly))
             continue;
-        if (QString::fromUtf8(f.readAll()).trimmed() != comm)
-            continue;
-        if (QFileInfo(QStringLiteral("/proc/%1").arg(pid)).ownerId() == getuid())
+        const QByteArray s = status.readAll();
+        if (s.startsWith("Name:\tsoffice.bin") && s.contains(parent))
             ++n;
     }
     return n;
 }
 
-int officeProcessCount()
-{
-    return countProcesses(QStringLiteral("soffice.bin"));
-}
-
 int officeProfileCount()
 {
-    return QDir(QDir::tempPath()).entryList({QStringLiteral("kumiro-office-*")}, QDir::Dirs).size();
+    return QDir(QDir::tempPath())
+        .entryList({QStringLiteral("kumiro-office-%1-*").arg(getpid())}, QDir::Dirs)
+        .size();
 }
 
 } // namespace kumiro::test

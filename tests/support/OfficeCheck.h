@@ -31,7 +31,7 @@ private:
     QTemporaryDir work_;
 };
 
-// soffice.bin processes this user runs right now, and Kumiro's private office profiles.
+// The offices this process runs right now, and the private profiles it has.
 int officeProcessCount();
 int officeProfileCount();
 

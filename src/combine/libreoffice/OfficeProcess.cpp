@@ -52,7 +52,7 @@ QString installedVersion(const QString& programDir)
 
 OfficeProcess::OfficeProcess(QString programDir, const QString& profileTemplate)
     : programDir_(std::move(programDir)),
-      profile_(QDir::tempPath() + QStringLiteral("/kumiro-office-XXXXXX"))
+      profile_(QDir::tempPath() + QStringLiteral("/kumiro-office-%1-XXXXXX").arg(getpid()))
 {
     pipe_ = QStringLiteral("kumiro_%1_%2")
                 .arg(getpid())

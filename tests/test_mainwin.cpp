@@ -448,7 +448,8 @@ private Q_SLOTS:
         KUMIRO w(*state_, platform_->platform);
         w.List2->addItem(QStringLiteral("stale"));
         QString pickerTitle;
-        w.execPicker = [&](SEL_FOLD& picker) {
+        w.execModal = [&](QDialog& dialog) {
+            auto& picker = static_cast<SEL_FOLD&>(dialog);
             pickerTitle = picker.windowTitle();
             QVERIFY(!picker.windowIcon().isNull());
             picker.Command1[0]->click();
@@ -484,17 +485,17 @@ private Q_SLOTS:
     {
         touch(QDir(data_).filePath(QStringLiteral("a.txt")));
         KUMIRO w(*state_, platform_->platform);
-        w.execPicker = [](SEL_FOLD& picker) { picker.Command1[0]->click(); };
+        w.execModal = [](QDialog& d) { auto& picker = static_cast<SEL_FOLD&>(d); picker.Command1[0]->click(); };
         w.mnuFileOpen_Click(2);
         w.List2->addItem(QStringLiteral("a.txt"));
         state_->OrderLast = 1;
         state_->OrderFile[0] = QStringLiteral("kept");
         const QString title = w.windowTitle();
 
-        w.execPicker = [](SEL_FOLD& picker) { picker.Command1[1]->click(); };
+        w.execModal = [](QDialog& d) { auto& picker = static_cast<SEL_FOLD&>(d); picker.Command1[1]->click(); };
         w.mnuFileOpen_Click(0);
         // The window frame's close counts as Cancel too.
-        w.execPicker = [](SEL_FOLD& picker) { picker.reject(); };
+        w.execModal = [](QDialog& d) { auto& picker = static_cast<SEL_FOLD&>(d); picker.reject(); };
         w.mnuFileOpen_Click(1);
 
         QCOMPARE(state_->CurKind, quint8(2));
@@ -518,7 +519,7 @@ private Q_SLOTS:
         state_->set.DataFol[2] = deep;
 
         KUMIRO w(*state_, platform_->platform);
-        w.execPicker = [](SEL_FOLD& picker) { picker.Command1[0]->click(); };
+        w.execModal = [](QDialog& d) { auto& picker = static_cast<SEL_FOLD&>(d); picker.Command1[0]->click(); };
         w.mnuFileOpen_Click(2);
         const auto& shown = platform_->messages.shown;
         QCOMPARE(shown.size(), 2);
@@ -765,7 +766,7 @@ private Q_SLOTS:
         state_->set.KumiroFile[2] = QStringLiteral("NewText");
 
         KUMIRO w(*state_, platform_->platform);
-        w.execPicker = [](SEL_FOLD& picker) { picker.Command1[0]->click(); };
+        w.execModal = [](QDialog& d) { auto& picker = static_cast<SEL_FOLD&>(d); picker.Command1[0]->click(); };
         w.mnuFileOpen_Click(2);
         w.Command2[3]->click(); // 一括, answered OK
         w.Command1[0]->setEnabled(true);

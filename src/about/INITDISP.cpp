@@ -1,5 +1,6 @@
 #include "INITDISP.h"
 
+#include "app/BuildInfo.h"
 #include "platform/Icons.h"
 #include "platform/Look.h"
 #include "platform/Twips.h"
@@ -13,8 +14,8 @@
 
 namespace kumiro {
 
-QString INITDISP::attribution() { return QStringLiteral("Copyright (C) 2026"); }
-QString INITDISP::authorName() { return QStringLiteral("組郎"); }
+QString INITDISP::attribution() { return QString::fromUtf8(KUMIRO_ATTRIBUTION); }
+QString INITDISP::authorName() { return QString::fromUtf8(KUMIRO_AUTHOR_NAME); }
 
 INITDISP::INITDISP(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::Tool)

@@ -8,7 +8,9 @@
 #include "platform/Twips.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QTimer>
+#include <QTranslator>
 
 #include <memory>
 
@@ -20,13 +22,19 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(kAppTitle);
     installFontSubstitutions();
     QApplication::setFont(designedFont(kUiGothic, 9));
+    // Qt's own dialogs (the file dialog) speak Japanese like the rest of the program.
+    QTranslator qtJapanese;
+    if (qtJapanese.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                        QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtJapanese);
 
     SettingsStore store(SettingsStore::defaultRoot());
     ProgramState state(store, programFolder());
     QtMessageBoxes messages;
     QtFileDialogs files;
     QtHelpViewer help(messages);
-    Platform platform{messages, files, help};
+    DesktopShell shell;
+    Platform platform{messages, files, help, shell};
 
     std::unique_ptr<KUMIRO> mainWindow;
     MainWindows windows;

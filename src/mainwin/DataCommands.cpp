@@ -1,9 +1,14 @@
-// The main window's Data menu: conversion (and, later, copy, rename, backup, delete).
+// The main window's Data menu: conversion, copy, rename, backup and delete.
 #include "KUMIRO.h"
 #include "app/ProgramState.h"
 #include "combine/WordCombine.h"
 #include "platform/Platform.h"
 #include "tools/Convert.h"
+#include "tools/FILESCOPY.h"
+#include "tools/FileTools.h"
+#include "tools/RENAME.h"
+
+#include <QFileInfo>
 
 namespace kumiro {
 
@@ -30,6 +35,82 @@ void KUMIRO::mnuDataConvert_Click(int index)
         platform_.messages.show(this, MsgIcon::Information, QStringLiteral("変換確認"),
                                 convertDoneText(index));
     }
+}
+
+} // namespace kumiro
+
+namespace kumiro {
+
+namespace {
+const QString kDataFilter = QStringLiteral("(*.doc;*.rtf;*.xls;*.csv;*.txt)|*.doc;*.rtf;*.xls;*.csv;*.txt|");
+}
+
+QString KUMIRO::chooseDataFile(const QString& title)
+{
+    FileDialogRequest request;
+    request.title = title;
+    request.filter = kDataFilter;
+    request.initialFolder = state_.ProgramFolder;
+    const QStringList files = platform_.files.openFiles(this, request);
+    return files.isEmpty() ? QString() : files.first();
+}
+
+void KUMIRO::mnuDataCopy_Click()
+{
+    state_.SelectedFile = chooseDataFile(QStringLiteral("ｺﾋﾟｰするﾌｧｲﾙを選択"));
+    if (state_.SelectedFile.isEmpty())
+        return;
+    FILESCOPY dialog(state_, platform_, this);
+    dialog.setSourceName(QFileInfo(state_.SelectedFile).fileName());
+    execModal(dialog);
+}
+
+void KUMIRO::mnuDataRename_Click()
+{
+    state_.SelectedFile = chooseDataFile(QStringLiteral("名前を変更するﾌｧｲﾙを選択"));
+    if (state_.SelectedFile.isEmpty())
+        return;
+    RENAME dialog(state_, platform_, this);
+    dialog.setSourceName(QFileInfo(state_.SelectedFile).fileName());
+    execModal(dialog);
+}
+
+void KUMIRO::mnuDataBackup_Click()
+{
+    auto& msg = platform_.messages;
+    if (msg.show(this, MsgIcon::Question, QStringLiteral("ﾊﾞｯｸｱｯﾌﾟ準備"),
+                 QStringLiteral("データのバックアップをとります。 フロッピーディスクをセットして下さい。　"),
+                 MsgButtons::OkCancel) != MsgAnswer::Ok)
+        return;
+    // Each copy is retried as often as the user likes; done copies are not repeated.
+    for (const BackupCopy& copy : backupCopies(state_.set, backupFolder)) {
+        while (!copyReplacing(copy.source, copy.target).ok) {
+            if (msg.show(this, MsgIcon::Question, QStringLiteral("ﾊﾞｯｸｱｯﾌﾟ準備"),
+                         QStringLiteral("ドライブＡにフロッピーディスクがセットされていません。　\r\r"
+                                        "処理を続ける場合はフロッピーディスクをセットして下さい。　"),
+                         MsgButtons::OkCancel) != MsgAnswer::Ok)
+                return;
+        }
+    }
+    msg.show(this, MsgIcon::Information, QStringLiteral("終了確認"), QStringLiteral("バックアップを完了しました。　"));
+}
+
+void KUMIRO::mnuDataDelete_Click()
+{
+    state_.SelectedFile = chooseDataFile(QStringLiteral("削除するﾌｧｲﾙを選択"));
+    if (state_.SelectedFile.isEmpty())
+        return;
+    auto& msg = platform_.messages;
+    if (msg.show(this, MsgIcon::Question, QStringLiteral("削除確認"),
+                 QStringLiteral("指定されたﾌｧｲﾙを削除しますか？　"), MsgButtons::OkCancel) != MsgAnswer::Ok)
+        return;
+    const FileResult r = deletePermanently(state_.SelectedFile);
+    if (!r.ok) {
+        msg.show(this, MsgIcon::Critical, QStringLiteral("削除確認"),
+                 QStringLiteral("ファイルを削除できませんでした。　\r\r") + r.reason);
+        return;
+    }
+    msg.show(this, MsgIcon::Information, QStringLiteral("削除情報"), QStringLiteral("指定されたﾌｧｲﾙを削除しました。　"));
 }
 
 } // namespace kumiro

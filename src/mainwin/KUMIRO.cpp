@@ -2,6 +2,7 @@
 
 #include "FileListing.h"
 #include "MainLayout.h"
+#include "about/INFO_VER.h"
 #include "app/Kinds.h"
 #include "app/Paths.h"
 #include "app/PlatformProbes.h"
@@ -14,6 +15,7 @@
 #include "platform/Twips.h"
 #include "settings/SEL_FOLD.h"
 #include "settings/SETTEI.h"
+#include "tools/FileTools.h"
 
 #include <QAction>
 #include <QApplication>
@@ -57,7 +59,8 @@ KUMIRO::KUMIRO(ProgramState& state, Platform& platform, Probes probes, QWidget* 
     setWindowTitle(title());
     setWindowIcon(programIcon());
     endProgram = [] { QApplication::exit(0); };
-    execPicker = [](SEL_FOLD& picker) { picker.exec(); };
+    execModal = [](QDialog& dialog) { dialog.exec(); };
+    backupFolder = kBackupFolder;
     officeFactory = [this] { return loadOffice(state_.ProgramFolder); };
 
     buildControls();
@@ -329,7 +332,7 @@ void KUMIRO::mnuFileOpen_Click(int index)
         const QString iconFile = joinPath(state_.ProgramFolder, state_.OpenIcon[index]);
         const QIcon icon(iconFile);
         picker.setWindowIcon(QFileInfo(iconFile).isFile() && !icon.isNull() ? icon : programIcon());
-        execPicker(picker);
+        execModal(picker);
     }
     if (state_.FolderChosen == 0) {
         // The lists and any confirmed order still belong to the previous kind.
@@ -357,26 +360,6 @@ void KUMIRO::mnuFileOpen_Click(int index)
     // The list scrolls sideways to its widest name by itself.
 }
 
-void KUMIRO::mnuDataCopy_Click()
-{
-    // Not built yet: the copy dialog comes with the data tools.
-}
-
-void KUMIRO::mnuDataRename_Click()
-{
-    // Not built yet: the rename dialog comes with the data tools.
-}
-
-void KUMIRO::mnuDataBackup_Click()
-{
-    // Not built yet: the backup comes with the data tools.
-}
-
-void KUMIRO::mnuDataDelete_Click()
-{
-    // Not built yet: delete comes with the data tools.
-}
-
 SETTEI* KUMIRO::settingsDialog() const
 {
     return settei_;
@@ -396,7 +379,8 @@ void KUMIRO::mnuOptSettei_Click()
 
 void KUMIRO::mnuHelpAbout_Click()
 {
-    // Not built yet: the About box comes with the data tools.
+    INFO_VER about(platform_, this);
+    execModal(about);
 }
 
 void KUMIRO::mnuHelpContext_KeyWord_Click(int index)

@@ -10,6 +10,7 @@
 #include <memory>
 
 class QAction;
+class QDialog;
 class QListWidget;
 class QMenu;
 class QPushButton;
@@ -68,8 +69,11 @@ public:
 
     // How the program ends; tests replace it.
     std::function<void()> endProgram;
-    // Shows the picker modally; tests drive it without a modal loop.
-    std::function<void(SEL_FOLD&)> execPicker;
+    // Shows a modal dialog (the picker, the copy and rename dialogs, the About box); tests
+    // drive them without a modal loop.
+    std::function<void(QDialog&)> execModal;
+    // Where the backup writes: the removable disk.
+    QString backupFolder;
     // The office that Word and Excel work goes through; throws OfficeError when missing.
     std::function<std::unique_ptr<Office>()> officeFactory;
     // Runs an office command off the GUI thread behind a progress window. True when it
@@ -110,6 +114,8 @@ private:
     bool runWordCombine();
     bool runExcelCombine();
     QStringList confirmedOrder() const;
+    // The shared file dialog for copy, rename and delete: one data file, from the program folder.
+    QString chooseDataFile(const QString& title);
     void commonFinish();
 
     void buildControls();

@@ -3,6 +3,7 @@
 #include "FileDialogs.h"
 #include "Help.h"
 #include "MessageBoxes.h"
+#include "Shell.h"
 
 namespace kumiro {
 
@@ -11,6 +12,7 @@ struct Platform {
     MessageBoxes& messages;
     FileDialogs& files;
     HelpViewer& help;
+    Shell& shell;
 };
 
 } // namespace kumiro

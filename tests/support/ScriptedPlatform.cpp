@@ -6,6 +6,8 @@ MsgAnswer ScriptedMessageBoxes::show(QWidget*, MsgIcon icon, const QString& titl
                                      const QString& text, MsgButtons buttons)
 {
     shown.append({icon, title, text, buttons});
+    if (onShow)
+        onShow(shown.last());
     if (answers.empty())
         return MsgAnswer::Ok;
     const MsgAnswer a = answers.front();

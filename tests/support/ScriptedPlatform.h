@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <functional>
 
 namespace kumiro::test {
 
@@ -23,6 +24,8 @@ public:
 
     std::deque<MsgAnswer> answers;
     QList<Shown> shown;
+    // Runs as each box is shown, before it is answered: a test's way to act meanwhile.
+    std::function<void(const Shown&)> onShow;
 };
 
 class ScriptedFileDialogs : public FileDialogs {
@@ -45,12 +48,28 @@ public:
     QList<Call> calls;
 };
 
-// A Platform made of the three scripted services.
+class ScriptedShell : public Shell {
+public:
+    bool hasMailHandler() override { return mailHandler; }
+    bool hasBrowser() override { return browser; }
+    bool open(const QUrl& url) override
+    {
+        opened << url;
+        return true;
+    }
+
+    bool mailHandler = true;
+    bool browser = true;
+    QList<QUrl> opened;
+};
+
+// A Platform made of scripted services.
 struct ScriptedPlatform {
     ScriptedMessageBoxes messages;
     ScriptedFileDialogs files;
     ScriptedHelpViewer help;
-    Platform platform{messages, files, help};
+    ScriptedShell shell;
+    Platform platform{messages, files, help, shell};
 };
 
 } // namespace kumiro::test

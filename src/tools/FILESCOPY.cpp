@@ -1,0 +1,52 @@
+#include "FILESCOPY.h"
+
+#include "FileTools.h"
+#include "app/ProgramState.h"
+#include "platform/Platform.h"
+
+#include <QLineEdit>
+
+namespace kumiro {
+
+FILESCOPY::FILESCOPY(ProgramState& state, Platform& platform, QWidget* parent)
+    : NameEntryDialog(state, platform, parent,
+                      {QStringLiteral("ファイルのコピー"),
+                       QStringLiteral("ｺﾋﾟｰ先のﾌｧｲﾙ名を入力して、OKﾎﾞﾀﾝを押して下さい。"),
+                       {QStringLiteral("コピー元"), QString(), QStringLiteral("コピー先")},
+                       {QStringLiteral(" コピー元"), QStringLiteral(" ｺﾋﾟｰ元"), QStringLiteral(" コピー先")},
+                       QStringLiteral(" ｺﾋﾟｰ先"),
+                       3})
+{
+    setObjectName(QStringLiteral("FILESCOPY"));
+}
+
+void FILESCOPY::Command1_Click(int index)
+{
+    switch (index) {
+    case 0: {
+        if (Text1->text().isEmpty()) {
+            platform_.messages.show(this, MsgIcon::Information, QStringLiteral("入力確認"),
+                                    QStringLiteral("コピー先が入力されていません。　"));
+            return;
+        }
+        const FileResult r =
+            copyReplacing(state_.SelectedFile, resolveBeside(state_.SelectedFile, Text1->text()));
+        if (!r.ok) {
+            // The dialog stays, so that another name can be tried.
+            platform_.messages.show(this, MsgIcon::Critical, QStringLiteral("複写確認"),
+                                    QStringLiteral("ファイルをコピーできませんでした。　\r\r") + r.reason);
+            Text1->setFocus();
+            return;
+        }
+        platform_.messages.show(this, MsgIcon::Information, QStringLiteral("複写確認"),
+                                QStringLiteral("ファイルをコピーしました。　"));
+        accept();
+        break;
+    }
+    case 1: reject(); break;
+    case 2: platform_.help.show(this, state_.HelpFile, HelpCommand::Context, 22); break;
+    default: break;
+    }
+}
+
+} // namespace kumiro

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "NameEntryDialog.h"
+
+namespace kumiro {
+
+// Copies the chosen file under the name the user types.
+class FILESCOPY : public NameEntryDialog {
+    Q_OBJECT
+public:
+    FILESCOPY(ProgramState& state, Platform& platform, QWidget* parent = nullptr);
+    void Command1_Click(int index) override;
+};
+
+} // namespace kumiro

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace kumiro {
+
+struct SettingsRecord;
+
+// A name typed without a folder refers to the folder of the chosen file.
+QString resolveBeside(const QString& chosenFile, const QString& typed);
+
+struct FileResult {
+    bool ok = true;
+    QString reason; // the system's words, or ours, when not ok
+};
+
+// Copies, replacing an existing destination only with a complete copy; a file is not
+// copied onto itself.
+FileResult copyReplacing(const QString& source, const QString& destination);
+// Renames, never onto an existing file.
+FileResult renameKeeping(const QString& source, const QString& destination);
+FileResult deletePermanently(const QString& path);
+
+// The removable disk the backup writes to.
+inline const QString kBackupFolder = QStringLiteral("/media/floppy");
+
+struct BackupCopy {
+    QString source;
+    QString target;
+};
+// The Word and then the Excel output, as the combines save them, onto the disk.
+QList<BackupCopy> backupCopies(const SettingsRecord& settings, const QString& backupFolder);
+
+} // namespace kumiro

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QDialog>
+
+#include <array>
+#include <functional>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace kumiro {
+
+struct ProgramState;
+struct Platform;
+
+// What the copy and the rename dialogs share: a prompt, the source name, an entry for the
+// new name, and OK / キャンセル / ヘルプ.
+class NameEntryDialog : public QDialog {
+    Q_OBJECT
+public:
+    struct Texts {
+        QString caption;
+        QString label1;
+        std::array<QString, 3> labels;   // Label2, Label3, Label4 ("" for the source name)
+        std::array<QString, 3> tips;     // their tooltips
+        QString entryTip;
+        int sourceLabel;                 // 2 or 3: the label that shows the source name
+    };
+
+    std::array<QLabel*, 5> Label{}; // Label1..Label4 at 1..4
+    QLineEdit* Text1 = nullptr;
+    std::array<QPushButton*, 3> Command1{};
+
+    void setSourceName(const QString& name);
+    virtual void Command1_Click(int index) = 0;
+
+protected:
+    NameEntryDialog(ProgramState& state, Platform& platform, QWidget* parent, const Texts& texts);
+
+    ProgramState& state_;
+    Platform& platform_;
+    int sourceLabel_;
+};
+
+} // namespace kumiro

@@ -1,0 +1,57 @@
+#include "RENAME.h"
+
+#include "FileTools.h"
+#include "app/ProgramState.h"
+#include "platform/Platform.h"
+
+#include <QLabel>
+#include <QLineEdit>
+
+namespace kumiro {
+
+RENAME::RENAME(ProgramState& state, Platform& platform, QWidget* parent)
+    : NameEntryDialog(state, platform, parent,
+                      {QStringLiteral("ファイル名の変更"),
+                       QStringLiteral("新しいﾌｧｲﾙ名を入力して、OKﾎﾞﾀﾝを押して下さい。"),
+                       {QString(), QStringLiteral("元の名前"), QStringLiteral("新しい名前")},
+                       {QStringLiteral(" 元の名前"), QStringLiteral(" 元の名前"), QStringLiteral(" 新しい名前")},
+                       QStringLiteral(" 新しい名前"),
+                       2})
+{
+    setObjectName(QStringLiteral("RENAME"));
+    // Label2 (the source name) stands right of its caption Label3 ("元の名前").
+    const QRect left = Label[2]->geometry();
+    Label[2]->setGeometry(Label[3]->geometry());
+    Label[3]->setGeometry(left);
+}
+
+void RENAME::Command1_Click(int index)
+{
+    switch (index) {
+    case 0: {
+        if (Text1->text().isEmpty()) {
+            platform_.messages.show(this, MsgIcon::Information, QStringLiteral("ﾌｧｲﾙ名入力確認"),
+                                    QStringLiteral("新しい名前が入力されていません。　"));
+            Text1->setFocus();
+            return;
+        }
+        const FileResult r =
+            renameKeeping(state_.SelectedFile, resolveBeside(state_.SelectedFile, Text1->text()));
+        if (!r.ok) {
+            platform_.messages.show(this, MsgIcon::Critical, QStringLiteral("変更確認"),
+                                    QStringLiteral("ファイル名を変更できませんでした。　\r\r") + r.reason);
+            Text1->setFocus();
+            return;
+        }
+        platform_.messages.show(this, MsgIcon::Information, QStringLiteral("変更確認"),
+                                QStringLiteral("ファイル名を変更しました。　"));
+        accept();
+        break;
+    }
+    case 1: reject(); break;
+    case 2: platform_.help.show(this, state_.HelpFile, HelpCommand::Context, 23); break;
+    default: break;
+    }
+}
+
+} // namespace kumiro

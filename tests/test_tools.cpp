@@ -1,0 +1,240 @@
+// The data tools: copy, rename, delete and backup, as plain functions and through the window.
+#include "app/ProgramState.h"
+#include "app/SettingsStore.h"
+#include "mainwin/KUMIRO.h"
+#include "support/ScriptedPlatform.h"
+#include "tools/FILESCOPY.h"
+#include "tools/FileTools.h"
+#include "tools/RENAME.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace kumiro;
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+} // namespace
+
+class TestTools : public QObject {
+    Q_OBJECT
+
+    QString at(const QString& name) const { return dir_->filePath(name); }
+
+private Q_SLOTS:
+    void init()
+    {
+        dir_ = std::make_unique<QTemporaryDir>();
+        store_ = std::make_unique<SettingsStore>(at(QStringLiteral("config")));
+        state_ = std::make_unique<ProgramState>(*store_, dir_->path());
+        state_->AppTitle = QStringLiteral("kumiro");
+        state_->HelpFile = at(QStringLiteral("KUMIRO.html"));
+        state_->set.F_Height = QStringLiteral("9000");
+        state_->set.F_Width = QStringLiteral("12000");
+        state_->set.KumiroFile = {QStringLiteral("NewWord"), QStringLiteral("NewExcel"), QStringLiteral("NewText")};
+        state_->set.FolderName = {at(QStringLiteral("out")), at(QStringLiteral("out")) + u'/', dir_->path()};
+        QDir().mkpath(at(QStringLiteral("out")));
+        QDir().mkpath(at(QStringLiteral("data")));
+        QDir().mkpath(at(QStringLiteral("floppy")));
+        platform_ = std::make_unique<test::ScriptedPlatform>();
+    }
+
+    void copyRenameAndDeleteAsFunctions()
+    {
+        const QString a = at(QStringLiteral("data/a.doc"));
+        writeFile(a, "A");
+        QCOMPARE(resolveBeside(a, QStringLiteral("b.doc")), at(QStringLiteral("data/b.doc")));
+        QCOMPARE(resolveBeside(a, QStringLiteral("/x/b.doc")), QStringLiteral("/x/b.doc"));
+
+        writeFile(at(QStringLiteral("data/b.doc")), "old B");
+        QVERIFY(copyReplacing(a, at(QStringLiteral("data/b.doc"))).ok);
+        QCOMPARE(readFile(at(QStringLiteral("data/b.doc"))), QByteArray("A"));
+        QCOMPARE(readFile(a), QByteArray("A"));
+        QVERIFY(!copyReplacing(a, a).ok);
+        QVERIFY(!copyReplacing(a, at(QStringLiteral("data/../data/a.doc"))).ok);
+        const FileResult noFolder = copyReplacing(a, at(QStringLiteral("gone/a.doc")));
+        QVERIFY(!noFolder.ok && !noFolder.reason.isEmpty());
+        QCOMPARE(QDir(at(QStringLiteral("data"))).entryList(QDir::Files | QDir::Hidden).size(), 2); // no leftovers
+
+        // A rename never replaces a file: both stay.
+        const FileResult taken = renameKeeping(a, at(QStringLiteral("data/b.doc")));
+        QVERIFY(!taken.ok);
+        QCOMPARE(readFile(a), QByteArray("A"));
+        QCOMPARE(readFile(at(QStringLiteral("data/b.doc"))), QByteArray("A"));
+        QVERIFY(renameKeeping(a, at(QStringLiteral("data/c.doc"))).ok);
+        QVERIFY(!QFileInfo::exists(a));
+
+        QVERIFY(deletePermanently(at(QStringLiteral("data/c.doc"))).ok);
+        QVERIFY(!QFileInfo::exists(at(QStringLiteral("data/c.doc"))));
+        QVERIFY(!deletePermanently(at(QStringLiteral("data/c.doc"))).ok);
+    }
+
+    void copyAndRenameThroughTheirDialogs()
+    {
+        const QString a = at(QStringLiteral("data/a.doc"));
+        writeFile(a, "A");
+        KUMIRO w(*state_, platform_->platform);
+        auto& shown = platform_->messages.shown;
+        QString sourceShown;
+        w.execModal = [&](QDialog& d) {
+            auto& dialog = static_cast<NameEntryDialog&>(d);
+            sourceShown = dialog.objectName() == u"FILESCOPY" ? dialog.Label[3]->text() : dialog.Label[2]->text();
+            QVERIFY(dialog.Text1->text().isEmpty());
+            dialog.Command1[0]->click(); // empty entry: refused, the dialog stays
+            QVERIFY(dialog.result() == 0);
+            dialog.Text1->setText(dialog.objectName() == u"FILESCOPY" ? QStringLiteral("copy.doc")
+                                                                      : QStringLiteral("renamed.doc"));
+            dialog.Command1[0]->click();
+        };
+        platform_->files.answers = {{a}};
+        w.toolbarButtons[8]->trigger();
+        QCOMPARE(platform_->files.requests.last().title, QStringLiteral("ｺﾋﾟｰするﾌｧｲﾙを選択"));
+        QCOMPARE(platform_->files.requests.last().filter,
+                 QStringLiteral("(*.doc;*.rtf;*.xls;*.csv;*.txt)|*.doc;*.rtf;*.xls;*.csv;*.txt|"));
+        QCOMPARE(platform_->files.requests.last().initialFolder, dir_->path());
+        QVERIFY(!platform_->files.requests.last().multiple);
+        QCOMPARE(sourceShown, QStringLiteral("a.doc"));
+        QCOMPARE(shown[0].title, QStringLiteral("入力確認"));
+        QCOMPARE(shown[0].text, QStringLiteral("コピー先が入力されていません。　"));
+        QCOMPARE(shown[1].title, QStringLiteral("複写確認"));
+        QCOMPARE(shown[1].text, QStringLiteral("ファイルをコピーしました。　"));
+        QCOMPARE(readFile(at(QStringLiteral("data/copy.doc"))), QByteArray("A"));
+
+        platform_->files.answers = {{a}};
+        w.mnuDataRename->trigger();
+        QCOMPARE(shown[2].title, QStringLiteral("ﾌｧｲﾙ名入力確認"));
+        QCOMPARE(shown[3].text, QStringLiteral("ファイル名を変更しました。　"));
+        QVERIFY(QFileInfo::exists(at(QStringLiteral("data/renamed.doc"))));
+        QVERIFY(!QFileInfo::exists(a));
+
+        // Cancel in the file dialog: nothing at all.
+        platform_->files.answers = {{}};
+        w.mnuDataCopy->trigger();
+        QCOMPARE(shown.size(), 4);
+    }
+
+    void renameOntoAnExistingNameIsRefused()
+    {
+        writeFile(at(QStringLiteral("data/a.txt")), "A");
+        writeFile(at(QStringLiteral("data/b.txt")), "B");
+        state_->SelectedFile = at(QStringLiteral("data/a.txt"));
+        RENAME dialog(*state_, platform_->platform);
+        dialog.setSourceName(QStringLiteral("a.txt"));
+        dialog.Text1->setText(QStringLiteral("b.txt"));
+        dialog.Command1[0]->click();
+        QCOMPARE(platform_->messages.shown.last().icon, MsgIcon::Critical);
+        QCOMPARE(dialog.result(), 0);
+        QCOMPARE(readFile(at(QStringLiteral("data/a.txt"))), QByteArray("A"));
+        QCOMPARE(readFile(at(QStringLiteral("data/b.txt"))), QByteArray("B"));
+        dialog.Command1[2]->click();
+        QCOMPARE(platform_->help.calls.last().context, 23);
+        FILESCOPY copy(*state_, platform_->platform);
+        copy.Command1[2]->click();
+        QCOMPARE(platform_->help.calls.last().context, 22);
+    }
+
+    void deleteAsksFirst()
+    {
+        const QString f = at(QStringLiteral("data/x.csv"));
+        writeFile(f, "x");
+        KUMIRO w(*state_, platform_->platform);
+        platform_->files.answers = {{f}, {f}};
+        platform_->messages.answers = {MsgAnswer::Cancel, MsgAnswer::Ok};
+        w.mnuDataDelete->trigger();
+        QVERIFY(QFileInfo::exists(f));
+        QCOMPARE(platform_->messages.shown.size(), 1);
+        QCOMPARE(platform_->messages.shown[0].text, QStringLiteral("指定されたﾌｧｲﾙを削除しますか？　"));
+        w.toolbarButtons[12]->trigger();
+        QVERIFY(!QFileInfo::exists(f));
+        QCOMPARE(platform_->messages.shown.last().title, QStringLiteral("削除情報"));
+        QCOMPARE(platform_->messages.shown.last().text, QStringLiteral("指定されたﾌｧｲﾙを削除しました。　"));
+        QCOMPARE(platform_->files.requests.last().title, QStringLiteral("削除するﾌｧｲﾙを選択"));
+    }
+
+    void backupRetriesTheFailedStepOnly()
+    {
+        KUMIRO w(*state_, platform_->platform);
+        w.backupFolder = at(QStringLiteral("floppy"));
+        writeFile(at(QStringLiteral("floppy/NewWord.doc")), "previous backup");
+        writeFile(at(QStringLiteral("out/NewExcel.xls")), "excel");
+        auto& shown = platform_->messages.shown;
+        // The Word output is missing: the disk message; before the retry the user "inserts
+        // the disk" (here: the combine's output appears).
+        int retries = 0;
+        platform_->messages.onShow = [&](const test::ScriptedMessageBoxes::Shown& m) {
+            if (m.text.startsWith(QStringLiteral("ドライブＡ")) && ++retries == 2)
+                writeFile(at(QStringLiteral("out/NewWord.doc")), "word");
+        };
+        w.mnuDataBackup->trigger();
+        QCOMPARE(shown[0].title, QStringLiteral("ﾊﾞｯｸｱｯﾌﾟ準備"));
+        QCOMPARE(shown[0].text, QStringLiteral("データのバックアップをとります。 フロッピーディスクをセットして下さい。　"));
+        QCOMPARE(shown[1].text, QStringLiteral("ドライブＡにフロッピーディスクがセットされていません。　\r\r"
+                                              "処理を続ける場合はフロッピーディスクをセットして下さい。　"));
+        QCOMPARE(retries, 2);
+        QCOMPARE(shown.last().title, QStringLiteral("終了確認"));
+        QCOMPARE(shown.last().text, QStringLiteral("バックアップを完了しました。　"));
+        QCOMPARE(readFile(at(QStringLiteral("floppy/NewWord.doc"))), QByteArray("word"));
+        QCOMPARE(readFile(at(QStringLiteral("floppy/NewExcel.xls"))), QByteArray("excel"));
+        QCOMPARE(QDir(at(QStringLiteral("floppy"))).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    }
+
+    void backupCancelledCopiesNothingMore()
+    {
+        KUMIRO w(*state_, platform_->platform);
+        w.backupFolder = at(QStringLiteral("floppy"));
+        writeFile(at(QStringLiteral("out/NewExcel.xls")), "excel");
+        writeFile(at(QStringLiteral("floppy/NewWord.doc")), "previous backup");
+        platform_->messages.answers = {MsgAnswer::Ok, MsgAnswer::Ok, MsgAnswer::Cancel};
+        w.mnuDataBackup->trigger();
+        QCOMPARE(platform_->messages.shown.size(), 3);
+        QVERIFY(!QFileInfo::exists(at(QStringLiteral("floppy/NewExcel.xls"))));
+        QCOMPARE(readFile(at(QStringLiteral("floppy/NewWord.doc"))), QByteArray("previous backup"));
+        // Cancel at the question: nothing at all.
+        platform_->messages.shown.clear();
+        platform_->messages.answers = {MsgAnswer::Cancel};
+        w.mnuDataBackup->trigger();
+        QCOMPARE(platform_->messages.shown.size(), 1);
+    }
+
+    void backupPaths()
+    {
+        SettingsRecord s;
+        s.KumiroFile = {QStringLiteral("W"), QStringLiteral("E"), QStringLiteral("T")};
+        s.FolderName = {QStringLiteral("/out"), QStringLiteral("/"), QStringLiteral("/t")};
+        const auto copies = backupCopies(s, QStringLiteral("/media/floppy"));
+        QCOMPARE(copies.size(), 2);
+        QCOMPARE(copies[0].source, QStringLiteral("/out/W.doc"));
+        QCOMPARE(copies[0].target, QStringLiteral("/media/floppy/W.doc"));
+        QCOMPARE(copies[1].source, QStringLiteral("/E.xls"));
+        QCOMPARE(copies[1].target, QStringLiteral("/media/floppy/E.xls"));
+        QCOMPARE(kBackupFolder, QStringLiteral("/media/floppy"));
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<SettingsStore> store_;
+    std::unique_ptr<ProgramState> state_;
+    std::unique_ptr<test::ScriptedPlatform> platform_;
+};
+
+QTEST_MAIN(TestTools)
+#include "test_tools.moc"

@@ -1,6 +1,7 @@
 // Start-up and settings: the store file, the settings record, start-up order, the probes.
 #include "app/IniFormat.h"
 #include "app/Main.h"
+#include "app/Paths.h"
 #include "app/PlatformProbes.h"
 #include "app/ProgramState.h"
 #include "app/SettingsStore.h"
@@ -8,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -201,6 +203,27 @@ private Q_SLOTS:
         QCOMPARE(state.set.FolderName[2], QStringLiteral("/out"));
         QCOMPARE(state.set.OptTkaku[2][0], QStringLiteral("*.log"));
         QVERIFY(!isOn(state.set.OptTkaku[2][1]));
+    }
+
+    void installedProgramFallsBackToTheDocumentsFolder()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        QCOMPARE(fallbackFolder(programFolder_, true), programFolder_);
+        QCOMPARE(fallbackFolder(programFolder_, false), documents);
+        QVERIFY(QFileInfo(documents).isDir());
+        QVERIFY(isWritableFolder(programFolder_));
+        QStandardPaths::setTestModeEnabled(false);
+
+        // Every default that would be the program folder is the fallback instead.
+        ProgramState state(*store_, programFolder_);
+        state.FallbackFolder = dir_->filePath(QStringLiteral("Documents"));
+        Main(state, MainWindows{{}, {}, [] { return kScreen; }});
+        for (int k = 0; k < 3; ++k) {
+            QCOMPARE(state.set.DataFol[k], state.FallbackFolder);
+            QCOMPARE(state.set.FolderName[k], state.FallbackFolder);
+        }
+        QCOMPARE(state.HelpFile, QDir(programFolder_).filePath(kHelpFileName));
     }
 
     void centredEdgeFollowsTheWindowSize()

@@ -72,6 +72,8 @@ private Q_SLOTS:
 
     void missingFolderIsCorrectedAndStoredEvenOnCancel()
     {
+        // A program folder the user may write in is its own fallback.
+        QCOMPARE(state_->FallbackFolder, prog_);
         state_->CurKind = 1;
         state_->set.DataFol[1] = dir_->filePath(QStringLiteral("deleted"));
         SEL_FOLD picker(*state_, platform_->platform);
@@ -93,6 +95,12 @@ private Q_SLOTS:
         state_->set.DataFol[1].clear();
         SEL_FOLD again(*state_, platform_->platform);
         QCOMPARE(shown.size(), 4);
+        // Installed system-wide, the correction goes to the user's documents instead.
+        state_->FallbackFolder = data_;
+        state_->set.DataFol[1] = dir_->filePath(QStringLiteral("deleted"));
+        SEL_FOLD installed(*state_, platform_->platform);
+        QCOMPARE(shown.size(), 6);
+        QCOMPARE(state_->set.DataFol[1], data_);
     }
 
     void okStoresTheShownFolderAndVoidsTheOrder()

@@ -19,7 +19,7 @@ void Main(ProgramState& state, const MainWindows& windows)
     if (isOn(state.set.OptLogo) && windows.showSplashModal)
         windows.showSplashModal();
 
-    loadRemainingSettings(state.set, state.store, state.AppTitle, state.ProgramFolder,
+    loadRemainingSettings(state.set, state.store, state.AppTitle, state.FallbackFolder,
                           windows.screen ? windows.screen() : ScreenTwips{});
 
     state.OpenIcon = {QStringLiteral("OPENWORD.ICO"), QStringLiteral("OPENEXCEL.ICO"),

@@ -14,7 +14,7 @@ inline constexpr int kMaxOrder = 100;
 // Every value that lives for the whole run. Main makes one and hands it to the windows.
 struct ProgramState {
     explicit ProgramState(SettingsStore& s, QString programFolder)
-        : store(s), ProgramFolder(std::move(programFolder))
+        : store(s), ProgramFolder(programFolder), FallbackFolder(std::move(programFolder))
     {
     }
 
@@ -29,6 +29,9 @@ struct ProgramState {
 
     SettingsStore& store;
     QString ProgramFolder; // no trailing separator
+    // Where a missing data or output folder falls back to: the program folder, or the
+    // user's documents folder when the program folder is not the user's to write in.
+    QString FallbackFolder;
 
     SettingsRecord set;
     QString AppTitle;

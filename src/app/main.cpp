@@ -30,6 +30,7 @@ int main(int argc, char** argv)
 
     SettingsStore store(SettingsStore::defaultRoot());
     ProgramState state(store, programFolder());
+    state.FallbackFolder = fallbackFolder(state.ProgramFolder, isWritableFolder(state.ProgramFolder));
     QtMessageBoxes messages;
     QtFileDialogs files;
     QtHelpViewer help(messages);

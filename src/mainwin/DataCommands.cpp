@@ -50,7 +50,7 @@ QString KUMIRO::chooseDataFile(const QString& title)
     FileDialogRequest request;
     request.title = title;
     request.filter = kDataFilter;
-    request.initialFolder = state_.ProgramFolder;
+    request.initialFolder = state_.FallbackFolder;
     const QStringList files = platform_.files.openFiles(this, request);
     return files.isEmpty() ? QString() : files.first();
 }

@@ -105,7 +105,7 @@ void SEL_FOLD::Form_Load()
                                 QStringLiteral("指定フォルダは存在しません。 "));
         platform_.messages.show(this, MsgIcon::Exclamation, QStringLiteral("フォルダ変更"),
                                 QStringLiteral("強制的にくみろ君の存在するフォルダに変更します。　"));
-        folder = state_.ProgramFolder;
+        folder = state_.FallbackFolder;
         state_.save(kSectionKumiro, kindKey(QStringLiteral("DataFol"), k > 2 ? 2 : k), folder);
     }
     if (!folder.isEmpty()) {

@@ -250,7 +250,7 @@ void SETTEI::Form_Load()
                                     QString::fromUtf16(kFolderMissing[k]));
             platform_.messages.show(this, MsgIcon::Exclamation, QStringLiteral("フォルダ変更"),
                                     QStringLiteral("強制的にくみろ君の存在するフォルダに変更します。　"));
-            folder = state_.ProgramFolder;
+            folder = state_.FallbackFolder;
             state_.save(kSectionKumiro, kindKey(QStringLiteral("FolderName"), k), folder);
         }
         if (!folder.isEmpty()) {

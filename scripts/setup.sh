@@ -8,7 +8,7 @@ KUMIRO_PACKAGES=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libgl-dev qt6-qpa-plugins
     fonts-noto-cjk fonts-liberation qt6-translations-l10n xdg-utils
-    xvfb xauth
+    xvfb xauth xdotool openbox desktop-file-utils dpkg-dev
     libreoffice-writer-nogui libreoffice-calc-nogui libreoffice-dev
     python3-xlrd
 )

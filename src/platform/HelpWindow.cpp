@@ -1,5 +1,7 @@
 #include "HelpWindow.h"
 
+#include "Icons.h"
+
 #include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -27,6 +29,7 @@ QToolButton* toolButton(const QString& text, QWidget* parent)
 HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setWindowTitle(QStringLiteral("くみろ君 ヘルプ"));
+    setWindowIcon(programIcon());
     resize(820, 600);
 
     back_ = toolButton(QStringLiteral("戻る"), this);

@@ -97,7 +97,7 @@ private Q_SLOTS:
         QString sourceShown;
         w.execModal = [&](QDialog& d) {
             auto& dialog = static_cast<NameEntryDialog&>(d);
-            sourceShown = dialog.objectName() == u"FILESCOPY" ? dialog.Label[3]->text() : dialog.Label[2]->text();
+            sourceShown = (dialog.objectName() == u"FILESCOPY" ? dialog.Label[3] : dialog.Label[2])->accessibleDescription();
             QVERIFY(dialog.Text1->text().isEmpty());
             dialog.Command1[0]->click(); // empty entry: refused, the dialog stays
             QVERIFY(dialog.result() == 0);

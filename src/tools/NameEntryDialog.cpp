@@ -76,7 +76,10 @@ NameEntryDialog::NameEntryDialog(ProgramState& state, Platform& platform, QWidge
 
 void NameEntryDialog::setSourceName(const QString& name)
 {
-    Label[sourceLabel_]->setText(name);
+    // A long name keeps its start and its extension, cut in the middle.
+    QLabel* label = Label[sourceLabel_];
+    label->setText(label->fontMetrics().elidedText(name, Qt::ElideMiddle, label->width()));
+    label->setAccessibleDescription(name);
     Text1->clear();
 }
 

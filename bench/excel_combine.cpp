@@ -1,7 +1,7 @@
 // The Excel combine of 20 workbooks of 3 sheets each, the whole command with the office's
 // start and quit, against one `soffice --headless --convert-to xls` of a single workbook
 // in the same run. Also the office's peak memory.
-#include "OfficeSampler.h"
+#include "Bench.h"
 #include "combine/ExcelCombine.h"
 
 #include <QCoreApplication>

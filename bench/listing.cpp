@@ -1,5 +1,6 @@
 // Lists a folder of 10,000 matching and 10,000 other files into a list like List1, against
 // `find DIR -maxdepth 1 -type f -iname '*.txt'` on the same folder in the same run.
+#include "Bench.h"
 #include "app/SettingsRecord.h"
 #include "mainwin/FileListing.h"
 #include "platform/Look.h"
@@ -16,12 +17,6 @@
 #include <vector>
 
 using namespace kumiro;
-
-static double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 int main(int argc, char** argv)
 {
@@ -57,9 +52,9 @@ int main(int argc, char** argv)
         peer.push_back(t.nsecsElapsed() / 1e6);
         found = out.count('\n');
     }
-    std::printf("| listing into List1 (%lld names) | %.1f ms |\n", (long long)listed, median(ours));
+    std::printf("| listing into List1 (%lld names) | %.1f ms |\n", (long long)listed, bench::median(ours));
     std::printf("| find -maxdepth 1 -type f -iname '*.txt' (%lld names) | %.1f ms |\n",
-                (long long)found, median(peer));
-    std::printf("ratio %.2f\n", median(ours) / median(peer));
+                (long long)found, bench::median(peer));
+    std::printf("ratio %.2f\n", bench::median(ours) / bench::median(peer));
     return listed == found ? 0 : 1;
 }

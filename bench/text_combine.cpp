@@ -1,6 +1,7 @@
 // The text combine of 100 inputs of 30,000 lines (about 60 bytes a line, mixed line ends)
 // against `cat` of the same inputs into one file, interleaved in the same run. Prints the
 // medians; peak memory is taken from outside with /usr/bin/time (see bench/text_combine.sh).
+#include "Bench.h"
 #include "combine/TextCombine.h"
 
 #include <QCoreApplication>
@@ -14,12 +15,6 @@
 #include <vector>
 
 using namespace kumiro;
-
-static double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 int main(int argc, char** argv)
 {
@@ -67,8 +62,8 @@ int main(int argc, char** argv)
         p.waitForFinished(-1);
         cat.push_back(t.nsecsElapsed() / 1e6);
     }
-    std::printf("| text combine, 100 x 30,000 lines | %.0f ms |\n", median(ours));
-    std::printf("| cat of the same inputs | %.0f ms |\n", median(cat));
-    std::printf("ratio %.2f\n", median(ours) / median(cat));
+    std::printf("| text combine, 100 x 30,000 lines | %.0f ms |\n", bench::median(ours));
+    std::printf("| cat of the same inputs | %.0f ms |\n", bench::median(cat));
+    std::printf("ratio %.2f\n", bench::median(ours) / bench::median(cat));
     return 0;
 }

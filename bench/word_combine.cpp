@@ -1,7 +1,7 @@
 // The Word combine of 20 and of 100 small documents, the whole command with the office's
 // start and quit, against one `soffice --headless --convert-to doc` of a single file (the
 // cost of one office round trip), in the same run. Also the office's peak memory.
-#include "OfficeSampler.h"
+#include "Bench.h"
 #include "combine/Office.h"
 #include "combine/WordCombine.h"
 

@@ -13,23 +13,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "support/Files.h"
+
 using namespace kumiro;
+using test::readFile;
+using test::writeFile;
 
 namespace {
 
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
-void writeFile(const QString& path, const QByteArray& data)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(data);
-}
 
 // Every key of the file, "Section/Key" -> value, as a fresh reader sees it.
 QSettings::SettingsMap fileKeys(const QString& path)

@@ -14,22 +14,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "support/Files.h"
+
 using namespace kumiro;
+using test::readFile;
+using test::writeFile;
 
 namespace {
 
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
 
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // A flat spreadsheet with the given sheets; each sheet: name, then its rows' XML.
 QByteArray fods(const QList<QPair<QString, QString>>& sheets)

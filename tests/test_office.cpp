@@ -17,9 +17,13 @@
 #include <QAction>
 #include <QTest>
 
+#include "support/Files.h"
+
 #include <signal.h>
 
 using namespace kumiro;
+using test::readFile;
+using test::writeFile;
 using test::officeProcessCount;
 using test::officeProfileCount;
 
@@ -37,18 +41,7 @@ QByteArray html(int n, const char* extra = "")
         .arg(n).arg(QString::fromLatin1(kPng)).arg(QString::fromUtf8(extra)).toUtf8();
 }
 
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
 
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // The soffice.bin started by this process for the current command.
 pid_t ourOffice()

@@ -101,15 +101,7 @@ INFO_VER::INFO_VER(Platform& platform, QWidget* parent) : QDialog(parent), platf
         {14, home2, link, kLinkIdle, 630, 3570, 1065, 255, this},
     };
     for (const Spec& s : specs) {
-        auto* label = new QLabel(s.text, s.parent);
-        label->setFont(s.font);
-        QPalette p = label->palette();
-        p.setColor(QPalette::WindowText, s.colour);
-        label->setPalette(p);
-        label->setAttribute(Qt::WA_TranslucentBackground);
-        const QRect box = twipsRect(s.left, s.top, s.width, s.height);
-        label->setGeometry(box.x(), box.y(), qMax(box.width(), label->sizeHint().width()),
-                           qMax(box.height(), label->sizeHint().height()));
+        QLabel* label = designedLabel(s.parent, s.text, s.font, s.colour, twipsRect(s.left, s.top, s.width, s.height));
         label->setMouseTracking(true);
         label->installEventFilter(this);
         Label1[s.index] = label;

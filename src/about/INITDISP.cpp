@@ -74,21 +74,10 @@ INITDISP::INITDISP(QWidget* parent)
 void INITDISP::addLabel(const QString& text, const QFont& font, const QColor& color, double left,
                         double top, double width, double height, Qt::Alignment align)
 {
-    auto* label = new QLabel(text, this);
-    label->setFont(font);
-    QPalette pal = label->palette();
-    pal.setColor(QPalette::WindowText, color);
-    label->setPalette(pal);
-    label->setAttribute(Qt::WA_TranslucentBackground);
-    label->setAutoFillBackground(false);
-    // The designed boxes are tight for the substituted faces: let the text overflow them
-    // to the right and below as the original labels did, rather than be clipped.
-    const QRect box = twipsRect(left, top, width, height);
-    label->setGeometry(box.x(), box.y(), qMax(box.width(), label->sizeHint().width()),
-                       qMax(box.height(), label->sizeHint().height()));
+    QLabel* label = designedLabel(this, text, font, color, twipsRect(left, top, width, height));
     label->setAlignment(align | Qt::AlignTop);
     if (align & Qt::AlignHCenter)
-        label->setFixedWidth(box.width());
+        label->setFixedWidth(twipsToPixels(width));
 }
 
 void INITDISP::paintEvent(QPaintEvent* event)

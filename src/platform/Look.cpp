@@ -1,6 +1,7 @@
 #include "Look.h"
 
 #include <QFont>
+#include <QLabel>
 
 namespace kumiro {
 
@@ -24,6 +25,25 @@ QFont designedFont(const QString& family, double points, bool bold)
     font.setPointSizeF(points);
     font.setBold(bold);
     return font;
+}
+
+} // namespace kumiro
+
+namespace kumiro {
+
+QLabel* designedLabel(QWidget* parent, const QString& text, const QFont& font, const QColor& colour,
+                      const QRect& box)
+{
+    auto* label = new QLabel(text, parent);
+    label->setFont(font);
+    QPalette p = label->palette();
+    p.setColor(QPalette::WindowText, colour);
+    label->setPalette(p);
+    label->setAttribute(Qt::WA_TranslucentBackground);
+    label->setAutoFillBackground(false);
+    label->setGeometry(box.x(), box.y(), qMax(box.width(), label->sizeHint().width()),
+                       qMax(box.height(), label->sizeHint().height()));
+    return label;
 }
 
 } // namespace kumiro

@@ -4,6 +4,9 @@
 #include <QFont>
 #include <QString>
 
+class QLabel;
+class QWidget;
+
 namespace kumiro {
 
 // A colour written &H00BBGGRR: red in the low byte.
@@ -26,5 +29,11 @@ inline const QString kTimes = QStringLiteral("Times New Roman");
 void installFontSubstitutions();
 
 QFont designedFont(const QString& family, double points, bool bold = false);
+
+// A label drawn over its window's background, in its font and colour. The designed boxes
+// are tight for the substituted faces: the text may run past the box to the right and
+// below, as the original labels let it, rather than be cut.
+QLabel* designedLabel(QWidget* parent, const QString& text, const QFont& font, const QColor& colour,
+                      const QRect& box);
 
 } // namespace kumiro

@@ -184,6 +184,32 @@ public:
     Reference<css::uno::XComponentContext> context() const { return remote_; }
     QString profileDir() const { return process_.profileDir(); }
 
+    // The import filter the office's own detection picks for a file; files of a type that
+    // `accept` refuses are refused with `refusal`.
+    QString importFilter(const QString& path, bool (*accept)(const QString&), const QString& refusal)
+    {
+        return call(
+            [&] {
+                if (!detection_.is())
+                    detection_.set(services()->createInstanceWithContext(
+                                       rtl::OUString("com.sun.star.document.TypeDetection"), context()),
+                                   UNO_QUERY_THROW);
+                Sequence<css::beans::PropertyValue> descriptor = props(prop("URL", Any(fileUrl(path))));
+                const QString type = qs(detection_->queryTypeByDescriptor(descriptor, true));
+                if (!accept(type))
+                    throw OfficeError(OfficeError::Unreadable, refusal, path);
+                Sequence<css::beans::PropertyValue> typeProps;
+                Reference<css::container::XNameAccess>(detection_, UNO_QUERY_THROW)->getByName(ou(type)) >>= typeProps;
+                for (const auto& p : typeProps) {
+                    rtl::OUString filter;
+                    if (p.Name == "PreferredFilter" && (p.Value >>= filter) && !filter.isEmpty())
+                        return qs(filter);
+                }
+                throw OfficeError(OfficeError::Unreadable, QStringLiteral("読み込む方法がありません。"), path);
+            },
+            path);
+    }
+
     // Ends the office: asked first, killed if it does not go.
     void end()
     {
@@ -277,6 +303,7 @@ private:
     Reference<css::lang::XComponent> bridge_;
     Reference<css::uno::XComponentContext> remote_;
     Reference<css::frame::XDesktop2> desktop_;
+    Reference<css::document::XTypeDetection> detection_;
     bool ended_ = false;
 };
 
@@ -438,29 +465,7 @@ public:
     // The import filter for a Word or rich-text file; refuses anything else.
     QString wordFilterFor(const QString& path)
     {
-        return session_.call(
-            [&] {
-                if (!detection_.is())
-                    detection_.set(session_.services()->createInstanceWithContext(
-                                       rtl::OUString("com.sun.star.document.TypeDetection"),
-                                       session_.context()),
-                                   UNO_QUERY_THROW);
-                const auto& detection = detection_;
-                Sequence<css::beans::PropertyValue> descriptor = props(prop("URL", Any(fileUrl(path))));
-                const QString type = qs(detection->queryTypeByDescriptor(descriptor, true));
-                if (!isWordType(type))
-                    throw OfficeError(OfficeError::Unreadable,
-                                      QStringLiteral("Word 文書でもリッチテキストでもありません。"), path);
-                Sequence<css::beans::PropertyValue> typeProps;
-                Reference<css::container::XNameAccess>(detection, UNO_QUERY_THROW)->getByName(ou(type)) >>= typeProps;
-                for (const auto& p : typeProps) {
-                    rtl::OUString filter;
-                    if (p.Name == "PreferredFilter" && (p.Value >>= filter) && !filter.isEmpty())
-                        return qs(filter);
-                }
-                throw OfficeError(OfficeError::Unreadable, QStringLiteral("読み込む方法がありません。"), path);
-            },
-            path);
+        return session_.importFilter(path, isWordType, QStringLiteral("Word 文書でもリッチテキストでもありません。"));
     }
 
 private:
@@ -548,7 +553,6 @@ private:
     Reference<css::text::XTextDocument> doc_;
     int sections_ = 0;
     int imported_ = 0;
-    Reference<css::document::XTypeDetection> detection_;
 };
 
 class LoWordApplication final : public WordApplication {
@@ -847,32 +851,10 @@ private:
         if (file.open(QIODevice::ReadOnly) && file.read(8) == QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) &&
             file.size() > 4096)
             return QStringLiteral("MS Excel 97");
-        return session_->call(
-            [&] {
-                if (!detection_.is())
-                    detection_.set(session_->services()->createInstanceWithContext(
-                                       rtl::OUString("com.sun.star.document.TypeDetection"),
-                                       session_->context()),
-                                   UNO_QUERY_THROW);
-                const auto& detection = detection_;
-                Sequence<css::beans::PropertyValue> descriptor = props(prop("URL", Any(fileUrl(path))));
-                const QString type = qs(detection->queryTypeByDescriptor(descriptor, true));
-                if (!isCalcType(type))
-                    throw OfficeError(OfficeError::Unreadable, QStringLiteral("Excel のブックではありません。"), path);
-                Sequence<css::beans::PropertyValue> typeProps;
-                Reference<css::container::XNameAccess>(detection, UNO_QUERY_THROW)->getByName(ou(type)) >>= typeProps;
-                for (const auto& p : typeProps) {
-                    rtl::OUString filter;
-                    if (p.Name == "PreferredFilter" && (p.Value >>= filter) && !filter.isEmpty())
-                        return qs(filter);
-                }
-                throw OfficeError(OfficeError::Unreadable, QStringLiteral("読み込む方法がありません。"), path);
-            },
-            path);
+        return session_->importFilter(path, isCalcType, QStringLiteral("Excel のブックではありません。"));
     }
 
     std::unique_ptr<Session> session_;
-    Reference<css::document::XTypeDetection> detection_;
     std::vector<std::unique_ptr<LoExcelWorkbook>> books_;
     LoExcelWorkbook* active_ = nullptr;
     int activeSheet_ = 0;

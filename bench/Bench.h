@@ -1,5 +1,5 @@
 #pragma once
-// What the office benchmarks share: medians, the office's peak memory, and one
+// What the benchmarks share: medians, the office's peak memory, and one
 // command-line conversion with its own copy of the prepared profile.
 
 #include <QDir>

@@ -231,13 +231,8 @@ void INFO_VER::mouseMoveEvent(QMouseEvent* event)
 void INFO_VER::paintEvent(QPaintEvent* event)
 {
     QDialog::paintEvent(event);
-    QPainter p(this);
-    p.setPen(QPen(Qt::white, 1));
-    p.drawLine(twipsPoint(90, 90), twipsPoint(6270, 90));
-    p.drawLine(twipsPoint(90, 90), twipsPoint(90, 4040));
-    p.drawLine(twipsPoint(6270, 90), twipsPoint(6270, 2190));
-    p.drawLine(twipsPoint(90, 4020), twipsPoint(3960, 4020));
-    p.drawLine(twipsPoint(210, 2280), twipsPoint(3960, 2280));
+    drawWhiteLines(this, {{90, 90, 6270, 90}, {90, 90, 90, 4040}, {6270, 90, 6270, 2190},
+                          {90, 4020, 3960, 4020}, {210, 2280, 3960, 2280}});
 }
 
 } // namespace kumiro

@@ -83,13 +83,8 @@ void INITDISP::addLabel(const QString& text, const QFont& font, const QColor& co
 void INITDISP::paintEvent(QPaintEvent* event)
 {
     QDialog::paintEvent(event);
-    QPainter p(this);
-    p.setPen(QPen(Qt::white, 1));
-    p.drawLine(twipsPoint(90, 90), twipsPoint(8280, 90));
-    p.drawLine(twipsPoint(90, 90), twipsPoint(90, 3570));
-    p.drawLine(twipsPoint(8280, 90), twipsPoint(8280, 3580));
-    p.drawLine(twipsPoint(90, 3570), twipsPoint(8280, 3570));
-    p.drawLine(twipsPoint(240, 3060), twipsPoint(8160, 3060));
+    drawWhiteLines(this, {{90, 90, 8280, 90}, {90, 90, 90, 3570}, {8280, 90, 8280, 3580},
+                          {90, 3570, 8280, 3570}, {240, 3060, 8160, 3060}});
 }
 
 void INITDISP::keyPressEvent(QKeyEvent* event)

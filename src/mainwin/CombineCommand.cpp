@@ -85,32 +85,27 @@ QStringList KUMIRO::confirmedOrder() const
 
 bool KUMIRO::runWordCombine()
 {
-    const QStringList inputs = confirmedOrder();
-    const QString output = wordOutputPath(state_.set.FolderName[0], state_.set.KumiroFile[0]);
-    const OfficeRun run = runOfficeCommand(
-        QStringLiteral("くみろ実行中"), [&](Office& office, const CommandProgress& progress) {
-            return combineWord(office, inputs, output, progress);
-        });
-    if (run != OfficeRun::Done)
-        return false;
-    platform_.messages.show(this, MsgIcon::Information, QStringLiteral("完了確認"),
+    return runOfficeCombine(combineWord, wordOutputPath(state_.set.FolderName[0], state_.set.KumiroFile[0]),
                             QStringLiteral("選択した Word ファイルの 「くみろ」 が完了しました。　"));
-    return true;
 }
 
 bool KUMIRO::runExcelCombine()
 {
+    // "Execl" as the program has always spelled it.
+    return runOfficeCombine(combineExcel, excelOutputPath(state_.set.FolderName[1], state_.set.KumiroFile[1]),
+                            QStringLiteral("選択した Execl ファイルの 「くみろ」 が完了しました。　"));
+}
+
+bool KUMIRO::runOfficeCombine(const OfficeCombine& combine, const QString& output, const QString& doneText)
+{
     const QStringList inputs = confirmedOrder();
-    const QString output = excelOutputPath(state_.set.FolderName[1], state_.set.KumiroFile[1]);
     const OfficeRun run = runOfficeCommand(
         QStringLiteral("くみろ実行中"), [&](Office& office, const CommandProgress& progress) {
-            return combineExcel(office, inputs, output, progress);
+            return combine(office, inputs, output, progress);
         });
     if (run != OfficeRun::Done)
         return false;
-    // "Execl" as the program has always spelled it.
-    platform_.messages.show(this, MsgIcon::Information, QStringLiteral("完了確認"),
-                            QStringLiteral("選択した Execl ファイルの 「くみろ」 が完了しました。　"));
+    platform_.messages.show(this, MsgIcon::Information, QStringLiteral("完了確認"), doneText);
     return true;
 }
 

@@ -113,6 +113,8 @@ private:
     bool runTextCombine();
     bool runWordCombine();
     bool runExcelCombine();
+    using OfficeCombine = std::function<bool(Office&, const QStringList&, const QString&, const CommandProgress&)>;
+    bool runOfficeCombine(const OfficeCombine& combine, const QString& output, const QString& doneText);
     QStringList confirmedOrder() const;
     // The shared file dialog for copy, rename and delete: one data file, from the program folder.
     QString chooseDataFile(const QString& title);

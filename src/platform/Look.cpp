@@ -2,6 +2,9 @@
 
 #include <QFont>
 #include <QLabel>
+#include <QPainter>
+
+#include "Twips.h"
 
 namespace kumiro {
 
@@ -44,6 +47,18 @@ QLabel* designedLabel(QWidget* parent, const QString& text, const QFont& font, c
     label->setGeometry(box.x(), box.y(), qMax(box.width(), label->sizeHint().width()),
                        qMax(box.height(), label->sizeHint().height()));
     return label;
+}
+
+} // namespace kumiro
+
+namespace kumiro {
+
+void drawWhiteLines(QWidget* widget, std::initializer_list<std::array<double, 4>> twipsLines)
+{
+    QPainter p(widget);
+    p.setPen(QPen(Qt::white, 1));
+    for (const auto& l : twipsLines)
+        p.drawLine(twipsPoint(l[0], l[1]), twipsPoint(l[2], l[3]));
 }
 
 } // namespace kumiro

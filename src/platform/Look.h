@@ -4,6 +4,9 @@
 #include <QFont>
 #include <QString>
 
+#include <array>
+#include <initializer_list>
+
 class QLabel;
 class QWidget;
 
@@ -33,6 +36,9 @@ QFont designedFont(const QString& family, double points, bool bold = false);
 // A label drawn over its window's background, in its font and colour. The designed boxes
 // are tight for the substituted faces: the text may run past the box to the right and
 // below, as the original labels let it, rather than be cut.
+// Draws one-pixel white lines given in twips, the decoration of the splash and About box.
+void drawWhiteLines(QWidget* widget, std::initializer_list<std::array<double, 4>> twipsLines);
+
 QLabel* designedLabel(QWidget* parent, const QString& text, const QFont& font, const QColor& colour,
                       const QRect& box);
 

@@ -917,7 +917,11 @@ private:
             QDir(staging).removeRecursively();
             if (copyTree(made, staging)) {
                 QFile(staging + QStringLiteral("/ready")).open(QIODevice::WriteOnly);
-                QDir(ready).removeRecursively();
+                // A finished profile is only ever renamed into place, marker included: one
+                // without the marker is a leftover. One with it is another instance's, which
+                // may be in use, so it stays and ours goes.
+                if (!QFileInfo::exists(ready + QStringLiteral("/ready")))
+                    QDir(ready).removeRecursively();
                 if (!QDir().rename(staging, ready))
                     QDir(staging).removeRecursively();
             }

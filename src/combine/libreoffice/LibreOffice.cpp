@@ -360,8 +360,6 @@ public:
         : session_(session), doc_(std::move(doc))
     {
     }
-    ~LoWordDocument() override { closeQuietly(); }
-
     void InsertBeforeLastParagraph(const QString& text) override
     {
         session_.call([&] {
@@ -404,14 +402,6 @@ private:
         doc_.clear();
         if (closeable.is())
             closeable->close(true);
-    }
-
-    void closeQuietly()
-    {
-        try {
-            doc_.clear();
-        } catch (...) {
-        }
     }
 
     Session& session_;

@@ -8,6 +8,7 @@
 #include "support/ScriptedPlatform.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFontInfo>
@@ -148,6 +149,25 @@ private Q_SLOTS:
         QCOMPARE(messages.shown[0].title, kHelpMissingTitle);
         QVERIFY(messages.shown[0].text.contains(QStringLiteral("/nonexistent/KUMIRO.html")));
         QVERIFY(messages.shown[0].text.endsWith(QChar(0x3000)));
+    }
+
+    void helpFromAModalDialogCanBeUsed()
+    {
+        test::ScriptedMessageBoxes messages;
+        QtHelpViewer viewer(messages);
+        viewer.show(nullptr, deliveredHelpFile(), HelpCommand::Contents, 0);
+        QVERIFY(viewer.window() && !viewer.window()->parentWidget());
+        QDialog modal;
+        modal.setModal(true);
+        modal.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&modal));
+        QCOMPARE(QApplication::activeModalWidget(), &modal);
+        viewer.show(&modal, deliveredHelpFile(), HelpCommand::Context, 23);
+        // Owned by the modal dialog, so the dialog's modality does not block it.
+        QCOMPARE(viewer.window()->parentWidget(), &modal);
+        QVERIFY(viewer.window()->isWindow());
+        QCOMPARE(viewer.window()->browser()->source().fragment(), QStringLiteral("ctx23"));
+        modal.hide();
     }
 
     void helpWindowOpensTopicsAndSearchesTheIndex()

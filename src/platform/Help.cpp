@@ -3,6 +3,7 @@
 #include "HelpWindow.h"
 #include "MessageBoxes.h"
 
+#include <QApplication>
 #include <QCollator>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -63,7 +64,16 @@ QString helpMissingText(const QString& helpFile)
 
 QtHelpViewer::QtHelpViewer(MessageBoxes& messages) : messages_(messages) {}
 
-QtHelpViewer::~QtHelpViewer() = default;
+HelpWindow* QtHelpViewer::window() const
+{
+    return window_;
+}
+
+QtHelpViewer::~QtHelpViewer()
+{
+    if (window_ && !window_->parentWidget())
+        delete window_;
+}
 
 void QtHelpViewer::show(QWidget* parent, const QString& helpFile, HelpCommand command,
                         int context)
@@ -72,8 +82,18 @@ void QtHelpViewer::show(QWidget* parent, const QString& helpFile, HelpCommand co
         messages_.show(parent, MsgIcon::Exclamation, kHelpMissingTitle, helpMissingText(helpFile));
         return;
     }
+    // A modal dialog blocks every window but its own: help asked for from one (the picker,
+    // the copy and rename dialogs) is shown as that dialog's window, so it can be used.
+    QWidget* owner = QApplication::activeModalWidget();
+    if (window_ && window_->parentWidget() != owner) {
+        if (window_->parentWidget())
+            window_->deleteLater();
+        else
+            delete window_;
+        window_ = nullptr;
+    }
     if (!window_)
-        window_ = std::make_unique<HelpWindow>();
+        window_ = new HelpWindow(owner);
     window_->openFile(helpFile);
     switch (command) {
     case HelpCommand::Contents: window_->showAnchor(kContentsAnchor); break;

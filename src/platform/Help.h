@@ -3,6 +3,8 @@
 #include <QList>
 #include <QString>
 
+#include <QPointer>
+
 #include <memory>
 
 class QWidget;
@@ -29,9 +31,11 @@ public:
     void show(QWidget* parent, const QString& helpFile, HelpCommand command,
               int context) override;
 
+    HelpWindow* window() const;
+
 private:
     MessageBoxes& messages_;
-    std::unique_ptr<HelpWindow> window_;
+    QPointer<HelpWindow> window_;
 };
 
 struct HelpIndexEntry {

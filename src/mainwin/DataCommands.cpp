@@ -55,24 +55,25 @@ QString KUMIRO::chooseDataFile(const QString& title)
     return files.isEmpty() ? QString() : files.first();
 }
 
-void KUMIRO::mnuDataCopy_Click()
+template <typename Dialog>
+void KUMIRO::askForNewName(const QString& title)
 {
-    state_.SelectedFile = chooseDataFile(QStringLiteral("ｺﾋﾟｰするﾌｧｲﾙを選択"));
+    state_.SelectedFile = chooseDataFile(title);
     if (state_.SelectedFile.isEmpty())
         return;
-    FILESCOPY dialog(state_, platform_, this);
+    Dialog dialog(state_, platform_, this);
     dialog.setSourceName(QFileInfo(state_.SelectedFile).fileName());
     execModal(dialog);
 }
 
+void KUMIRO::mnuDataCopy_Click()
+{
+    askForNewName<FILESCOPY>(QStringLiteral("ｺﾋﾟｰするﾌｧｲﾙを選択"));
+}
+
 void KUMIRO::mnuDataRename_Click()
 {
-    state_.SelectedFile = chooseDataFile(QStringLiteral("名前を変更するﾌｧｲﾙを選択"));
-    if (state_.SelectedFile.isEmpty())
-        return;
-    RENAME dialog(state_, platform_, this);
-    dialog.setSourceName(QFileInfo(state_.SelectedFile).fileName());
-    execModal(dialog);
+    askForNewName<RENAME>(QStringLiteral("名前を変更するﾌｧｲﾙを選択"));
 }
 
 void KUMIRO::mnuDataBackup_Click()

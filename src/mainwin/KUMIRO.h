@@ -116,8 +116,12 @@ private:
     using OfficeCombine = std::function<bool(Office&, const QStringList&, const QString&, const CommandProgress&)>;
     bool runOfficeCombine(const OfficeCombine& combine, const QString& output, const QString& doneText);
     QStringList confirmedOrder() const;
-    // The shared file dialog for copy, rename and delete: one data file, from the program folder.
+    // The shared file dialog for copy, rename and delete: one data file, opened in the
+    // fallback folder (the program folder when it is the user's to write in).
     QString chooseDataFile(const QString& title);
+    // Copy and rename: a file chosen in the shared dialog, then the dialog for its new name.
+    template <typename Dialog>
+    void askForNewName(const QString& title);
     void commonFinish();
 
     void buildControls();

@@ -184,6 +184,15 @@ public:
     Reference<css::uno::XComponentContext> context() const { return remote_; }
     QString profileDir() const { return process_.profileDir(); }
 
+    // A document model without a frame or view (nothing is ever shown or laid out on
+    // screen, which makes loading and inserting cheaper): empty, or loaded by `args`.
+    Reference<css::frame::XLoadable> newModel(const char* service)
+    {
+        return Reference<css::frame::XLoadable>(
+            services()->createInstanceWithContext(rtl::OUString::createFromAscii(service), context()),
+            UNO_QUERY_THROW);
+    }
+
     // The import filter the office's own detection picks for a file; files of a type that
     // `accept` refuses are refused with `refusal`.
     QString importFilter(const QString& path, bool (*accept)(const QString&), const QString& refusal)
@@ -560,12 +569,7 @@ public:
     WordDocument& Documents_Add() override
     {
         auto doc = session_->call([&] {
-            // A model without a frame or view: nothing is laid out on screen while files
-            // are inserted, which makes each insertion cheaper.
-            const Reference<css::frame::XLoadable> loadable(
-                session_->services()->createInstanceWithContext(
-                    rtl::OUString("com.sun.star.text.TextDocument"), session_->context()),
-                UNO_QUERY_THROW);
+            const auto loadable = session_->newModel("com.sun.star.text.TextDocument");
             loadable->initNew();
             return Reference<css::text::XTextDocument>(loadable, UNO_QUERY_THROW);
         });
@@ -752,12 +756,7 @@ public:
         }
         auto doc = session_->call(
             [&] {
-                // A model without a frame or view: sources are only read from, and loading
-                // them this way takes a fraction of the time.
-                const Reference<css::frame::XLoadable> loadable(
-                    session_->services()->createInstanceWithContext(
-                        rtl::OUString("com.sun.star.sheet.SpreadsheetDocument"), session_->context()),
-                    UNO_QUERY_THROW);
+                const auto loadable = session_->newModel("com.sun.star.sheet.SpreadsheetDocument");
                 try {
                     loadable->load(args);
                 } catch (const css::io::IOException&) {
@@ -781,11 +780,7 @@ public:
     ExcelWorkbook& Workbooks_Add() override
     {
         auto doc = session_->call([&] {
-            // Without a frame or view, like the sources: nothing here is ever shown.
-            const Reference<css::frame::XLoadable> loadable(
-                session_->services()->createInstanceWithContext(
-                    rtl::OUString("com.sun.star.sheet.SpreadsheetDocument"), session_->context()),
-                UNO_QUERY_THROW);
+            const auto loadable = session_->newModel("com.sun.star.sheet.SpreadsheetDocument");
             loadable->initNew();
             Reference<css::sheet::XSpreadsheetDocument> d(loadable, UNO_QUERY_THROW);
             const auto sheets = d->getSheets();

@@ -6,7 +6,7 @@ KUMIRO_BUILD="$KUMIRO_ROOT/build"
 
 KUMIRO_PACKAGES=(
     cmake g++ make pkg-config
-    qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libgl-dev qt6-qpa-plugins
+    qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev qt6-qpa-plugins
     fonts-noto-cjk fonts-liberation qt6-translations-l10n xdg-utils
     xvfb xauth xdotool openbox desktop-file-utils dpkg-dev
     libreoffice-writer-nogui libreoffice-calc-nogui libreoffice-dev
@@ -25,9 +25,17 @@ kumiro_install_packages() {
     local missing
     mapfile -t missing < <(kumiro_missing_packages "${KUMIRO_PACKAGES[@]}")
     [ "${#missing[@]}" -eq 0 ] && return 0
-    echo "Installing: ${missing[*]}"
     local sudo=""
-    [ "$(id -u)" -ne 0 ] && sudo=sudo
+    if [ "$(id -u)" -ne 0 ]; then
+        if ! command -v sudo >/dev/null 2>&1; then
+            echo "Kumiro needs these Debian packages, which are not installed: ${missing[*]}" >&2
+            echo "Install them as root with:" >&2
+            echo "    apt-get install --no-install-recommends ${missing[*]}" >&2
+            return 1
+        fi
+        sudo=sudo
+    fi
+    echo "Installing: ${missing[*]}"
     export DEBIAN_FRONTEND=noninteractive
     $sudo apt-get update -qq || return 1
     $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null || return 1

@@ -149,5 +149,7 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestAbout)
+#include "support/TestMain.h"
+
+KUMIRO_TEST_MAIN(TestAbout)
 #include "test_about.moc"

@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -75,13 +76,62 @@ private Q_SLOTS:
         QCOMPARE(fresh.read(kAppTitle, kSectionKumiro, QStringLiteral("Missing(0)")), QString());
     }
 
-    void iniWriterRefusesKeysItCannotWritePlainly()
+    void iniWriterLeavesOutKeysItCannotWritePlainly()
     {
         QSettings::SettingsMap map;
         map.insert(QStringLiteral("Kumiro/a=b"), QStringLiteral("x"));
-        QByteArray out("untouched");
-        QVERIFY(!writeIni(map, out));
-        QCOMPARE(out, QByteArray("untouched"));
+        map.insert(QStringLiteral("Kumiro/tab\there"), QStringLiteral("x"));
+        map.insert(QStringLiteral("Odd]Section/key"), QStringLiteral("x"));
+        map.insert(QStringLiteral("Kumiro/KumiroFile(0)"), QStringLiteral("kept"));
+        QByteArray out;
+        QCOMPARE(writeIni(map, out), 3);
+        QCOMPARE(out, QByteArray("[Kumiro]\nKumiroFile(0)=kept\n"));
+    }
+
+    // Whatever the reader keeps of a hostile file, the writer writes and reads back the
+    // same: one bad line never makes every later save fail.
+    void iniReaderKeepsOnlyWhatTheWriterCanWrite()
+    {
+        QList<QByteArray> files = {
+            QByteArray("[Kumiro]\nke\x01y=1\nok=2\n[a]b]\nunder=3\n[Config]\nOptDbl=1\n"),
+            QByteArray("[Kumiro]\nk\tey=1\n\x7f=2\n[sec\x1btion]\nx=1\n"),
+        };
+        QRandomGenerator random(12);
+        for (int n = 0; n < 300; ++n) {
+            QByteArray bytes(int(random.bounded(400)), Qt::Uninitialized);
+            for (char& c : bytes)
+                c = "[]=\"\\;# \t\r\nab/\x01\x7f\xff\xe3\x80\x80"[random.bounded(21)];
+            files << bytes;
+        }
+        for (const QByteArray& bytes : files) {
+            const IniParseResult first = parseIni(bytes);
+            QByteArray written;
+            const int skipped = writeIni(first.map, written);
+            QCOMPARE(skipped, 0);
+            const IniParseResult again = parseIni(written);
+            QVERIFY2(!again.broken(), written.constData());
+            QCOMPARE(again.map, first.map);
+        }
+        const auto kept = parseIni(files[0]).map;
+        QCOMPARE(kept.value(QStringLiteral("Kumiro/ok")).toString(), QStringLiteral("2"));
+        QCOMPARE(kept.value(QStringLiteral("Config/OptDbl")).toString(), QStringLiteral("1"));
+        QCOMPARE(kept.size(), 2);
+    }
+
+    void brokenFileIsSavedOverAndCopiedOnce()
+    {
+        const QString path = store_->filePath(kAppTitle);
+        const QByteArray broken("[Kumiro]\nKumiroFile(2)=Mine\nbad\x01key=1\n[x]y]\nz=1\n");
+        for (int start = 0; start < 3; ++start) {
+            writeFile(path, broken); // as if every save had been lost
+            SettingsStore store(dir_->filePath(QStringLiteral("config")));
+            QCOMPARE(store.read(kAppTitle, kSectionKumiro, QStringLiteral("KumiroFile(2)")), QStringLiteral("Mine"));
+            QVERIFY(store.save(kAppTitle, kSectionKumiro, QStringLiteral("KumiroFile(0)"), QStringLiteral("W")));
+            QVERIFY(!store.hadWriteError());
+            QCOMPARE(readFile(store.brokenCopy(kAppTitle)), broken);
+        }
+        QCOMPARE(QDir(QFileInfo(path).path()).entryList({QStringLiteral("*.broken-*")}).size(), 1);
+        QVERIFY(!parseIni(readFile(path)).broken());
     }
 
     void brokenStoreEndsInDefaultsAndKeepsTheOriginal()
@@ -337,5 +387,7 @@ private:
     QString programFolder_;
 };
 
-QTEST_GUILESS_MAIN(TestApp)
+#include "support/TestMain.h"
+
+KUMIRO_TEST_GUILESS_MAIN(TestApp)
 #include "test_app.moc"

@@ -170,5 +170,7 @@ private:
     QString out_;
 };
 
-QTEST_GUILESS_MAIN(TestCombine)
+#include "support/TestMain.h"
+
+KUMIRO_TEST_GUILESS_MAIN(TestCombine)
 #include "test_combine.moc"

@@ -225,5 +225,7 @@ private:
     int baseProcesses_ = 0;
 };
 
-QTEST_GUILESS_MAIN(TestExcel)
+#include "support/TestMain.h"
+
+KUMIRO_TEST_GUILESS_MAIN(TestExcel)
 #include "test_excel.moc"

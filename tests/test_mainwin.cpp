@@ -821,5 +821,7 @@ private:
     QString data_;
 };
 
-QTEST_MAIN(TestMainWin)
+#include "support/TestMain.h"
+
+KUMIRO_TEST_MAIN(TestMainWin)
 #include "test_mainwin.moc"

@@ -363,5 +363,7 @@ private:
     int baseProfiles_ = 0;
 };
 
-QTEST_MAIN(TestOffice)
+#include "support/TestMain.h"
+
+KUMIRO_TEST_MAIN(TestOffice)
 #include "test_office.moc"

@@ -192,5 +192,7 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestPlatform)
+#include "support/TestMain.h"
+
+KUMIRO_TEST_MAIN(TestPlatform)
 #include "test_platform.moc"

@@ -425,5 +425,7 @@ private:
     QString prog_, data_;
 };
 
-QTEST_MAIN(TestSettings)
+#include "support/TestMain.h"
+
+KUMIRO_TEST_MAIN(TestSettings)
 #include "test_settings.moc"

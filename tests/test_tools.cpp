@@ -229,5 +229,7 @@ private:
     std::unique_ptr<test::ScriptedPlatform> platform_;
 };
 
-QTEST_MAIN(TestTools)
+#include "support/TestMain.h"
+
+KUMIRO_TEST_MAIN(TestTools)
 #include "test_tools.moc"

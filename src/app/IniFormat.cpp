@@ -81,17 +81,45 @@ bool unquote(QStringView text, QString& out)
     return text.mid(i + 1).trimmed().isEmpty();
 }
 
-bool plainKey(const QString& key)
+bool hasControl(QStringView text)
+{
+    for (QChar c : text) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            return true;
+    }
+    return false;
+}
+
+// What the writer can put on a line of its own and the reader gives back unchanged; the
+// reader keeps nothing else, so one odd line never stops a save.
+bool plainKey(QStringView key)
 {
     if (key.isEmpty() || key != key.trimmed())
         return false;
     if (key.front() == u'[' || key.front() == u';' || key.front() == u'#')
         return false;
-    for (QChar c : key) {
-        if (c == u'=' || c.unicode() < 0x20)
-            return false;
-    }
-    return true;
+    return !key.contains(u'=') && !hasControl(key);
+}
+
+bool plainSection(QStringView section)
+{
+    return section == section.trimmed() && !section.startsWith(u'/') && !section.contains(u']') &&
+           !hasControl(section);
+}
+
+// How the writer splits a settings path into its section and key.
+void splitPath(const QString& path, QString& section, QString& key)
+{
+    const qsizetype slash = path.indexOf(u'/');
+    section = slash < 0 ? QString() : path.left(slash);
+    key = slash < 0 ? path : path.mid(slash + 1);
+}
+
+bool storablePath(const QString& path)
+{
+    QString section, key;
+    splitPath(path, section, key);
+    return plainKey(key) && plainSection(section) && !path.startsWith(u'/');
 }
 
 bool readFunc(QIODevice& device, QSettings::SettingsMap& map)
@@ -104,8 +132,7 @@ bool readFunc(QIODevice& device, QSettings::SettingsMap& map)
 bool writeFunc(QIODevice& device, const QSettings::SettingsMap& map)
 {
     QByteArray out;
-    if (!writeIni(map, out))
-        return false;
+    writeIni(map, out);
     return device.write(out) == out.size();
 }
 
@@ -119,6 +146,7 @@ IniParseResult parseIni(const QByteArray& data)
     result.badEncoding = decoder.hasError();
 
     QString section;
+    bool sectionOk = true; // keys under a section the writer could not write are dropped
     const auto lines = QStringView(text).split(u'\n');
     for (QStringView raw : lines) {
         const QStringView line = raw.trimmed();
@@ -130,11 +158,15 @@ IniParseResult parseIni(const QByteArray& data)
                 continue;
             }
             section = line.mid(1, line.size() - 2).trimmed().toString();
+            sectionOk = plainSection(section);
+            if (!sectionOk)
+                ++result.badLines;
             continue;
         }
         const qsizetype eq = line.indexOf(u'=');
         const QString key = eq > 0 ? line.left(eq).trimmed().toString() : QString();
-        if (key.isEmpty()) {
+        const QString path = section.isEmpty() ? key : section + u'/' + key;
+        if (!plainKey(key) || !sectionOk || !storablePath(path)) {
             ++result.badLines;
             continue;
         }
@@ -148,21 +180,23 @@ IniParseResult parseIni(const QByteArray& data)
         } else {
             value = rest.toString();
         }
-        result.map.insert(section.isEmpty() ? key : section + u'/' + key, value);
+        result.map.insert(path, value);
     }
     return result;
 }
 
-bool writeIni(const QSettings::SettingsMap& map, QByteArray& out)
+int writeIni(const QSettings::SettingsMap& map, QByteArray& out)
 {
+    int skipped = 0;
     // Keys without a section come first, then one block per section in key order.
     QMap<QString, QStringList> lines;
     for (auto it = map.constBegin(); it != map.constEnd(); ++it) {
-        const qsizetype slash = it.key().indexOf(u'/');
-        const QString section = slash < 0 ? QString() : it.key().left(slash);
-        const QString key = slash < 0 ? it.key() : it.key().mid(slash + 1);
-        if (!plainKey(key) || section.contains(u']') || section.contains(u'\n'))
-            return false;
+        if (!storablePath(it.key())) {
+            ++skipped;
+            continue;
+        }
+        QString section, key;
+        splitPath(it.key(), section, key);
         const QString value = it.value().toString();
         lines[section].append(key + u'=' + (needsQuotes(value) ? quote(value) : value));
     }
@@ -177,7 +211,7 @@ bool writeIni(const QSettings::SettingsMap& map, QByteArray& out)
             text += l + u'\n';
     }
     out = text.toUtf8();
-    return true;
+    return skipped;
 }
 
 QSettings::Format plainIniFormat()

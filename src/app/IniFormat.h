@@ -17,8 +17,8 @@ struct IniParseResult {
 
 IniParseResult parseIni(const QByteArray& data);
 
-// Returns false, writing nothing, when a key cannot be written plainly.
-bool writeIni(const QSettings::SettingsMap& map, QByteArray& out);
+// Writes every key the reader would give back unchanged; returns how many it left out.
+int writeIni(const QSettings::SettingsMap& map, QByteArray& out);
 
 // Registers the dialect with QSettings once and returns its format id.
 QSettings::Format plainIniFormat();

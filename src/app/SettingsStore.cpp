@@ -32,6 +32,26 @@ QString SettingsStore::brokenCopy(const QString& app) const
     return it == brokenCopies_.end() ? QString() : it->second;
 }
 
+namespace {
+
+// A copy of a broken file beside it, made once: a file that could not be mended (say, a
+// save that keeps failing) does not gather a new copy at every start.
+QString keptCopyOf(const QString& path, const QByteArray& bytes)
+{
+    const QFileInfo info(path);
+    const QDir dir = info.absoluteDir();
+    for (const QString& name : dir.entryList({info.fileName() + QStringLiteral(".broken-*")}, QDir::Files)) {
+        QFile old(dir.filePath(name));
+        if (old.size() == bytes.size() && old.open(QIODevice::ReadOnly) && old.readAll() == bytes)
+            return old.fileName();
+    }
+    const QString copy = path + QStringLiteral(".broken-") +
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    return QFile::copy(path, copy) ? copy : QString();
+}
+
+} // namespace
+
 QSettings& SettingsStore::settingsFor(const QString& app) const
 {
     auto it = open_.find(app);
@@ -43,10 +63,10 @@ QSettings& SettingsStore::settingsFor(const QString& app) const
     if (file.open(QIODevice::ReadOnly)) {
         // The next save rewrites the file from what could be read; keep the original
         // beside it so that a damaged file loses nothing.
-        if (parseIni(file.readAll()).broken()) {
-            const QString copy = path + QStringLiteral(".broken-") +
-                QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-            if (QFile::copy(path, copy))
+        const QByteArray bytes = file.readAll();
+        if (parseIni(bytes).broken()) {
+            const QString copy = keptCopyOf(path, bytes);
+            if (!copy.isEmpty())
                 brokenCopies_[app] = copy;
         }
     }

@@ -12,12 +12,16 @@
 #include <QTimer>
 #include <QTranslator>
 
+#include <csignal>
 #include <memory>
 
 using namespace kumiro;
 
 int main(int argc, char** argv)
 {
+    // An office that dies while the bridge writes to its pipe must be an error the
+    // command reports, not a signal that ends the program.
+    std::signal(SIGPIPE, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName(kAppTitle);
     installFontSubstitutions();

@@ -16,6 +16,8 @@ public:
         Hung,       // the office stopped answering and was ended
         Crashed,    // the office went away
         Missing,    // no office installed
+        OutputFolder, // the output's folder cannot be written; file() is the folder
+        OutputFile,   // the output file cannot be written; file() is the file
     };
     OfficeError(Kind kind, QString what, QString file = {})
         : kind_(kind), what_(std::move(what)), file_(std::move(file))

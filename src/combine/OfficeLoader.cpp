@@ -19,13 +19,19 @@ std::unique_ptr<Office> loadOffice(const QString& programFolder, const OfficeOpt
         throw OfficeError(OfficeError::Missing, dir + QStringLiteral("/soffice.bin"));
     static QLibrary library;
     if (!library.isLoaded()) {
-        library.setFileName(programFolder + QStringLiteral("/kumiro_libreoffice"));
+        const QString module = programFolder + QStringLiteral("/kumiro_libreoffice.so");
+        if (!QFileInfo::exists(module))
+            throw OfficeError(OfficeError::Failed,
+                              QStringLiteral("Kumiro の部品 %1 がありません。Kumiro をインストールし直して下さい。").arg(module));
+        library.setFileName(module);
         if (!library.load())
-            throw OfficeError(OfficeError::Missing, library.errorString());
+            throw OfficeError(OfficeError::Failed,
+                              QStringLiteral("Kumiro の部品 %1 を読み込めません。　\r\r").arg(module) + library.errorString());
     }
     const auto create = reinterpret_cast<Create>(library.resolve("kumiro_libreoffice_create"));
     if (!create)
-        throw OfficeError(OfficeError::Missing, library.errorString());
+        throw OfficeError(OfficeError::Failed,
+                          QStringLiteral("Kumiro の部品が壊れています。　\r\r") + library.errorString());
     return std::unique_ptr<Office>(create(&options));
 }
 

@@ -2,7 +2,7 @@
 
 namespace kumiro {
 
-OfficeMessage officeFailureMessage(const OfficeError& error)
+OfficeMessage officeFailureMessage(const OfficeError& error, const QString& destination)
 {
     const QString file = error.file().isEmpty() ? QString() : error.file() + QStringLiteral("\r");
     switch (error.kind()) {
@@ -11,6 +11,12 @@ OfficeMessage officeFailureMessage(const OfficeError& error)
                 QStringLiteral("Word・Excel のファイルを扱うには LibreOffice が必要です。　\r\r"
                                "「sudo apt-get install libreoffice-writer-nogui libreoffice-calc-nogui」 "
                                "でインストールして下さい。　")};
+    case OfficeError::OutputFolder:
+        return {QStringLiteral("出力確認"), destination + QStringLiteral("のフォルダ ") + error.file() +
+                                                 QStringLiteral(" に書き込めません。　\r\r") + error.what()};
+    case OfficeError::OutputFile:
+        return {QStringLiteral("出力確認"), destination + QStringLiteral("のファイル ") + error.file() +
+                                                 QStringLiteral(" に書き込めません。　\r\r") + error.what()};
     case OfficeError::Unreadable:
         return {QStringLiteral("ファイル確認"),
                 QStringLiteral("ファイル ") + error.file() + QStringLiteral(" を読み取れません。　\r\r") +

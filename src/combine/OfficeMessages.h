@@ -10,6 +10,9 @@ struct OfficeMessage {
     QString text;
 };
 
-OfficeMessage officeFailureMessage(const OfficeError& error);
+// `destination` names where the command writes: "くみろ先" for a combine, "変換先" for a
+// conversion.
+OfficeMessage officeFailureMessage(const OfficeError& error,
+                                   const QString& destination = QStringLiteral("くみろ先"));
 
 } // namespace kumiro

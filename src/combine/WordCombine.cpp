@@ -1,12 +1,16 @@
 #include "WordCombine.h"
 
 #include "app/Paths.h"
+#include "SystemErrors.h"
 #include "platform/FileModes.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -22,22 +26,38 @@ QString wordOutputPath(const QString& folder, const QString& baseName)
 void saveReplacing(const QString& target, const std::function<void(const QString&)>& save)
 {
     const QFileInfo info(target);
+    const QString folder = info.absolutePath();
     // The office would make a missing folder without a word; the user chose this one.
     if (!info.absoluteDir().exists())
-        throw OfficeError(OfficeError::Failed, QStringLiteral("保存先のフォルダがありません。"), target);
-    const QString temp = info.absoluteDir().filePath(
-        QStringLiteral(".~kumiro-%1.tmp").arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0')));
+        throw OfficeError(OfficeError::OutputFolder, plainSystemReason(ENOENT), folder);
+    // Made here, before the office works: a folder that cannot be written is told at once.
+    QString temp;
+    for (int attempt = 0; temp.isEmpty(); ++attempt) {
+        const QString name = info.absoluteDir().filePath(
+            QStringLiteral(".~kumiro-%1.tmp").arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0')));
+        const int fd = ::open(QFile::encodeName(name).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            ::close(fd);
+            temp = name;
+        } else if (errno != EEXIST || attempt > 10) {
+            throw OfficeError(OfficeError::OutputFolder, plainSystemReason(errno), folder);
+        }
+    }
     try {
         save(temp);
+    } catch (const OfficeError& e) {
+        QFile::remove(temp);
+        // The user knows the file by its own name, not the temporary one.
+        throw OfficeError(e.kind(), e.what(), e.file() == temp ? target : e.file());
     } catch (...) {
         QFile::remove(temp);
         throw;
     }
     giveUsualPermissions(temp, target);
     if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(target).constData()) != 0) {
-        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        const QString reason = plainSystemReason(errno);
         QFile::remove(temp);
-        throw OfficeError(OfficeError::Failed, reason, target);
+        throw OfficeError(OfficeError::OutputFile, reason, target);
     }
 }
 

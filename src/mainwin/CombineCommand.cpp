@@ -109,8 +109,9 @@ bool KUMIRO::runOfficeCombine(const OfficeCombine& combine, const QString& outpu
     return true;
 }
 
-KUMIRO::OfficeRun KUMIRO::runOfficeCommand(
-    const QString& title, const std::function<bool(Office&, const CommandProgress&)>& job)
+KUMIRO::OfficeRun KUMIRO::runOfficeCommand(const QString& title,
+                                           const std::function<bool(Office&, const CommandProgress&)>& job,
+                                           const QString& destination)
 {
     try {
         const std::unique_ptr<Office> office = officeFactory();
@@ -119,7 +120,7 @@ KUMIRO::OfficeRun KUMIRO::runOfficeCommand(
         window.run([&](const CommandProgress& progress) { completed = job(*office, progress); });
         return completed ? OfficeRun::Done : OfficeRun::Cancelled;
     } catch (const OfficeError& error) {
-        const OfficeMessage m = officeFailureMessage(error);
+        const OfficeMessage m = officeFailureMessage(error, destination);
         platform_.messages.show(this, MsgIcon::Critical, m.title, m.text);
         return OfficeRun::Failed;
     }

@@ -29,7 +29,8 @@ void KUMIRO::mnuDataConvert_Click(int index)
                     progress.step(0, 1, path);
                 ConvertFile(office, path, index);
                 return true;
-            });
+            },
+            QStringLiteral("変換先"));
         if (run != OfficeRun::Done)
             return;
         platform_.messages.show(this, MsgIcon::Information, QStringLiteral("変換確認"),

@@ -80,7 +80,8 @@ public:
     // completed; a failure has been reported to the user, a cancel needs no report.
     enum class OfficeRun { Done, Cancelled, Failed };
     OfficeRun runOfficeCommand(const QString& title,
-                               const std::function<bool(Office&, const CommandProgress&)>& job);
+                               const std::function<bool(Office&, const CommandProgress&)>& job,
+                               const QString& destination = QStringLiteral("くみろ先"));
 
     QToolBar* Toolbar1 = nullptr;
     QListWidget* List1 = nullptr;

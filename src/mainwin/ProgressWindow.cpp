@@ -37,7 +37,7 @@ void ProgressWindow::run(const std::function<void(const CommandProgress&)>& job)
     CommandProgress progress;
     progress.cancelled = [this] { return cancel_.load(); };
     progress.step = [this](int index, int count, const QString& file) {
-        QMetaObject::invokeMethod(this, [=] { show(index, count, file); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, [=, this] { show(index, count, file); }, Qt::QueuedConnection);
     };
     QThread* worker = QThread::create([&] {
         try {

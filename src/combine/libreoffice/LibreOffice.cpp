@@ -3,6 +3,7 @@
 #include "OfficeProcess.h"
 #include "combine/Office.h"
 #include "combine/SheetNames.h"
+#include "combine/SystemErrors.h"
 #include "combine/TextEncoding.h"
 
 #include <QDir>
@@ -25,6 +26,8 @@
 #include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/container/XNameContainer.hpp>
 #include <com/sun/star/container/XNamed.hpp>
+#include <com/sun/star/document/MacroExecMode.hpp>
+#include <com/sun/star/document/UpdateDocMode.hpp>
 #include <com/sun/star/document/XDocumentInsertable.hpp>
 #include <com/sun/star/document/XTypeDetection.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
@@ -47,6 +50,7 @@
 #include <com/sun/star/text/ControlCharacter.hpp>
 #include <com/sun/star/text/XParagraphCursor.hpp>
 #include <com/sun/star/text/XText.hpp>
+#include <com/sun/star/text/XTextRangeCompare.hpp>
 #include <com/sun/star/text/XTextCursor.hpp>
 #include <com/sun/star/text/XTextDocument.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>
@@ -54,6 +58,7 @@
 #include <cppuhelper/bootstrap.hxx>
 #include <rtl/bootstrap.hxx>
 
+#include <fcntl.h>
 #include <mutex>
 #include <unistd.h>
 #include <set>
@@ -102,6 +107,15 @@ Sequence<css::beans::PropertyValue> props(P... p)
     return s;
 }
 
+// Arguments for every file the office opens: the file may be anybody's, so nothing in it
+// runs or updates itself (macros, links, external data).
+template <typename... P>
+Sequence<css::beans::PropertyValue> inputProps(P... p)
+{
+    return props(prop("MacroExecutionMode", Any(sal_Int16(css::document::MacroExecMode::NEVER_EXECUTE))),
+                 prop("UpdateDocMode", Any(sal_Int16(css::document::UpdateDocMode::NO_UPDATE))), p...);
+}
+
 Reference<css::text::XTextRange> range(const Reference<css::text::XTextCursor>& cursor)
 {
     return Reference<css::text::XTextRange>(cursor.get());
@@ -132,6 +146,55 @@ Reference<css::uno::XComponentContext> localContext(const QString& programDir)
     if (!context.is())
         throw OfficeError(OfficeError::Failed, QStringLiteral("UNO: ") + failure);
     return context;
+}
+
+// Copies what the office saved into the user's file, every write checked.
+void copyOut(const QString& from, const QString& to)
+{
+    const QString folder = QFileInfo(to).absolutePath();
+    QFile in(from);
+    if (!in.open(QIODevice::ReadOnly))
+        throw OfficeError(OfficeError::Failed,
+                          QStringLiteral("LibreOffice が保存したファイルを読み取れません。　\r\r") + in.errorString(), to);
+    const qint64 room = freeBytes(folder);
+    if (room >= 0 && room < in.size())
+        throw OfficeError(OfficeError::OutputFolder, plainSystemReason(ENOSPC) + roomText(in.size(), room), folder);
+    auto fail = [&](int error) {
+        const bool full = error == ENOSPC || error == EDQUOT;
+        return OfficeError(full ? OfficeError::OutputFolder : OfficeError::OutputFile, plainSystemReason(error),
+                           full ? folder : to);
+    };
+    const int fd = ::open(QFile::encodeName(to).constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd < 0)
+        throw fail(errno);
+    QByteArray buffer(1 << 20, Qt::Uninitialized);
+    for (;;) {
+        const qint64 got = in.read(buffer.data(), buffer.size());
+        if (got < 0) {
+            ::close(fd);
+            throw OfficeError(OfficeError::Failed, in.errorString(), to);
+        }
+        if (got == 0)
+            break;
+        for (qint64 done = 0; done < got;) {
+            const ssize_t n = ::write(fd, buffer.constData() + done, size_t(got - done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                const int error = n < 0 ? errno : ENOSPC;
+                ::close(fd);
+                throw fail(error);
+            }
+            done += n;
+        }
+    }
+    if (::fsync(fd) != 0) {
+        const int error = errno;
+        ::close(fd);
+        throw fail(error);
+    }
+    if (::close(fd) != 0)
+        throw fail(errno);
 }
 
 } // namespace
@@ -203,7 +266,7 @@ public:
                     detection_.set(services()->createInstanceWithContext(
                                        rtl::OUString("com.sun.star.document.TypeDetection"), context()),
                                    UNO_QUERY_THROW);
-                Sequence<css::beans::PropertyValue> descriptor = props(prop("URL", Any(fileUrl(path))));
+                Sequence<css::beans::PropertyValue> descriptor = inputProps(prop("URL", Any(fileUrl(path))));
                 const QString type = qs(detection_->queryTypeByDescriptor(descriptor, true));
                 if (!accept(type))
                     throw OfficeError(OfficeError::Unreadable, refusal, path);
@@ -217,6 +280,33 @@ public:
                 throw OfficeError(OfficeError::Unreadable, QStringLiteral("読み込む方法がありません。"), path);
             },
             path);
+    }
+
+    // What the office has read so far, for telling whether it has room to save.
+    void noteInput(const QString& path) { inputBytes_ += QFileInfo(path).size(); }
+
+    // Saves through the office's own temporary folder and copies the result into `path`
+    // here: the office never writes into the user's folder (and leaves nothing of its own
+    // there), and a full or failing disk is an error at once, not an office that spins.
+    void store(const Reference<css::uno::XInterface>& doc, const Sequence<css::beans::PropertyValue>& args,
+               const QString& path)
+    {
+        const QString temp = process_.tempDir();
+        const qint64 estimate = 2 * inputBytes_ + (4 << 20);
+        const qint64 room = freeBytes(temp);
+        if (room >= 0 && room < estimate)
+            throw OfficeError(OfficeError::Failed,
+                              QStringLiteral("LibreOffice の作業フォルダ %1 の空きが足りません。%2")
+                                  .arg(QDir::tempPath(), roomText(estimate, room)),
+                              path);
+        const QString staging = temp + QStringLiteral("/kumiro-save-%1").arg(++saves_);
+        struct Remove {
+            QString file;
+            ~Remove() { QFile::remove(file); }
+        } removeStaging{staging};
+        call([&] { Reference<css::frame::XStorable>(doc, UNO_QUERY_THROW)->storeToURL(fileUrl(staging), args); },
+             path);
+        copyOut(staging, path);
     }
 
     // Ends the office: asked first, killed if it does not go.
@@ -265,7 +355,8 @@ private:
         for (int attempt = 0; attempt < 3; ++attempt) {
             QString reason;
             if (!process_.start(reason))
-                throw OfficeError(OfficeError::Missing, reason);
+                throw OfficeError(OfficeError::Failed,
+                                  QStringLiteral("LibreOffice を起動できませんでした。　\r\r") + reason);
             if (tryConnect(local))
                 return;
             if (process_.exitCode() != 81)
@@ -280,7 +371,7 @@ private:
     bool tryConnect(const Reference<css::uno::XComponentContext>& local)
     {
         const auto connector = css::connection::Connector::create(local);
-        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(options_.callTimeoutMs);
         Reference<css::connection::XConnection> connection;
         while (!connection.is()) {
             try {
@@ -314,6 +405,8 @@ private:
     Reference<css::frame::XDesktop2> desktop_;
     Reference<css::document::XTypeDetection> detection_;
     bool ended_ = false;
+    qint64 inputBytes_ = 0;
+    int saves_ = 0;
 };
 
 namespace {
@@ -326,6 +419,11 @@ bool isWordType(const QString& type)
            type.startsWith(QStringLiteral("writer_Rich_Text")) ||
            type.startsWith(QStringLiteral("writer_Word")) || type == u"writer8" ||
            type.startsWith(QStringLiteral("writer_StarOffice_XML_Writer"));
+}
+
+QString unreadableContent()
+{
+    return QStringLiteral("LibreOffice が内容を読み取れませんでした。パスワードで保護されているか、壊れている可能性があります。");
 }
 
 void checkReadable(const QString& path)
@@ -390,9 +488,7 @@ public:
                     prop("FilterOptions", Any(rtl::OUString("UTF8,CRLF,,,"))))
             : props(prop("FilterName", Any(rtl::OUString::createFromAscii(filter))),
                     prop("Overwrite", Any(true)));
-        session_.call(
-            [&] { Reference<css::frame::XStorable>(doc_, UNO_QUERY_THROW)->storeToURL(fileUrl(path), args); },
-            path);
+        session_.store(doc_, args, path);
     }
 
     void Close() override
@@ -427,14 +523,20 @@ public:
     {
         checkReadable(path);
         const QString filter = wordFilterFor(path);
+        session_.noteInput(path);
         session_.call(
             [&] {
                 const auto stylesBefore = pageStyles()->getElementNames();
                 const auto cursor = doc_->getText()->createTextCursor();
                 cursor->gotoEnd(false);
                 Reference<css::document::XDocumentInsertable>(cursor, UNO_QUERY_THROW)
-                    ->insertDocumentFromURL(fileUrl(path), props(prop("FilterName", Any(ou(filter)))));
+                    ->insertDocumentFromURL(fileUrl(path), inputProps(prop("FilterName", Any(ou(filter)))));
                 // The cursor now spans what was inserted, from the paragraph it started in.
+                // Even an empty document brings a paragraph; nothing at all means the office
+                // could not read it (a password, say) and said nothing.
+                const Reference<css::text::XTextRangeCompare> compare(doc_->getText(), UNO_QUERY_THROW);
+                if (compare->compareRegionStarts(cursor->getStart(), cursor->getEnd()) == 0)
+                    throw OfficeError(OfficeError::Unreadable, unreadableContent(), path);
                 tidySeams(cursor, stylesBefore);
             },
             path);
@@ -583,14 +685,21 @@ public:
         checkReadable(path);
         const bool text = QFileInfo(path).suffix().compare(QStringLiteral("txt"), Qt::CaseInsensitive) == 0;
         const QString filter = text ? QStringLiteral("Text (encoded)") : selection_.wordFilterFor(path);
-        auto args = text ? props(prop("Hidden", Any(true)), prop("FilterName", Any(ou(filter))),
-                                 prop("FilterOptions", Any(ou(textCharset(path) + QStringLiteral(",LF,,,")))))
-                         : props(prop("Hidden", Any(true)), prop("FilterName", Any(ou(filter))));
+        auto args = text ? inputProps(prop("Hidden", Any(true)), prop("FilterName", Any(ou(filter))),
+                                      prop("FilterOptions", Any(ou(textCharset(path) + QStringLiteral(",LF,,,")))))
+                         : inputProps(prop("Hidden", Any(true)), prop("FilterName", Any(ou(filter))));
+        session_->noteInput(path);
         auto doc = session_->call(
             [&] {
                 const Reference<css::frame::XComponentLoader> loader(session_->desktop(), UNO_QUERY_THROW);
-                Reference<css::text::XTextDocument> d(
-                    loader->loadComponentFromURL(fileUrl(path), rtl::OUString("_blank"), 0, args), UNO_QUERY);
+                Reference<css::text::XTextDocument> d;
+                try {
+                    d.set(loader->loadComponentFromURL(fileUrl(path), rtl::OUString("_blank"), 0, args), UNO_QUERY);
+                } catch (const css::io::IOException&) {
+                    throw OfficeError(OfficeError::Unreadable, unreadableContent(), path);
+                } catch (const css::lang::IllegalArgumentException&) {
+                    throw OfficeError(OfficeError::Unreadable, unreadableContent(), path);
+                }
                 if (!d.is())
                     throw OfficeError(OfficeError::Unreadable,
                                       QStringLiteral("LibreOffice で開けませんでした。"), path);
@@ -687,13 +796,8 @@ public:
 
     void SaveAs(const QString& path) override
     {
-        session_.call(
-            [&] {
-                Reference<css::frame::XStorable>(doc_, UNO_QUERY_THROW)
-                    ->storeToURL(fileUrl(path), props(prop("FilterName", Any(rtl::OUString("MS Excel 97"))),
-                                                      prop("Overwrite", Any(true))));
-            },
-            path);
+        session_.store(doc_, props(prop("FilterName", Any(rtl::OUString("MS Excel 97"))), prop("Overwrite", Any(true))),
+                       path);
     }
 
     const Reference<css::sheet::XSpreadsheetDocument>& document() const { return doc_; }
@@ -748,23 +852,22 @@ public:
             // Comma, double quote, the character set (76 UTF-8, 64 Shift-JIS), from line 1,
             // standard columns, Japanese.
             const int charset = detectTextEncoding(head, complete) == TextEncoding::Utf8 ? 76 : 64;
-            args = props(prop("URL", Any(fileUrl(path))),
+            args = inputProps(prop("URL", Any(fileUrl(path))),
                          prop("FilterName", Any(rtl::OUString("Text - txt - csv (StarCalc)"))),
                          prop("FilterOptions", Any(ou(QStringLiteral("44,34,%1,1,,1041").arg(charset)))));
         } else {
-            args = props(prop("URL", Any(fileUrl(path))), prop("FilterName", Any(ou(calcFilterFor(path)))));
+            args = inputProps(prop("URL", Any(fileUrl(path))), prop("FilterName", Any(ou(calcFilterFor(path)))));
         }
+        session_->noteInput(path);
         auto doc = session_->call(
             [&] {
                 const auto loadable = session_->newModel("com.sun.star.sheet.SpreadsheetDocument");
                 try {
                     loadable->load(args);
                 } catch (const css::io::IOException&) {
-                    throw OfficeError(OfficeError::Unreadable,
-                                      QStringLiteral("LibreOffice で開けませんでした。"), path);
+                    throw OfficeError(OfficeError::Unreadable, unreadableContent(), path);
                 } catch (const css::lang::IllegalArgumentException&) {
-                    throw OfficeError(OfficeError::Unreadable,
-                                      QStringLiteral("LibreOffice で開けませんでした。"), path);
+                    throw OfficeError(OfficeError::Unreadable, unreadableContent(), path);
                 }
                 Reference<css::sheet::XSpreadsheetDocument> d(loadable, UNO_QUERY_THROW);
                 if (csv) // a CSV's sheet is named after its file, as Excel names it
@@ -846,10 +949,52 @@ private:
     int sheetsInNewWorkbook_ = 1;
 };
 
+// Settings every private office starts with. The version marks first-start work as done;
+// no lock files are written beside documents (a killed office would leave them in the way);
+// macros never run; and should the office's empty network ever not be had, every address
+// goes to a proxy that refuses.
+QByteArray profileSeed(const QString& version)
+{
+    struct Item {
+        const char* path;
+        const char* name;
+        QString value;
+    };
+    const Item items[] = {
+        {"/org.openoffice.Setup/Product", "ooSetupLastVersion", version},
+        {"/org.openoffice.Office.Common/Misc", "UseLocking", QStringLiteral("false")},
+        {"/org.openoffice.Office.Common/Security/Scripting", "MacroSecurityLevel", QStringLiteral("3")},
+        {"/org.openoffice.Office.Common/Security/Scripting", "DisableMacrosExecution", QStringLiteral("true")},
+        {"/org.openoffice.Office.Common/Security/Scripting", "BlockUntrustedRefererLinks", QStringLiteral("true")},
+        {"/org.openoffice.Inet/Settings", "ooInetProxyType", QStringLiteral("1")},
+        {"/org.openoffice.Inet/Settings", "ooInetHTTPProxyName", QStringLiteral("127.0.0.1")},
+        {"/org.openoffice.Inet/Settings", "ooInetHTTPProxyPort", QStringLiteral("9")},
+        {"/org.openoffice.Inet/Settings", "ooInetHTTPSProxyName", QStringLiteral("127.0.0.1")},
+        {"/org.openoffice.Inet/Settings", "ooInetHTTPSProxyPort", QStringLiteral("9")},
+        {"/org.openoffice.Inet/Settings", "ooInetFTPProxyName", QStringLiteral("127.0.0.1")},
+        {"/org.openoffice.Inet/Settings", "ooInetFTPProxyPort", QStringLiteral("9")},
+        {"/org.openoffice.Inet/Settings", "ooInetNoProxy", QString()},
+    };
+    QString xml = QStringLiteral(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<oor:items xmlns:oor=\"http://openoffice.org/2001/registry\" "
+        "xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" "
+        "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\n");
+    for (const Item& item : items)
+        xml += QStringLiteral("<item oor:path=\"%1\"><prop oor:name=\"%2\" oor:op=\"fuse\"><value>%3</value></prop></item>\n")
+                   .arg(QLatin1String(item.path), QLatin1String(item.name), item.value.toHtmlEscaped());
+    xml += QStringLiteral("</oor:items>\n");
+    return xml.toUtf8();
+}
+
 // Keeps a profile that the office has already set up, so that each start is quick.
 class LibreOfficeOffice final : public Office {
 public:
-    explicit LibreOfficeOffice(OfficeOptions options) : options_(std::move(options)) {}
+    explicit LibreOfficeOffice(OfficeOptions options) : options_(std::move(options))
+    {
+        // Before any office of ours starts: what a killed Kumiro left goes.
+        removeStaleOfficeFiles();
+    }
 
     std::unique_ptr<WordApplication> newWord() override
     {
@@ -862,6 +1007,9 @@ public:
     }
 
 private:
+    // Raised when the seed changes, so that profiles prepared from an older seed are not used.
+    static constexpr int kSeedRevision = 2;
+
     QString preparedProfile()
     {
         const QString programDir = officeDir(options_);
@@ -869,52 +1017,53 @@ private:
         const QString cache = options_.cacheDir.isEmpty()
             ? QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QStringLiteral("/kumiro")
             : options_.cacheDir;
-        const QString ready = cache + QStringLiteral("/libreoffice-") + version;
+        const QString ready = cache + QStringLiteral("/libreoffice-%1-r%2").arg(version).arg(kSeedRevision);
         if (QFileInfo::exists(ready + QStringLiteral("/ready")))
             return ready;
+        if (unsaved_ && unsaved_->isValid())
+            return unsaved_->path();
 
-        // The seed: the version marks first-start work as done, and no lock files are
-        // written beside documents (a killed office would leave them in the way).
         QTemporaryDir seed;
         QDir().mkpath(seed.path() + QStringLiteral("/user"));
         QFile xcu(seed.path() + QStringLiteral("/user/registrymodifications.xcu"));
         if (xcu.open(QIODevice::WriteOnly)) {
-            xcu.write(QStringLiteral(
-                "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                "<oor:items xmlns:oor=\"http://openoffice.org/2001/registry\" "
-                "xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" "
-                "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\n"
-                "<item oor:path=\"/org.openoffice.Setup/Product\"><prop oor:name=\"ooSetupLastVersion\" "
-                "oor:op=\"fuse\"><value>%1</value></prop></item>\n"
-                "<item oor:path=\"/org.openoffice.Office.Common/Misc\"><prop oor:name=\"UseLocking\" "
-                "oor:op=\"fuse\"><value>false</value></prop></item>\n"
-                "</oor:items>\n").arg(version).toUtf8());
+            xcu.write(profileSeed(version));
             xcu.close();
         }
         // Let one office set the profile up, then keep what it made.
-        QString made;
-        {
-            Session session(options_, seed.path());
-            session.end();
-            made = session.profileDir();
-            QDir(cache).mkpath(QStringLiteral("."));
-            const QString staging = ready + QStringLiteral(".tmp-%1").arg(getpid());
+        Session session(options_, seed.path());
+        session.end();
+        const QString made = session.profileDir();
+        QDir(cache).mkpath(QStringLiteral("."));
+        const QString staging = ready + QStringLiteral(".tmp-%1").arg(getpid());
+        QDir(staging).removeRecursively();
+        if (copyTree(made, staging)) {
+            QFile(staging + QStringLiteral("/ready")).open(QIODevice::WriteOnly);
+            // A finished profile is only ever renamed into place, marker included: one
+            // without the marker is a leftover. One with it is another instance's, which
+            // may be in use, so it stays and ours goes.
+            if (!QFileInfo::exists(ready + QStringLiteral("/ready")))
+                QDir(ready).removeRecursively();
+            if (!QDir().rename(staging, ready))
+                QDir(staging).removeRecursively();
+        } else {
             QDir(staging).removeRecursively();
-            if (copyTree(made, staging)) {
-                QFile(staging + QStringLiteral("/ready")).open(QIODevice::WriteOnly);
-                // A finished profile is only ever renamed into place, marker included: one
-                // without the marker is a leftover. One with it is another instance's, which
-                // may be in use, so it stays and ours goes.
-                if (!QFileInfo::exists(ready + QStringLiteral("/ready")))
-                    QDir(ready).removeRecursively();
-                if (!QDir().rename(staging, ready))
-                    QDir(staging).removeRecursively();
-            }
         }
-        return QFileInfo::exists(ready + QStringLiteral("/ready")) ? ready : seed.path();
+        if (QFileInfo::exists(ready + QStringLiteral("/ready")))
+            return ready;
+        // The cache cannot be written: keep the prepared profile for as long as this
+        // office lives, so later commands still start quickly.
+        unsaved_ = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/kumiro-office-%1-XXXXXX").arg(getpid()));
+        if (!unsaved_->isValid() || !copyTree(made, unsaved_->path())) {
+            unsaved_.reset();
+            return QString();
+        }
+        QDir(unsaved_->path() + QStringLiteral("/tmp")).removeRecursively();
+        return unsaved_->path();
     }
 
     OfficeOptions options_;
+    std::unique_ptr<QTemporaryDir> unsaved_;
 };
 
 } // namespace kumiro::lo

@@ -1,5 +1,6 @@
 #include "OfficeProcess.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -9,6 +10,7 @@
 #include <QUrl>
 
 #include <fcntl.h>
+#include <sched.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
@@ -16,9 +18,80 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstring>
 #include <vector>
 
+extern char** environ;
+
 namespace kumiro::lo {
+
+namespace {
+
+const QString kProfilePrefix = QStringLiteral("kumiro-office-");
+
+QByteArray profileUrl(const QString& dir)
+{
+    return QUrl::fromLocalFile(dir).toEncoded();
+}
+
+// The socket the office opens to find another instance on the same profile. It stays in
+// /tmp when the office is killed; its name is made from the profile's address.
+QString singleInstanceSocket(const QByteArray& profileUrl)
+{
+    const QString url = QString::fromUtf8(profileUrl);
+    QByteArray utf16le;
+    for (QChar c : url) {
+        utf16le.append(char(c.unicode() & 0xff));
+        utf16le.append(char(c.unicode() >> 8));
+    }
+    QString hex;
+    for (unsigned char b : QCryptographicHash::hash(utf16le, QCryptographicHash::Md5))
+        hex += QString::number(b, 16); // without zero padding, as the office writes it
+    return QStringLiteral("/tmp/OSL_PIPE_%1_SingleOfficeIPC_%2").arg(getuid()).arg(hex);
+}
+
+QString pipeSocket(const QString& pipe)
+{
+    return QStringLiteral("/tmp/OSL_PIPE_%1_%2").arg(getuid()).arg(pipe);
+}
+
+bool processAlive(pid_t pid)
+{
+    return pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM);
+}
+
+// Writes a whole small file with async-signal-safe calls only (between fork and exec).
+bool writeProcFile(const char* path, const char* text)
+{
+    const int fd = open(path, O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const size_t length = strlen(text);
+    const bool ok = write(fd, text, length) == ssize_t(length);
+    close(fd);
+    return ok;
+}
+
+} // namespace
+
+void removeStaleOfficeFiles()
+{
+    const QDir temp(QDir::tempPath());
+    const QRegularExpression profile(QStringLiteral("^kumiro-office-(\\d+)-"));
+    for (const QFileInfo& info : temp.entryInfoList({kProfilePrefix + u'*'}, QDir::Dirs | QDir::Hidden)) {
+        const auto m = profile.match(info.fileName());
+        if (!m.hasMatch() || info.ownerId() != getuid() || processAlive(m.captured(1).toInt()))
+            continue;
+        QFile::remove(singleInstanceSocket(profileUrl(info.absoluteFilePath())));
+        QDir(info.absoluteFilePath()).removeRecursively();
+    }
+    const QRegularExpression pipe(QStringLiteral("^OSL_PIPE_%1_kumiro_(\\d+)_").arg(getuid()));
+    for (const QFileInfo& info : QDir(QStringLiteral("/tmp")).entryInfoList(QDir::System | QDir::Files)) {
+        const auto m = pipe.match(info.fileName());
+        if (m.hasMatch() && !processAlive(m.captured(1).toInt()))
+            QFile::remove(info.absoluteFilePath());
+    }
+}
 
 bool copyTree(const QString& from, const QString& to)
 {
@@ -52,20 +125,25 @@ QString installedVersion(const QString& programDir)
 
 OfficeProcess::OfficeProcess(QString programDir, const QString& profileTemplate)
     : programDir_(std::move(programDir)),
-      profile_(QDir::tempPath() + QStringLiteral("/kumiro-office-%1-XXXXXX").arg(getpid()))
+      profile_(QDir::tempPath() + u'/' + kProfilePrefix + QStringLiteral("%1-XXXXXX").arg(getpid()))
 {
     pipe_ = QStringLiteral("kumiro_%1_%2")
                 .arg(getpid())
                 .arg(QRandomGenerator::system()->generate64(), 16, 16, QChar(u'0'));
-    if (profile_.isValid() && !profileTemplate.isEmpty())
-        copyTree(profileTemplate, profile_.path());
+    if (profile_.isValid()) {
+        if (!profileTemplate.isEmpty())
+            copyTree(profileTemplate, profile_.path());
+        QDir().mkpath(tempDir());
+    }
 }
 
 OfficeProcess::~OfficeProcess()
 {
     kill();
-    // The pipe's socket file stays behind when the office dies without closing it.
-    QFile::remove(QStringLiteral("/tmp/OSL_PIPE_%1_%2").arg(getuid()).arg(pipe_));
+    // The sockets stay behind when the office dies without closing them.
+    QFile::remove(pipeSocket(pipe_));
+    if (profile_.isValid())
+        QFile::remove(singleInstanceSocket(profileUrl(profile_.path())));
 }
 
 bool OfficeProcess::start(QString& reason)
@@ -80,10 +158,9 @@ bool OfficeProcess::start(QString& reason)
                  QString::fromLocal8Bit(strerror(errno));
         return false;
     }
-    const QByteArray profileUrl = QUrl::fromLocalFile(profile_.path()).toEncoded();
     std::vector<QByteArray> args = {
         program,
-        "-env:UserInstallation=" + profileUrl,
+        "-env:UserInstallation=" + profileUrl(profile_.path()),
         "--headless", "--invisible", "--norestore", "--nologo", "--nodefault",
         "--nolockcheck", "--nofirststartwizard",
         "--accept=pipe,name=" + pipe_.toUtf8() + ";urp;StarOffice.ComponentContext",
@@ -93,6 +170,24 @@ bool OfficeProcess::start(QString& reason)
         argv.push_back(a.data());
     argv.push_back(nullptr);
 
+    // The office's temporaries go into its profile, and die with it.
+    std::vector<QByteArray> env{"TMPDIR=" + QFile::encodeName(tempDir())};
+    for (char** e = environ; *e; ++e) {
+        if (strncmp(*e, "TMPDIR=", 7) != 0)
+            env.emplace_back(*e);
+    }
+    std::vector<char*> envp;
+    for (QByteArray& e : env)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+
+    // The office opens other people's files: it gets a network namespace with nothing in it
+    // but a loopback that is down, so no linked picture or web function reaches out. The
+    // user namespace maps this user to itself, so files stay the user's own.
+    const QByteArray uidMap = QByteArray::number(getuid()) + ' ' + QByteArray::number(getuid()) + " 1\n";
+    const QByteArray gidMap = QByteArray::number(getgid()) + ' ' + QByteArray::number(getgid()) + " 1\n";
+    const pid_t parent = getpid();
+
     // Only async-signal-safe calls between fork and exec.
     const pid_t child = fork();
     if (child < 0) {
@@ -101,15 +196,23 @@ bool OfficeProcess::start(QString& reason)
     }
     if (child == 0) {
         setpgid(0, 0);
+        if (unshare(CLONE_NEWUSER | CLONE_NEWNET) == 0) {
+            writeProcFile("/proc/self/setgroups", "deny");
+            writeProcFile("/proc/self/uid_map", uidMap.constData());
+            writeProcFile("/proc/self/gid_map", gidMap.constData());
+        }
         prctl(PR_SET_PDEATHSIG, SIGKILL); // never outlive the program
-        umask(077);                        // the pipe is this user's only
+        if (getppid() != parent)
+            _exit(127);
+        signal(SIGPIPE, SIG_DFL);
+        umask(077); // the pipe is this user's only
         const int null = open("/dev/null", O_RDWR);
         if (null >= 0) {
             dup2(null, 0);
             dup2(null, 1);
             dup2(null, 2);
         }
-        execv(argv[0], argv.data());
+        execve(argv[0], argv.data(), envp.data());
         _exit(127);
     }
     setpgid(child, child);

@@ -14,9 +14,10 @@
 
 namespace kumiro::lo {
 
-// One private headless office: its own copy of the prepared profile, a random pipe that
-// only this user can open, its own process group. The destructor ends and reaps it and
-// removes the profile and the pipe, whatever happened before.
+// One private headless office: its own copy of the prepared profile with its temporary
+// folder inside, a random pipe that only this user can open, its own process group and,
+// where the kernel allows, a network of its own with nothing in it. The destructor ends and
+// reaps it and removes the profile and both pipes, whatever happened before.
 class OfficeProcess {
 public:
     OfficeProcess(QString programDir, const QString& profileTemplate);
@@ -29,6 +30,8 @@ public:
     const QString& pipeName() const { return pipe_; }
     pid_t pid() const { return pid_; }
     QString profileDir() const { return profile_.path(); }
+    // The office's TMPDIR: dies with the profile.
+    QString tempDir() const { return profile_.path() + QStringLiteral("/tmp"); }
 
     // True while the process runs; reaps it once it has ended.
     bool running();
@@ -70,6 +73,10 @@ private:
     std::atomic<bool> fired_{false};
     std::thread thread_;
 };
+
+// Removes what offices of our own dead processes left behind: profile copies, our pipes
+// and the office's single-instance sockets.
+void removeStaleOfficeFiles();
 
 // Copies a folder tree; false when any file cannot be copied.
 bool copyTree(const QString& from, const QString& to);

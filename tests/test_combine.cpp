@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 #include <csignal>
 #include <sys/resource.h>
 
@@ -109,7 +111,9 @@ private Q_SLOTS:
         QCOMPARE(read(out_), QByteArray("s\r\ns\r\n"));
     }
 
-    void unreadableInputStopsAndKeepsWhatCameBefore()
+    // Every input is looked at before anything is written; a FIFO is refused without
+    // waiting for a writer that never comes.
+    void inputsThatCannotBeReadAreFoundBeforeAnythingIsWritten()
     {
         const QString a = write(QStringLiteral("a.txt"), "a\n");
         const TextCombineResult r =
@@ -117,10 +121,33 @@ private Q_SLOTS:
         QCOMPARE(r.status, TextCombineResult::ReadFailed);
         QCOMPARE(r.failedIndex, 1);
         QVERIFY(!r.reason.isEmpty());
-        QCOMPARE(read(out_), QByteArray("a\r\n"));
+        QVERIFY(!QFileInfo::exists(out_));
 
-        // A folder in the order is no readable text file either.
-        QCOMPARE(combineTextFiles({dir_->path()}, out_).status, TextCombineResult::ReadFailed);
+        const QString fifo = dir_->filePath(QStringLiteral("pipe.txt"));
+        QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        for (const QString& odd : {fifo, dir_->path(), QStringLiteral("/dev/zero")}) {
+            const TextCombineResult n = combineTextFiles({a, odd}, out_);
+            QCOMPARE(n.status, TextCombineResult::NotAFile);
+            QCOMPARE(n.failedIndex, 1);
+            QVERIFY(!QFileInfo::exists(out_));
+        }
+    }
+
+    void cancelLeavesTheOutputAsItWas()
+    {
+        const QString a = write(QStringLiteral("a.txt"), "a\n");
+        for (const QByteArray& before : {QByteArray(), QByteArray("older\r\n")}) {
+            QFile::remove(out_);
+            if (!before.isEmpty())
+                write(QFileInfo(out_).fileName(), before);
+            QStringList seen;
+            CommandProgress progress;
+            progress.step = [&](int i, int n, const QString& f) { seen << QStringLiteral("%1/%2 %3").arg(i).arg(n).arg(QFileInfo(f).fileName()); };
+            progress.cancelled = [&] { return seen.size() == 2; };
+            QCOMPARE(combineTextFiles({a, a, a}, out_, progress).status, TextCombineResult::Cancelled);
+            QCOMPARE(seen, (QStringList{"0/3 a.txt", "1/3 a.txt"}));
+            QCOMPARE(read(out_), before.isEmpty() ? QByteArray("<missing>") : before);
+        }
     }
 
     void missingOutputFolderFailsWithoutCreatingIt()

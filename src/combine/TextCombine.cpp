@@ -3,7 +3,13 @@
 #include "app/Paths.h"
 
 #include <QFile>
+#include <QFileInfo>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstring>
 
 namespace kumiro {
@@ -36,12 +42,40 @@ enum class ReadStatus { Ok, TooManyLines, Failed };
 
 // Reads one input and turns it into what the output receives: every line, whatever ended
 // it (CR LF, LF or CR), followed by CR LF. Stops as soon as the line limit is passed.
+// Opens an input only if it is a regular file: without blocking (a FIFO would wait for a
+// writer), then checked on what was opened, so a file swapped meanwhile is caught too.
+int openRegular(const QString& path, QString& reason, bool& notAFile)
+{
+    notAFile = false;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        reason = QString::fromLocal8Bit(std::strerror(errno));
+        return -1;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        notAFile = true;
+        ::close(fd);
+        return -1;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
 ReadStatus readInput(const QString& path, QByteArray& chunk, QByteArray& out, QString& reason)
 {
     out.resize(0);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    bool notAFile = false;
+    const int fd = openRegular(path, reason, notAFile);
+    if (fd < 0) {
+        if (notAFile)
+            reason = QStringLiteral("通常のファイルではありません。");
+        return ReadStatus::Failed;
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         reason = file.errorString();
+        ::close(fd);
         return ReadStatus::Failed;
     }
     qsizetype lines = 0;
@@ -121,12 +155,38 @@ QString textOutputPath(const QString& folder, const QString& baseName)
     return joinPath(folder, baseName + QStringLiteral(".txt"));
 }
 
-TextCombineResult combineTextFiles(const QStringList& inputs, const QString& outputPath)
+TextCombineResult combineTextFiles(const QStringList& inputs, const QString& outputPath,
+                                   const CommandProgress& progress)
 {
     TextCombineResult result;
+    // Every input is looked at before anything is read or written.
+    for (int i = 0; i < inputs.size(); ++i) {
+        bool notAFile = false;
+        const int fd = openRegular(inputs[i], result.reason, notAFile);
+        if (fd < 0) {
+            result.status = notAFile ? TextCombineResult::NotAFile : TextCombineResult::ReadFailed;
+            result.failedIndex = i;
+            return result;
+        }
+        ::close(fd);
+    }
+    const QFileInfo before(outputPath);
+    const bool existed = before.exists();
+    const qint64 sizeBefore = existed ? before.size() : 0;
+
     QByteArray chunk(1 << 20, Qt::Uninitialized);
     QByteArray out;
     for (int i = 0; i < inputs.size(); ++i) {
+        if (progress.cancelRequested()) {
+            // Nothing of this combine stays.
+            if (!existed)
+                QFile::remove(outputPath);
+            else
+                QFile::resize(outputPath, sizeBefore);
+            result.status = TextCombineResult::Cancelled;
+            return result;
+        }
+        progress.at(i, int(inputs.size()), inputs[i]);
         switch (readInput(inputs[i], chunk, out, result.reason)) {
         case ReadStatus::Ok: break;
         case ReadStatus::TooManyLines:

@@ -1,16 +1,11 @@
 #pragma once
 
+#include "CommandProgress.h"
 #include "Office.h"
 
 #include <functional>
 
 namespace kumiro {
-
-// What a long office command tells its progress window, and asks it.
-struct CommandProgress {
-    std::function<void(int index, int count, const QString& file)> step;
-    std::function<bool()> cancelled;
-};
 
 // The Word combine's output: the folder joined with the name and ".doc".
 QString wordOutputPath(const QString& folder, const QString& baseName);

@@ -9,7 +9,6 @@
 #include "platform/Platform.h"
 
 #include <QAction>
-#include <QApplication>
 
 namespace kumiro {
 
@@ -44,9 +43,11 @@ bool KUMIRO::runTextCombine()
     const QStringList inputs = confirmedOrder();
     const QString output = textOutputPath(state_.set.FolderName[2], state_.set.KumiroFile[2]);
 
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const TextCombineResult result = combineTextFiles(inputs, output);
-    QApplication::restoreOverrideCursor();
+    // Off the GUI thread like the office commands: a slow disk never freezes the window,
+    // and the user can stop it.
+    TextCombineResult result;
+    ProgressWindow window(this, QStringLiteral("くみろ実行中"), QStringLiteral("準備しています…"));
+    window.run([&](const CommandProgress& progress) { result = combineTextFiles(inputs, output, progress); });
 
     auto& msg = platform_.messages;
     switch (result.status) {
@@ -60,6 +61,13 @@ bool KUMIRO::runTextCombine()
                      QStringLiteral(" は 「15,000行」 を超えています。　"));
         msg.show(this, MsgIcon::Exclamation, QStringLiteral("ファイル確認"),
                  QStringLiteral("該当の Text ファイルを 「15,000行」 以下にするか、選択するファイルを変更して下さい。　"));
+        return false;
+    case TextCombineResult::Cancelled:
+        return false;
+    case TextCombineResult::NotAFile:
+        msg.show(this, MsgIcon::Critical, QStringLiteral("ファイル確認"),
+                 QStringLiteral("Text ファイル ") + inputs[result.failedIndex] +
+                     QStringLiteral(" は通常のファイルではないため、読み取れません。　"));
         return false;
     case TextCombineResult::ReadFailed:
         msg.show(this, MsgIcon::Critical, QStringLiteral("ファイル確認"),

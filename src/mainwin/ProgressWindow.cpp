@@ -12,12 +12,13 @@
 
 namespace kumiro {
 
-ProgressWindow::ProgressWindow(QWidget* parent, const QString& title) : QDialog(parent)
+ProgressWindow::ProgressWindow(QWidget* parent, const QString& title, const QString& firstText)
+    : QDialog(parent)
 {
     setWindowTitle(title);
     setModal(true);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    label_ = new QLabel(QStringLiteral("LibreOffice を起動しています…"), this);
+    label_ = new QLabel(firstText, this);
     label_->setMinimumWidth(360);
     bar_ = new QProgressBar(this);
     bar_->setRange(0, 0);

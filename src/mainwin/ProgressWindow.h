@@ -1,6 +1,6 @@
 #pragma once
 
-#include "combine/WordCombine.h"
+#include "combine/CommandProgress.h"
 
 #include <QDialog>
 
@@ -14,14 +14,15 @@ class QPushButton;
 
 namespace kumiro {
 
-// Runs a long office command on a worker thread while this modal window shows which file
+// Runs a long command on a worker thread while this modal window shows which file
 // it is at; the main window keeps painting and takes no other command meanwhile.
 // "キャンセル" (or Escape, or closing the window) asks the command to stop after the
 // current file.
 class ProgressWindow : public QDialog {
     Q_OBJECT
 public:
-    ProgressWindow(QWidget* parent, const QString& title);
+    ProgressWindow(QWidget* parent, const QString& title,
+                   const QString& firstText = QStringLiteral("LibreOffice を起動しています…"));
 
     // Returns when the job has ended; an exception the job threw is thrown again here.
     void run(const std::function<void(const CommandProgress&)>& job);

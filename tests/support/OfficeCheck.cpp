@@ -23,6 +23,11 @@ QString OfficeCheck::convert(const QString& path, const QString& format, const Q
                           QStringLiteral("--headless"), QStringLiteral("--norestore"),
                           QStringLiteral("--convert-to"), format, QStringLiteral("--outdir"), outDir,
                           path});
+    // Its temporaries stay in its own profile, so that tests can look for anybody's in /tmp.
+    QDir().mkpath(profile_.path() + QStringLiteral("/tmp"));
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TMPDIR"), profile_.path() + QStringLiteral("/tmp"));
+    soffice.setProcessEnvironment(env);
     soffice.start();
     if (!soffice.waitForFinished(120000))
         soffice.kill();

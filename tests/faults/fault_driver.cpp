@@ -1,0 +1,77 @@
+// One combine or conversion, the way the program runs it but without a window, for the
+// fault suite to kill, freeze and starve.
+//   fault_driver [--timeout MS] word|excel|text OUTPUT INPUT...
+//   fault_driver [--timeout MS] convert INDEX INPUT
+// Prints "done", "cancelled" or "failed" with the message the user would see.
+// Exit status: 0 done, 1 failed, 2 usage.
+#include "combine/ExcelCombine.h"
+#include "combine/Office.h"
+#include "combine/OfficeMessages.h"
+#include "combine/TextCombine.h"
+#include "combine/WordCombine.h"
+#include "tools/Convert.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+#include <csignal>
+#include <cstdio>
+
+using namespace kumiro;
+
+namespace {
+
+int failed(const QString& title, const QString& text)
+{
+    std::printf("failed\n%s\n%s\n", qPrintable(title), qPrintable(QString(text).replace(u'\r', u'\n')));
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::signal(SIGPIPE, SIG_IGN);
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    OfficeOptions options;
+    if (args.size() > 1 && args[0] == u"--timeout") {
+        options.callTimeoutMs = args[1].toInt();
+        args = args.mid(2);
+    }
+    if (args.size() < 3) {
+        std::fprintf(stderr, "usage: fault_driver [--timeout MS] word|excel|text OUTPUT INPUT...\n"
+                             "       fault_driver [--timeout MS] convert INDEX INPUT\n");
+        return 2;
+    }
+    const QString command = args[0];
+    const QString target = args[1];
+    const QStringList inputs = args.mid(2);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+
+    if (command == u"text") {
+        const TextCombineResult r = combineTextFiles(inputs, target);
+        if (r.status == TextCombineResult::Done)
+            return std::printf("done\n"), 0;
+        return failed(QStringLiteral("text"), QStringLiteral("%1 %2 %3").arg(r.status).arg(r.failedIndex).arg(r.reason));
+    }
+    const QString destination = command == u"convert" ? QStringLiteral("変換先") : QStringLiteral("くみろ先");
+    try {
+        const auto office = loadOffice(QStringLiteral(KUMIRO_PROGRAM_DIR_LITERAL), options);
+        CommandProgress progress;
+        progress.step = [](int i, int n, const QString& f) { std::printf("step %d/%d %s\n", i + 1, n, qPrintable(f)); };
+        if (command == u"word")
+            combineWord(*office, inputs, target, progress);
+        else if (command == u"excel")
+            combineExcel(*office, inputs, target, progress);
+        else if (command == u"convert")
+            ConvertFile(*office, inputs[0], target.toInt());
+        else
+            return 2;
+    } catch (const OfficeError& e) {
+        const OfficeMessage m = officeFailureMessage(e, destination);
+        return failed(m.title, m.text);
+    }
+    std::printf("done\n");
+    return 0;
+}

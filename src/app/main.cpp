@@ -22,6 +22,8 @@ int main(int argc, char** argv)
     // An office that dies while the bridge writes to its pipe must be an error the
     // command reports, not a signal that ends the program.
     std::signal(SIGPIPE, SIG_IGN);
+    // A file-size limit makes a write fail with EFBIG, which is reported like a full disk.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName(kAppTitle);
     installFontSubstitutions();

@@ -44,8 +44,10 @@ bool combineExcel(Office& office, const QStringList& inputs, const QString& outp
     excel->DisplayAlerts(false);
     excel->DeleteActiveSheet();
     saveReplacing(outputPath, [&](const QString& path) { excel->ActiveWorkbook().SaveAs(path); });
-    excel->DisplayAlerts(true);
-    excel->Quit();
+    closeAfterSaving([&] {
+        excel->DisplayAlerts(true);
+        excel->Quit();
+    });
     return true;
 }
 

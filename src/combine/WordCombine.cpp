@@ -1,6 +1,7 @@
 #include "WordCombine.h"
 
 #include "app/Paths.h"
+#include "FileWriting.h"
 #include "SystemErrors.h"
 #include "platform/FileModes.h"
 
@@ -30,19 +31,16 @@ void saveReplacing(const QString& target, const std::function<void(const QString
     // The office would make a missing folder without a word; the user chose this one.
     if (!info.absoluteDir().exists())
         throw OfficeError(OfficeError::OutputFolder, plainSystemReason(ENOENT), folder);
-    // Made here, before the office works: a folder that cannot be written is told at once.
-    QString temp;
-    for (int attempt = 0; temp.isEmpty(); ++attempt) {
-        const QString name = info.absoluteDir().filePath(
-            QStringLiteral(".~kumiro-%1.tmp").arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0')));
-        const int fd = ::open(QFile::encodeName(name).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd >= 0) {
-            ::close(fd);
-            temp = name;
-        } else if (errno != EEXIST || attempt > 10) {
-            throw OfficeError(OfficeError::OutputFolder, plainSystemReason(errno), folder);
-        }
-    }
+    // Tried here, before the office works: a folder that cannot be written is told at once.
+    const QString temp = info.absoluteDir().filePath(
+        QStringLiteral(".~kumiro-%1.tmp").arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0')));
+    bool named = false;
+    const int probe = openUnnamed(folder, temp, named);
+    if (probe < 0)
+        throw OfficeError(OfficeError::OutputFolder, plainSystemReason(errno), folder);
+    ::close(probe);
+    if (named)
+        QFile::remove(temp);
     try {
         save(temp);
     } catch (const OfficeError& e) {
@@ -78,8 +76,10 @@ bool combineWord(Office& office, const QStringList& inputs, const QString& outpu
         selection.InsertBreak(kSectionBreakNextPage);
     }
     saveReplacing(doc, outputPath, WordFormat::Native);
-    doc.Close();
-    word->Quit();
+    closeAfterSaving([&] {
+        doc.Close();
+        word->Quit();
+    });
     return true;
 }
 

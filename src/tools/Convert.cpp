@@ -41,8 +41,10 @@ void ConvertFile(Office& office, const QString& path, int index)
         format = index == 1 ? WordFormat::Native : WordFormat::RichText;
     }
     saveReplacing(doc, convertedPath(path, index), format);
-    doc.Close();
-    word->Quit();
+    closeAfterSaving([&] {
+        doc.Close();
+        word->Quit();
+    });
 }
 
 } // namespace kumiro

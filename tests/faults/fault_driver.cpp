@@ -2,6 +2,7 @@
 // fault suite to kill, freeze and starve.
 //   fault_driver [--timeout MS] word|excel|text OUTPUT INPUT...
 //   fault_driver [--timeout MS] convert INDEX INPUT
+//   fault_driver sweep        (only what every office command does first)
 // Prints "done", "cancelled" or "failed" with the message the user would see.
 // Exit status: 0 done, 1 failed, 2 usage.
 #include "combine/ExcelCombine.h"
@@ -21,6 +22,12 @@ using namespace kumiro;
 
 namespace {
 
+// Where the office driver module is: the build, or a copy the fault suite made.
+QString programDir()
+{
+    return qEnvironmentVariable("KUMIRO_PROGRAM_DIR", QStringLiteral(KUMIRO_PROGRAM_DIR_LITERAL));
+}
+
 int failed(const QString& title, const QString& text)
 {
     std::printf("failed\n%s\n%s\n", qPrintable(title), qPrintable(QString(text).replace(u'\r', u'\n')));
@@ -32,8 +39,17 @@ int failed(const QString& title, const QString& text)
 int main(int argc, char** argv)
 {
     std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
+    if (args == QStringList{QStringLiteral("sweep")}) {
+        try {
+            loadOffice(programDir());
+        } catch (const OfficeError& e) {
+            return failed(QStringLiteral("sweep"), e.what());
+        }
+        return std::printf("done\n"), 0;
+    }
     OfficeOptions options;
     if (args.size() > 1 && args[0] == u"--timeout") {
         options.callTimeoutMs = args[1].toInt();
@@ -57,7 +73,7 @@ int main(int argc, char** argv)
     }
     const QString destination = command == u"convert" ? QStringLiteral("変換先") : QStringLiteral("くみろ先");
     try {
-        const auto office = loadOffice(QStringLiteral(KUMIRO_PROGRAM_DIR_LITERAL), options);
+        const auto office = loadOffice(programDir(), options);
         CommandProgress progress;
         progress.step = [](int i, int n, const QString& f) { std::printf("step %d/%d %s\n", i + 1, n, qPrintable(f)); };
         if (command == u"word")

@@ -2,6 +2,7 @@
 // sees UNO types.
 #include "OfficeProcess.h"
 #include "combine/Office.h"
+#include "combine/FileWriting.h"
 #include "combine/SheetNames.h"
 #include "combine/SystemErrors.h"
 #include "combine/TextEncoding.h"
@@ -148,7 +149,8 @@ Reference<css::uno::XComponentContext> localContext(const QString& programDir)
     return context;
 }
 
-// Copies what the office saved into the user's file, every write checked.
+// Copies what the office saved into the user's file `to` (made here, complete or not at
+// all), every write checked.
 void copyOut(const QString& from, const QString& to)
 {
     const QString folder = QFileInfo(to).absolutePath();
@@ -164,9 +166,20 @@ void copyOut(const QString& from, const QString& to)
         return OfficeError(full ? OfficeError::OutputFolder : OfficeError::OutputFile, plainSystemReason(error),
                            full ? folder : to);
     };
-    const int fd = ::open(QFile::encodeName(to).constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    bool named = false;
+    const int fd = openUnnamed(folder, to, named);
     if (fd < 0)
         throw fail(errno);
+    // Whatever goes wrong, no part-written file keeps its name.
+    struct Discard {
+        QString path;
+        bool armed;
+        ~Discard()
+        {
+            if (armed)
+                QFile::remove(path);
+        }
+    } discard{to, named};
     QByteArray buffer(1 << 20, Qt::Uninitialized);
     for (;;) {
         const qint64 got = in.read(buffer.data(), buffer.size());
@@ -188,13 +201,14 @@ void copyOut(const QString& from, const QString& to)
             done += n;
         }
     }
-    if (::fsync(fd) != 0) {
+    if (::fsync(fd) != 0 || (!named && !linkUnnamed(fd, to))) {
         const int error = errno;
         ::close(fd);
         throw fail(error);
     }
     if (::close(fd) != 0)
         throw fail(errno);
+    discard.armed = false;
 }
 
 } // namespace

@@ -205,6 +205,7 @@ bool OfficeProcess::start(QString& reason)
         if (getppid() != parent)
             _exit(127);
         signal(SIGPIPE, SIG_DFL);
+        signal(SIGXFSZ, SIG_DFL);
         umask(077); // the pipe is this user's only
         const int null = open("/dev/null", O_RDWR);
         if (null >= 0) {

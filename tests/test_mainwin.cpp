@@ -21,6 +21,9 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <fcntl.h>
+#include <unistd.h>
 #include <QTimer>
 #include <QToolBar>
 
@@ -408,6 +411,25 @@ private Q_SLOTS:
                  (QStringList{QStringLiteral("A.TXT"), QStringLiteral("a.txt"),
                               QStringLiteral("b.txt"), QStringLiteral("c.Txt")}));
         QVERIFY(searchFolder(dir_->filePath(QStringLiteral("missing")), QStringLiteral("*")).isEmpty());
+    }
+
+    // A name that is not UTF-8 cannot be listed by name; it is counted and told, never
+    // silently missing.
+    void namesThatAreNotTextAreCounted()
+    {
+        touch(QDir(data_).filePath(QStringLiteral("good.txt")));
+        for (const char* raw : {"bad\xff.txt", "\x93\xfa\x96\x7b.txt", "other\xfe.log"}) {
+            const int fd = ::open((QFile::encodeName(data_) + '/' + raw).constData(), O_CREAT | O_WRONLY, 0600);
+            QVERIFY(fd >= 0);
+            ::close(fd);
+        }
+        QCOMPARE(listKindFiles(state_->set, 2, data_), QStringList{QStringLiteral("good.txt")});
+        QCOMPARE(countUnnamableFiles(state_->set, 2, data_), 2);
+        QCOMPARE(fileCountText(1, 2, 2),
+                 QStringLiteral("同一のフォルダの中から 1 個 の Text ファイルを読み取りました。　\r\r"
+                                "ファイル名の文字コードが正しくないため、表示できないファイルが 2 個 あります。　"
+                                "ファイル名を変更して下さい。　"));
+        QCOMPARE(fileCountText(1, 2), QStringLiteral("同一のフォルダの中から 1 個 の Text ファイルを読み取りました。　"));
     }
 
     void patternsPerKindAndFlag()

@@ -5,6 +5,12 @@
 #include "app/TextValues.h"
 
 #include <QDirIterator>
+#include <QFile>
+#include <QStringDecoder>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 
@@ -90,11 +96,39 @@ bool anyPathTooLong(const QString& folder, const QStringList& names)
     });
 }
 
-QString fileCountText(int count, int kind)
+int countUnnamableFiles(const SettingsRecord& settings, int kind, const QString& folder)
 {
-    return QStringLiteral("同一のフォルダの中から ") + QString::number(count) +
-           QStringLiteral(" 個 の ") + kindWord(kind) +
-           QStringLiteral(" ファイルを読み取りました。　");
+    const QStringList patterns = kindPatterns(settings, kind);
+    DIR* dir = folder.isEmpty() ? nullptr : ::opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return 0;
+    int count = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (entry->d_name[0] == '.')
+            continue;
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString name = utf8.decode(QByteArrayView(entry->d_name));
+        if (!utf8.hasError())
+            continue;
+        struct stat st {};
+        if (::fstatat(::dirfd(dir), entry->d_name, &st, 0) != 0 || !S_ISREG(st.st_mode))
+            continue;
+        if (std::any_of(patterns.begin(), patterns.end(), [&](const QString& p) { return wildcardMatch(name, p); }))
+            ++count;
+    }
+    ::closedir(dir);
+    return count;
+}
+
+QString fileCountText(int count, int kind, int unnamable)
+{
+    QString text = QStringLiteral("同一のフォルダの中から ") + QString::number(count) +
+                   QStringLiteral(" 個 の ") + kindWord(kind) +
+                   QStringLiteral(" ファイルを読み取りました。　");
+    if (unnamable > 0)
+        text += QStringLiteral("\r\rファイル名の文字コードが正しくないため、表示できないファイルが ") +
+                QString::number(unnamable) + QStringLiteral(" 個 あります。　ファイル名を変更して下さい。　");
+    return text;
 }
 
 QString pathTooLongText()

@@ -23,7 +23,12 @@ QStringList listKindFiles(const SettingsRecord& settings, int kind, const QStrin
 // True when folder + separator + name is longer than 255 UTF-16 code units for any name.
 bool anyPathTooLong(const QString& folder, const QStringList& names);
 
-QString fileCountText(int count, int kind);
+// Matching files whose names are not text (bytes that are not UTF-8): no name shown in a
+// list could open them, so they are counted and the user is told instead.
+int countUnnamableFiles(const SettingsRecord& settings, int kind, const QString& folder);
+
+// The count message; `unnamable` files add a paragraph that says they are there.
+QString fileCountText(int count, int kind, int unnamable = 0);
 inline const QString kFileCountTitle = QStringLiteral("ファイル数確認");
 inline const QString kPathTooLongTitle = QStringLiteral("文字数制限確認");
 QString pathTooLongText();

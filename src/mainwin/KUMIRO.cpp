@@ -349,7 +349,8 @@ void KUMIRO::mnuFileOpen_Click(int index)
     List1->addItems(names);
 
     platform_.messages.show(this, MsgIcon::Information, kFileCountTitle,
-                            fileCountText(List1->count(), state_.CurKind));
+                            fileCountText(List1->count(), state_.CurKind,
+                                          countUnnamableFiles(state_.set, state_.CurKind, folder)));
 
     if (anyPathTooLong(folder, names)) {
         platform_.messages.show(this, MsgIcon::Exclamation, kPathTooLongTitle, pathTooLongText());

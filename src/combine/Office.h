@@ -16,6 +16,7 @@ public:
         Hung,       // the office stopped answering and was ended
         Crashed,    // the office went away
         Missing,    // no office installed
+        Setup,      // the office or our driver for it cannot be started; what() says why
         OutputFolder, // the output's folder cannot be written; file() is the folder
         OutputFile,   // the output file cannot be written; file() is the file
     };

@@ -21,16 +21,16 @@ std::unique_ptr<Office> loadOffice(const QString& programFolder, const OfficeOpt
     if (!library.isLoaded()) {
         const QString module = programFolder + QStringLiteral("/kumiro_libreoffice.so");
         if (!QFileInfo::exists(module))
-            throw OfficeError(OfficeError::Failed,
+            throw OfficeError(OfficeError::Setup,
                               QStringLiteral("Kumiro の部品 %1 がありません。Kumiro をインストールし直して下さい。").arg(module));
         library.setFileName(module);
         if (!library.load())
-            throw OfficeError(OfficeError::Failed,
+            throw OfficeError(OfficeError::Setup,
                               QStringLiteral("Kumiro の部品 %1 を読み込めません。　\r\r").arg(module) + library.errorString());
     }
     const auto create = reinterpret_cast<Create>(library.resolve("kumiro_libreoffice_create"));
     if (!create)
-        throw OfficeError(OfficeError::Failed,
+        throw OfficeError(OfficeError::Setup,
                           QStringLiteral("Kumiro の部品が壊れています。　\r\r") + library.errorString());
     return std::unique_ptr<Office>(create(&options));
 }

@@ -11,6 +11,8 @@ OfficeMessage officeFailureMessage(const OfficeError& error, const QString& dest
                 QStringLiteral("Word・Excel のファイルを扱うには LibreOffice が必要です。　\r\r"
                                "「sudo apt-get install libreoffice-writer-nogui libreoffice-calc-nogui」 "
                                "でインストールして下さい。　")};
+    case OfficeError::Setup:
+        return {QStringLiteral("LibreOffice 確認"), error.what() + QStringLiteral("　")};
     case OfficeError::OutputFolder:
         return {QStringLiteral("出力確認"), destination + QStringLiteral("のフォルダ ") + error.file() +
                                                  QStringLiteral(" に書き込めません。　\r\r") + error.what()};

@@ -19,11 +19,13 @@ def prop(name, value):
 source, target, filter_name, password = sys.argv[1:5]
 with tempfile.TemporaryDirectory(prefix="kumiro-test-protect-") as profile:
     pipe = "kumiro_test_protect_%d" % os.getpid()
+    env = dict(os.environ, TMPDIR=os.path.join(profile, "tmp"))  # its temporaries die with it
+    os.mkdir(env["TMPDIR"])
     office = subprocess.Popen(
         ["/usr/lib/libreoffice/program/soffice.bin", "-env:UserInstallation=" + uno.systemPathToFileUrl(profile),
          "--headless", "--invisible", "--norestore", "--nologo", "--nodefault", "--nolockcheck",
          "--accept=pipe,name=%s;urp;StarOffice.ComponentContext" % pipe],
-        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=env)
     try:
         local = uno.getComponentContext()
         resolver = local.ServiceManager.createInstanceWithContext("com.sun.star.bridge.UnoUrlResolver", local)
@@ -33,7 +35,8 @@ with tempfile.TemporaryDirectory(prefix="kumiro-test-protect-") as profile:
                 break
             except Exception:
                 if office.poll() is not None:  # a new profile restarts once
-                    office = subprocess.Popen(office.args, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                    office = subprocess.Popen(office.args, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                              env=env)
                 time.sleep(0.05)
         desktop = context.ServiceManager.createInstanceWithContext("com.sun.star.frame.Desktop", context)
         doc = desktop.loadComponentFromURL(uno.systemPathToFileUrl(os.path.abspath(source)), "_blank", 0,

@@ -145,7 +145,7 @@ Reference<css::uno::XComponentContext> localContext(const QString& programDir)
         }
     });
     if (!context.is())
-        throw OfficeError(OfficeError::Failed, QStringLiteral("UNO: ") + failure);
+        throw OfficeError(OfficeError::Setup, QStringLiteral("LibreOffice と接続する準備ができませんでした。　\r\r") + failure);
     return context;
 }
 
@@ -369,7 +369,7 @@ private:
         for (int attempt = 0; attempt < 3; ++attempt) {
             QString reason;
             if (!process_.start(reason))
-                throw OfficeError(OfficeError::Failed,
+                throw OfficeError(OfficeError::Setup,
                                   QStringLiteral("LibreOffice を起動できませんでした。　\r\r") + reason);
             if (tryConnect(local))
                 return;
@@ -377,7 +377,7 @@ private:
                 break;
         }
         process_.kill();
-        throw OfficeError(OfficeError::Failed,
+        throw OfficeError(OfficeError::Setup,
                           QStringLiteral("LibreOffice を起動できませんでした (終了コード %1)。")
                               .arg(process_.exitCode()));
     }

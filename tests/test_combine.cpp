@@ -1,5 +1,7 @@
 // The text combine: bytes in, bytes out, the line limit and failures.
+#include "combine/OfficeMessages.h"
 #include "combine/TextCombine.h"
+#include "combine/WordCombine.h"
 
 #include <QDir>
 #include <QFile>
@@ -147,6 +149,47 @@ private Q_SLOTS:
             QCOMPARE(combineTextFiles({a, a, a}, out_, progress).status, TextCombineResult::Cancelled);
             QCOMPARE(seen, (QStringList{"0/3 a.txt", "1/3 a.txt"}));
             QCOMPARE(read(out_), before.isEmpty() ? QByteArray("<missing>") : before);
+        }
+    }
+
+    // Saving through a temporary name: the user only ever hears of the file by its own name,
+    // and a failed save leaves the folder as it was.
+    void savingReplacesOnlyWithACompleteFile()
+    {
+        const QString target = dir_->filePath(QStringLiteral("NewWord.doc"));
+        write(QStringLiteral("NewWord.doc"), "older");
+        const QStringList before = QDir(dir_->path()).entryList(QDir::Files | QDir::Hidden);
+        try {
+            saveReplacing(target, [](const QString& temp) {
+                QFile f(temp);
+                QVERIFY(f.open(QIODevice::WriteOnly));
+                f.write("half");
+                throw OfficeError(OfficeError::Hung, QStringLiteral("frozen"), temp);
+            });
+            QFAIL("no error");
+        } catch (const OfficeError& e) {
+            QCOMPARE(e.kind(), OfficeError::Hung);
+            QCOMPARE(e.file(), target);
+        }
+        QCOMPARE(read(target), QByteArray("older"));
+        QCOMPARE(QDir(dir_->path()).entryList(QDir::Files | QDir::Hidden), before);
+
+        saveReplacing(target, [](const QString& temp) {
+            QFile f(temp);
+            QVERIFY(f.open(QIODevice::NewOnly));
+            f.write("newer");
+        });
+        QCOMPARE(read(target), QByteArray("newer"));
+        QCOMPARE(QDir(dir_->path()).entryList(QDir::Files | QDir::Hidden), before);
+
+        try {
+            saveReplacing(dir_->filePath(QStringLiteral("gone/NewWord.doc")), [](const QString&) { QFAIL("saved"); });
+            QFAIL("no error");
+        } catch (const OfficeError& e) {
+            QCOMPARE(e.kind(), OfficeError::OutputFolder);
+            QCOMPARE(e.file(), dir_->filePath(QStringLiteral("gone")));
+            QCOMPARE(officeFailureMessage(e).text,
+                     QStringLiteral("くみろ先のフォルダ ") + e.file() + QStringLiteral(" に書き込めません。　\r\rフォルダがありません。"));
         }
     }
 

@@ -198,8 +198,8 @@ private Q_SLOTS:
         const QString a = write(QStringLiteral("a.txt"), "a\n");
         const QString output = dir_->filePath(QStringLiteral("nowhere/NewText.txt"));
         const TextCombineResult r = combineTextFiles({a, a}, output);
-        QCOMPARE(r.status, TextCombineResult::WriteFailed);
-        QCOMPARE(r.failedIndex, 0);
+        QCOMPARE(r.status, TextCombineResult::FolderNotWritable);
+        QCOMPARE(r.reason, QStringLiteral("フォルダがありません。"));
         QVERIFY(!QDir(dir_->filePath(QStringLiteral("nowhere"))).exists());
     }
 

@@ -826,7 +826,9 @@ private Q_SLOTS:
         w.mnuFileKumiro_Click();
         const auto& failed = platform_->messages.shown.last();
         QCOMPARE(failed.icon, MsgIcon::Critical);
-        QVERIFY(failed.text.contains(dir_->filePath(QStringLiteral("missing-folder/NewText.txt"))));
+        QCOMPARE(failed.title, QStringLiteral("出力確認"));
+        QCOMPARE(failed.text, QStringLiteral("くみろ先のフォルダ ") + dir_->filePath(QStringLiteral("missing-folder")) +
+                                  QStringLiteral(" に書き込めません。　\r\rフォルダがありません。"));
         QCOMPARE(state_->OrderFile[1], data_ + QStringLiteral("/1.txt"));
         QVERIFY(w.mnuFileKumiro->isEnabled());
 

@@ -13,16 +13,16 @@ namespace kumiro {
 // The system's reason for a failed file operation in words a user understands; the
 // system's own text follows for the rare ones.
 // Header-only: the office driver, a module of its own, uses it too.
-inline QString plainSystemReason(int error)
+inline QString plainSystemReason(int error, bool reading = false)
 {
     switch (error) {
     case EACCES:
-    case EPERM: return QStringLiteral("書き込む権限がありません。");
+    case EPERM: return reading ? QStringLiteral("読み取る権限がありません。") : QStringLiteral("書き込む権限がありません。");
     case EROFS: return QStringLiteral("読み取り専用のディスクです。");
     case ENOSPC:
     case EDQUOT: return QStringLiteral("ディスクの空きが足りません。");
     case EFBIG: return QStringLiteral("ファイルが大きすぎます。");
-    case ENOENT: return QStringLiteral("フォルダがありません。");
+    case ENOENT: return reading ? QStringLiteral("ファイルがありません。") : QStringLiteral("フォルダがありません。");
     case ENOTDIR: return QStringLiteral("フォルダではありません。");
     case EISDIR: return QStringLiteral("同じ名前のフォルダがあります。");
     case EIO: return QStringLiteral("ディスクの読み書きに失敗しました。");

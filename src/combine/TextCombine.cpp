@@ -1,5 +1,7 @@
 #include "TextCombine.h"
 
+#include "FileWriting.h"
+#include "SystemErrors.h"
 #include "app/Paths.h"
 
 #include <QFile>
@@ -49,7 +51,7 @@ int openRegular(const QString& path, QString& reason, bool& notAFile)
     notAFile = false;
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        reason = QString::fromLocal8Bit(std::strerror(errno));
+        reason = plainSystemReason(errno, true);
         return -1;
     }
     struct stat st {};
@@ -133,18 +135,29 @@ bool appendToOutput(const QString& outputPath, const QByteArray& out, QString& r
 {
     if (out.isEmpty())
         return true;
-    QFile file(outputPath);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        reason = file.errorString();
+    const int fd = ::open(QFile::encodeName(outputPath).constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        reason = plainSystemReason(errno);
         return false;
     }
-    const qint64 before = file.size();
-    if (file.write(out) != out.size() || !file.flush()) {
-        reason = file.errorString();
-        // The input goes in whole or not at all.
-        file.resize(before);
-        return false;
+    struct stat st {};
+    ::fstat(fd, &st);
+    const off_t before = st.st_size;
+    for (qsizetype done = 0; done < out.size();) {
+        const ssize_t n = ::write(fd, out.constData() + done, size_t(out.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            reason = plainSystemReason(n < 0 ? errno : ENOSPC);
+            // The input goes in whole or not at all.
+            if (::ftruncate(fd, before) != 0) {
+            }
+            ::close(fd);
+            return false;
+        }
+        done += n;
     }
+    ::close(fd);
     return true;
 }
 
@@ -170,6 +183,20 @@ TextCombineResult combineTextFiles(const QStringList& inputs, const QString& out
         }
         ::close(fd);
     }
+    // A folder that cannot be written is told before anything is read.
+    const QString folder = QFileInfo(outputPath).absolutePath();
+    bool named = false;
+    const QString probeName = folder + QStringLiteral("/.~kumiro-probe-%1").arg(getpid());
+    const int probe = openUnnamed(folder, probeName, named);
+    if (probe < 0) {
+        result.status = TextCombineResult::FolderNotWritable;
+        result.reason = plainSystemReason(errno);
+        return result;
+    }
+    ::close(probe);
+    if (named)
+        ::unlink(QFile::encodeName(probeName).constData());
+
     const QFileInfo before(outputPath);
     const bool existed = before.exists();
     const qint64 sizeBefore = existed ? before.size() : 0;

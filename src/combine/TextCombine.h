@@ -10,10 +10,10 @@ namespace kumiro {
 inline constexpr int kTextLineLimit = 30000;
 
 struct TextCombineResult {
-    enum Status { Done, LineLimit, ReadFailed, NotAFile, WriteFailed, Cancelled };
+    enum Status { Done, LineLimit, ReadFailed, NotAFile, FolderNotWritable, WriteFailed, Cancelled };
     Status status = Done;
     int failedIndex = -1; // the input that stopped the combine
-    QString reason;       // the system's words for a read or write failure
+    QString reason;       // the reason for a read or write failure, in the user's words
 };
 
 // Appends every input's lines to the output, each line ended with CR LF, bytes unchanged.

@@ -9,6 +9,7 @@
 #include "platform/Platform.h"
 
 #include <QAction>
+#include <QFileInfo>
 
 namespace kumiro {
 
@@ -73,6 +74,11 @@ bool KUMIRO::runTextCombine()
         msg.show(this, MsgIcon::Critical, QStringLiteral("ファイル確認"),
                  QStringLiteral("Text ファイル ") + inputs[result.failedIndex] +
                      QStringLiteral(" を読み取れません。　\r\r") + result.reason);
+        return false;
+    case TextCombineResult::FolderNotWritable:
+        msg.show(this, MsgIcon::Critical, QStringLiteral("出力確認"),
+                 QStringLiteral("くみろ先のフォルダ ") + QFileInfo(output).absolutePath() +
+                     QStringLiteral(" に書き込めません。　\r\r") + result.reason);
         return false;
     case TextCombineResult::WriteFailed:
         msg.show(this, MsgIcon::Critical, QStringLiteral("出力確認"),

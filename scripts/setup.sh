@@ -6,7 +6,7 @@ KUMIRO_BUILD="$KUMIRO_ROOT/build"
 
 KUMIRO_PACKAGES=(
     cmake g++ make pkg-config
-    qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev qt6-qpa-plugins
+    qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev qt6-qpa-plugins libuchardet-dev
     fonts-noto-cjk fonts-liberation qt6-translations-l10n xdg-utils
     xvfb xauth xdotool openbox desktop-file-utils dpkg-dev
     libreoffice-writer-nogui libreoffice-calc-nogui libreoffice-dev

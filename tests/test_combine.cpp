@@ -1,6 +1,7 @@
 // The text combine: bytes in, bytes out, the line limit and failures.
 #include "combine/OfficeMessages.h"
 #include "combine/TextCombine.h"
+#include "combine/TextEncoding.h"
 #include "combine/WordCombine.h"
 
 #include <QDir>
@@ -68,7 +69,7 @@ private Q_SLOTS:
         const QByteArray expected = QByteArray("a\r\nb\r\n") + "c\r\nd\r\n" + "e\r\nf\r\n" +
                                     "g\r\n\r\nh\r\n\r\ni\r\n" + sjis +
                                     QByteArray("x\0y\r\nz\r\n", 8) + "\r\n" +
-                                    "\xEF\xBB\xBFメモ\r\n";
+                                    "メモ\r\n"; // its byte-order mark would be mid-file
         QCOMPARE(read(out_), expected);
     }
 
@@ -191,6 +192,65 @@ private Q_SLOTS:
             QCOMPARE(officeFailureMessage(e).text,
                      QStringLiteral("くみろ先のフォルダ ") + e.file() + QStringLiteral(" に書き込めません。　\r\rフォルダがありません。"));
         }
+    }
+
+    // A UTF-8 byte-order mark is kept where it belongs, at the very start of the output.
+    void byteOrderMarksOnlyStartTheOutput()
+    {
+        const QString a = write(QStringLiteral("a.txt"), "\xEF\xBB\xBF" "a\n");
+        const QString b = write(QStringLiteral("b.txt"), "\xEF\xBB\xBF" "b");
+        const QString empty = write(QStringLiteral("empty.txt"), "");
+        QCOMPARE(combineTextFiles({empty, a, b}, out_).status, TextCombineResult::Done);
+        QCOMPARE(read(out_), QByteArray("\xEF\xBB\xBF" "a\r\nb\r\n"));
+        QCOMPARE(combineTextFiles({b}, out_).status, TextCombineResult::Done);
+        QCOMPARE(read(out_), QByteArray("\xEF\xBB\xBF" "a\r\nb\r\nb\r\n"));
+        // Anything else at the start is bytes like any other.
+        const QString utf16 = write(QStringLiteral("w.txt"), "\xFF\xFEx");
+        QCOMPARE(combineTextFiles({utf16}, out_).status, TextCombineResult::Done);
+        QVERIFY(read(out_).endsWith("\xFF\xFEx\r\n"));
+    }
+
+    // Japanese text in each encoding editors write is told apart and read back whole.
+    void encodingsAreToldApart()
+    {
+        const QString text = QStringLiteral(
+            "日本語の文章です。東京都の天気は晴れ、気温は二十度でした。\n"
+            "明日の会議は午前十時から第三会議室で行います。資料を忘れずに持ってきて下さい。\n");
+        auto encode = [&](const char* name) {
+            const QByteArray utf8 = text.toUtf8();
+            iconv_t cd = iconv_open(name, "UTF-8");
+            QByteArray out(utf8.size() * 4 + 16, Qt::Uninitialized);
+            char* src = const_cast<char*>(utf8.constData());
+            size_t srcLeft = size_t(utf8.size()), dstLeft = size_t(out.size());
+            char* dst = out.data();
+            iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+            iconv(cd, nullptr, nullptr, &dst, &dstLeft);
+            iconv_close(cd);
+            out.resize(dst - out.data());
+            return out;
+        };
+        const struct {
+            const char* iconvName;
+            QByteArray bom;
+            TextEncoding expected;
+        } cases[] = {
+            {"UTF-8", {}, TextEncoding::Utf8},
+            {"UTF-8", "\xEF\xBB\xBF", TextEncoding::Utf8},
+            {"CP932", {}, TextEncoding::ShiftJis},
+            {"EUC-JP", {}, TextEncoding::EucJp},
+            {"ISO-2022-JP", {}, TextEncoding::Iso2022Jp},
+            {"UTF-16LE", "\xFF\xFE", TextEncoding::Utf16LE},
+            {"UTF-16BE", "\xFE\xFF", TextEncoding::Utf16BE},
+        };
+        for (const auto& c : cases) {
+            const QByteArray bytes = c.bom + encode(c.iconvName);
+            QCOMPARE(detectTextEncoding(bytes), c.expected);
+            QCOMPARE(QString::fromUtf8(toUtf8(bytes, c.expected)), text);
+        }
+        // What cannot be told apart is read as CP932; bytes it does not know become U+FFFD.
+        QCOMPARE(detectTextEncoding(QByteArray("\x82\xa0")), TextEncoding::ShiftJis);
+        QCOMPARE(toUtf8(QByteArray("a\x82\xa0\xff" "b"), TextEncoding::ShiftJis), QStringLiteral("aあ\uFFFDb").toUtf8());
+        QCOMPARE(withLfLineEnds("a\rb\r\nc\nd\r"), QByteArray("a\nb\nc\nd\n"));
     }
 
     void missingOutputFolderFailsWithoutCreatingIt()

@@ -64,7 +64,7 @@ int openRegular(const QString& path, QString& reason, bool& notAFile)
     return fd;
 }
 
-ReadStatus readInput(const QString& path, QByteArray& chunk, QByteArray& out, QString& reason)
+ReadStatus readInput(const QString& path, QByteArray& chunk, QByteArray& out, QString& reason, bool dropBom)
 {
     out.resize(0);
     bool notAFile = false;
@@ -93,6 +93,11 @@ ReadStatus readInput(const QString& path, QByteArray& chunk, QByteArray& out, QS
             break;
         const char* p = chunk.constData();
         const char* end = p + got;
+        // A UTF-8 byte-order mark belongs at the start of a file only: in the middle of the
+        // output it would be garbage to most programs.
+        if (dropBom && got >= 3 && std::memcmp(p, "\xEF\xBB\xBF", 3) == 0)
+            p += 3;
+        dropBom = false;
         if (swallowLf && *p == '\n')
             ++p;
         swallowLf = false;
@@ -201,6 +206,7 @@ TextCombineResult combineTextFiles(const QStringList& inputs, const QString& out
     const bool existed = before.exists();
     const qint64 sizeBefore = existed ? before.size() : 0;
 
+    bool outputHasBytes = sizeBefore > 0;
     QByteArray chunk(1 << 20, Qt::Uninitialized);
     QByteArray out;
     for (int i = 0; i < inputs.size(); ++i) {
@@ -214,7 +220,7 @@ TextCombineResult combineTextFiles(const QStringList& inputs, const QString& out
             return result;
         }
         progress.at(i, int(inputs.size()), inputs[i]);
-        switch (readInput(inputs[i], chunk, out, result.reason)) {
+        switch (readInput(inputs[i], chunk, out, result.reason, outputHasBytes)) {
         case ReadStatus::Ok: break;
         case ReadStatus::TooManyLines:
             result.status = TextCombineResult::LineLimit;
@@ -230,6 +236,7 @@ TextCombineResult combineTextFiles(const QStringList& inputs, const QString& out
             result.failedIndex = i;
             return result;
         }
+        outputHasBytes = outputHasBytes || !out.isEmpty();
     }
     return result;
 }

@@ -16,7 +16,8 @@ struct TextCombineResult {
     QString reason;       // the reason for a read or write failure, in the user's words
 };
 
-// Appends every input's lines to the output, each line ended with CR LF, bytes unchanged.
+// Appends every input's lines to the output, each line ended with CR LF, bytes unchanged,
+// but for a UTF-8 byte-order mark that would land anywhere but the start of the output.
 // Every input must be a regular file (a FIFO would wait for a writer for ever), or nothing
 // is read. An input of more than 30,000 lines, or one that cannot be read, stops the
 // combine before anything of it is written; a failed write is cut back to the output's

@@ -3,23 +3,140 @@
 #include <QByteArray>
 #include <QStringDecoder>
 
+#include <iconv.h>
+#include <uchardet/uchardet.h>
+
+#include <cerrno>
+#include <cstring>
+
 namespace kumiro {
 
-enum class TextEncoding { Utf8, ShiftJis };
+enum class TextEncoding { Utf8, ShiftJis, EucJp, Iso2022Jp, Utf16LE, Utf16BE };
 
-// UTF-8 when the bytes start with its mark or decode without error, else Shift-JIS (CP932).
 // Header-only: the office driver, a module of its own, uses it too.
+
+// The length of a byte-order mark at the start, 0 when there is none.
+inline int byteOrderMarkLength(const QByteArray& bytes)
+{
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        return 3;
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
+        return 2;
+    return 0;
+}
+
+// A byte-order mark decides; then uchardet, with strict UTF-8 before the rest (plain ASCII
+// is UTF-8); what cannot be told apart is Shift-JIS (CP932), the usual Japanese text.
+// `complete`: the bytes are the whole file (else a character cut at the end is no error).
 inline TextEncoding detectTextEncoding(const QByteArray& bytes, bool complete = true)
 {
     if (bytes.startsWith("\xEF\xBB\xBF"))
         return TextEncoding::Utf8;
-    // Complete: a sequence cut at the end is an error. Only the start of a file: a
-    // character cut where the reading stopped is none.
+    if (bytes.startsWith("\xFF\xFE"))
+        return TextEncoding::Utf16LE;
+    if (bytes.startsWith("\xFE\xFF"))
+        return TextEncoding::Utf16BE;
+    QByteArray guess;
+    if (uchardet_t detector = uchardet_new()) {
+        if (uchardet_handle_data(detector, bytes.constData(), size_t(bytes.size())) == 0) {
+            uchardet_data_end(detector);
+            guess = QByteArray(uchardet_get_charset(detector)).toUpper();
+        }
+        uchardet_delete(detector);
+    }
+    // Seven-bit, so it would pass for UTF-8 below.
+    if (guess == "ISO-2022-JP")
+        return TextEncoding::Iso2022Jp;
     QStringDecoder utf8(QStringDecoder::Utf8, complete ? QStringDecoder::Flag::Stateless
                                                        : QStringDecoder::Flag::Default);
     const QString decoded = utf8.decode(bytes);
     Q_UNUSED(decoded);
-    return utf8.hasError() ? TextEncoding::ShiftJis : TextEncoding::Utf8;
+    if (!utf8.hasError())
+        return TextEncoding::Utf8;
+    if (guess == "EUC-JP")
+        return TextEncoding::EucJp;
+    if (guess == "UTF-16LE")
+        return TextEncoding::Utf16LE;
+    if (guess == "UTF-16BE")
+        return TextEncoding::Utf16BE;
+    return TextEncoding::ShiftJis;
+}
+
+inline const char* iconvName(TextEncoding encoding)
+{
+    switch (encoding) {
+    case TextEncoding::Utf8: return "UTF-8";
+    case TextEncoding::ShiftJis: return "CP932";
+    case TextEncoding::EucJp: return "EUC-JP-MS";
+    case TextEncoding::Iso2022Jp: return "ISO-2022-JP-2";
+    case TextEncoding::Utf16LE: return "UTF-16LE";
+    case TextEncoding::Utf16BE: return "UTF-16BE";
+    }
+    return "CP932";
+}
+
+// The text as UTF-8 without a byte-order mark. A byte sequence the encoding does not know
+// becomes U+FFFD, so nothing stops the reading and the rest still arrives.
+inline QByteArray toUtf8(const QByteArray& bytes, TextEncoding encoding)
+{
+    const int bom = byteOrderMarkLength(bytes);
+    const bool bomFits = (bom == 3 && encoding == TextEncoding::Utf8) ||
+                         (bom == 2 && (encoding == TextEncoding::Utf16LE || encoding == TextEncoding::Utf16BE));
+    QByteArray in = bytes.mid(bomFits ? bom : 0);
+    iconv_t cd = iconv_open("UTF-8", iconvName(encoding));
+    if (cd == iconv_t(-1))
+        return in;
+    QByteArray out(in.size() * 3 + 16, Qt::Uninitialized);
+    char* src = in.data();
+    size_t srcLeft = size_t(in.size());
+    char* dst = out.data();
+    size_t dstLeft = size_t(out.size());
+    const int unitSize = encoding == TextEncoding::Utf16LE || encoding == TextEncoding::Utf16BE ? 2 : 1;
+    while (srcLeft > 0) {
+        if (iconv(cd, &src, &srcLeft, &dst, &dstLeft) != size_t(-1))
+            break;
+        if (errno == E2BIG) {
+            const qsizetype used = dst - out.data();
+            out.resize(out.size() * 2);
+            dst = out.data() + used;
+            dstLeft = size_t(out.size() - used);
+            continue;
+        }
+        // EILSEQ or a sequence cut at the end: mark it and go on.
+        if (dstLeft < 3) {
+            const qsizetype used = dst - out.data();
+            out.resize(out.size() + 16);
+            dst = out.data() + used;
+            dstLeft = size_t(out.size() - used);
+        }
+        std::memcpy(dst, "\xEF\xBF\xBD", 3);
+        dst += 3;
+        dstLeft -= 3;
+        const size_t skip = qMin(srcLeft, size_t(unitSize));
+        src += skip;
+        srcLeft -= skip;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+    out.resize(dst - out.data());
+    iconv_close(cd);
+    return out;
+}
+
+// CR LF, LF and CR alike become LF: one line, one paragraph, whatever made the file.
+inline QByteArray withLfLineEnds(const QByteArray& text)
+{
+    QByteArray out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            out += '\n';
+            if (i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
 }
 
 } // namespace kumiro

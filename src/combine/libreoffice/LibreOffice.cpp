@@ -151,13 +151,17 @@ Reference<css::uno::XComponentContext> localContext(const QString& programDir)
 
 // Copies what the office saved into the user's file `to` (made here, complete or not at
 // all), every write checked.
-void copyOut(const QString& from, const QString& to)
+void copyOut(const QString& from, const QString& to, bool dropByteOrderMark)
 {
     const QString folder = QFileInfo(to).absolutePath();
     QFile in(from);
     if (!in.open(QIODevice::ReadOnly))
         throw OfficeError(OfficeError::Failed,
                           QStringLiteral("LibreOffice が保存したファイルを読み取れません。　\r\r") + in.errorString(), to);
+    // Text for other programs: UTF-8 needs no byte-order mark, and one in the middle of a
+    // text combined from such files would be garbage.
+    if (dropByteOrderMark && in.peek(3) == QByteArray("\xEF\xBB\xBF"))
+        in.seek(3);
     const qint64 room = freeBytes(folder);
     if (room >= 0 && room < in.size())
         throw OfficeError(OfficeError::OutputFolder, plainSystemReason(ENOSPC) + roomText(in.size(), room), folder);
@@ -296,6 +300,27 @@ public:
             path);
     }
 
+    // A text or CSV file as the office reads it best: a private copy in UTF-8 without a
+    // byte-order mark, whatever the encoding it was written in (told apart here, where
+    // EUC-JP, ISO-2022-JP and UTF-16 are known), and for text with LF line ends, so that
+    // CR-only files from old editors give one paragraph a line.
+    QString utf8Copy(const QString& path, bool lfLineEnds)
+    {
+        QFile in(path);
+        if (!in.open(QIODevice::ReadOnly))
+            throw OfficeError(OfficeError::Unreadable, in.errorString(), path);
+        const QByteArray bytes = in.readAll();
+        QByteArray text = toUtf8(bytes, detectTextEncoding(bytes));
+        if (lfLineEnds)
+            text = withLfLineEnds(text);
+        const QString copy = process_.tempDir() + QStringLiteral("/kumiro-text-%1.%2").arg(++copies_).arg(QFileInfo(path).suffix());
+        QFile out(copy);
+        if (!out.open(QIODevice::WriteOnly) || out.write(text) != text.size() || !out.flush())
+            throw OfficeError(OfficeError::Failed,
+                              QStringLiteral("LibreOffice の作業フォルダに書き込めません。　\r\r") + out.errorString(), path);
+        return copy;
+    }
+
     // What the office has read so far, for telling whether it has room to save.
     void noteInput(const QString& path) { inputBytes_ += QFileInfo(path).size(); }
 
@@ -303,7 +328,7 @@ public:
     // here: the office never writes into the user's folder (and leaves nothing of its own
     // there), and a full or failing disk is an error at once, not an office that spins.
     void store(const Reference<css::uno::XInterface>& doc, const Sequence<css::beans::PropertyValue>& args,
-               const QString& path)
+               const QString& path, bool dropByteOrderMark = false)
     {
         const QString temp = process_.tempDir();
         const qint64 estimate = 2 * inputBytes_ + (4 << 20);
@@ -320,7 +345,7 @@ public:
         } removeStaging{staging};
         call([&] { Reference<css::frame::XStorable>(doc, UNO_QUERY_THROW)->storeToURL(fileUrl(staging), args); },
              path);
-        copyOut(staging, path);
+        copyOut(staging, path, dropByteOrderMark);
     }
 
     // Ends the office: asked first, killed if it does not go.
@@ -421,6 +446,7 @@ private:
     bool ended_ = false;
     qint64 inputBytes_ = 0;
     int saves_ = 0;
+    int copies_ = 0;
 };
 
 namespace {
@@ -450,25 +476,6 @@ void checkReadable(const QString& path)
         throw OfficeError(OfficeError::Unreadable,
                           info.isFile() ? file.errorString() : QStringLiteral("ファイルではありません。"),
                           path);
-}
-
-// The start of a text file, for telling its encoding.
-QByteArray textHead(const QString& path, bool& complete)
-{
-    QFile file(path);
-    const qint64 limit = 4 << 20;
-    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.read(limit) : QByteArray();
-    complete = file.size() <= limit;
-    return bytes;
-}
-
-// The encoding of a text file as the writer's text filter names it.
-QString textCharset(const QString& path)
-{
-    bool complete = true;
-    const QByteArray head = textHead(path, complete);
-    return detectTextEncoding(head, complete) == TextEncoding::Utf8 ? QStringLiteral("UTF8")
-                                                                     : QStringLiteral("MS_932");
 }
 
 } // namespace
@@ -502,7 +509,7 @@ public:
                     prop("FilterOptions", Any(rtl::OUString("UTF8,CRLF,,,"))))
             : props(prop("FilterName", Any(rtl::OUString::createFromAscii(filter))),
                     prop("Overwrite", Any(true)));
-        session_.store(doc_, args, path);
+        session_.store(doc_, args, path, format == WordFormat::Text);
     }
 
     void Close() override
@@ -699,8 +706,9 @@ public:
         checkReadable(path);
         const bool text = QFileInfo(path).suffix().compare(QStringLiteral("txt"), Qt::CaseInsensitive) == 0;
         const QString filter = text ? QStringLiteral("Text (encoded)") : selection_.wordFilterFor(path);
+        const QString source = text ? session_->utf8Copy(path, true) : path;
         auto args = text ? inputProps(prop("Hidden", Any(true)), prop("FilterName", Any(ou(filter))),
-                                      prop("FilterOptions", Any(ou(textCharset(path) + QStringLiteral(",LF,,,")))))
+                                      prop("FilterOptions", Any(rtl::OUString("UTF8,LF,,,"))))
                          : inputProps(prop("Hidden", Any(true)), prop("FilterName", Any(ou(filter))));
         session_->noteInput(path);
         auto doc = session_->call(
@@ -708,7 +716,7 @@ public:
                 const Reference<css::frame::XComponentLoader> loader(session_->desktop(), UNO_QUERY_THROW);
                 Reference<css::text::XTextDocument> d;
                 try {
-                    d.set(loader->loadComponentFromURL(fileUrl(path), rtl::OUString("_blank"), 0, args), UNO_QUERY);
+                    d.set(loader->loadComponentFromURL(fileUrl(source), rtl::OUString("_blank"), 0, args), UNO_QUERY);
                 } catch (const css::io::IOException&) {
                     throw OfficeError(OfficeError::Unreadable, unreadableContent(), path);
                 } catch (const css::lang::IllegalArgumentException&) {
@@ -861,14 +869,11 @@ public:
         const bool csv = QFileInfo(path).suffix().compare(QStringLiteral("csv"), Qt::CaseInsensitive) == 0;
         Sequence<css::beans::PropertyValue> args;
         if (csv) {
-            bool complete = true;
-            const QByteArray head = textHead(path, complete);
-            // Comma, double quote, the character set (76 UTF-8, 64 Shift-JIS), from line 1,
-            // standard columns, Japanese.
-            const int charset = detectTextEncoding(head, complete) == TextEncoding::Utf8 ? 76 : 64;
-            args = inputProps(prop("URL", Any(fileUrl(path))),
-                         prop("FilterName", Any(rtl::OUString("Text - txt - csv (StarCalc)"))),
-                         prop("FilterOptions", Any(ou(QStringLiteral("44,34,%1,1,,1041").arg(charset)))));
+            // Comma, double quote, UTF-8 (76; the copy is in UTF-8), from line 1, standard
+            // columns, Japanese.
+            args = inputProps(prop("URL", Any(fileUrl(session_->utf8Copy(path, false)))),
+                              prop("FilterName", Any(rtl::OUString("Text - txt - csv (StarCalc)"))),
+                              prop("FilterOptions", Any(rtl::OUString("44,34,76,1,,1041"))));
         } else {
             args = inputProps(prop("URL", Any(fileUrl(path))), prop("FilterName", Any(ou(calcFilterFor(path)))));
         }

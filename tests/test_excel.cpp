@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QXmlStreamReader>
 
 #include "support/Files.h"
 
@@ -78,6 +79,45 @@ class TestExcel : public QObject {
         return doc.array();
     }
 
+    // The workbook with its names: {"sheets": [...], "names": [[name, scope], ...]}.
+    QJsonObject xlrdAll(const QString& path)
+    {
+        QProcess py;
+        py.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral(KUMIRO_TESTS_DIR "/support/xls_dump.py"), path, QStringLiteral("--all")});
+        py.waitForFinished(60000);
+        return QJsonDocument::fromJson(py.readAllStandardOutput()).object();
+    }
+
+    // Pictures, charts and other drawing objects of each sheet, as the command-line office
+    // reads the file.
+    QList<int> drawingsPerSheet(const QString& path)
+    {
+        QTemporaryDir dir;
+        const QString flat = check_.convert(path, QStringLiteral("fods"), dir.path());
+        QFile file(flat);
+        QList<int> counts;
+        if (!file.open(QIODevice::ReadOnly))
+            return counts;
+        QXmlStreamReader xml(&file);
+        int depth = 0, sheetDepth = -1; // a chart's data table is no sheet
+        while (!xml.atEnd()) {
+            xml.readNext();
+            if (xml.isEndElement())
+                --depth;
+            if (!xml.isStartElement())
+                continue;
+            ++depth;
+            if (xml.name() == u"spreadsheet" && xml.prefix() == u"office")
+                sheetDepth = depth + 1;
+            else if (xml.name() == u"table" && xml.prefix() == u"table" && depth == sheetDepth)
+                counts << 0;
+            else if (xml.name() == u"frame" && xml.prefix() == u"draw" && !counts.isEmpty())
+                ++counts.last();
+        }
+        return counts;
+    }
+
     static QStringList names(const QJsonArray& sheets)
     {
         QStringList out;
@@ -87,6 +127,40 @@ class TestExcel : public QObject {
     }
 
 private Q_SLOTS:
+    // Each input read alone beside the output, sheet by sheet: cells and formula results
+    // (names used by formulas, a name two inputs define differently, a total that reads a
+    // later sheet, text and TRUE/FALSE results), merged ranges, comments, the default font,
+    // and pictures and charts. A loss names the input, the sheet and what went missing.
+    void nothingIsLostFromEachWorkbook()
+    {
+        const QStringList inputs = {QStringLiteral(KUMIRO_TESTS_DIR "/fixtures/sales.xls"),
+                                    QStringLiteral(KUMIRO_TESTS_DIR "/fixtures/branch.xls")};
+        QTemporaryDir out;
+        const QString output = out.filePath(QStringLiteral("NewExcel.xls"));
+        QVERIFY(combineExcel(*office_, inputs, output));
+        const QJsonArray combined = xlrdAll(output).value(QStringLiteral("sheets")).toArray();
+        const QList<int> combinedDrawings = drawingsPerSheet(output);
+        int at = 0;
+        for (const QString& input : inputs) {
+            const QJsonArray sheets = xlrd(input);
+            const QList<int> drawings = drawingsPerSheet(input);
+            QCOMPARE(drawings.size(), sheets.size());
+            for (int n = 0; n < sheets.size(); ++n, ++at) {
+                QVERIFY(at < combined.size());
+                const QJsonObject in = sheets[n].toObject();
+                const QJsonObject got = combined[at].toObject();
+                const QString where = QFileInfo(input).fileName() + u' ' + in.value(QStringLiteral("name")).toString();
+                for (const char* what : {"cells", "merged", "comments", "fontA1"})
+                    QVERIFY2(got.value(QLatin1String(what)) == in.value(QLatin1String(what)),
+                             qPrintable(where + QStringLiteral(": ") + QLatin1String(what) + QStringLiteral(" differ: ") +
+                                        QString::fromUtf8(QJsonDocument(QJsonArray{in.value(QLatin1String(what)), got.value(QLatin1String(what))}).toJson(QJsonDocument::Compact))));
+                QVERIFY2(combinedDrawings.value(at) == drawings[n],
+                         qPrintable(where + QStringLiteral(": %1 drawing objects, %2 in the output").arg(drawings[n]).arg(combinedDrawings.value(at))));
+            }
+        }
+        QCOMPARE(at, combined.size());
+    }
+
     void initTestCase()
     {
         if (!QFileInfo(QStringLiteral("/usr/bin/python3")).isExecutable())

@@ -73,11 +73,17 @@ private:
 // One `soffice --convert-to` of a file, started from a copy of Kumiro's prepared profile.
 inline double singleConversionMs(const QString& source, const QString& format)
 {
-    const QString prepared = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
-                             QStringLiteral("/kumiro/libreoffice-7.4");
+    // The profile Kumiro prepared last (its name carries the office version and a revision).
+    const QDir cache(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QStringLiteral("/kumiro"));
+    const QStringList prepared = cache.entryList({QStringLiteral("libreoffice-*")}, QDir::Dirs, QDir::Time);
     QTemporaryDir copy;
-    QProcess::execute(QStringLiteral("cp"), {QStringLiteral("-r"), prepared + QStringLiteral("/."), copy.path()});
+    if (!prepared.isEmpty())
+        QProcess::execute(QStringLiteral("cp"), {QStringLiteral("-r"), cache.filePath(prepared.first()) + QStringLiteral("/."), copy.path()});
+    QDir().mkpath(copy.filePath(QStringLiteral("tmp")));
     QProcess one;
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TMPDIR"), copy.filePath(QStringLiteral("tmp")));
+    one.setProcessEnvironment(env);
     QElapsedTimer t;
     t.start();
     one.start(QStringLiteral("/usr/lib/libreoffice/program/soffice"),

@@ -131,15 +131,51 @@ private Q_SLOTS:
             "h:見出し 3", "p:本文 太字 3", "table", "p:", "p:最後の段落 3",
             "h:見出し 2", "p:本文 太字 2", "table", "p:", "p:最後の段落 2",
             "p:"}));
-        QCOMPARE(doc.masters.size(), 4);
+        QCOMPARE(doc.masters.size(), 5); // the first document's, then one a break
         QCOMPARE(doc.pageCount, 5);
         QCOMPARE(doc.tables, 3);
         QCOMPARE(doc.images, 3);
         // The landscape document keeps its page setup in its section.
-        const auto wide = doc.pageSizes[0].split(QStringLiteral(" x "));
-        QVERIFY2(wide[0].chopped(2).toDouble() > wide[1].chopped(2).toDouble(), qPrintable(doc.pageSizes[0]));
-        const auto tall = doc.pageSizes[1].split(QStringLiteral(" x "));
+        const auto wide = doc.pageSizes[1].split(QStringLiteral(" x "));
+        QVERIFY2(wide[0].chopped(2).toDouble() > wide[1].chopped(2).toDouble(), qPrintable(doc.pageSizes[1]));
+        const auto tall = doc.pageSizes[2].split(QStringLiteral(" x "));
         QVERIFY(tall[0].chopped(2).toDouble() < tall[1].chopped(2).toDouble());
+    }
+
+    // Each input read alone beside the output: every paragraph (empty ones included), the
+    // page size of its section, headers and footers, footnotes, tables. A loss names the
+    // input and what went missing.
+    void nothingIsLostFromEachDocument()
+    {
+        const QStringList inputs = {QStringLiteral(KUMIRO_TESTS_DIR "/fixtures/letter.rtf"),
+                                    QStringLiteral(KUMIRO_TESTS_DIR "/fixtures/land.doc"),
+                                    fixture(QStringLiteral("in1.doc"))};
+        const QString output = out_->filePath(QStringLiteral("NewWord.doc"));
+        QVERIFY(combineWord(*office_, inputs, output));
+        const auto combined = check_.read(output);
+        QStringList blocks;
+        int footnotes = 0, tables = 0;
+        for (int i = 0; i < inputs.size(); ++i) {
+            const auto alone = check_.read(inputs[i]);
+            const QString name = QFileInfo(inputs[i]).fileName();
+            blocks += alone.blocks;
+            footnotes += alone.footnotes;
+            tables += alone.tables;
+            QVERIFY2(combined.pageSizes.value(i) == alone.pageSizes.value(0),
+                     qPrintable(name + QStringLiteral(": page ") + alone.pageSizes.value(0) + QStringLiteral(", in the output ") +
+                                combined.pageSizes.value(i)));
+            for (const QString& header : alone.headers)
+                QVERIFY2(combined.headers.contains(header), qPrintable(name + QStringLiteral(": header or footer lost: ") + header));
+        }
+        blocks << QStringLiteral("p:"); // the page the last break starts
+        auto simplified = [](QStringList list) { // a footnote's text comes with the XML's layout
+            for (QString& b : list)
+                b = b.simplified();
+            return list;
+        };
+        QCOMPARE(simplified(combined.blocks), simplified(blocks));
+        QCOMPARE(combined.footnotes, footnotes);
+        QCOMPARE(combined.tables, tables);
     }
 
     void badInputsEndTheCombineAndWriteNothing_data()

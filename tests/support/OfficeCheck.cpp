@@ -46,7 +46,8 @@ OfficeCheck::Document OfficeCheck::read(const QString& path)
     QXmlStreamReader xml(&file);
     QMap<QString, QString> masterOfStyle; // paragraph style -> page style it starts
     QMap<QString, QString> layoutOfMaster, sizeOfLayout;
-    QString currentLayout;
+    QString currentLayout, currentMaster;
+    QMap<QString, QStringList> headersOfMaster;
     int depthInBody = 0;
     bool inBody = false;
     QString blockTag, blockText;
@@ -64,9 +65,16 @@ OfficeCheck::Document OfficeCheck::read(const QString& path)
             if (name == u"style" && attrs.hasAttribute(QStringLiteral("style:master-page-name")))
                 masterOfStyle[attrs.value(QStringLiteral("style:name")).toString()] =
                     attrs.value(QStringLiteral("style:master-page-name")).toString();
-            if (name == u"master-page")
-                layoutOfMaster[attrs.value(QStringLiteral("style:name")).toString()] =
-                    attrs.value(QStringLiteral("style:page-layout-name")).toString();
+            if (name == u"master-page") {
+                currentMaster = attrs.value(QStringLiteral("style:name")).toString();
+                layoutOfMaster[currentMaster] = attrs.value(QStringLiteral("style:page-layout-name")).toString();
+            }
+            if ((name == u"header" || name == u"footer") && xml.prefix() == u"style" && !currentMaster.isEmpty()) {
+                const QString text = xml.readElementText(QXmlStreamReader::IncludeChildElements).trimmed();
+                if (!text.isEmpty())
+                    headersOfMaster[currentMaster] << text;
+                continue;
+            }
             if (name == u"page-layout")
                 currentLayout = attrs.value(QStringLiteral("style:name")).toString();
             if (name == u"page-layout-properties")
@@ -84,6 +92,8 @@ OfficeCheck::Document OfficeCheck::read(const QString& path)
                 }
                 if (name == u"image")
                     ++doc.images;
+                if (name == u"note" && xml.prefix() == u"text")
+                    ++doc.footnotes;
                 if ((name == u"p" || name == u"h") && xml.prefix() == u"text" && depthInBody == 2) {
                     blockTag = name.toString();
                     blockText.clear();
@@ -91,6 +101,8 @@ OfficeCheck::Document OfficeCheck::read(const QString& path)
                     const QString style = attrs.value(QStringLiteral("text:style-name")).toString();
                     if (masterOfStyle.contains(style))
                         doc.masters << masterOfStyle[style];
+                    else if (doc.masters.isEmpty() && doc.blocks.isEmpty())
+                        doc.masters << QStringLiteral("Standard"); // a document starts on the default page
                 }
             }
         } else if (xml.isCharacters() && blockDepth > 0 && !inBinary) {
@@ -108,8 +120,12 @@ OfficeCheck::Document OfficeCheck::read(const QString& path)
                 inBody = false;
         }
     }
-    for (const QString& master : doc.masters)
+    for (const QString& master : doc.masters) {
         doc.pageSizes << sizeOfLayout.value(layoutOfMaster.value(master));
+        for (const QString& h : headersOfMaster.value(master))
+            if (!doc.headers.contains(h))
+                doc.headers << h;
+    }
     return doc;
 }
 

@@ -21,6 +21,8 @@ public:
         int pageCount = 0;
         int tables = 0;
         int images = 0;
+        int footnotes = 0;
+        QStringList headers;    // text of every header and footer of the page styles used
         QString lastParagraph;  // text of the last paragraph with text
     };
     // Reads a document (any format the office reads) back as flat XML.

@@ -71,7 +71,9 @@
 #include <rtl/bootstrap.hxx>
 
 #include <fcntl.h>
+#include <map>
 #include <mutex>
+#include <string>
 #include <unistd.h>
 #include <set>
 #include <thread>
@@ -555,6 +557,8 @@ public:
     {
         checkReadable(path);
         const QString filter = wordFilterFor(path);
+        const bool richText = filter == u"Rich Text Format";
+        const auto page = richText ? richTextPage(path) : std::map<std::string, int>{};
         session_.noteInput(path);
         session_.call(
             [&] {
@@ -569,7 +573,7 @@ public:
                 const Reference<css::text::XTextRangeCompare> compare(doc_->getText(), UNO_QUERY_THROW);
                 if (compare->compareRegionStarts(cursor->getStart(), cursor->getEnd()) == 0)
                     throw OfficeError(OfficeError::Unreadable, unreadableContent(), path);
-                tidySeams(cursor, stylesBefore);
+                tidySeams(cursor, stylesBefore, richText, page, path);
             },
             path);
     }
@@ -650,18 +654,21 @@ private:
     // (.rtf): remove them, keeping the section's page style on the first paragraph, and
     // give the section the page setup the document brought with it.
     void tidySeams(const Reference<css::text::XTextCursor>& inserted,
-                   const Sequence<rtl::OUString>& stylesBefore)
+                   const Sequence<rtl::OUString>& stylesBefore, bool richText,
+                   const std::map<std::string, int>& page, const QString& path)
     {
         // Only the inserted range is looked at: the document before it is done with.
         auto elements = elementsOf(inserted);
-        if (elements.size() > 1 && isEmptyParagraph(elements[0]) && isParagraph(elements[1])) {
+        if (!richText && elements.size() > 1 && isEmptyParagraph(elements[0]) && isParagraph(elements[1])) {
             const rtl::OUString page = pageDesc(elements[0]);
             Reference<css::lang::XComponent>(elements[0], UNO_QUERY_THROW)->dispose();
             if (!page.isEmpty())
                 setPageDesc(elements[1], page);
             elements.erase(elements.begin());
         }
-        if (elements.size() > 1 && isEmptyParagraph(elements.back()) &&
+        // Only rich text brings an empty paragraph of its own at the end; a Word document's
+        // last empty paragraph is the author's and stays.
+        if (richText && elements.size() > 1 && isEmptyParagraph(elements.back()) &&
             isParagraph(elements[elements.size() - 2]) && pageDesc(elements.back()).isEmpty()) {
             Reference<css::lang::XComponent>(elements.back(), UNO_QUERY_THROW)->dispose();
             elements.pop_back();
@@ -680,6 +687,84 @@ private:
         }
         if (!first.isEmpty() && !elements.empty() && isParagraph(elements[0]))
             setPageDesc(elements[0], first);
+        // Rich text brings no page style of its own when inserted: give its section the
+        // paper and margins the file states.
+        if (richText && first.isEmpty() && !page.empty() && !elements.empty() && isParagraph(elements[0])) {
+            rtl::OUString name = pageDesc(elements[0]);
+            if (name.isEmpty())
+                name = "Standard";
+            const Reference<css::beans::XPropertySet> style(pageStyles()->getByName(name), UNO_QUERY_THROW);
+            auto set = [&](const char* property, const char* word) {
+                const auto it = page.find(word);
+                if (it != page.end())
+                    style->setPropertyValue(rtl::OUString::createFromAscii(property), Any(sal_Int32(it->second * 2540 / 1440)));
+            };
+            if (page.count("landscape"))
+                style->setPropertyValue(rtl::OUString("IsLandscape"), Any(true));
+            set("Width", "paperw");
+            set("Height", "paperh");
+            set("LeftMargin", "margl");
+            set("RightMargin", "margr");
+            set("TopMargin", "margt");
+            set("BottomMargin", "margb");
+            copyHeadersAndFooters(path, style);
+        }
+    }
+
+    // Nor its headers and footers: their text is taken from the file opened on its own.
+    void copyHeadersAndFooters(const QString& path, const Reference<css::beans::XPropertySet>& to)
+    {
+        const auto loadable = session_.newModel("com.sun.star.text.TextDocument");
+        try {
+            loadable->load(inputProps(prop("URL", Any(fileUrl(path))), prop("FilterName", Any(rtl::OUString("Rich Text Format")))));
+        } catch (const css::uno::Exception&) {
+            return; // what was inserted stays; only the headers are missing
+        }
+        const Reference<css::style::XStyleFamiliesSupplier> families(loadable, UNO_QUERY_THROW);
+        const Reference<css::container::XNameAccess> styles(
+            families->getStyleFamilies()->getByName(rtl::OUString("PageStyles")), UNO_QUERY_THROW);
+        const Reference<css::beans::XPropertySet> from(styles->getByName(rtl::OUString("Standard")), UNO_QUERY_THROW);
+        for (const char* part : {"Header", "Footer"}) {
+            const rtl::OUString on = rtl::OUString::createFromAscii(part) + "IsOn";
+            bool isOn = false;
+            from->getPropertyValue(on) >>= isOn;
+            if (!isOn)
+                continue;
+            Reference<css::text::XText> source, target;
+            from->getPropertyValue(rtl::OUString::createFromAscii(part) + "Text") >>= source;
+            to->setPropertyValue(on, Any(true));
+            to->getPropertyValue(rtl::OUString::createFromAscii(part) + "Text") >>= target;
+            if (source.is() && target.is())
+                target->setString(source->getString());
+        }
+        const Reference<css::util::XCloseable> closeable(loadable, UNO_QUERY);
+        if (closeable.is())
+            closeable->close(true);
+    }
+
+    // The page a rich-text file states, in twips: \paperw, \paperh, \margl... and
+    // \landscape, the first section's own values (\pgwsxn...) winning.
+    static std::map<std::string, int> richTextPage(const QString& path)
+    {
+        std::map<std::string, int> page;
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return page;
+        const QByteArray head = file.read(256 << 10);
+        static const QRegularExpression word(QStringLiteral("\\\\(paperw|paperh|margl|margr|margt|margb|landscape|"
+                                                            "pgwsxn|pghsxn|marglsxn|margrsxn|margtsxn|margbsxn|lndscpsxn|sect)(-?\\d*)"));
+        static const std::map<std::string, std::string> section = {
+            {"pgwsxn", "paperw"}, {"pghsxn", "paperh"}, {"marglsxn", "margl"}, {"margrsxn", "margr"},
+            {"margtsxn", "margt"}, {"margbsxn", "margb"}, {"lndscpsxn", "landscape"}};
+        for (auto it = word.globalMatch(QString::fromLatin1(head)); it.hasNext();) {
+            const auto m = it.next();
+            const std::string name = m.captured(1).toStdString();
+            if (name == "sect")
+                break; // the first section ends
+            const auto s = section.find(name);
+            page[s == section.end() ? name : s->second] = m.captured(2).toInt();
+        }
+        return page;
     }
 
     Session& session_;

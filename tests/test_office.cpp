@@ -276,6 +276,7 @@ private Q_SLOTS:
         QVERIFY2(text.contains(QStringLiteral("見出し 1\r\n").toUtf8()), text.constData());
         QVERIFY(text.contains(QStringLiteral("最後の段落 1").toUtf8()));
         QVERIFY(!text.contains("\n\n"));
+        QVERIFY2(!text.startsWith("\xEF\xBB\xBF"), "a byte-order mark");
     }
 
     void convertingTextToWordAndRtf()
@@ -295,6 +296,14 @@ private Q_SLOTS:
         const auto asRtf = check_.read(rtf);
         QCOMPARE(asRtf.lastParagraph, utf8 + QStringLiteral("終わり"));
         QVERIFY(asRtf.blocks.contains(QStringLiteral("p:ｶﾀｶﾅ と 漢字")));
+
+        // An old editor's file: EUC-JP with CR alone ending its lines.
+        const QString eucCr = out_->filePath(QStringLiteral("old.txt"));
+        writeFile(eucCr, QByteArray("\xc6\xfc\xcb\xdc\xb8\xec\xa4\xce\xca\xb8\xbe\xcf\xa4\xc7\xa4\xb9\xa1\xa3\r"
+                                    "\xba\xc7\xb8\xe5\xa4\xce\xb9\xd4\r")); // 日本語の文章です。 / 最後の行
+        ConvertFile(*office_, eucCr, 2);
+        const auto fromOld = check_.read(out_->filePath(QStringLiteral("old.rtf")));
+        QCOMPARE(fromOld.blocks, (QStringList{QStringLiteral("p:日本語の文章です。"), QStringLiteral("p:") + eucCr + QStringLiteral("最後の行")}));
     }
 
     void convertedNames()

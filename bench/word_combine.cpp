@@ -27,7 +27,8 @@ using namespace kumiro;
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const QString programDir = QCoreApplication::applicationDirPath() + QStringLiteral("/..");
+    // The build, or another build of the office driver to compare with.
+    const QString programDir = qEnvironmentVariable("KUMIRO_PROGRAM_DIR", QCoreApplication::applicationDirPath() + QStringLiteral("/.."));
     QTemporaryDir dir, cliProfile;
     // 100 small documents made by the office from HTML.
     QStringList html;

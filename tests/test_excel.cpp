@@ -89,17 +89,24 @@ class TestExcel : public QObject {
         return QJsonDocument::fromJson(py.readAllStandardOutput()).object();
     }
 
-    // Pictures, charts and other drawing objects of each sheet, as the command-line office
-    // reads the file.
-    QList<int> drawingsPerSheet(const QString& path)
+    // Each sheet as the command-line office reads the file: its pictures, charts and other
+    // drawing objects, and the widths of its first columns (in length, not in characters of
+    // the workbook's default font, which may differ between an input and the output).
+    struct OfficeSheet {
+        int drawings = 0;
+        QList<double> widths;
+    };
+    QList<OfficeSheet> officeSheets(const QString& path)
     {
         QTemporaryDir dir;
         const QString flat = check_.convert(path, QStringLiteral("fods"), dir.path());
         QFile file(flat);
-        QList<int> counts;
+        QList<OfficeSheet> sheets;
         if (!file.open(QIODevice::ReadOnly))
-            return counts;
+            return sheets;
         QXmlStreamReader xml(&file);
+        QMap<QString, double> widthOfStyle;
+        QString style;
         int depth = 0, sheetDepth = -1; // a chart's data table is no sheet
         while (!xml.atEnd()) {
             xml.readNext();
@@ -108,14 +115,23 @@ class TestExcel : public QObject {
             if (!xml.isStartElement())
                 continue;
             ++depth;
-            if (xml.name() == u"spreadsheet" && xml.prefix() == u"office")
+            const auto attrs = xml.attributes();
+            if (xml.name() == u"style" && xml.prefix() == u"style")
+                style = attrs.value(QStringLiteral("style:name")).toString();
+            else if (xml.name() == u"table-column-properties")
+                widthOfStyle[style] = attrs.value(QStringLiteral("style:column-width")).toString().remove(QStringLiteral("in")).toDouble();
+            else if (xml.name() == u"spreadsheet" && xml.prefix() == u"office")
                 sheetDepth = depth + 1;
             else if (xml.name() == u"table" && xml.prefix() == u"table" && depth == sheetDepth)
-                counts << 0;
-            else if (xml.name() == u"frame" && xml.prefix() == u"draw" && !counts.isEmpty())
-                ++counts.last();
+                sheets << OfficeSheet{};
+            else if (xml.name() == u"table-column" && !sheets.isEmpty() && sheets.last().widths.size() < 6) {
+                const int repeat = qMax(1, attrs.value(QStringLiteral("table:number-columns-repeated")).toInt());
+                for (int r = 0; r < repeat && sheets.last().widths.size() < 6; ++r)
+                    sheets.last().widths << widthOfStyle.value(attrs.value(QStringLiteral("table:style-name")).toString());
+            } else if (xml.name() == u"frame" && xml.prefix() == u"draw" && !sheets.isEmpty())
+                ++sheets.last().drawings;
         }
-        return counts;
+        return sheets;
     }
 
     static QStringList names(const QJsonArray& sheets)
@@ -130,32 +146,41 @@ private Q_SLOTS:
     // Each input read alone beside the output, sheet by sheet: cells and formula results
     // (names used by formulas, a name two inputs define differently, a total that reads a
     // later sheet, text and TRUE/FALSE results), merged ranges, comments, the default font,
-    // and pictures and charts. A loss names the input, the sheet and what went missing.
+    // number formats, colours and borders, column widths and row heights, links, print
+    // ranges, and pictures and charts. A loss names the input, the sheet and what went missing.
     void nothingIsLostFromEachWorkbook()
     {
         const QStringList inputs = {QStringLiteral(KUMIRO_TESTS_DIR "/fixtures/sales.xls"),
                                     QStringLiteral(KUMIRO_TESTS_DIR "/fixtures/branch.xls")};
         QTemporaryDir out;
+        out.setAutoRemove(qEnvironmentVariableIsEmpty("KUMIRO_KEEP_OUTPUT"));
         const QString output = out.filePath(QStringLiteral("NewExcel.xls"));
         QVERIFY(combineExcel(*office_, inputs, output));
+        if (!out.autoRemove())
+            qInfo("output kept: %s", qPrintable(output));
         const QJsonArray combined = xlrdAll(output).value(QStringLiteral("sheets")).toArray();
-        const QList<int> combinedDrawings = drawingsPerSheet(output);
+        const QList<OfficeSheet> combinedLook = officeSheets(output);
         int at = 0;
         for (const QString& input : inputs) {
             const QJsonArray sheets = xlrd(input);
-            const QList<int> drawings = drawingsPerSheet(input);
-            QCOMPARE(drawings.size(), sheets.size());
+            const QList<OfficeSheet> look = officeSheets(input);
+            QCOMPARE(look.size(), sheets.size());
             for (int n = 0; n < sheets.size(); ++n, ++at) {
                 QVERIFY(at < combined.size());
                 const QJsonObject in = sheets[n].toObject();
                 const QJsonObject got = combined[at].toObject();
                 const QString where = QFileInfo(input).fileName() + u' ' + in.value(QStringLiteral("name")).toString();
-                for (const char* what : {"cells", "merged", "comments", "fontA1"})
+                for (const char* what : {"cells", "merged", "comments", "fontA1", "looks", "heights", "links", "printArea"})
                     QVERIFY2(got.value(QLatin1String(what)) == in.value(QLatin1String(what)),
                              qPrintable(where + QStringLiteral(": ") + QLatin1String(what) + QStringLiteral(" differ: ") +
                                         QString::fromUtf8(QJsonDocument(QJsonArray{in.value(QLatin1String(what)), got.value(QLatin1String(what))}).toJson(QJsonDocument::Compact))));
-                QVERIFY2(combinedDrawings.value(at) == drawings[n],
-                         qPrintable(where + QStringLiteral(": %1 drawing objects, %2 in the output").arg(drawings[n]).arg(combinedDrawings.value(at))));
+                const OfficeSheet mine = combinedLook.value(at);
+                QVERIFY2(mine.drawings == look[n].drawings,
+                         qPrintable(where + QStringLiteral(": %1 drawing objects, %2 in the output").arg(look[n].drawings).arg(mine.drawings)));
+                QCOMPARE(mine.widths.size(), look[n].widths.size());
+                for (int c = 0; c < mine.widths.size(); ++c)
+                    QVERIFY2(qAbs(mine.widths[c] - look[n].widths[c]) <= 0.01 * look[n].widths[c],
+                             qPrintable(where + QStringLiteral(": column %1 is %2 in wide, %3 in the output").arg(c).arg(look[n].widths[c]).arg(mine.widths[c])));
             }
         }
         QCOMPARE(at, combined.size());

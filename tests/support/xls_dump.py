@@ -17,8 +17,23 @@ for sheet in book.sheets():
         xf = book.xf_list[sheet.cell_xf_index(0, 0)]
         f = book.font_list[xf.font_index]
         font = "%s %g" % (f.name, f.height / 20)
+    # How each cell with a value looks: number format, font colour, bottom border.
+    looks = {}
+    for r in range(sheet.nrows):
+        for c in range(sheet.ncols):
+            if sheet.cell_type(r, c) in (xlrd.XL_CELL_EMPTY, xlrd.XL_CELL_BLANK):
+                continue
+            xf = book.xf_list[sheet.cell_xf_index(r, c)]
+            looks["%d,%d" % (r, c)] = [book.format_map[xf.format_key].format_str,
+                                       book.colour_map.get(book.font_list[xf.font_index].colour_index),
+                                       xf.border.bottom_line_style]
+    heights = {str(r): info.height for r, info in sheet.rowinfo_map.items() if info.height != sheet.default_row_height}
     out.append({"name": sheet.name, "cells": cells, "merged": [list(m) for m in sheet.merged_cells],
                 "widths": widths, "comments": sorted(n.text for n in sheet.cell_note_map.values()),
-                "fontA1": font})
+                "fontA1": font, "looks": looks, "heights": heights,
+                "links": sorted([h.frowx, h.fcolx, h.url_or_path] for h in sheet.hyperlink_list),
+                "printArea": [list(ref.coords[2:]) for n in book.name_obj_list
+                              if n.name == "Print_Area" and n.scope == book.sheet_names().index(sheet.name)
+                              and n.result is not None for ref in n.result.value]})
 json.dump({"sheets": out, "names": sorted([n.name, n.scope] for n in book.name_obj_list)} if "--all" in sys.argv
           else out, sys.stdout, ensure_ascii=False)

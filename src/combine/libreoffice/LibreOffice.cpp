@@ -29,7 +29,8 @@
 #include <com/sun/star/container/XNameContainer.hpp>
 #include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/document/MacroExecMode.hpp>
-#include <com/sun/star/drawing/XDrawPageSupplier.hpp>
+#include <com/sun/star/drawing/XDrawPages.hpp>
+#include <com/sun/star/drawing/XDrawPagesSupplier.hpp>
 #include <com/sun/star/document/UpdateDocMode.hpp>
 #include <com/sun/star/document/XDocumentInsertable.hpp>
 #include <com/sun/star/document/XTypeDetection.hpp>
@@ -46,11 +47,14 @@
 #include <com/sun/star/lang/XServiceInfo.hpp>
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/sheet/CellFlags.hpp>
+#include <com/sun/star/sheet/FormulaResult.hpp>
+#include <com/sun/star/util/XSearchable.hpp>
 #include <com/sun/star/sheet/XCalculatable.hpp>
 #include <com/sun/star/sheet/XCellFormatRangesSupplier.hpp>
 #include <com/sun/star/sheet/XCellRangesQuery.hpp>
 #include <com/sun/star/sheet/XNamedRange.hpp>
 #include <com/sun/star/sheet/XNamedRanges.hpp>
+#include <com/sun/star/sheet/XPrintAreas.hpp>
 #include <com/sun/star/sheet/XSheetCellRanges.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/table/XCell.hpp>
@@ -1118,12 +1122,25 @@ private:
             if (sheet->getPropertySetInfo()->hasPropertyByName(rtl::OUString("NamedRanges")))
                 sheet->getPropertyValue(rtl::OUString("NamedRanges")) >>= local;
             relinkNames(local);
-            // Every formula is set again: a copied formula that returns text would be saved
-            // with 0 for its result otherwise.
-            forEachFormula(Any(Reference<css::uno::XInterface>(c.copy, UNO_QUERY)), [&](const Reference<css::table::XCell>& cell) {
-                const rtl::OUString formula = cell->getFormula();
-                cell->setFormula(formula.indexOf("'file:") >= 0 ? relink(formula) : formula);
-            });
+            // Formulas that point into a source file, and formulas with text results (a copy
+            // would be saved with 0 for them), are set again; the office finds both itself,
+            // which is far cheaper than asking every cell.
+            const Reference<css::util::XSearchable> searchable(c.copy, UNO_QUERY_THROW);
+            const auto search = searchable->createSearchDescriptor();
+            search->setSearchString(rtl::OUString("'file:"));
+            std::vector<Reference<css::uno::XInterface>> touch;
+            if (const auto found = searchable->findAll(search); found.is()) {
+                for (sal_Int32 i = 0; i < found->getCount(); ++i)
+                    touch.emplace_back(found->getByIndex(i), UNO_QUERY);
+            }
+            touch.emplace_back(Reference<css::sheet::XCellRangesQuery>(c.copy, UNO_QUERY_THROW)
+                                   ->queryFormulaCells(css::sheet::FormulaResult::STRING), UNO_QUERY);
+            for (const auto& ranges : touch) {
+                forEachFormula(Any(ranges), [&](const Reference<css::table::XCell>& cell) {
+                    const rtl::OUString formula = cell->getFormula();
+                    cell->setFormula(formula.indexOf("'file:") >= 0 ? relink(formula) : formula);
+                });
+            }
         }
     }
 
@@ -1161,6 +1178,14 @@ void LoExcelSheet::Copy(ExcelSheet& afterSheet)
             const sal_Int32 at = sheets->importSheet(book_.document(), source, after.index() + 1);
             const Reference<css::container::XNamed> copy(sheetsOf(target)->getByIndex(at), UNO_QUERY_THROW);
             copy->setName(ou(wanted));
+            // The copy leaves the print ranges behind.
+            const Reference<css::sheet::XPrintAreas> from(sheetsOf(book_.document())->getByIndex(index_), UNO_QUERY_THROW);
+            auto areas = from->getPrintAreas();
+            if (areas.hasElements()) {
+                for (sal_Int32 a = 0; a < areas.getLength(); ++a)
+                    areas.getArray()[a].Sheet = sal_Int16(at);
+                Reference<css::sheet::XPrintAreas>(copy, UNO_QUERY_THROW)->setPrintAreas(areas);
+            }
             after.book().noteCopy(book_.document(), source, copy);
         },
         book_.path());
@@ -1225,7 +1250,7 @@ public:
             // A workbook without a window has no drawing layer until something asks for one,
             // and a sheet copied into it would arrive without its pictures, charts and
             // comments.
-            Reference<css::drawing::XDrawPageSupplier>(sheetsOf(d)->getByIndex(0), UNO_QUERY_THROW)->getDrawPage();
+            Reference<css::drawing::XDrawPagesSupplier>(d, UNO_QUERY_THROW)->getDrawPages()->getByIndex(0);
             for (int i = int(sheetsOf(d)->getCount()); i < sheetsInNewWorkbook_; ++i)
                 sheets->insertNewByName(ou(QStringLiteral("%1 (%2)").arg(blank).arg(i + 1)), sal_Int16(i));
             while (sheetsOf(d)->getCount() > sheetsInNewWorkbook_)

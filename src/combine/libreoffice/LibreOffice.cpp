@@ -415,7 +415,9 @@ private:
                                   QStringLiteral("LibreOffice を起動できませんでした。　\r\r") + reason);
             if (tryConnect(local))
                 return;
-            if (process_.exitCode() != 81)
+            if (process_.exitCode() == OfficeProcess::kNoNamespaceExit)
+                process_.startWithoutNamespace();
+            else if (process_.exitCode() != 81)
                 break;
         }
         process_.kill();

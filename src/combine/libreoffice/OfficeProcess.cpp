@@ -187,6 +187,7 @@ bool OfficeProcess::start(QString& reason)
     const QByteArray uidMap = QByteArray::number(getuid()) + ' ' + QByteArray::number(getuid()) + " 1\n";
     const QByteArray gidMap = QByteArray::number(getgid()) + ' ' + QByteArray::number(getgid()) + " 1\n";
     const pid_t parent = getpid();
+    const bool isolate = isolate_;
 
     // Only async-signal-safe calls between fork and exec.
     const pid_t child = fork();
@@ -196,10 +197,13 @@ bool OfficeProcess::start(QString& reason)
     }
     if (child == 0) {
         setpgid(0, 0);
-        if (unshare(CLONE_NEWUSER | CLONE_NEWNET) == 0) {
+        if (isolate && unshare(CLONE_NEWUSER | CLONE_NEWNET) == 0) {
+            // Without its own user in the new namespace the office could write no file:
+            // give up, and the parent starts it again without one.
             writeProcFile("/proc/self/setgroups", "deny");
-            writeProcFile("/proc/self/uid_map", uidMap.constData());
-            writeProcFile("/proc/self/gid_map", gidMap.constData());
+            if (!writeProcFile("/proc/self/uid_map", uidMap.constData()) ||
+                !writeProcFile("/proc/self/gid_map", gidMap.constData()))
+                _exit(kNoNamespaceExit);
         }
         prctl(PR_SET_PDEATHSIG, SIGKILL); // never outlive the program
         if (getppid() != parent)

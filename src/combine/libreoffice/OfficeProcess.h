@@ -27,6 +27,10 @@ public:
 
     // Starts soffice.bin; false with a reason when it cannot.
     bool start(QString& reason);
+    // The exit code of an office that could not be given a namespace of its own; it is then
+    // started without one (its profile still sends every address to a refusing proxy).
+    static constexpr int kNoNamespaceExit = 126;
+    void startWithoutNamespace() { isolate_ = false; }
     const QString& pipeName() const { return pipe_; }
     pid_t pid() const { return pid_; }
     QString profileDir() const { return profile_.path(); }
@@ -50,6 +54,7 @@ private:
     QString pipe_;
     std::atomic<pid_t> pid_{-1};
     int exitCode_ = -1;
+    bool isolate_ = true;
 };
 
 // Runs a callback when an armed deadline passes before it is disarmed.

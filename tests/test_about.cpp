@@ -17,7 +17,7 @@ class TestAbout : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void splashLooksAsDesigned()
+    void splashElementsSitInTheirPlaces()
     {
         INITDISP splash;
         QCOMPARE(splash.size(), QSize(twipsToPixels(8385), twipsToPixels(3675)));

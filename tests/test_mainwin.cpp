@@ -315,7 +315,7 @@ private Q_SLOTS:
         QCOMPARE(state(), QStringLiteral("010"));
     }
 
-    void menusAndToolbarAsDesigned()
+    void menusAndToolbarCaptionsAndShortcuts()
     {
         KUMIRO w(*state_, platform_->platform);
         QStringList titles;

@@ -27,6 +27,7 @@
 
 using namespace kumiro;
 using test::readFile;
+using test::officeOf;
 using test::writeFile;
 
 namespace {
@@ -34,21 +35,6 @@ namespace {
 QByteArray html(const QByteArray& body)
 {
     return "<html><head><meta charset=\"utf-8\"></head><body>" + body + "</body></html>";
-}
-
-// The soffice.bin whose parent is `parent`.
-pid_t officeOf(pid_t parent)
-{
-    const QByteArray ppid = "PPid:\t" + QByteArray::number(parent) + "\n";
-    for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-        if (status.open(QIODevice::ReadOnly)) {
-            const QByteArray s = status.readAll();
-            if (s.startsWith("Name:\tsoffice.bin") && s.contains(ppid))
-                return pid.toInt();
-        }
-    }
-    return -1;
 }
 
 // "net:[4026531992]": which network a process is in.

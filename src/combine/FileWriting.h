@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QString>
 
+#include <unistd.h>
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -32,6 +34,35 @@ inline bool linkUnnamed(int fd, const QString& path)
     char self[64];
     std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
     return ::linkat(AT_FDCWD, self, AT_FDCWD, QFile::encodeName(path).constData(), AT_SYMLINK_FOLLOW) == 0;
+}
+
+// 0 when a file can be made in `folder` (tried without leaving one), else the errno.
+inline int folderWriteError(const QString& folder)
+{
+    const QString probe = folder + QStringLiteral("/.~kumiro-probe-%1").arg(getpid());
+    bool named = false;
+    const int fd = openUnnamed(folder, probe, named);
+    if (fd < 0)
+        return errno;
+    ::close(fd);
+    if (named)
+        ::unlink(QFile::encodeName(probe).constData());
+    return 0;
+}
+
+// Writes all of `size` bytes; 0, or the errno of the write that failed (ENOSPC for a write
+// that wrote nothing).
+inline int writeAll(int fd, const char* data, qint64 size)
+{
+    for (qint64 done = 0; done < size;) {
+        const ssize_t n = ::write(fd, data + done, size_t(size - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n < 0 ? errno : ENOSPC;
+        done += n;
+    }
+    return 0;
 }
 
 } // namespace kumiro

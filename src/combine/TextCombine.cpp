@@ -148,19 +148,13 @@ bool appendToOutput(const QString& outputPath, const QByteArray& out, QString& r
     struct stat st {};
     ::fstat(fd, &st);
     const off_t before = st.st_size;
-    for (qsizetype done = 0; done < out.size();) {
-        const ssize_t n = ::write(fd, out.constData() + done, size_t(out.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            reason = plainSystemReason(n < 0 ? errno : ENOSPC);
-            // The input goes in whole or not at all.
-            if (::ftruncate(fd, before) != 0) {
-            }
-            ::close(fd);
-            return false;
+    if (const int error = writeAll(fd, out.constData(), out.size())) {
+        reason = plainSystemReason(error);
+        // The input goes in whole or not at all.
+        if (::ftruncate(fd, before) != 0) {
         }
-        done += n;
+        ::close(fd);
+        return false;
     }
     ::close(fd);
     return true;
@@ -189,18 +183,11 @@ TextCombineResult combineTextFiles(const QStringList& inputs, const QString& out
         ::close(fd);
     }
     // A folder that cannot be written is told before anything is read.
-    const QString folder = QFileInfo(outputPath).absolutePath();
-    bool named = false;
-    const QString probeName = folder + QStringLiteral("/.~kumiro-probe-%1").arg(getpid());
-    const int probe = openUnnamed(folder, probeName, named);
-    if (probe < 0) {
+    if (const int error = folderWriteError(QFileInfo(outputPath).absolutePath())) {
         result.status = TextCombineResult::FolderNotWritable;
-        result.reason = plainSystemReason(errno);
+        result.reason = plainSystemReason(error);
         return result;
     }
-    ::close(probe);
-    if (named)
-        ::unlink(QFile::encodeName(probeName).constData());
 
     const QFileInfo before(outputPath);
     const bool existed = before.exists();

@@ -32,15 +32,10 @@ void saveReplacing(const QString& target, const std::function<void(const QString
     if (!info.absoluteDir().exists())
         throw OfficeError(OfficeError::OutputFolder, plainSystemReason(ENOENT), folder);
     // Tried here, before the office works: a folder that cannot be written is told at once.
+    if (const int error = folderWriteError(folder))
+        throw OfficeError(OfficeError::OutputFolder, plainSystemReason(error), folder);
     const QString temp = info.absoluteDir().filePath(
         QStringLiteral(".~kumiro-%1.tmp").arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0')));
-    bool named = false;
-    const int probe = openUnnamed(folder, temp, named);
-    if (probe < 0)
-        throw OfficeError(OfficeError::OutputFolder, plainSystemReason(errno), folder);
-    ::close(probe);
-    if (named)
-        QFile::remove(temp);
     try {
         save(temp);
     } catch (const OfficeError& e) {

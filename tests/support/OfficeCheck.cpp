@@ -129,6 +129,20 @@ OfficeCheck::Document OfficeCheck::read(const QString& path)
     return doc;
 }
 
+pid_t officeOf(pid_t parent)
+{
+    const QByteArray ppid = "PPid:\t" + QByteArray::number(parent) + "\n";
+    for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+        if (status.open(QIODevice::ReadOnly)) {
+            const QByteArray s = status.readAll();
+            if (s.startsWith("Name:\tsoffice.bin") && s.contains(ppid))
+                return pid.toInt();
+        }
+    }
+    return -1;
+}
+
 int officeProcessCount()
 {
     // Only this process's own offices: other test programs may run theirs meanwhile.

@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <sys/types.h>
+
 namespace kumiro::test {
 
 // Reads office files back without Kumiro's own code: the command-line office of the
@@ -32,6 +34,9 @@ private:
     QTemporaryDir profile_;
     QTemporaryDir work_;
 };
+
+// The soffice.bin whose parent is `parent`, or -1.
+pid_t officeOf(pid_t parent);
 
 // The offices this process runs right now, and the private profiles it has.
 int officeProcessCount();

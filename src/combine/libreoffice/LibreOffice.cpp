@@ -210,16 +210,9 @@ void copyOut(const QString& from, const QString& to, bool dropByteOrderMark)
         }
         if (got == 0)
             break;
-        for (qint64 done = 0; done < got;) {
-            const ssize_t n = ::write(fd, buffer.constData() + done, size_t(got - done));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0) {
-                const int error = n < 0 ? errno : ENOSPC;
-                ::close(fd);
-                throw fail(error);
-            }
-            done += n;
+        if (const int error = writeAll(fd, buffer.constData(), got)) {
+            ::close(fd);
+            throw fail(error);
         }
     }
     if (::fsync(fd) != 0 || (!named && !linkUnnamed(fd, to))) {

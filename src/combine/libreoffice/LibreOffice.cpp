@@ -1409,7 +1409,7 @@ private:
             return ready;
         // The cache cannot be written: keep the prepared profile for as long as this
         // office lives, so later commands still start quickly.
-        unsaved_ = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/kumiro-office-%1-XXXXXX").arg(getpid()));
+        unsaved_ = std::make_unique<QTemporaryDir>(privateProfileTemplate());
         if (!unsaved_->isValid() || !copyTree(made, unsaved_->path())) {
             unsaved_.reset();
             return QString();

@@ -74,6 +74,11 @@ bool writeProcFile(const char* path, const char* text)
 
 } // namespace
 
+QString privateProfileTemplate()
+{
+    return QDir::tempPath() + u'/' + kProfilePrefix + QStringLiteral("%1-XXXXXX").arg(getpid());
+}
+
 void removeStaleOfficeFiles()
 {
     const QDir temp(QDir::tempPath());
@@ -125,7 +130,7 @@ QString installedVersion(const QString& programDir)
 
 OfficeProcess::OfficeProcess(QString programDir, const QString& profileTemplate)
     : programDir_(std::move(programDir)),
-      profile_(QDir::tempPath() + u'/' + kProfilePrefix + QStringLiteral("%1-XXXXXX").arg(getpid()))
+      profile_(privateProfileTemplate())
 {
     pipe_ = QStringLiteral("kumiro_%1_%2")
                 .arg(getpid())

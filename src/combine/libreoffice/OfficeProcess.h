@@ -79,6 +79,10 @@ private:
     std::thread thread_;
 };
 
+// Where this process keeps a private profile ("/tmp/kumiro-office-<pid>-XXXXXX"), for
+// QTemporaryDir: what removeStaleOfficeFiles knows as ours once the process is gone.
+QString privateProfileTemplate();
+
 // Removes what offices of our own dead processes left behind: profile copies, our pipes
 // and the office's single-instance sockets.
 void removeStaleOfficeFiles();

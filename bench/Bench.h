@@ -2,6 +2,8 @@
 // What the benchmarks share: medians, the office's peak memory, and one
 // command-line conversion with its own copy of the prepared profile.
 
+#include "combine/Office.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -86,7 +88,7 @@ inline double singleConversionMs(const QString& source, const QString& format)
     one.setProcessEnvironment(env);
     QElapsedTimer t;
     t.start();
-    one.start(QStringLiteral("/usr/lib/libreoffice/program/soffice"),
+    one.start(kumiro::kOfficeProgramDir + QStringLiteral("/soffice"),
               officeArgs(copy.path()) + QStringList{QStringLiteral("--convert-to"), format,
                                                     QStringLiteral("--outdir"), copy.path(), source});
     one.waitForFinished(-1);

@@ -46,7 +46,7 @@ int main(int argc, char** argv)
         sources << path;
     }
     QProcess make;
-    make.start(QStringLiteral("/usr/lib/libreoffice/program/soffice"),
+    make.start(kOfficeProgramDir + QStringLiteral("/soffice"),
                bench::officeArgs(cliProfile.path()) +
                    QStringList{QStringLiteral("--convert-to"), QStringLiteral("xls:MS Excel 97"),
                                QStringLiteral("--outdir"), dir.path()} + sources);

@@ -41,7 +41,7 @@ int main(int argc, char** argv)
         html << path;
     }
     QProcess make;
-    make.start(QStringLiteral("/usr/lib/libreoffice/program/soffice"),
+    make.start(kOfficeProgramDir + QStringLiteral("/soffice"),
                bench::officeArgs(cliProfile.path()) + QStringList{QStringLiteral("--convert-to"), QStringLiteral("doc:MS Word 97"),
                                                            QStringLiteral("--outdir"), dir.path()} + html);
     make.waitForFinished(-1);

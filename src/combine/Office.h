@@ -106,6 +106,9 @@ public:
     virtual std::unique_ptr<ExcelApplication> newExcel() = 0;
 };
 
+// LibreOffice's program folder (soffice.bin, the UNO libraries), as the build was told.
+inline const QString kOfficeProgramDir = QStringLiteral(KUMIRO_OFFICE_PROGRAM_DIR);
+
 struct OfficeOptions {
     int callTimeoutMs = 120000; // an office that does not answer a call in this time is ended
     QString officeProgramDir;   // empty: the system's LibreOffice

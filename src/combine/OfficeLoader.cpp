@@ -14,7 +14,7 @@ std::unique_ptr<Office> loadOffice(const QString& programFolder, const OfficeOpt
     // The office driver is a module of its own, so that the program starts and says what
     // is missing when LibreOffice is not installed.
     const QString dir = options.officeProgramDir.isEmpty()
-        ? QStringLiteral("/usr/lib/libreoffice/program") : options.officeProgramDir;
+        ? kOfficeProgramDir : options.officeProgramDir;
     if (!QFileInfo(dir + QStringLiteral("/soffice.bin")).isExecutable())
         throw OfficeError(OfficeError::Missing, dir + QStringLiteral("/soffice.bin"));
     static QLibrary library;

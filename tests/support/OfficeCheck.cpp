@@ -1,5 +1,7 @@
 #include "OfficeCheck.h"
 
+#include "combine/Office.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -17,7 +19,7 @@ OfficeCheck::OfficeCheck() = default;
 QString OfficeCheck::convert(const QString& path, const QString& format, const QString& outDir)
 {
     QProcess soffice;
-    soffice.setProgram(QStringLiteral("/usr/lib/libreoffice/program/soffice"));
+    soffice.setProgram(kOfficeProgramDir + QStringLiteral("/soffice"));
     soffice.setArguments({QStringLiteral("-env:UserInstallation=") +
                               QString::fromUtf8(QUrl::fromLocalFile(profile_.path()).toEncoded()),
                           QStringLiteral("--headless"), QStringLiteral("--norestore"),

@@ -141,7 +141,7 @@ Reference<css::text::XTextRange> range(const Reference<css::text::XTextCursor>& 
 
 QString officeDir(const OfficeOptions& options)
 {
-    return options.officeProgramDir.isEmpty() ? QStringLiteral("/usr/lib/libreoffice/program")
+    return options.officeProgramDir.isEmpty() ? kOfficeProgramDir
                                                : options.officeProgramDir;
 }
 

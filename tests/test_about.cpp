@@ -1,5 +1,6 @@
 // The splash screen.
 #include "about/INFO_VER.h"
+#include "app/BuildInfo.h"
 #include "about/INITDISP.h"
 #include "support/ScriptedPlatform.h"
 #include "platform/Look.h"
@@ -35,7 +36,7 @@ private Q_SLOTS:
             return found;
         };
         for (const QString& text : {QStringLiteral("くみろ"), QStringLiteral("君"),
-                                    QStringLiteral("Ver.4.5.0"),
+                                    QStringLiteral("Ver." KUMIRO_VERSION),
                                     QStringLiteral("for Windows 98/Me/NT/2000/XP"),
                                     INITDISP::attribution(), INITDISP::authorName()}) {
             const auto pair = twins(text);

@@ -14,9 +14,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "support/StoredKeys.h"
 #include "support/Files.h"
 
 using namespace kumiro;
+using namespace kumiro::test;
 using test::readFile;
 using test::writeFile;
 
@@ -202,7 +204,6 @@ private Q_SLOTS:
         }
         QCOMPARE(state.AppTitle, QStringLiteral("kumiro"));
         QCOMPARE(state.HelpFile, QDir(prog).filePath(kHelpFileName));
-        QCOMPARE(state.OpenIcon[2], QStringLiteral("OPENTEXT.ICO"));
         QCOMPARE(state.OrderLast, qint16(0));
         QCOMPARE(QDir::currentPath(), QDir(prog).absolutePath());
     }
@@ -298,6 +299,18 @@ private Q_SLOTS:
         QVERIFY(!toInt16(QStringLiteral("")));
     }
 
+    void outputPathsJoinWithOneSeparator()
+    {
+        SettingsRecord s;
+        s.FolderName = {{QStringLiteral("/"), QStringLiteral("/data/"), QStringLiteral("/data")}};
+        s.KumiroFile = {{QStringLiteral("NewWord"), QStringLiteral("NewExcel"), QStringLiteral("出力")}};
+        QCOMPARE(outputPathOf(s, Kind::Word), QStringLiteral("/NewWord.doc"));
+        QCOMPARE(outputPathOf(s, Kind::Excel), QStringLiteral("/data/NewExcel.xls"));
+        QCOMPARE(outputPathOf(s, Kind::Text), QStringLiteral("/data/出力.txt"));
+        s.FolderName[Kind::Text] = QStringLiteral("/");
+        QCOMPARE(outputPathOf(s, Kind::Text), QStringLiteral("/出力.txt"));
+    }
+
     void splashComesAfterOptLogoAndBeforeEverythingElse()
     {
         ProgramState state(*store_, programFolder_);
@@ -310,7 +323,7 @@ private Q_SLOTS:
             events << QStringLiteral("splash");
         };
         windows.showMainWindow = [&] {
-            QCOMPARE(state.OpenIcon[0], QStringLiteral("OPENWORD.ICO"));
+            QCOMPARE(state.set.KumiroFile[0], QStringLiteral("NewWord"));
             events << QStringLiteral("main");
         };
         windows.screen = [] { return kScreen; };

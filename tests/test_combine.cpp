@@ -1,5 +1,5 @@
 // The text combine: bytes in, bytes out, the line limit and failures.
-#include "combine/OfficeMessages.h"
+#include "combine/CombineMessages.h"
 #include "combine/TextCombine.h"
 #include "combine/TextEncoding.h"
 #include "combine/WordCombine.h"
@@ -283,16 +283,6 @@ private Q_SLOTS:
         QCOMPARE(r.failedIndex, 1);
         QVERIFY(!r.reason.isEmpty());
         QCOMPARE(read(out_), QByteArray("kept\r\na\r\n"));
-    }
-
-    void outputPathJoinsWithOneSeparator()
-    {
-        QCOMPARE(textOutputPath(QStringLiteral("/"), QStringLiteral("NewText")),
-                 QStringLiteral("/NewText.txt"));
-        QCOMPARE(textOutputPath(QStringLiteral("/data"), QStringLiteral("NewText")),
-                 QStringLiteral("/data/NewText.txt"));
-        QCOMPARE(textOutputPath(QStringLiteral("/data/"), QStringLiteral("出力")),
-                 QStringLiteral("/data/出力.txt"));
     }
 
 private:

@@ -1,6 +1,6 @@
 // The Excel combine against the real LibreOffice; outputs read back by xlrd as well.
 #include "combine/ExcelCombine.h"
-#include "combine/OfficeMessages.h"
+#include "combine/CombineMessages.h"
 #include "combine/SheetNames.h"
 #include "combine/TextEncoding.h"
 #include "support/OfficeCheck.h"
@@ -280,13 +280,6 @@ private Q_SLOTS:
             QVERIFY(officeFailureMessage(e).text.contains(out_->filePath(bad)));
         }
         QCOMPARE(readFile(output), QByteArray("kept"));
-    }
-
-    void outputPaths()
-    {
-        QCOMPARE(excelOutputPath(QStringLiteral("/"), QStringLiteral("NewExcel")), QStringLiteral("/NewExcel.xls"));
-        QCOMPARE(excelOutputPath(QStringLiteral("/data/"), QStringLiteral("NewExcel")),
-                 QStringLiteral("/data/NewExcel.xls"));
     }
 
     void excelNamingRules()

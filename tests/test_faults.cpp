@@ -3,7 +3,7 @@
 // told, the old output stays whole and nothing is left behind.
 #include "combine/ExcelCombine.h"
 #include "combine/Office.h"
-#include "combine/OfficeMessages.h"
+#include "combine/CombineMessages.h"
 #include "combine/WordCombine.h"
 #include "support/HttpCounter.h"
 #include "support/Leftovers.h"

@@ -9,6 +9,8 @@
 #include "platform/Twips.h"
 #include "settings/SEL_FOLD.h"
 #include "settings/SETTEI.h"
+#include "mainwin/OfficeRunner.h"
+#include "support/StoredKeys.h"
 #include "support/ScriptedPlatform.h"
 
 #include <QAction>
@@ -30,6 +32,7 @@
 #include <unistd.h>
 
 using namespace kumiro;
+using namespace kumiro::test;
 
 namespace {
 
@@ -62,8 +65,6 @@ private Q_SLOTS:
         state_ = std::make_unique<ProgramState>(*store_, dir_->path());
         state_->AppTitle = QStringLiteral("kumiro");
         state_->HelpFile = dir_->filePath(QStringLiteral("KUMIRO.html"));
-        state_->OpenIcon = {QStringLiteral("OPENWORD.ICO"), QStringLiteral("OPENEXCEL.ICO"),
-                            QStringLiteral("OPENTEXT.ICO")};
         auto& s = state_->set;
         s.OptCent = QStringLiteral("0");
         s.OptDbl = QStringLiteral("0");
@@ -79,6 +80,7 @@ private Q_SLOTS:
         s.OptTkaku[0] = {QStringLiteral("*.txt"), QStringLiteral("1")};
         s.DataFol.fill(data_);
         platform_ = std::make_unique<test::ScriptedPlatform>();
+        office_ = std::make_unique<OfficeRunner>(platform_->messages, [this] { return loadOffice(state_->ProgramFolder); });
     }
 
     // --- resize layout -------------------------------------------------------------
@@ -114,7 +116,7 @@ private Q_SLOTS:
 
     void windowFollowsItsSize()
     {
-        KUMIRO w(*state_, platform_->platform);
+        KUMIRO w(*state_, platform_->platform, *office_);
         QCOMPARE(w.outerHeightTwips(), 9000.0);
         QCOMPARE(w.outerWidthTwips(), 12000.0);
         auto at = [](const QRectF& r) { return twipsRect(r.x(), r.y(), r.width(), r.height()); };
@@ -139,11 +141,9 @@ private Q_SLOTS:
 
     void opensAtTheStoredSizeAndPlaceWithCombiningOff()
     {
-        state_->FolderChosen = 1;
-        KUMIRO w(*state_, platform_->platform);
+        KUMIRO w(*state_, platform_->platform, *office_);
         QCOMPARE(w.windowTitle(), QStringLiteral("くみろ君 for Windows"));
         QCOMPARE(w.pos(), QPoint(twipsToPixels(1500), twipsToPixels(600)));
-        QCOMPARE(state_->FolderChosen, quint8(0));
         QVERIFY(!w.windowIcon().isNull());
         QVERIFY(!w.mnuFileKumiro->isEnabled());
         QVERIFY(!w.toolbarButtons[6]->isEnabled());
@@ -157,18 +157,18 @@ private Q_SLOTS:
         Probes xp;
         xp.windowsName = [] { return QStringLiteral("Windows XP"); };
         xp.readAppearanceScheme = [](ProgramState&) {};
-        KUMIRO classic(*state_, platform_->platform, xp);
+        KUMIRO classic(*state_, platform_->platform, *office_, xp);
         QCOMPARE(classic.outerHeightTwips(), 9120.0);
         QCOMPARE(classic.outerWidthTwips(), 12000.0);
 
         xp.readAppearanceScheme = [](ProgramState& s) { s.AppearanceScheme = QStringLiteral("Windows Standard"); };
-        KUMIRO themed(*state_, platform_->platform, xp);
+        KUMIRO themed(*state_, platform_->platform, *office_, xp);
         QCOMPARE(themed.outerHeightTwips(), 9000.0);
         // The extra height is added before the 16-bit conversion.
         state_->AppearanceScheme.clear();
         state_->set.F_Height = QStringLiteral("32700");
         xp.readAppearanceScheme = [](ProgramState&) {};
-        KUMIRO tooTall(*state_, platform_->platform, xp);
+        KUMIRO tooTall(*state_, platform_->platform, *office_, xp);
         QCOMPARE(tooTall.outerHeightTwips(), 9120.0);
     }
 
@@ -187,7 +187,7 @@ private Q_SLOTS:
         QFETCH(QString, width);
         state_->set.F_Height = height;
         state_->set.F_Width = width;
-        KUMIRO w(*state_, platform_->platform);
+        KUMIRO w(*state_, platform_->platform, *office_);
         QCOMPARE(w.outerHeightTwips(), 9000.0);
         QCOMPARE(w.outerWidthTwips(), 12000.0);
     }
@@ -197,7 +197,7 @@ private Q_SLOTS:
         state_->set.OptCent = QStringLiteral("1");
         state_->set.F_Width = QStringLiteral("6000");
         state_->set.F_Height = QStringLiteral("4500");
-        KUMIRO w(*state_, platform_->platform);
+        KUMIRO w(*state_, platform_->platform, *office_);
         const QSize screen(twipsToPixels(screenWidthTwips()), twipsToPixels(screenHeightTwips()));
         QCOMPARE(w.pos(), QPoint((screen.width() - w.width()) / 2, (screen.height() - w.height()) / 2));
 
@@ -211,7 +211,7 @@ private Q_SLOTS:
 
     void exitAsksFirstCloseNeverAsks()
     {
-        KUMIRO w(*state_, platform_->platform);
+        KUMIRO w(*state_, platform_->platform, *office_);
         int ended = 0;
         w.endProgram = [&] { ++ended; };
         w.resize(twipsToPixels(9000), twipsToPixels(6000));
@@ -239,7 +239,7 @@ private Q_SLOTS:
         QCOMPARE(stored("F_Width"), QStringLiteral("9120")); // outer: the designed frame added
 
         // The frame's close button never asks.
-        KUMIRO other(*state_, platform_->platform);
+        KUMIRO other(*state_, platform_->platform, *office_);
         other.endProgram = [&] { ++ended; };
         QCloseEvent event;
         QCoreApplication::sendEvent(&other, &event);
@@ -250,7 +250,7 @@ private Q_SLOTS:
     void geometrySurvivesARestartUnchanged()
     {
         for (int run = 0; run < 2; ++run) {
-            KUMIRO w(*state_, platform_->platform);
+            KUMIRO w(*state_, platform_->platform, *office_);
             w.endProgram = [] {};
             w.show();
             QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -270,7 +270,7 @@ private Q_SLOTS:
 
     void doubleClickExitsOnlyWhenSwitchedOn()
     {
-        KUMIRO w(*state_, platform_->platform);
+        KUMIRO w(*state_, platform_->platform, *office_);
         int ended = 0;
         w.endProgram = [&] { ++ended; };
         QTest::mouseDClick(w.centralWidget(), Qt::LeftButton, {}, QPoint(3, w.centralWidget()->height() - 3));
@@ -290,7 +290,7 @@ private Q_SLOTS:
 
     void timerRules()
     {
-        KUMIRO w(*state_, platform_->platform);
+        KUMIRO w(*state_, platform_->platform, *office_);
         QCOMPARE(w.Timer1->interval(), 500);
         QVERIFY(w.Timer1->isActive());
         auto state = [&] {
@@ -317,7 +317,7 @@ private Q_SLOTS:
 
     void menusAndToolbarCaptionsAndShortcuts()
     {
-        KUMIRO w(*state_, platform_->platform);
+        KUMIRO w(*state_, platform_->platform, *office_);
         QStringList titles;
         for (QAction* a : w.menuBar()->actions())
             titles << a->text();
@@ -354,7 +354,7 @@ private Q_SLOTS:
 
     void helpCommands()
     {
-        KUMIRO w(*state_, platform_->platform);
+        KUMIRO w(*state_, platform_->platform, *office_);
         w.toolbarButtons[17]->trigger();
         w.mnuHelpContext_KeyWord[0]->trigger();
         w.mnuHelpContext_KeyWord_Click(7);
@@ -368,7 +368,7 @@ private Q_SLOTS:
     void settingsDialogIsModelessAndSingle()
     {
         state_->set.FolderName.fill(data_);
-        KUMIRO w(*state_, platform_->platform);
+        KUMIRO w(*state_, platform_->platform, *office_);
         w.toolbarButtons[14]->trigger();
         SETTEI* first = w.settingsDialog();
         QVERIFY(first && first->isVisible() && !first->isModal());
@@ -423,13 +423,13 @@ private Q_SLOTS:
             QVERIFY(fd >= 0);
             ::close(fd);
         }
-        QCOMPARE(listKindFiles(state_->set, 2, data_), QStringList{QStringLiteral("good.txt")});
-        QCOMPARE(countUnnamableFiles(state_->set, 2, data_), 2);
-        QCOMPARE(fileCountText(1, 2, 2),
+        QCOMPARE(listKindFiles(state_->set, Kind::Text, data_), QStringList{QStringLiteral("good.txt")});
+        QCOMPARE(countUnnamableFiles(state_->set, Kind::Text, data_), 2);
+        QCOMPARE(fileCountText(1, Kind::Text, 2),
                  QStringLiteral("同一のフォルダの中から 1 個 の Text ファイルを読み取りました。　\r\r"
                                 "ファイル名の文字コードが正しくないため、表示できないファイルが 2 個 あります。　"
                                 "ファイル名を変更して下さい。　"));
-        QCOMPARE(fileCountText(1, 2), QStringLiteral("同一のフォルダの中から 1 個 の Text ファイルを読み取りました。　"));
+        QCOMPARE(fileCountText(1, Kind::Text), QStringLiteral("同一のフォルダの中から 1 個 の Text ファイルを読み取りました。　"));
         // Qt cannot name them either, so the temporary folder could not remove them.
         for (const char* raw : {"bad\xff.txt", "\x93\xfa\x96\x7b.txt", "other\xfe.log"})
             ::unlink((QFile::encodeName(data_) + '/' + raw).constData());
@@ -438,15 +438,15 @@ private Q_SLOTS:
     void patternsPerKindAndFlag()
     {
         SettingsRecord s = state_->set;
-        QCOMPARE(kindPatterns(s, 0), (QStringList{QStringLiteral("*.doc"), QStringLiteral("*.rtf")}));
+        QCOMPARE(kindPatterns(s, Kind::Word), (QStringList{QStringLiteral("*.doc"), QStringLiteral("*.rtf")}));
         s.OptWkaku[1][1] = QStringLiteral("0");
-        QCOMPARE(kindPatterns(s, 0), QStringList{QStringLiteral("*.doc")});
+        QCOMPARE(kindPatterns(s, Kind::Word), QStringList{QStringLiteral("*.doc")});
         s.OptWkaku[0][1] = QStringLiteral("0");
-        QCOMPARE(kindPatterns(s, 0), QStringList{QStringLiteral("*.rtf")});
+        QCOMPARE(kindPatterns(s, Kind::Word), QStringList{QStringLiteral("*.rtf")});
         s.OptWkaku[1][1] = QStringLiteral("1");
-        QCOMPARE(kindPatterns(s, 0), QStringList{QStringLiteral("*.rtf")});
+        QCOMPARE(kindPatterns(s, Kind::Word), QStringList{QStringLiteral("*.rtf")});
         s.OptEkaku[0][1] = QStringLiteral("2"); // anything but "1" is off
-        QCOMPARE(kindPatterns(s, 1), QStringList{QStringLiteral("*.csv")});
+        QCOMPARE(kindPatterns(s, Kind::Excel), QStringList{QStringLiteral("*.csv")});
 
         // Text: .log at position 2 and .txt again at position 4 list .txt, .log, .txt.
         s.OptTkaku[2] = {QStringLiteral("*.log"), QStringLiteral("1")};
@@ -456,13 +456,13 @@ private Q_SLOTS:
         touch(QDir(data_).filePath(QStringLiteral("one.txt")));
         touch(QDir(data_).filePath(QStringLiteral("two.log")));
         touch(QDir(data_).filePath(QStringLiteral("three.md")));
-        QCOMPARE(listKindFiles(s, 2, data_),
+        QCOMPARE(listKindFiles(s, Kind::Text, data_),
                  (QStringList{QStringLiteral("one.txt"), QStringLiteral("two.log"),
                               QStringLiteral("one.txt")}));
         s.OptTkaku[0][1] = QStringLiteral("0");
         s.OptTkaku[2][1] = QStringLiteral("0");
         s.OptTkaku[4][1] = QStringLiteral("0");
-        QVERIFY(listKindFiles(s, 2, data_).isEmpty());
+        QVERIFY(listKindFiles(s, Kind::Text, data_).isEmpty());
     }
 
     void listingAFolderThroughThePicker()
@@ -470,7 +470,7 @@ private Q_SLOTS:
         touch(QDir(data_).filePath(QStringLiteral("b.txt")));
         touch(QDir(data_).filePath(QStringLiteral("a.txt")));
         touch(QDir(data_).filePath(QStringLiteral("c.doc")));
-        KUMIRO w(*state_, platform_->platform);
+        KUMIRO w(*state_, platform_->platform, *office_);
         w.List2->addItem(QStringLiteral("stale"));
         QString pickerTitle;
         w.execModal = [&](QDialog& dialog) {
@@ -487,7 +487,7 @@ private Q_SLOTS:
         QCOMPARE(w.windowTitle(), QStringLiteral("くみろ君 for Windows ( Text ﾌｧｲﾙ 編 )"));
         QCOMPARE(rows(w.List1), (QStringList{QStringLiteral("a.txt"), QStringLiteral("b.txt")}));
         QCOMPARE(w.List2->count(), 0);
-        QCOMPARE(state_->CurKind, quint8(2));
+        QCOMPARE(state_->CurKind, Kind::Text);
         QCOMPARE(state_->OrderLast, qint16(-1));
         QCOMPARE(platform_->messages.shown.size(), 1);
         QCOMPARE(platform_->messages.shown[0].title, QStringLiteral("ファイル数確認"));
@@ -509,7 +509,7 @@ private Q_SLOTS:
     void cancellingThePickerLeavesEverythingAsItWas()
     {
         touch(QDir(data_).filePath(QStringLiteral("a.txt")));
-        KUMIRO w(*state_, platform_->platform);
+        KUMIRO w(*state_, platform_->platform, *office_);
         w.execModal = [](QDialog& d) { auto& picker = static_cast<SEL_FOLD&>(d); picker.Command1[0]->click(); };
         w.mnuFileOpen_Click(2);
         w.List2->addItem(QStringLiteral("a.txt"));
@@ -523,8 +523,7 @@ private Q_SLOTS:
         w.execModal = [](QDialog& d) { auto& picker = static_cast<SEL_FOLD&>(d); picker.reject(); };
         w.mnuFileOpen_Click(1);
 
-        QCOMPARE(state_->CurKind, quint8(2));
-        QCOMPARE(state_->FolderChosen, quint8(0));
+        QCOMPARE(state_->CurKind, Kind::Text);
         QCOMPARE(w.windowTitle(), title);
         QCOMPARE(rows(w.List1), QStringList{QStringLiteral("a.txt")});
         QCOMPARE(rows(w.List2), QStringList{QStringLiteral("a.txt")});
@@ -543,7 +542,7 @@ private Q_SLOTS:
         touch(deep + QStringLiteral("/b.txt"));
         state_->set.DataFol[2] = deep;
 
-        KUMIRO w(*state_, platform_->platform);
+        KUMIRO w(*state_, platform_->platform, *office_);
         w.execModal = [](QDialog& d) { auto& picker = static_cast<SEL_FOLD&>(d); picker.Command1[0]->click(); };
         w.mnuFileOpen_Click(2);
         const auto& shown = platform_->messages.shown;
@@ -577,7 +576,7 @@ private Q_SLOTS:
 
     void addMoveAndRemoveRows()
     {
-        KUMIRO w(*state_, platform_->platform);
+        KUMIRO w(*state_, platform_->platform, *office_);
         auto& shown = platform_->messages.shown;
         w.List1->addItems({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
 
@@ -623,7 +622,7 @@ private Q_SLOTS:
 
     void addAllAsksFirst()
     {
-        KUMIRO w(*state_, platform_->platform);
+        KUMIRO w(*state_, platform_->platform, *office_);
         for (int i = 0; i < 120; ++i)
             w.List1->addItem(QStringLiteral("f%1.txt").arg(i));
         w.List2->addItem(QStringLiteral("old"));
@@ -641,8 +640,8 @@ private Q_SLOTS:
 
     void confirmingTheOrder()
     {
-        KUMIRO w(*state_, platform_->platform);
-        state_->CurKind = 2;
+        KUMIRO w(*state_, platform_->platform, *office_);
+        state_->CurKind = Kind::Text;
         auto& shown = platform_->messages.shown;
 
         w.Command1_Click(0);
@@ -683,7 +682,7 @@ private Q_SLOTS:
 
     void clearingAndHelp()
     {
-        KUMIRO w(*state_, platform_->platform);
+        KUMIRO w(*state_, platform_->platform, *office_);
         w.List1->addItems({QStringLiteral("a"), QStringLiteral("b")});
         w.List2->addItems({QStringLiteral("a"), QStringLiteral("b")});
         w.Timer1_Timer();
@@ -745,7 +744,7 @@ private Q_SLOTS:
     {
         QFile::copy(qEnvironmentVariable("KUMIRO_PROGRAM_DIR") + QStringLiteral("/drag_drop.ico"),
                     dir_->filePath(QStringLiteral("drag_drop.ico")));
-        KUMIRO w(*state_, platform_->platform);
+        KUMIRO w(*state_, platform_->platform, *office_);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         w.List2->addItems({"r0", "r1", "r2", "r3", "r4"});
@@ -790,7 +789,7 @@ private Q_SLOTS:
         state_->set.FolderName[2] = out;
         state_->set.KumiroFile[2] = QStringLiteral("NewText");
 
-        KUMIRO w(*state_, platform_->platform);
+        KUMIRO w(*state_, platform_->platform, *office_);
         w.execModal = [](QDialog& d) { auto& picker = static_cast<SEL_FOLD&>(d); picker.Command1[0]->click(); };
         w.mnuFileOpen_Click(2);
         w.Command2[3]->click(); // 一括, answered OK
@@ -812,12 +811,12 @@ private Q_SLOTS:
 
     void failedCombineKeepsTheOrder()
     {
-        state_->CurKind = 2;
+        state_->CurKind = Kind::Text;
         state_->set.FolderName[2] = dir_->filePath(QStringLiteral("missing-folder"));
         state_->set.KumiroFile[2] = QStringLiteral("NewText");
         QFile a(QDir(data_).filePath(QStringLiteral("1.txt")));
         QVERIFY(a.open(QIODevice::WriteOnly));
-        KUMIRO w(*state_, platform_->platform);
+        KUMIRO w(*state_, platform_->platform, *office_);
         w.List2->addItems({QStringLiteral("1.txt"), QStringLiteral("1.txt")});
         w.Command1_Click(0);
         // An empty input writes nothing and so cannot fail: give it a line.
@@ -845,6 +844,7 @@ private:
     std::unique_ptr<SettingsStore> store_;
     std::unique_ptr<ProgramState> state_;
     std::unique_ptr<test::ScriptedPlatform> platform_;
+    std::unique_ptr<OfficeRunner> office_;
     QString data_;
 };
 

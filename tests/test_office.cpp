@@ -1,9 +1,10 @@
 // The Word combine and the conversion against the real LibreOffice, read back independently.
 #include "combine/Office.h"
-#include "combine/OfficeMessages.h"
+#include "combine/CombineMessages.h"
 #include "combine/WordCombine.h"
 #include "app/ProgramState.h"
 #include "mainwin/KUMIRO.h"
+#include "mainwin/OfficeRunner.h"
 #include "support/ScriptedPlatform.h"
 #include "support/OfficeCheck.h"
 #include "tools/Convert.h"
@@ -315,13 +316,13 @@ private Q_SLOTS:
         state.AppTitle = QStringLiteral("kumiro");
         state.set.FolderName[0] = out_->path();
         state.set.KumiroFile[0] = QStringLiteral("NewWord");
-        state.CurKind = 0;
+        state.CurKind = Kind::Word;
         state.OrderLast = 1;
         state.OrderFile[0] = fixture(QStringLiteral("in1.doc"));
         state.OrderFile[1] = fixture(QStringLiteral("in3.rtf"));
         test::ScriptedPlatform platform;
-        KUMIRO w(state, platform.platform);
-        w.officeFactory = [this] { return loadOffice(QStringLiteral(KUMIRO_PROGRAM_DIR_LITERAL), options_); };
+        OfficeRunner office(platform.messages, [this] { return loadOffice(QStringLiteral(KUMIRO_PROGRAM_DIR_LITERAL), options_); });
+        KUMIRO w(state, platform.platform, office);
         w.mnuFileKumiro->setEnabled(true);
         w.mnuFileKumiro->trigger();
         QCOMPARE(platform.messages.shown.size(), 1);
@@ -362,7 +363,7 @@ private Q_SLOTS:
         // The Excel branch, through the same progress window and office.
         writeFile(out_->filePath(QStringLiteral("x.csv")), "1,2\n");
         writeFile(out_->filePath(QStringLiteral("y.csv")), "3,4\n");
-        state.CurKind = 1;
+        state.CurKind = Kind::Excel;
         state.set.FolderName[1] = out_->path();
         state.set.KumiroFile[1] = QStringLiteral("NewExcel");
         state.OrderLast = 1;

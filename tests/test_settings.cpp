@@ -7,6 +7,7 @@
 #include "settings/SETTEI.h"
 #include "mainwin/FileListing.h"
 #include "platform/Twips.h"
+#include "support/StoredKeys.h"
 #include "support/ScriptedPlatform.h"
 
 #include <QDir>
@@ -19,6 +20,7 @@
 #include <QTest>
 
 using namespace kumiro;
+using namespace kumiro::test;
 
 class TestSettings : public QObject {
     Q_OBJECT
@@ -58,8 +60,7 @@ private Q_SLOTS:
         QFETCH(int, kind);
         QFETCH(QString, suffix);
         QFETCH(int, context);
-        state_->CurKind = quint8(kind);
-        SEL_FOLD picker(*state_, platform_->platform);
+        SEL_FOLD picker(kindOf(kind), *state_, platform_->platform);
         QCOMPARE(picker.windowTitle(), QStringLiteral("データフォルダの指定") + suffix);
         QCOMPARE(picker.Dir1->path(), data_);
         picker.Command1[2]->click();
@@ -74,9 +75,8 @@ private Q_SLOTS:
     {
         // A program folder the user may write in is its own fallback.
         QCOMPARE(state_->FallbackFolder, prog_);
-        state_->CurKind = 1;
         state_->set.DataFol[1] = dir_->filePath(QStringLiteral("deleted"));
-        SEL_FOLD picker(*state_, platform_->platform);
+        SEL_FOLD picker(Kind::Excel, *state_, platform_->platform);
         const auto& shown = platform_->messages.shown;
         QCOMPARE(shown.size(), 2);
         QCOMPARE(shown[0].title, QStringLiteral("フォルダ確認"));
@@ -87,26 +87,25 @@ private Q_SLOTS:
         QCOMPARE(picker.Dir1->path(), prog_);
 
         picker.Command1[1]->click();
-        QCOMPARE(state_->FolderChosen, quint8(0));
+        QVERIFY(!picker.chosenFolder());
         QCOMPARE(state_->set.DataFol[1], prog_);
         QCOMPARE(store_->read(QStringLiteral("kumiro"), kSectionKumiro, QStringLiteral("DataFol(1)")), prog_);
         QCOMPARE(state_->OrderLast, qint16(2));
         // An empty folder is no folder either.
         state_->set.DataFol[1].clear();
-        SEL_FOLD again(*state_, platform_->platform);
+        SEL_FOLD again(Kind::Excel, *state_, platform_->platform);
         QCOMPARE(shown.size(), 4);
         // Installed system-wide, the correction goes to the user's documents instead.
         state_->FallbackFolder = data_;
         state_->set.DataFol[1] = dir_->filePath(QStringLiteral("deleted"));
-        SEL_FOLD installed(*state_, platform_->platform);
+        SEL_FOLD installed(Kind::Excel, *state_, platform_->platform);
         QCOMPARE(shown.size(), 6);
         QCOMPARE(state_->set.DataFol[1], data_);
     }
 
     void okStoresTheShownFolderAndVoidsTheOrder()
     {
-        state_->CurKind = 2;
-        SEL_FOLD picker(*state_, platform_->platform);
+        SEL_FOLD picker(Kind::Text, *state_, platform_->platform);
         // Open "sub" by double-click, then "deeper" by keyboard, then back up.
         const int sub = picker.Dir1->rowPaths().indexOf(data_ + QStringLiteral("/sub"));
         QVERIFY(sub > 0);
@@ -121,7 +120,7 @@ private Q_SLOTS:
 
         picker.Command1[0]->click();
         QCOMPARE(picker.result(), int(QDialog::Accepted));
-        QCOMPARE(state_->FolderChosen, quint8(1));
+        QCOMPARE(picker.chosenFolder(), std::optional<QString>(data_ + QStringLiteral("/sub")));
         QCOMPARE(state_->set.DataFol[2], data_ + QStringLiteral("/sub"));
         QCOMPARE(store_->read(QStringLiteral("kumiro"), kSectionKumiro, QStringLiteral("DataFol(2)")),
                  data_ + QStringLiteral("/sub"));
@@ -132,7 +131,7 @@ private Q_SLOTS:
 
     void keyboardDefaultsAndEscape()
     {
-        SEL_FOLD picker(*state_, platform_->platform);
+        SEL_FOLD picker(Kind::Word, *state_, platform_->platform);
         picker.show();
         QVERIFY(QTest::qWaitForWindowExposed(&picker));
         QVERIFY(picker.Command1[0]->isDefault());
@@ -142,18 +141,17 @@ private Q_SLOTS:
         QTest::keyClick(picker.Dir1, Qt::Key_Return);
         QCOMPARE(picker.result(), int(QDialog::Accepted));
 
-        state_->FolderChosen = 1;
-        SEL_FOLD other(*state_, platform_->platform);
+        SEL_FOLD other(Kind::Word, *state_, platform_->platform);
         other.show();
         QVERIFY(QTest::qWaitForWindowExposed(&other));
         QTest::keyClick(&other, Qt::Key_Escape);
         QCOMPARE(other.result(), int(QDialog::Rejected));
-        QCOMPARE(state_->FolderChosen, quint8(0));
+        QVERIFY(!other.chosenFolder());
     }
 
     void changingTheDriveOpensItsRoot()
     {
-        SEL_FOLD picker(*state_, platform_->platform);
+        SEL_FOLD picker(Kind::Word, *state_, platform_->platform);
         picker.Drive1->setVolumes({{QStringLiteral("/"), QStringLiteral("root")},
                                    {dir_->path(), QStringLiteral("usb")},
                                    {dir_->filePath(QStringLiteral("gone")), QString()}});
@@ -171,7 +169,7 @@ private Q_SLOTS:
         QCOMPARE(picker.Dir1->path(), QStringLiteral("/"));
         QCOMPARE(picker.Dir1->rowPaths().first(), QStringLiteral("/"));
         picker.Command1[0]->click();
-        QCOMPARE(state_->set.DataFol[state_->CurKind], QStringLiteral("/"));
+        QCOMPARE(state_->set.DataFol[Kind::Word], QStringLiteral("/"));
     }
 
     void folderListShowsTheChainAndVisibleSubfolders()
@@ -359,8 +357,8 @@ private Q_SLOTS:
         dialog.Check5[1]->setChecked(true);
         dialog.Dir1[1]->setPath(data_ + QStringLiteral("/sub"));
         dialog.Dir1[0]->setPath(data_ + QStringLiteral("/sub"));
-        dialog.SaveKindOptions(1);
-        dialog.SaveKindOptions(0);
+        dialog.SaveKindOptions(Kind::Excel);
+        dialog.SaveKindOptions(Kind::Word);
         QCOMPARE(s.FolderName[1], data_ + QStringLiteral("/Another"));
         QCOMPARE(store_->read(QStringLiteral("kumiro"), kSectionKumiro, QStringLiteral("FolderName(1)")), s.FolderName[1]);
         QCOMPARE(s.FolderName[0], data_ + QStringLiteral("/sub"));
@@ -372,7 +370,7 @@ private Q_SLOTS:
             dialog.Check4[j]->setChecked(true);
         }
         dialog.Check4[0]->setChecked(false);
-        dialog.SaveKindOptions(2);
+        dialog.SaveKindOptions(Kind::Text);
         QCOMPARE(s.OptTkaku[0][0], QStringLiteral("*.txt"));
         QCOMPARE(s.OptTkaku[0][1], QStringLiteral("0"));
         const QStringList flags = {s.OptTkaku[1][1], s.OptTkaku[2][1], s.OptTkaku[3][1], s.OptTkaku[4][1], s.OptTkaku[5][1]};
@@ -386,8 +384,8 @@ private Q_SLOTS:
         QFile(data_ + QStringLiteral("/b.md")).open(QIODevice::WriteOnly);
         dialog.Text2[5]->setText(QStringLiteral("*.md"));
         dialog.Check4[0]->setChecked(true);
-        dialog.SaveKindOptions(2);
-        QCOMPARE(listKindFiles(s, 2, data_), (QStringList{QStringLiteral("a.txt"), QStringLiteral("b.md")}));
+        dialog.SaveKindOptions(Kind::Text);
+        QCOMPARE(listKindFiles(s, Kind::Text, data_), (QStringList{QStringLiteral("a.txt"), QStringLiteral("b.md")}));
     }
 
     void centringMovesTheMainWindow()

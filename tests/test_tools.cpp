@@ -2,8 +2,10 @@
 #include "app/ProgramState.h"
 #include "app/SettingsStore.h"
 #include "mainwin/KUMIRO.h"
+#include "mainwin/OfficeRunner.h"
 #include "support/ScriptedPlatform.h"
 #include "tools/FILESCOPY.h"
+#include "tools/Backup.h"
 #include "tools/FileTools.h"
 #include "tools/RENAME.h"
 
@@ -49,6 +51,7 @@ private Q_SLOTS:
         QDir().mkpath(at(QStringLiteral("data")));
         QDir().mkpath(at(QStringLiteral("floppy")));
         platform_ = std::make_unique<test::ScriptedPlatform>();
+        office_ = std::make_unique<OfficeRunner>(platform_->messages, [this] { return loadOffice(state_->ProgramFolder); });
     }
 
     void copyRenameAndDeleteAsFunctions()
@@ -85,7 +88,7 @@ private Q_SLOTS:
     {
         const QString a = at(QStringLiteral("data/a.doc"));
         writeFile(a, "A");
-        KUMIRO w(*state_, platform_->platform);
+        KUMIRO w(*state_, platform_->platform, *office_);
         auto& shown = platform_->messages.shown;
         QString sourceShown;
         w.execModal = [&](QDialog& d) {
@@ -129,9 +132,7 @@ private Q_SLOTS:
     {
         writeFile(at(QStringLiteral("data/a.txt")), "A");
         writeFile(at(QStringLiteral("data/b.txt")), "B");
-        state_->SelectedFile = at(QStringLiteral("data/a.txt"));
-        RENAME dialog(*state_, platform_->platform);
-        dialog.setSourceName(QStringLiteral("a.txt"));
+        RENAME dialog(at(QStringLiteral("data/a.txt")), *state_, platform_->platform);
         dialog.Text1->setText(QStringLiteral("b.txt"));
         dialog.Command1[0]->click();
         QCOMPARE(platform_->messages.shown.last().icon, MsgIcon::Critical);
@@ -140,7 +141,7 @@ private Q_SLOTS:
         QCOMPARE(readFile(at(QStringLiteral("data/b.txt"))), QByteArray("B"));
         dialog.Command1[2]->click();
         QCOMPARE(platform_->help.calls.last().context, 23);
-        FILESCOPY copy(*state_, platform_->platform);
+        FILESCOPY copy(at(QStringLiteral("data/a.txt")), *state_, platform_->platform);
         copy.Command1[2]->click();
         QCOMPARE(platform_->help.calls.last().context, 22);
     }
@@ -149,7 +150,7 @@ private Q_SLOTS:
     {
         const QString f = at(QStringLiteral("data/x.csv"));
         writeFile(f, "x");
-        KUMIRO w(*state_, platform_->platform);
+        KUMIRO w(*state_, platform_->platform, *office_);
         platform_->files.answers = {{f}, {f}};
         platform_->messages.answers = {MsgAnswer::Cancel, MsgAnswer::Ok};
         w.mnuDataDelete->trigger();
@@ -165,7 +166,7 @@ private Q_SLOTS:
 
     void backupRetriesTheFailedStepOnly()
     {
-        KUMIRO w(*state_, platform_->platform);
+        KUMIRO w(*state_, platform_->platform, *office_);
         w.backupFolder = at(QStringLiteral("floppy"));
         writeFile(at(QStringLiteral("floppy/NewWord.doc")), "previous backup");
         writeFile(at(QStringLiteral("out/NewExcel.xls")), "excel");
@@ -192,7 +193,7 @@ private Q_SLOTS:
 
     void backupCancelledCopiesNothingMore()
     {
-        KUMIRO w(*state_, platform_->platform);
+        KUMIRO w(*state_, platform_->platform, *office_);
         w.backupFolder = at(QStringLiteral("floppy"));
         writeFile(at(QStringLiteral("out/NewExcel.xls")), "excel");
         writeFile(at(QStringLiteral("floppy/NewWord.doc")), "previous backup");
@@ -227,6 +228,7 @@ private:
     std::unique_ptr<SettingsStore> store_;
     std::unique_ptr<ProgramState> state_;
     std::unique_ptr<test::ScriptedPlatform> platform_;
+    std::unique_ptr<OfficeRunner> office_;
 };
 
 #include "support/TestMain.h"

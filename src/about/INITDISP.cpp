@@ -43,8 +43,8 @@ INITDISP::INITDISP(QWidget* parent)
     addLabel(QStringLiteral("くみろ"), title, yellow, 1980, 300, 5385, 1425);
     addLabel(QStringLiteral("君"), suffix, black, 7620, 1380, 465, 405);
     addLabel(QStringLiteral("君"), suffix, yellow, 7470, 1230, 465, 405);
-    addLabel(QStringLiteral("Ver.4.5.0"), version, black, 540, 1410, 1365, 405);
-    addLabel(QStringLiteral("Ver.4.5.0"), version, paleYellow, 420, 1290, 1365, 405);
+    addLabel(QStringLiteral("Ver." KUMIRO_VERSION), version, black, 540, 1410, 1365, 405);
+    addLabel(QStringLiteral("Ver." KUMIRO_VERSION), version, paleYellow, 420, 1290, 1365, 405);
     const QString platforms = QStringLiteral("for Windows 98/Me/NT/2000/XP");
     addLabel(platforms, line, black, 1485, 2010, 5565, 465);
     addLabel(platforms, line, yellow, 1335, 1860, 5565, 465);

@@ -14,16 +14,12 @@ void Main(ProgramState& state, const MainWindows& windows)
     state.AppTitle = kAppTitle;
     state.HelpFile = joinPath(state.ProgramFolder, kHelpFileName);
 
-    state.set.OptLogo = loadWithDefault(state.store, state.AppTitle, kSectionConfig,
-                                        QStringLiteral("OptLogo"), QStringLiteral("1"));
+    loadLogoSetting(state.set, state.store, state.AppTitle);
     if (isOn(state.set.OptLogo) && windows.showSplashModal)
         windows.showSplashModal();
 
     loadRemainingSettings(state.set, state.store, state.AppTitle, state.FallbackFolder,
                           windows.screen ? windows.screen() : ScreenTwips{});
-
-    state.OpenIcon = {QStringLiteral("OPENWORD.ICO"), QStringLiteral("OPENEXCEL.ICO"),
-                      QStringLiteral("OPENTEXT.ICO")};
 
     if (windows.showMainWindow)
         windows.showMainWindow();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SettingsRecord.h"
+#include "SettingsTable.h"
 
 #include <functional>
 

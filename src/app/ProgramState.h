@@ -1,7 +1,8 @@
 #pragma once
 
-#include "SettingsRecord.h"
+#include "Kinds.h"
 #include "SettingsStore.h"
+#include "SettingsTable.h"
 
 #include <QString>
 
@@ -18,13 +19,10 @@ struct ProgramState {
     {
     }
 
-    QString read(const QString& section, const QString& key) const
+    // Writes the record's present value of one key (see SettingsTable.h for i and j).
+    bool saveSetting(Key key, int i = -1, int j = -1)
     {
-        return store.read(AppTitle, section, key);
-    }
-    bool save(const QString& section, const QString& key, const QString& text)
-    {
-        return store.save(AppTitle, section, key, text);
+        return kumiro::saveSetting(store, AppTitle, set, key, i, j);
     }
 
     SettingsStore& store;
@@ -36,13 +34,10 @@ struct ProgramState {
     SettingsRecord set;
     QString AppTitle;
     QString HelpFile;
-    std::array<QString, kKinds> OpenIcon;
 
     std::array<QString, kMaxOrder> OrderFile;
     qint16 OrderLast = 0;
-    quint8 CurKind = 0;
-    quint8 FolderChosen = 0;
-    QString SelectedFile;
+    Kind CurKind = Kind::Word;
     QString AppearanceScheme;
 };
 

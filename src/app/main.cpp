@@ -3,6 +3,7 @@
 #include "app/Paths.h"
 #include "app/ProgramState.h"
 #include "mainwin/KUMIRO.h"
+#include "mainwin/OfficeRunner.h"
 #include "platform/Look.h"
 #include "platform/Platform.h"
 #include "platform/Twips.h"
@@ -42,6 +43,7 @@ int main(int argc, char** argv)
     QtHelpViewer help(messages);
     DesktopShell shell;
     Platform platform{messages, files, help, shell};
+    OfficeRunner office(messages, [&] { return loadOffice(state.ProgramFolder); });
 
     std::unique_ptr<KUMIRO> mainWindow;
     MainWindows windows;
@@ -50,7 +52,7 @@ int main(int argc, char** argv)
         splash.exec();
     };
     windows.showMainWindow = [&] {
-        mainWindow = std::make_unique<KUMIRO>(state, platform);
+        mainWindow = std::make_unique<KUMIRO>(state, platform, office);
         mainWindow->show();
     };
     windows.screen = [] { return ScreenTwips{screenWidthTwips(), screenHeightTwips()}; };

@@ -6,10 +6,6 @@
 
 namespace kumiro {
 
-QString excelOutputPath(const QString& folder, const QString& baseName)
-{
-    return joinPath(folder, baseName + QStringLiteral(".xls"));
-}
 
 bool combineExcel(Office& office, const QStringList& inputs, const QString& outputPath,
                   const CommandProgress& progress)

@@ -4,8 +4,6 @@
 
 namespace kumiro {
 
-// The Excel combine's output: the folder joined with the name and ".xls".
-QString excelOutputPath(const QString& folder, const QString& baseName);
 
 // Every sheet of every input, in order, copied into a new workbook whose blank first sheet
 // is then removed, saved as Excel 97. Returns false when cancelled, before anything is

@@ -1,7 +1,7 @@
 #include "TextCombine.h"
 
-#include "FileWriting.h"
-#include "SystemErrors.h"
+#include "platform/FileWriting.h"
+#include "platform/SystemErrors.h"
 #include "app/Paths.h"
 
 #include <QFile>
@@ -162,10 +162,6 @@ bool appendToOutput(const QString& outputPath, const QByteArray& out, QString& r
 
 } // namespace
 
-QString textOutputPath(const QString& folder, const QString& baseName)
-{
-    return joinPath(folder, baseName + QStringLiteral(".txt"));
-}
 
 TextCombineResult combineTextFiles(const QStringList& inputs, const QString& outputPath,
                                    const CommandProgress& progress)

@@ -26,7 +26,7 @@ struct TextCombineResult {
 TextCombineResult combineTextFiles(const QStringList& inputs, const QString& outputPath,
                                    const CommandProgress& progress = {});
 
-// The text combine's output: the folder joined with the name and ".txt".
-QString textOutputPath(const QString& folder, const QString& baseName);
+
+
 
 } // namespace kumiro

@@ -7,8 +7,6 @@
 
 namespace kumiro {
 
-// The Word combine's output: the folder joined with the name and ".doc".
-QString wordOutputPath(const QString& folder, const QString& baseName);
 
 // Every input inserted in order into a new document, each followed by a page-starting
 // section break, saved as Word 97. Returns false when cancelled, before anything is

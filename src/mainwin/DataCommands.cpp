@@ -1,14 +1,14 @@
 // The main window's Data menu: conversion, copy, rename, backup and delete.
 #include "KUMIRO.h"
+#include "OfficeRunner.h"
 #include "app/ProgramState.h"
-#include "combine/WordCombine.h"
 #include "platform/Platform.h"
+#include "tools/Backup.h"
 #include "tools/Convert.h"
 #include "tools/FILESCOPY.h"
 #include "tools/FileTools.h"
 #include "tools/RENAME.h"
 
-#include <QFileInfo>
 
 namespace kumiro {
 
@@ -21,8 +21,8 @@ void KUMIRO::mnuDataConvert_Click(int index)
     const QStringList files = platform_.files.openFiles(this, request);
     // Each file with an instance and a message of its own; a failure stops the rest.
     for (const QString& path : files) {
-        const OfficeRun run = runOfficeCommand(
-            QStringLiteral("変換中"), [&](Office& office, const CommandProgress& progress) {
+        const OfficeRunner::Result run = office_.run(
+            this, QStringLiteral("変換中"), [&](Office& office, const CommandProgress& progress) {
                 if (progress.cancelled && progress.cancelled())
                     return false;
                 if (progress.step)
@@ -31,7 +31,7 @@ void KUMIRO::mnuDataConvert_Click(int index)
                 return true;
             },
             QStringLiteral("変換先"));
-        if (run != OfficeRun::Done)
+        if (run != OfficeRunner::Result::Done)
             return;
         platform_.messages.show(this, MsgIcon::Information, QStringLiteral("変換確認"),
                                 convertDoneText(index));
@@ -59,11 +59,10 @@ QString KUMIRO::chooseDataFile(const QString& title)
 template <typename Dialog>
 void KUMIRO::askForNewName(const QString& title)
 {
-    state_.SelectedFile = chooseDataFile(title);
-    if (state_.SelectedFile.isEmpty())
+    const QString file = chooseDataFile(title);
+    if (file.isEmpty())
         return;
-    Dialog dialog(state_, platform_, this);
-    dialog.setSourceName(QFileInfo(state_.SelectedFile).fileName());
+    Dialog dialog(file, state_, platform_, this);
     execModal(dialog);
 }
 
@@ -79,34 +78,19 @@ void KUMIRO::mnuDataRename_Click()
 
 void KUMIRO::mnuDataBackup_Click()
 {
-    auto& msg = platform_.messages;
-    if (msg.show(this, MsgIcon::Question, QStringLiteral("ﾊﾞｯｸｱｯﾌﾟ準備"),
-                 QStringLiteral("データのバックアップをとります。 フロッピーディスクをセットして下さい。　"),
-                 MsgButtons::OkCancel) != MsgAnswer::Ok)
-        return;
-    // Each copy is retried as often as the user likes; done copies are not repeated.
-    for (const BackupCopy& copy : backupCopies(state_.set, backupFolder)) {
-        while (!copyReplacing(copy.source, copy.target).ok) {
-            if (msg.show(this, MsgIcon::Question, QStringLiteral("ﾊﾞｯｸｱｯﾌﾟ準備"),
-                         QStringLiteral("ドライブＡにフロッピーディスクがセットされていません。　\r\r"
-                                        "処理を続ける場合はフロッピーディスクをセットして下さい。　"),
-                         MsgButtons::OkCancel) != MsgAnswer::Ok)
-                return;
-        }
-    }
-    msg.show(this, MsgIcon::Information, QStringLiteral("終了確認"), QStringLiteral("バックアップを完了しました。　"));
+    runBackup(state_.set, backupFolder, platform_.messages, this);
 }
 
 void KUMIRO::mnuDataDelete_Click()
 {
-    state_.SelectedFile = chooseDataFile(QStringLiteral("削除するﾌｧｲﾙを選択"));
-    if (state_.SelectedFile.isEmpty())
+    const QString file = chooseDataFile(QStringLiteral("削除するﾌｧｲﾙを選択"));
+    if (file.isEmpty())
         return;
     auto& msg = platform_.messages;
     if (msg.show(this, MsgIcon::Question, QStringLiteral("削除確認"),
                  QStringLiteral("指定されたﾌｧｲﾙを削除しますか？　"), MsgButtons::OkCancel) != MsgAnswer::Ok)
         return;
-    const FileResult r = deletePermanently(state_.SelectedFile);
+    const FileResult r = deletePermanently(file);
     if (!r.ok) {
         msg.show(this, MsgIcon::Critical, QStringLiteral("削除確認"),
                  QStringLiteral("ファイルを削除できませんでした。　\r\r") + r.reason);

@@ -60,7 +60,7 @@ QStringList searchFolder(const QString& folder, const QString& pattern)
     return names;
 }
 
-QStringList kindPatterns(const SettingsRecord& s, int kind)
+QStringList kindPatterns(const SettingsRecord& s, Kind kind)
 {
     auto twoPatternKind = [](const ExtTable<2>& t) {
         QStringList patterns;
@@ -69,9 +69,9 @@ QStringList kindPatterns(const SettingsRecord& s, int kind)
             patterns << t[1][0];
         return patterns;
     };
-    if (kind == 0)
+    if (kind == Kind::Word)
         return twoPatternKind(s.OptWkaku);
-    if (kind == 1)
+    if (kind == Kind::Excel)
         return twoPatternKind(s.OptEkaku);
     QStringList patterns;
     for (int i = 0; i < 6; ++i) {
@@ -81,7 +81,7 @@ QStringList kindPatterns(const SettingsRecord& s, int kind)
     return patterns;
 }
 
-QStringList listKindFiles(const SettingsRecord& settings, int kind, const QString& folder)
+QStringList listKindFiles(const SettingsRecord& settings, Kind kind, const QString& folder)
 {
     QStringList names;
     for (const QString& pattern : kindPatterns(settings, kind))
@@ -96,7 +96,7 @@ bool anyPathTooLong(const QString& folder, const QStringList& names)
     });
 }
 
-int countUnnamableFiles(const SettingsRecord& settings, int kind, const QString& folder)
+int countUnnamableFiles(const SettingsRecord& settings, Kind kind, const QString& folder)
 {
     const QStringList patterns = kindPatterns(settings, kind);
     DIR* dir = folder.isEmpty() ? nullptr : ::opendir(QFile::encodeName(folder).constData());
@@ -120,10 +120,10 @@ int countUnnamableFiles(const SettingsRecord& settings, int kind, const QString&
     return count;
 }
 
-QString fileCountText(int count, int kind, int unnamable)
+QString fileCountText(int count, Kind kind, int unnamable)
 {
     QString text = QStringLiteral("同一のフォルダの中から ") + QString::number(count) +
-                   QStringLiteral(" 個 の ") + kindWord(kind) +
+                   QStringLiteral(" 個 の ") + kindInfo(kind).word +
                    QStringLiteral(" ファイルを読み取りました。　");
     if (unnamable > 0)
         text += QStringLiteral("\r\rファイル名の文字コードが正しくないため、表示できないファイルが ") +

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/Kinds.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -15,20 +17,20 @@ bool wildcardMatch(QStringView name, QStringView pattern);
 QStringList searchFolder(const QString& folder, const QString& pattern);
 
 // The patterns a kind searches, in order; a pattern may appear twice.
-QStringList kindPatterns(const SettingsRecord& settings, int kind);
+QStringList kindPatterns(const SettingsRecord& settings, Kind kind);
 
 // Every search of the kind, appended in order.
-QStringList listKindFiles(const SettingsRecord& settings, int kind, const QString& folder);
+QStringList listKindFiles(const SettingsRecord& settings, Kind kind, const QString& folder);
 
 // True when folder + separator + name is longer than 255 UTF-16 code units for any name.
 bool anyPathTooLong(const QString& folder, const QStringList& names);
 
 // Matching files whose names are not text (bytes that are not UTF-8): no name shown in a
 // list could open them, so they are counted and the user is told instead.
-int countUnnamableFiles(const SettingsRecord& settings, int kind, const QString& folder);
+int countUnnamableFiles(const SettingsRecord& settings, Kind kind, const QString& folder);
 
 // The count message; `unnamable` files add a paragraph that says they are there.
-QString fileCountText(int count, int kind, int unnamable = 0);
+QString fileCountText(int count, Kind kind, int unnamable = 0);
 inline const QString kFileCountTitle = QStringLiteral("ファイル数確認");
 inline const QString kPathTooLongTitle = QStringLiteral("文字数制限確認");
 QString pathTooLongText();

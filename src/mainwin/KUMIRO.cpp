@@ -2,20 +2,20 @@
 
 #include "FileListing.h"
 #include "MainLayout.h"
+#include "Order.h"
 #include "about/INFO_VER.h"
 #include "app/Kinds.h"
 #include "app/Paths.h"
 #include "app/PlatformProbes.h"
 #include "app/ProgramState.h"
 #include "app/TextValues.h"
-#include "combine/Office.h"
 #include "platform/Icons.h"
 #include "platform/Look.h"
 #include "platform/Platform.h"
 #include "platform/Twips.h"
 #include "settings/SEL_FOLD.h"
 #include "settings/SETTEI.h"
-#include "tools/FileTools.h"
+#include "tools/Backup.h"
 
 #include <QAction>
 #include <QApplication>
@@ -52,8 +52,9 @@ QRect px(const QRectF& twips)
 
 } // namespace
 
-KUMIRO::KUMIRO(ProgramState& state, Platform& platform, Probes probes, QWidget* parent)
-    : QMainWindow(parent), state_(state), platform_(platform), probes_(std::move(probes))
+KUMIRO::KUMIRO(ProgramState& state, Platform& platform, OfficeRunner& office, Probes probes,
+               QWidget* parent)
+    : QMainWindow(parent), state_(state), platform_(platform), office_(office), probes_(std::move(probes))
 {
     setObjectName(QStringLiteral("KUMIRO"));
     setWindowTitle(title());
@@ -61,7 +62,6 @@ KUMIRO::KUMIRO(ProgramState& state, Platform& platform, Probes probes, QWidget* 
     endProgram = [] { QApplication::exit(0); };
     execModal = [](QDialog& dialog) { dialog.exec(); };
     backupFolder = kBackupFolder;
-    officeFactory = [this] { return loadOffice(state_.ProgramFolder); };
 
     buildControls();
     buildMenus();
@@ -110,10 +110,10 @@ void KUMIRO::buildControls()
     List1->setGeometry(px(designed.list1));
     List2->setGeometry(px(designed.list2));
 
-    const std::array<std::pair<const char16_t*, const char16_t*>, 5> c2 = {{
+    const std::array<std::pair<const char16_t*, const char16_t*>, ListButton::Count> c2 = {{
         {u"－>", u" 追加 "}, {u"↑", u" 上へ移動 "}, {u"↓", u" 下へ移動 "},
         {u"一括", u" 一括 "}, {u"削除", u" 削除 "}}};
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < ListButton::Count; ++i) {
         Command2[i] = new QPushButton(QString::fromUtf16(c2[i].first), client_);
         Command2[i]->setObjectName(QStringLiteral("Command2_%1").arg(i));
         Command2[i]->setToolTip(QString::fromUtf16(c2[i].second));
@@ -122,8 +122,8 @@ void KUMIRO::buildControls()
         Command2[i]->setGeometry(px(designed.command2[i]));
         connect(Command2[i], &QPushButton::clicked, this, [this, i] { Command2_Click(i); });
     }
-    const std::array<const char16_t*, 4> c1 = {u"OK", u"全初期化", u"初期化", u"ヘルプ"};
-    for (int i = 0; i < 4; ++i) {
+    const std::array<const char16_t*, OrderButton::Count> c1 = {u"OK", u"全初期化", u"初期化", u"ヘルプ"};
+    for (int i = 0; i < OrderButton::Count; ++i) {
         const QString caption = QString::fromUtf16(c1[i]);
         Command1[i] = new QPushButton(caption, client_);
         Command1[i]->setObjectName(QStringLiteral("Command1_%1").arg(i));
@@ -204,7 +204,7 @@ void KUMIRO::buildToolbar()
     Toolbar1->installEventFilter(this);
 
     // Button number -> tooltip; an empty tooltip is a separator.
-    const std::array<const char16_t*, 18> tips = {
+    const std::array<const char16_t*, ToolButton::Count> tips = {
         nullptr,        u"",
         u" Word ﾌｧｲﾙの一覧を開く ", u" Excel ﾌｧｲﾙの一覧を開く ", u" Text ﾌｧｲﾙの一覧を開く ",
         u"",            u" くみろ実行 ",
@@ -213,7 +213,7 @@ void KUMIRO::buildToolbar()
         u"",            u" 各種設定 ",
         u"",            u" ﾊﾞｰｼﾞｮﾝ情報 ", u" ﾍﾙﾌﾟ "};
     int image = 0;
-    for (int button = 1; button <= 17; ++button) {
+    for (int button = 1; button < ToolButton::Count; ++button) {
         const QString tip = QString::fromUtf16(tips[button]);
         if (tip.isEmpty()) {
             Toolbar1->addSeparator();
@@ -245,8 +245,7 @@ double KUMIRO::outerWidthTwips() const
 
 void KUMIRO::Form_Load()
 {
-    mnuFileKumiro->setEnabled(false);
-    toolbarButtons[6]->setEnabled(false);
+    enableCombine(false);
 
     probes_.readAppearanceScheme(state_);
 
@@ -268,9 +267,8 @@ void KUMIRO::Form_Load()
     // The resize handler lays out the controls from here on (resizeEvent).
     MainWndProc();
 
-    for (int i = 0; i < 3; ++i)
+    for (int i : {OrderButton::Confirm, OrderButton::ClearAll, OrderButton::ClearOrder})
         Command1[i]->setEnabled(false);
-    state_.FolderChosen = 0;
 }
 
 bool KUMIRO::MainWndProc()
@@ -279,9 +277,9 @@ bool KUMIRO::MainWndProc()
     Toolbar1->setGeometry(0, 0, width(), twipsToPixels(kToolbarHeightTwips));
     if (!layout)
         return false;
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < OrderButton::Count; ++i)
         Command1[i]->setGeometry(px(layout->command1[i]));
-    for (int i = 0; i < 5; ++i)
+    for (int i = 0; i < ListButton::Count; ++i)
         Command2[i]->setGeometry(px(layout->command2[i]));
     List1->setGeometry(px(layout->list1));
     List2->setGeometry(px(layout->list2));
@@ -296,67 +294,64 @@ void KUMIRO::resizeEvent(QResizeEvent* event)
 
 void KUMIRO::Timer1_Timer()
 {
-    const int left = List1->count();
-    const int right = List2->count();
-    Command1[0]->setEnabled(right >= 2);
-    Command1[2]->setEnabled(right >= 1);
-    if (left >= 2 || right >= 1)
-        Command1[1]->setEnabled(true);
+    const OrderButtonStates on = orderButtonStates(List1->count(), List2->count());
+    Command1[OrderButton::Confirm]->setEnabled(on.confirm);
+    Command1[OrderButton::ClearOrder]->setEnabled(on.clearOrder);
+    if (on.clearAllOn)
+        Command1[OrderButton::ClearAll]->setEnabled(true);
 }
 
 void KUMIRO::Toolbar1_ButtonClick(int button)
 {
     switch (button) {
-    case 2: mnuFileOpen_Click(0); break;
-    case 3: mnuFileOpen_Click(1); break;
-    case 4: mnuFileOpen_Click(2); break;
-    case 6: mnuFileKumiro_Click(); break;
-    case 8: mnuDataCopy_Click(); break;
-    case 9: mnuDataRename_Click(); break;
-    case 10: mnuDataBackup_Click(); break;
-    case 12: mnuDataDelete_Click(); break;
-    case 14: mnuOptSettei_Click(); break;
-    case 16: mnuHelpAbout_Click(); break;
-    case 17: mnuHelpContext_KeyWord_Click(1); break;
+    case ToolButton::OpenWord: mnuFileOpen_Click(0); break;
+    case ToolButton::OpenExcel: mnuFileOpen_Click(1); break;
+    case ToolButton::OpenText: mnuFileOpen_Click(2); break;
+    case ToolButton::Combine: mnuFileKumiro_Click(); break;
+    case ToolButton::Copy: mnuDataCopy_Click(); break;
+    case ToolButton::Rename: mnuDataRename_Click(); break;
+    case ToolButton::Backup: mnuDataBackup_Click(); break;
+    case ToolButton::Delete: mnuDataDelete_Click(); break;
+    case ToolButton::Settings: mnuOptSettei_Click(); break;
+    case ToolButton::About: mnuHelpAbout_Click(); break;
+    case ToolButton::HelpContents: mnuHelpContext_KeyWord_Click(1); break;
     default: break;
     }
 }
 
 void KUMIRO::mnuFileOpen_Click(int index)
 {
-    const quint8 previousKind = state_.CurKind;
-    state_.CurKind = quint8(index);
-
+    const Kind kind = kindOf(index);
+    std::optional<QString> folder;
     {
-        SEL_FOLD picker(state_, platform_, this);
-        const QString iconFile = joinPath(state_.ProgramFolder, state_.OpenIcon[index]);
+        SEL_FOLD picker(kind, state_, platform_, this);
+        const QString iconFile = joinPath(state_.ProgramFolder, kindInfo(kind).openIcon);
         const QIcon icon(iconFile);
         picker.setWindowIcon(QFileInfo(iconFile).isFile() && !icon.isNull() ? icon : programIcon());
         execModal(picker);
+        folder = picker.chosenFolder();
     }
-    if (state_.FolderChosen == 0) {
-        // The lists and any confirmed order still belong to the previous kind.
-        state_.CurKind = previousKind;
+    // Cancelled: the lists and any confirmed order still belong to the previous kind.
+    if (!folder)
         return;
-    }
 
+    state_.CurKind = kind;
     List1->clear();
     List2->clear();
-    setWindowTitle(title() + kindCaptionSuffix(state_.CurKind));
+    setWindowTitle(title() + kindInfo(kind).captionSuffix);
 
-    const QString& folder = state_.set.DataFol[state_.CurKind];
-    const QStringList names = listKindFiles(state_.set, state_.CurKind, folder);
+    const QStringList names = listKindFiles(state_.set, kind, *folder);
     List1->addItems(names);
 
     platform_.messages.show(this, MsgIcon::Information, kFileCountTitle,
-                            fileCountText(List1->count(), state_.CurKind,
-                                          countUnnamableFiles(state_.set, state_.CurKind, folder)));
+                            fileCountText(List1->count(), kind,
+                                          countUnnamableFiles(state_.set, kind, *folder)));
 
-    if (anyPathTooLong(folder, names)) {
+    if (anyPathTooLong(*folder, names)) {
         platform_.messages.show(this, MsgIcon::Exclamation, kPathTooLongTitle, pathTooLongText());
         for (QPushButton* b : Command1)
             b->setEnabled(false);
-        Command1[1]->setEnabled(true);
+        Command1[OrderButton::ClearAll]->setEnabled(true);
     }
     // The list scrolls sideways to its widest name by itself.
 }
@@ -417,10 +412,13 @@ void KUMIRO::saveGeometry()
 {
     // Position of the frame and the outer size as the layout measures it: the same
     // measures Form_Load restores, so the window neither creeps nor grows between runs.
-    state_.save(kSectionPosition, QStringLiteral("G_Top"), numberText(pixelsToTwips(y())));
-    state_.save(kSectionPosition, QStringLiteral("G_Left"), numberText(pixelsToTwips(x())));
-    state_.save(kSectionPosition, QStringLiteral("F_Height"), numberText(outerHeightTwips()));
-    state_.save(kSectionPosition, QStringLiteral("F_Width"), numberText(outerWidthTwips()));
+    auto& s = state_.set;
+    s.G_Top = numberText(pixelsToTwips(y()));
+    s.G_Left = numberText(pixelsToTwips(x()));
+    s.F_Height = numberText(outerHeightTwips());
+    s.F_Width = numberText(outerWidthTwips());
+    for (Key key : {Key::G_Top, Key::G_Left, Key::F_Height, Key::F_Width})
+        state_.saveSetting(key);
 }
 
 void KUMIRO::mnuFileEnd_Click()

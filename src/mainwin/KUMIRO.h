@@ -7,7 +7,6 @@
 
 #include <array>
 #include <functional>
-#include <memory>
 
 class QAction;
 class QDialog;
@@ -21,16 +20,37 @@ namespace kumiro {
 
 struct ProgramState;
 struct Platform;
-class SEL_FOLD;
 class SETTEI;
-class Office;
-struct CommandProgress;
+class OfficeRunner;
+
+// Command2: the buttons between the lists.
+struct ListButton {
+    enum { Add, Up, Down, AddAll, Remove, Count };
+};
+// Command1: the buttons under the lists.
+struct OrderButton {
+    enum { Confirm, ClearAll, ClearOrder, Help, Count };
+};
+// Toolbar1's buttons by number; the numbers between them are separators.
+struct ToolButton {
+    enum {
+        OpenWord = 2, OpenExcel, OpenText,
+        Combine = 6,
+        Copy = 8, Rename, Backup,
+        Delete = 12,
+        Settings = 14,
+        About = 16, HelpContents,
+        Count
+    };
+};
 
 // The main window.
 class KUMIRO : public QMainWindow {
     Q_OBJECT
 public:
-    KUMIRO(ProgramState& state, Platform& platform, Probes probes = {}, QWidget* parent = nullptr);
+    // `office` runs the Word and Excel commands.
+    KUMIRO(ProgramState& state, Platform& platform, OfficeRunner& office, Probes probes = {},
+           QWidget* parent = nullptr);
     ~KUMIRO() override;
 
     static QString title() { return QStringLiteral("くみろ君 for Windows"); }
@@ -74,20 +94,12 @@ public:
     std::function<void(QDialog&)> execModal;
     // Where the backup writes: the removable disk.
     QString backupFolder;
-    // The office that Word and Excel work goes through; throws OfficeError when missing.
-    std::function<std::unique_ptr<Office>()> officeFactory;
-    // Runs an office command off the GUI thread behind a progress window. True when it
-    // completed; a failure has been reported to the user, a cancel needs no report.
-    enum class OfficeRun { Done, Cancelled, Failed };
-    OfficeRun runOfficeCommand(const QString& title,
-                               const std::function<bool(Office&, const CommandProgress&)>& job,
-                               const QString& destination = QStringLiteral("くみろ先"));
 
     QToolBar* Toolbar1 = nullptr;
     QListWidget* List1 = nullptr;
     QListWidget* List2 = nullptr;
-    std::array<QPushButton*, 5> Command2{};
-    std::array<QPushButton*, 4> Command1{};
+    std::array<QPushButton*, ListButton::Count> Command2{};
+    std::array<QPushButton*, OrderButton::Count> Command1{};
     QTimer* Timer1 = nullptr;
 
     std::array<QAction*, 3> mnuFileOpen;
@@ -101,8 +113,8 @@ public:
     QAction* mnuOptSettei;
     std::array<QAction*, 2> mnuHelpContext_KeyWord;
     QAction* mnuHelpAbout;
-    // Toolbar buttons by number, 1 to 17; separators are null.
-    std::array<QAction*, 18> toolbarButtons{};
+    // Toolbar buttons by number (ToolButton); separators are null.
+    std::array<QAction*, ToolButton::Count> toolbarButtons{};
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -110,13 +122,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // The branches of the combine command and what all of them end with (CombineCommand.cpp).
+    // The combine of the current kind (CombineCommand.cpp); true when it completed.
     bool runTextCombine();
-    bool runWordCombine();
-    bool runExcelCombine();
-    using OfficeCombine = std::function<bool(Office&, const QStringList&, const QString&, const CommandProgress&)>;
-    bool runOfficeCombine(const OfficeCombine& combine, const QString& output, const QString& doneText);
-    QStringList confirmedOrder() const;
+    bool runOfficeCombine();
     // The shared file dialog for copy, rename and delete: one data file, opened in the
     // fallback folder (the program folder when it is the user's to write in).
     QString chooseDataFile(const QString& title);
@@ -124,6 +132,7 @@ private:
     template <typename Dialog>
     void askForNewName(const QString& title);
     void commonFinish();
+    void enableCombine(bool on);
 
     void buildControls();
     void buildMenus();
@@ -133,6 +142,7 @@ private:
 
     ProgramState& state_;
     Platform& platform_;
+    OfficeRunner& office_;
     Probes probes_;
     QWidget* client_ = nullptr;
     bool ending_ = false;

@@ -1,6 +1,7 @@
 // The main window's order list: building, reordering, clearing and confirming the order.
 #include "DragReorder.h"
 #include "KUMIRO.h"
+#include "Order.h"
 #include "app/Paths.h"
 #include "app/ProgramState.h"
 #include "platform/Platform.h"
@@ -36,7 +37,7 @@ void KUMIRO::Command2_Click(int index)
 {
     auto& msg = platform_.messages;
     switch (index) {
-    case 0: { // add
+    case ListButton::Add: {
         if (List1->currentRow() < 0) {
             msg.show(this, MsgIcon::Exclamation, QStringLiteral("追加ファイルの確認"),
                      QStringLiteral("追加するファイル名を左側の 「現在のリスト」 の中から指定して下さい。　"));
@@ -49,7 +50,7 @@ void KUMIRO::Command2_Click(int index)
         }
         break;
     }
-    case 1: { // up
+    case ListButton::Up: {
         const int i = selectedRow(List2);
         if (i < 0) {
             msg.show(this, MsgIcon::Exclamation, QStringLiteral("上方移動ファイルの確認"),
@@ -60,7 +61,7 @@ void KUMIRO::Command2_Click(int index)
             swapRows(List2, i, i - 1);
         break;
     }
-    case 2: { // down
+    case ListButton::Down: {
         const int i = selectedRow(List2);
         if (i < 0) {
             msg.show(this, MsgIcon::Exclamation, QStringLiteral("下方移動ファイルの確認"),
@@ -71,7 +72,7 @@ void KUMIRO::Command2_Click(int index)
             swapRows(List2, i, i + 1);
         break;
     }
-    case 3: { // add all
+    case ListButton::AddAll: {
         const MsgAnswer answer = msg.show(
             this, MsgIcon::Question, QStringLiteral("一括追加確認"),
             QStringLiteral("右側の 「くみろ順のリスト」 を全てクリアして\r\r"
@@ -84,7 +85,7 @@ void KUMIRO::Command2_Click(int index)
             List2->addItem(List1->item(i)->text());
         break;
     }
-    case 4: { // remove
+    case ListButton::Remove: {
         const int i = selectedRow(List2);
         if (i < 0) {
             msg.show(this, MsgIcon::Exclamation, QStringLiteral("削除ファイルの確認"),
@@ -110,55 +111,35 @@ void KUMIRO::Command1_Click(int index)
 {
     auto& msg = platform_.messages;
     switch (index) {
-    case 0: { // confirm
-        const int n = List2->count();
-        if (n == 0) {
-            msg.show(this, MsgIcon::Critical, QStringLiteral("選択ファイルの確認"),
-                     QStringLiteral("くみろ順で指定されたファイルが存在しません。　"));
-            return;
-        }
-        if (n == 1) {
-            msg.show(this, MsgIcon::Critical, QStringLiteral("選択ファイル数の確認"),
-                     QStringLiteral("くみろ順で指定されたファイルの数は \"１個\" だけです。　複数のファイルを選択して下さい。　"));
-            return;
-        }
-        if (n > kMaxOrder) {
-            msg.show(this, MsgIcon::Critical, QStringLiteral("選択ファイル数の確認"),
-                     QStringLiteral("くみろ順で指定されたファイルの数が \"100個\" を超えています。　\r\r"
-                                    "これ以上のファイル数を扱う場合は、数回に分けて実行して下さい。　"));
-            return;
-        }
-        const QString& folder = state_.set.DataFol[state_.CurKind > 2 ? 2 : state_.CurKind];
-        state_.OrderLast = qint16(n - 1);
-        for (int i = 0; i < n; ++i)
-            state_.OrderFile[i] = joinPath(folder, List2->item(i)->text());
-        msg.show(this, MsgIcon::Information, QStringLiteral("くみろ順確認"),
-                 QStringLiteral("くみろ順を確定しました。　くみろ実行を選択して下さい。　"));
-        toolbarButtons[6]->setEnabled(true);
-        mnuFileKumiro->setEnabled(true);
+    case OrderButton::Confirm: {
+        QStringList names;
+        for (int i = 0; i < List2->count(); ++i)
+            names << List2->item(i)->text();
+        if (confirmOrder(state_, names, msg, this))
+            enableCombine(true);
         break;
     }
-    case 1: { // clear both lists
+    case OrderButton::ClearAll: {
         if (msg.show(this, MsgIcon::Question, QStringLiteral("初期化確認"),
                      QStringLiteral("全てのリストを初期化しますか？　"),
                      MsgButtons::OkCancel) == MsgAnswer::Ok) {
             List1->clear();
             List2->clear();
         }
-        for (int i = 0; i < 3; ++i)
+        for (int i : {OrderButton::Confirm, OrderButton::ClearAll, OrderButton::ClearOrder})
             Command1[i]->setEnabled(false);
         break;
     }
-    case 2: { // clear the order list
+    case OrderButton::ClearOrder: {
         if (msg.show(this, MsgIcon::Question, QStringLiteral("初期化確認"),
                      QStringLiteral("右側の 「くみろ順のリスト」 を初期化しますか？　"),
                      MsgButtons::OkCancel) == MsgAnswer::Ok)
             List2->clear();
-        Command1[0]->setEnabled(false);
-        Command1[2]->setEnabled(false);
+        Command1[OrderButton::Confirm]->setEnabled(false);
+        Command1[OrderButton::ClearOrder]->setEnabled(false);
         break;
     }
-    case 3:
+    case OrderButton::Help:
         platform_.help.show(this, state_.HelpFile, HelpCommand::Context, 6);
         break;
     default: break;

@@ -25,6 +25,18 @@ public:
                    MsgButtons buttons = MsgButtons::Ok) override;
 };
 
+// One report, worked out by a plain function and shown by a window.
+struct Message {
+    MsgIcon icon;
+    QString title;
+    QString text;
+};
+inline MsgAnswer showMessage(MessageBoxes& boxes, QWidget* parent, const Message& m,
+                             MsgButtons buttons = MsgButtons::Ok)
+{
+    return boxes.show(parent, m.icon, m.title, m.text, buttons);
+}
+
 // The text as a box shows it: each CR, or CR LF, becomes one line break.
 QString displayText(const QString& text);
 

@@ -33,8 +33,8 @@ void setTip(QWidget* w, const QString& tip)
 
 } // namespace
 
-SEL_FOLD::SEL_FOLD(ProgramState& state, Platform& platform, QWidget* parent)
-    : QDialog(parent), state_(state), platform_(platform)
+SEL_FOLD::SEL_FOLD(Kind kind, ProgramState& state, Platform& platform, QWidget* parent)
+    : QDialog(parent), kind_(kind), state_(state), platform_(platform)
 {
     setObjectName(QStringLiteral("SEL_FOLD"));
     setModal(true);
@@ -72,17 +72,17 @@ SEL_FOLD::SEL_FOLD(ProgramState& state, Platform& platform, QWidget* parent)
     Dir1->setPalette(white);
     setTip(Dir1, QStringLiteral(" フォルダ名 "));
 
-    const std::array<QString, 3> captions = {QStringLiteral("OK"), QStringLiteral("キャンセル"),
+    const std::array<QString, PickerButton::Count> captions = {QStringLiteral("OK"), QStringLiteral("キャンセル"),
                                              QStringLiteral("ヘルプ")};
-    const std::array<double, 3> lefts = {445, 1855, 3265};
-    for (int i = 0; i < 3; ++i) {
+    const std::array<double, PickerButton::Count> lefts = {445, 1855, 3265};
+    for (int i = 0; i < PickerButton::Count; ++i) {
         Command1[i] = placed(new QPushButton(captions[i], this), lefts[i], 3320, 1300, 300, buttons);
         Command1[i]->setToolTip(u' ' + captions[i] + u' ');
         Command1[i]->setAccessibleName(captions[i]);
         Command1[i]->setAutoDefault(false);
         connect(Command1[i], &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
     }
-    Command1[0]->setDefault(true);
+    Command1[PickerButton::Ok]->setDefault(true);
 
     Drive1->setVolumes(userVolumes());
     connect(Drive1, &DriveList::driveChanged, this, &SEL_FOLD::Drive1_Change);
@@ -95,10 +95,9 @@ SEL_FOLD::SEL_FOLD(ProgramState& state, Platform& platform, QWidget* parent)
 
 void SEL_FOLD::Form_Load()
 {
-    const int k = state_.CurKind;
-    setWindowTitle(baseCaption() + kindCaptionSuffix(k));
+    setWindowTitle(baseCaption() + kindInfo(kind_).captionSuffix);
 
-    QString& folder = state_.set.DataFol[k > 2 ? 2 : k];
+    QString& folder = state_.set.DataFol[kind_];
     // An empty folder is as missing as a deleted one.
     if (folder.isEmpty() || !QFileInfo(folder + u'/').isDir()) {
         platform_.messages.show(this, MsgIcon::Exclamation, QStringLiteral("フォルダ確認"),
@@ -106,7 +105,7 @@ void SEL_FOLD::Form_Load()
         platform_.messages.show(this, MsgIcon::Exclamation, QStringLiteral("フォルダ変更"),
                                 QStringLiteral("強制的にくみろ君の存在するフォルダに変更します。　"));
         folder = state_.FallbackFolder;
-        state_.save(kSectionKumiro, kindKey(QStringLiteral("DataFol"), k > 2 ? 2 : k), folder);
+        state_.saveSetting(Key::DataFol, indexOf(kind_));
     }
     if (!folder.isEmpty()) {
         Dir1->setPath(folder);
@@ -124,32 +123,28 @@ void SEL_FOLD::Drive1_Change()
 
 void SEL_FOLD::Command1_Click(int index)
 {
-    const int k = state_.CurKind > 2 ? 2 : state_.CurKind;
     switch (index) {
-    case 0:
-        state_.set.DataFol[k] = Dir1->path();
-        state_.save(kSectionKumiro, kindKey(QStringLiteral("DataFol"), k), state_.set.DataFol[k]);
+    case PickerButton::Ok:
+        state_.set.DataFol[kind_] = Dir1->path();
+        state_.saveSetting(Key::DataFol, indexOf(kind_));
         state_.OrderLast = -1;
         state_.OrderFile.fill(QString());
-        state_.FolderChosen = 1;
+        chosen_ = Dir1->path();
         done(QDialog::Accepted);
         break;
-    case 1:
-        state_.FolderChosen = 0;
-        done(QDialog::Rejected);
+    case PickerButton::Cancel:
+        reject();
         break;
-    case 2: {
-        const int context = k == 0 ? 6 : k == 1 ? 8 : 39;
-        platform_.help.show(this, state_.HelpFile, HelpCommand::Context, context);
+    case PickerButton::Help:
+        platform_.help.show(this, state_.HelpFile, HelpCommand::Context, kindInfo(kind_).pickerHelp);
         break;
-    }
     default: break;
     }
 }
 
 void SEL_FOLD::reject()
 {
-    state_.FolderChosen = 0;
+    chosen_.reset();
     QDialog::done(QDialog::Rejected);
 }
 

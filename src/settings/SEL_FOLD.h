@@ -1,8 +1,11 @@
 #pragma once
 
+#include "app/Kinds.h"
+
 #include <QDialog>
 
 #include <array>
+#include <optional>
 
 class QLabel;
 class QPushButton;
@@ -14,11 +17,17 @@ struct Platform;
 class DriveList;
 class FolderList;
 
-// The data folder picker of the current kind.
+// Command1 of the picker.
+struct PickerButton {
+    enum { Ok, Cancel, Help, Count };
+};
+
+// The data folder picker of one kind. "OK" stores the folder as the kind's data folder and
+// voids the confirmed order.
 class SEL_FOLD : public QDialog {
     Q_OBJECT
 public:
-    SEL_FOLD(ProgramState& state, Platform& platform, QWidget* parent = nullptr);
+    SEL_FOLD(Kind kind, ProgramState& state, Platform& platform, QWidget* parent = nullptr);
 
     static QString baseCaption() { return QStringLiteral("データフォルダの指定"); }
 
@@ -30,11 +39,16 @@ public:
     QLabel* Label1;
     DriveList* Drive1;
     FolderList* Dir1;
-    std::array<QPushButton*, 3> Command1;
+    std::array<QPushButton*, PickerButton::Count> Command1;
 
     void reject() override; // Escape and the frame close count as キャンセル
 
+    // The folder confirmed with "OK"; nothing when the picker was cancelled.
+    const std::optional<QString>& chosenFolder() const { return chosen_; }
+
 private:
+    Kind kind_;
+    std::optional<QString> chosen_;
     ProgramState& state_;
     Platform& platform_;
 };

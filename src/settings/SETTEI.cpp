@@ -64,11 +64,6 @@ QPalette whiteBlack(QPalette p)
 
 QString flag(bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); }
 
-const std::array<const char16_t*, 3> kFolderMissing = {
-    u"くみろ後の Word ファイル保存用の指定フォルダは存在しません。　",
-    u"くみろ後の Excel ファイル保存用の指定フォルダは存在しません。　",
-    u"くみろ後の Text ファイル保存用の指定フォルダは存在しません。　"};
-
 } // namespace
 
 SETTEI::SETTEI(ProgramState& state, Platform& platform, QWidget* mainWindow)
@@ -90,15 +85,15 @@ SETTEI::SETTEI(ProgramState& state, Platform& platform, QWidget* mainWindow)
     SSTab1->setGeometry(twipsRect(120, 120, 6555, 3930));
     SSTab1->tabBar()->setFont(designedFont(kPGothic, 9.75));
     buildGeneralTab();
-    for (int k = 0; k < 3; ++k)
-        buildKindTab(k);
+    for (Kind kind : kAllKinds)
+        buildKindTab(kind);
 
-    const std::array<QString, 4> captions = {QStringLiteral("OK"), QStringLiteral("キャンセル"),
+    const std::array<QString, SettingsButton::Count> captions = {QStringLiteral("OK"), QStringLiteral("キャンセル"),
                                              QStringLiteral("適用(&A)"), QStringLiteral("ヘルプ")};
-    const std::array<QString, 4> tips = {QStringLiteral(" OK "), QStringLiteral(" キャンセル "),
+    const std::array<QString, SettingsButton::Count> tips = {QStringLiteral(" OK "), QStringLiteral(" キャンセル "),
                                          QStringLiteral(" 適用 "), QStringLiteral(" ヘルプ ")};
-    const std::array<double, 4> lefts = {640, 2050, 3460, 4870};
-    for (int i = 0; i < 4; ++i) {
+    const std::array<double, SettingsButton::Count> lefts = {640, 2050, 3460, 4870};
+    for (int i = 0; i < SettingsButton::Count; ++i) {
         Command1[i] = new QPushButton(captions[i], this);
         Command1[i]->setGeometry(twipsRect(lefts[i], 4170, 1300, 300));
         Command1[i]->setFont(designedFont(kUiGothic, 9));
@@ -107,7 +102,7 @@ SETTEI::SETTEI(ProgramState& state, Platform& platform, QWidget* mainWindow)
         Command1[i]->setAutoDefault(false);
         connect(Command1[i], &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
     }
-    Command1[0]->setDefault(true);
+    Command1[SettingsButton::Ok]->setDefault(true);
 
     // The substituted face runs wider than the designed one: rather than hide tabs behind
     // scroll arrows, the dialog grows until all four captions show.
@@ -133,11 +128,11 @@ void SETTEI::buildGeneralTab()
     page->setPalette(grey);
     page->setAutoFillBackground(true);
     const QFont font = designedFont(kPGothic, 11.25);
-    // Top to bottom: Check1(0), (3), (1), (2).
-    const std::array<std::pair<int, const char16_t*>, 4> rows = {{
-        {0, u"ロゴの表示(&L)"}, {3, u"ダブルクリックで終了(&D)"},
-        {1, u"画面のセンタリング(&C)"}, {2, u"最後のアクティブタブ(&A)"}}};
-    for (int r = 0; r < 4; ++r) {
+    // Top to bottom: logo, double click, centring, last tab.
+    const std::array<std::pair<int, const char16_t*>, GeneralBox::Count> rows = {{
+        {GeneralBox::Logo, u"ロゴの表示(&L)"}, {GeneralBox::DoubleClickEnds, u"ダブルクリックで終了(&D)"},
+        {GeneralBox::Centre, u"画面のセンタリング(&C)"}, {GeneralBox::LastTab, u"最後のアクティブタブ(&A)"}}};
+    for (int r = 0; r < GeneralBox::Count; ++r) {
         const auto [i, text] = rows[r];
         const QString caption = QString::fromUtf16(text);
         auto* box = new QCheckBox(caption, page);
@@ -149,8 +144,9 @@ void SETTEI::buildGeneralTab()
     }
 }
 
-void SETTEI::buildKindTab(int k)
+void SETTEI::buildKindTab(Kind kind)
 {
+    const int k = indexOf(kind);
     auto* page = new QWidget;
     const std::array<const char16_t*, 3> captions = {u"初期設定（W編）", u"初期設定（E編）", u"初期設定（T編）"};
     SSTab1->addTab(page, QString::fromUtf16(captions[k]));
@@ -186,7 +182,7 @@ void SETTEI::buildKindTab(int k)
     setTip(Check5[k], QStringLiteral(" ﾌｫﾙﾀﾞの同期 "));
 
     Frame1[k] = new QGroupBox(QStringLiteral(" ﾌｧｲﾙの拡張子 "), page);
-    Frame1[k]->setGeometry(onTab(SSTab1, 4710, 940, 1545, k == 2 ? 2715 : 1245));
+    Frame1[k]->setGeometry(onTab(SSTab1, 4710, 940, 1545, kind == Kind::Text ? 2715 : 1245));
     Frame1[k]->setFont(checkFont);
     setTip(Frame1[k], QStringLiteral(" ﾌｧｲﾙの拡張子 "));
 
@@ -198,12 +194,12 @@ void SETTEI::buildKindTab(int k)
         setTip(box, u' ' + caption + u' ');
         return box;
     };
-    if (k == 0) {
+    if (kind == Kind::Word) {
         Check2[0] = patternBox(QStringLiteral("*.doc"), 330);
         Check2[1] = patternBox(QStringLiteral("*.rtf"), 690);
         for (int j = 0; j < 2; ++j)
             connect(Check2[j], &QCheckBox::clicked, this, [this, j] { Check2_Click(j); });
-    } else if (k == 1) {
+    } else if (kind == Kind::Excel) {
         Check3[0] = patternBox(QStringLiteral("*.xls"), 330);
         Check3[1] = patternBox(QStringLiteral("*.csv"), 690);
         for (int j = 0; j < 2; ++j)
@@ -234,24 +230,24 @@ void SETTEI::buildKindTab(int k)
 void SETTEI::Form_Load()
 {
     auto& s = state_.set;
-    Check1[0]->setChecked(isOn(s.OptLogo));
-    Check1[3]->setChecked(isOn(s.OptDbl));
-    Check1[1]->setChecked(isOn(s.OptCent));
-    Check1[2]->setChecked(isOn(s.OptLAct));
+    Check1[GeneralBox::Logo]->setChecked(isOn(s.OptLogo));
+    Check1[GeneralBox::DoubleClickEnds]->setChecked(isOn(s.OptDbl));
+    Check1[GeneralBox::Centre]->setChecked(isOn(s.OptCent));
+    Check1[GeneralBox::LastTab]->setChecked(isOn(s.OptLAct));
 
     // A stored tab that is not one of the four opens the first.
     const auto tab = toInt16(s.OptLATab);
     SSTab1->setCurrentIndex(tab && *tab >= 0 && *tab < SSTab1->count() ? *tab : 0);
 
-    for (int k = 0; k < 3; ++k) {
+    for (int k = 0; k < kKinds; ++k) {
         QString& folder = s.FolderName[k];
         if (folder.isEmpty() || !QFileInfo(folder + u'/').isDir()) {
             platform_.messages.show(this, MsgIcon::Exclamation, QStringLiteral("フォルダ確認"),
-                                    QString::fromUtf16(kFolderMissing[k]));
+                                    kindInfo(kindOf(k)).outputFolderMissing);
             platform_.messages.show(this, MsgIcon::Exclamation, QStringLiteral("フォルダ変更"),
                                     QStringLiteral("強制的にくみろ君の存在するフォルダに変更します。　"));
             folder = state_.FallbackFolder;
-            state_.save(kSectionKumiro, kindKey(QStringLiteral("FolderName"), k), folder);
+            state_.saveSetting(Key::FolderName, k);
         }
         if (!folder.isEmpty()) {
             Dir1[k]->setPath(folder);
@@ -263,7 +259,7 @@ void SETTEI::Form_Load()
         Check2[j]->setChecked(isOn(s.OptWkaku[j][1]));
         Check3[j]->setChecked(isOn(s.OptEkaku[j][1]));
     }
-    for (int k = 0; k < 3; ++k)
+    for (int k = 0; k < kKinds; ++k)
         Check5[k]->setChecked(isOn(s.OptDouki[k]));
     for (int j = 0; j < 6; ++j) {
         Check4[j]->setChecked(isOn(s.OptTkaku[j][1]));
@@ -301,27 +297,28 @@ void SETTEI::Check3_Click(int index)
 void SETTEI::Command1_Click(int index)
 {
     switch (index) {
-    case 0:
+    case SettingsButton::Ok:
         SaveGeneralOptions();
-        for (quint8 k = 0; k < 3; ++k)
-            SaveKindOptions(k);
+        for (Kind kind : kAllKinds)
+            SaveKindOptions(kind);
         hide();
         close();
         break;
-    case 1:
+    case SettingsButton::Cancel:
         reject();
         break;
-    case 2: {
+    case SettingsButton::Apply: {
         const int tab = SSTab1->currentIndex();
-        if (tab == 0)
+        if (tab == kGeneralTab)
             SaveGeneralOptions();
         else
-            SaveKindOptions(quint8(tab - 1));
+            SaveKindOptions(kindOf(tab - 1));
         break;
     }
-    case 3: {
-        const std::array<int, 4> contexts = {28, 29, 30, 40};
-        platform_.help.show(this, state_.HelpFile, HelpCommand::Context, contexts[SSTab1->currentIndex()]);
+    case SettingsButton::Help: {
+        const int tab = SSTab1->currentIndex();
+        const int context = tab == kGeneralTab ? 28 : kindInfo(kindOf(tab - 1)).settingsHelp;
+        platform_.help.show(this, state_.HelpFile, HelpCommand::Context, context);
         break;
     }
     default: break;
@@ -344,57 +341,56 @@ void SETTEI::Drive1_Change(int index)
 void SETTEI::SaveGeneralOptions()
 {
     auto& s = state_.set;
-    s.OptLogo = flag(Check1[0]->isChecked());
-    state_.save(kSectionConfig, QStringLiteral("OptLogo"), s.OptLogo);
-    s.OptDbl = flag(Check1[3]->isChecked());
-    state_.save(kSectionConfig, QStringLiteral("OptDbl"), s.OptDbl);
+    s.OptLogo = flag(Check1[GeneralBox::Logo]->isChecked());
+    state_.saveSetting(Key::OptLogo);
+    s.OptDbl = flag(Check1[GeneralBox::DoubleClickEnds]->isChecked());
+    state_.saveSetting(Key::OptDbl);
 
+    const bool centre = Check1[GeneralBox::Centre]->isChecked();
     if (mainWindow_) {
         const bool atCorner = mainWindow_->pos() == QPoint(0, 0);
-        if (Check1[1]->isChecked() || atCorner)
+        if (centre || atCorner)
             mainWindow_->move(centredOnScreen(mainWindow_->size()));
     }
-    s.OptCent = flag(Check1[1]->isChecked());
-    state_.save(kSectionPosition, QStringLiteral("OptCent"), s.OptCent);
+    s.OptCent = flag(centre);
+    state_.saveSetting(Key::OptCent);
 
-    s.OptLAct = flag(Check1[2]->isChecked());
-    state_.save(kSectionConfig, QStringLiteral("OptLAct"), s.OptLAct);
+    s.OptLAct = flag(Check1[GeneralBox::LastTab]->isChecked());
+    state_.saveSetting(Key::OptLAct);
     if (isOn(s.OptLAct)) {
         s.OptLATab = QString::number(SSTab1->currentIndex());
-        state_.save(kSectionConfig, QStringLiteral("OptLATab"), s.OptLATab);
+        state_.saveSetting(Key::OptLATab);
     }
 }
 
-void SETTEI::SaveKindOptions(quint8 k)
+void SETTEI::SaveKindOptions(Kind kind)
 {
-    if (k > 2)
-        return;
     auto& s = state_.set;
-    auto save = [&](const QString& key, const QString& value) { state_.save(kSectionKumiro, key, value); };
+    const int k = indexOf(kind);
 
-    s.OptDouki[k] = flag(Check5[k]->isChecked());
-    save(kindKey(QStringLiteral("OptDouki"), k), s.OptDouki[k]);
-    s.KumiroFile[k] = Text1[k]->text();
-    save(kindKey(QStringLiteral("KumiroFile"), k), s.KumiroFile[k]);
-    s.FolderName[k] = isOn(s.OptDouki[k]) ? s.DataFol[k] : Dir1[k]->path();
-    save(kindKey(QStringLiteral("FolderName"), k), s.FolderName[k]);
+    s.OptDouki[kind] = flag(Check5[k]->isChecked());
+    state_.saveSetting(Key::OptDouki, k);
+    s.KumiroFile[kind] = Text1[k]->text();
+    state_.saveSetting(Key::KumiroFile, k);
+    s.FolderName[kind] = isOn(s.OptDouki[kind]) ? s.DataFol[kind] : Dir1[k]->path();
+    state_.saveSetting(Key::FolderName, k);
 
-    if (k == 0 || k == 1) {
-        auto& table = k == 0 ? s.OptWkaku : s.OptEkaku;
-        auto& boxes = k == 0 ? Check2 : Check3;
-        const QString prefix = k == 0 ? QStringLiteral("OptWkaku") : QStringLiteral("OptEkaku");
+    if (kind != Kind::Text) {
+        auto& table = kind == Kind::Word ? s.OptWkaku : s.OptEkaku;
+        auto& boxes = kind == Kind::Word ? Check2 : Check3;
+        const Key key = kind == Kind::Word ? Key::OptWkaku : Key::OptEkaku;
         for (int j = 0; j < 2; ++j) {
             table[j][1] = flag(boxes[j]->isChecked());
-            save(tableKey(prefix, j, 1), table[j][1]);
+            state_.saveSetting(key, j, 1);
         }
         return;
     }
     for (int j = 0; j < 6; ++j) {
         const QString pattern = Text2[j]->text();
         s.OptTkaku[j][0] = pattern;
-        save(tableKey(QStringLiteral("OptTkaku"), j, 0), pattern);
+        state_.saveSetting(Key::OptTkaku, j, 0);
         s.OptTkaku[j][1] = isBlankPattern(pattern) ? QStringLiteral("0") : flag(Check4[j]->isChecked());
-        save(tableKey(QStringLiteral("OptTkaku"), j, 1), s.OptTkaku[j][1]);
+        state_.saveSetting(Key::OptTkaku, j, 1);
     }
 }
 

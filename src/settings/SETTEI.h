@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/Kinds.h"
+
 #include <QDialog>
 
 #include <array>
@@ -17,6 +19,18 @@ struct Platform;
 class DriveList;
 class FolderList;
 
+// Check1: the general tab's boxes.
+struct GeneralBox {
+    enum { Logo, Centre, LastTab, DoubleClickEnds, Count };
+};
+// Command1 of the settings dialog.
+struct SettingsButton {
+    enum { Ok, Cancel, Apply, Help, Count };
+};
+// The tabs: the general one, then one per kind in the kinds' order.
+inline constexpr int kGeneralTab = 0;
+constexpr int tabOf(Kind kind) { return indexOf(kind) + 1; }
+
 // The settings dialog: general options and, per kind, the output file, its folder and the
 // file patterns listed. Modeless; it works on the program's settings record.
 class SETTEI : public QDialog {
@@ -33,10 +47,10 @@ public:
     void Command1_Click(int index);
     void Drive1_Change(int index);
     void SaveGeneralOptions();
-    void SaveKindOptions(quint8 kind);
+    void SaveKindOptions(Kind kind);
 
     QTabWidget* SSTab1;
-    std::array<QCheckBox*, 4> Check1{};
+    std::array<QCheckBox*, GeneralBox::Count> Check1{};
     std::array<QLineEdit*, 3> Text1{};
     std::array<DriveList*, 3> Drive1{};
     std::array<FolderList*, 3> Dir1{};
@@ -46,13 +60,13 @@ public:
     std::array<QCheckBox*, 2> Check3{};
     std::array<QCheckBox*, 6> Check4{};
     std::array<QLineEdit*, 6> Text2{};
-    std::array<QPushButton*, 4> Command1{};
+    std::array<QPushButton*, SettingsButton::Count> Command1{};
 
     void reject() override; // Escape and the frame close count as キャンセル
 
 private:
     void buildGeneralTab();
-    void buildKindTab(int kind);
+    void buildKindTab(Kind kind);
     void refuseBothOff(std::array<QCheckBox*, 2>& boxes, std::array<std::array<QString, 2>, 2>& table,
                        int index, const QString& first, const QString& second);
 

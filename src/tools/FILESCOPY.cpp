@@ -8,8 +8,8 @@
 
 namespace kumiro {
 
-FILESCOPY::FILESCOPY(ProgramState& state, Platform& platform, QWidget* parent)
-    : NameEntryDialog(state, platform, parent,
+FILESCOPY::FILESCOPY(QString file, ProgramState& state, Platform& platform, QWidget* parent)
+    : NameEntryDialog(std::move(file), state, platform, parent,
                       {QStringLiteral("ファイルのコピー"),
                        QStringLiteral("ｺﾋﾟｰ先のﾌｧｲﾙ名を入力して、OKﾎﾞﾀﾝを押して下さい。"),
                        {QStringLiteral("コピー元"), QString(), QStringLiteral("コピー先")},
@@ -23,14 +23,14 @@ FILESCOPY::FILESCOPY(ProgramState& state, Platform& platform, QWidget* parent)
 void FILESCOPY::Command1_Click(int index)
 {
     switch (index) {
-    case 0: {
+    case EntryButton::Ok: {
         if (Text1->text().isEmpty()) {
             platform_.messages.show(this, MsgIcon::Information, QStringLiteral("入力確認"),
                                     QStringLiteral("コピー先が入力されていません。　"));
             return;
         }
         const FileResult r =
-            copyReplacing(state_.SelectedFile, resolveBeside(state_.SelectedFile, Text1->text()));
+            copyReplacing(file_, resolveBeside(file_, Text1->text()));
         if (!r.ok) {
             // The dialog stays, so that another name can be tried.
             platform_.messages.show(this, MsgIcon::Critical, QStringLiteral("複写確認"),
@@ -43,8 +43,8 @@ void FILESCOPY::Command1_Click(int index)
         accept();
         break;
     }
-    case 1: reject(); break;
-    case 2: platform_.help.show(this, state_.HelpFile, HelpCommand::Context, 22); break;
+    case EntryButton::Cancel: reject(); break;
+    case EntryButton::Help: platform_.help.show(this, state_.HelpFile, HelpCommand::Context, 22); break;
     default: break;
     }
 }

@@ -8,7 +8,7 @@ namespace kumiro {
 class FILESCOPY : public NameEntryDialog {
     Q_OBJECT
 public:
-    FILESCOPY(ProgramState& state, Platform& platform, QWidget* parent = nullptr);
+    FILESCOPY(QString file, ProgramState& state, Platform& platform, QWidget* parent = nullptr);
     void Command1_Click(int index) override;
 };
 

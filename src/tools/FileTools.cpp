@@ -1,19 +1,11 @@
 #include "FileTools.h"
 
-#include "app/Paths.h"
-#include "app/SettingsRecord.h"
-#include "combine/ExcelCombine.h"
-#include "combine/WordCombine.h"
-#include "platform/FileModes.h"
+#include "platform/ReplaceFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 
 namespace kumiro {
 
@@ -36,19 +28,12 @@ FileResult copyReplacing(const QString& source, const QString& destination)
     if (!to.absoluteDir().exists())
         return {false, QStringLiteral("コピー先のフォルダがありません。")};
     // Beside the destination first, then renamed over it: a failed copy loses nothing.
-    const QString temp = to.absoluteDir().filePath(
-        QStringLiteral(".~kumiro-%1.tmp").arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0')));
-    QFile in(source);
-    if (!in.copy(temp)) {
-        const QString reason = in.errorString();
-        QFile::remove(temp);
-        return {false, reason};
-    }
-    if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(destination).constData()) != 0) {
-        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
-        QFile::remove(temp);
-        return {false, reason};
-    }
+    const ReplaceResult r = replaceFile(destination, [&](const QString& temp) {
+        QFile in(source);
+        return in.copy(temp) ? QString() : in.errorString();
+    });
+    if (!r.ok())
+        return {false, r.reason};
     return {};
 }
 
@@ -72,14 +57,6 @@ FileResult deletePermanently(const QString& path)
     if (!file.remove())
         return {false, file.errorString()};
     return {};
-}
-
-QList<BackupCopy> backupCopies(const SettingsRecord& s, const QString& backupFolder)
-{
-    return {{wordOutputPath(s.FolderName[0], s.KumiroFile[0]),
-             joinPath(backupFolder, s.KumiroFile[0] + QStringLiteral(".doc"))},
-            {excelOutputPath(s.FolderName[1], s.KumiroFile[1]),
-             joinPath(backupFolder, s.KumiroFile[1] + QStringLiteral(".xls"))}};
 }
 
 } // namespace kumiro

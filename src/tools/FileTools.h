@@ -5,8 +5,6 @@
 
 namespace kumiro {
 
-struct SettingsRecord;
-
 // A name typed without a folder refers to the folder of the chosen file.
 QString resolveBeside(const QString& chosenFile, const QString& typed);
 
@@ -21,15 +19,5 @@ FileResult copyReplacing(const QString& source, const QString& destination);
 // Renames, never onto an existing file.
 FileResult renameKeeping(const QString& source, const QString& destination);
 FileResult deletePermanently(const QString& path);
-
-// The removable disk the backup writes to.
-inline const QString kBackupFolder = QStringLiteral("/media/floppy");
-
-struct BackupCopy {
-    QString source;
-    QString target;
-};
-// The Word and then the Excel output, as the combines save them, onto the disk.
-QList<BackupCopy> backupCopies(const SettingsRecord& settings, const QString& backupFolder);
 
 } // namespace kumiro

@@ -3,15 +3,17 @@
 #include "platform/Look.h"
 #include "platform/Twips.h"
 
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
 namespace kumiro {
 
-NameEntryDialog::NameEntryDialog(ProgramState& state, Platform& platform, QWidget* parent,
+NameEntryDialog::NameEntryDialog(QString file, ProgramState& state, Platform& platform, QWidget* parent,
                                  const Texts& texts)
-    : QDialog(parent), state_(state), platform_(platform), sourceLabel_(texts.sourceLabel)
+    : QDialog(parent), file_(std::move(file)), state_(state), platform_(platform),
+      sourceLabel_(texts.sourceLabel)
 {
     setWindowTitle(texts.caption);
     setModal(true);
@@ -68,19 +70,20 @@ NameEntryDialog::NameEntryDialog(ProgramState& state, Platform& platform, QWidge
         Command1[i]->setAutoDefault(false);
         connect(Command1[i], &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
     }
-    Command1[0]->setDefault(true);
+    Command1[EntryButton::Ok]->setDefault(true);
     setFixedSize(qMax(twipsToPixels(5760), Label[1]->geometry().right() + twipsToPixels(300)),
                  twipsToPixels(2520));
     move(centredOnScreen(size()));
+    showSourceName();
 }
 
-void NameEntryDialog::setSourceName(const QString& name)
+void NameEntryDialog::showSourceName()
 {
+    const QString name = QFileInfo(file_).fileName();
     // A long name keeps its start and its extension, cut in the middle.
     QLabel* label = Label[sourceLabel_];
     label->setText(label->fontMetrics().elidedText(name, Qt::ElideMiddle, label->width()));
     label->setAccessibleDescription(name);
-    Text1->clear();
 }
 
 } // namespace kumiro

@@ -14,6 +14,11 @@ namespace kumiro {
 struct ProgramState;
 struct Platform;
 
+// Command1 of the copy and rename dialogs.
+struct EntryButton {
+    enum { Ok, Cancel, Help, Count };
+};
+
 // What the copy and the rename dialogs share: a prompt, the source name, an entry for the
 // new name, and OK / キャンセル / ヘルプ.
 class NameEntryDialog : public QDialog {
@@ -30,14 +35,18 @@ public:
 
     std::array<QLabel*, 5> Label{}; // Label1..Label4 at 1..4
     QLineEdit* Text1 = nullptr;
-    std::array<QPushButton*, 3> Command1{};
+    std::array<QPushButton*, EntryButton::Count> Command1{};
 
-    void setSourceName(const QString& name);
     virtual void Command1_Click(int index) = 0;
 
 protected:
-    NameEntryDialog(ProgramState& state, Platform& platform, QWidget* parent, const Texts& texts);
+    // `file` is the file the dialog works on; its name is shown as the source.
+    NameEntryDialog(QString file, ProgramState& state, Platform& platform, QWidget* parent,
+                    const Texts& texts);
+    // Shows the source file's name in its label, fitted to the label's present width.
+    void showSourceName();
 
+    const QString file_;
     ProgramState& state_;
     Platform& platform_;
     int sourceLabel_;

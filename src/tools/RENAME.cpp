@@ -9,8 +9,8 @@
 
 namespace kumiro {
 
-RENAME::RENAME(ProgramState& state, Platform& platform, QWidget* parent)
-    : NameEntryDialog(state, platform, parent,
+RENAME::RENAME(QString file, ProgramState& state, Platform& platform, QWidget* parent)
+    : NameEntryDialog(std::move(file), state, platform, parent,
                       {QStringLiteral("ファイル名の変更"),
                        QStringLiteral("新しいﾌｧｲﾙ名を入力して、OKﾎﾞﾀﾝを押して下さい。"),
                        {QString(), QStringLiteral("元の名前"), QStringLiteral("新しい名前")},
@@ -23,12 +23,13 @@ RENAME::RENAME(ProgramState& state, Platform& platform, QWidget* parent)
     const QRect left = Label[2]->geometry();
     Label[2]->setGeometry(Label[3]->geometry());
     Label[3]->setGeometry(left);
+    showSourceName();
 }
 
 void RENAME::Command1_Click(int index)
 {
     switch (index) {
-    case 0: {
+    case EntryButton::Ok: {
         if (Text1->text().isEmpty()) {
             platform_.messages.show(this, MsgIcon::Information, QStringLiteral("ﾌｧｲﾙ名入力確認"),
                                     QStringLiteral("新しい名前が入力されていません。　"));
@@ -36,7 +37,7 @@ void RENAME::Command1_Click(int index)
             return;
         }
         const FileResult r =
-            renameKeeping(state_.SelectedFile, resolveBeside(state_.SelectedFile, Text1->text()));
+            renameKeeping(file_, resolveBeside(file_, Text1->text()));
         if (!r.ok) {
             platform_.messages.show(this, MsgIcon::Critical, QStringLiteral("変更確認"),
                                     QStringLiteral("ファイル名を変更できませんでした。　\r\r") + r.reason);
@@ -48,8 +49,8 @@ void RENAME::Command1_Click(int index)
         accept();
         break;
     }
-    case 1: reject(); break;
-    case 2: platform_.help.show(this, state_.HelpFile, HelpCommand::Context, 23); break;
+    case EntryButton::Cancel: reject(); break;
+    case EntryButton::Help: platform_.help.show(this, state_.HelpFile, HelpCommand::Context, 23); break;
     default: break;
     }
 }

@@ -8,7 +8,7 @@ namespace kumiro {
 class RENAME : public NameEntryDialog {
     Q_OBJECT
 public:
-    RENAME(ProgramState& state, Platform& platform, QWidget* parent = nullptr);
+    RENAME(QString file, ProgramState& state, Platform& platform, QWidget* parent = nullptr);
     void Command1_Click(int index) override;
 };
 

@@ -7,7 +7,7 @@
 // Exit status: 0 done, 1 failed, 2 usage.
 #include "combine/ExcelCombine.h"
 #include "combine/Office.h"
-#include "combine/OfficeMessages.h"
+#include "combine/CombineMessages.h"
 #include "combine/TextCombine.h"
 #include "combine/WordCombine.h"
 #include "tools/Convert.h"

@@ -2,9 +2,9 @@
 // sees UNO types.
 #include "OfficeProcess.h"
 #include "combine/Office.h"
-#include "combine/FileWriting.h"
+#include "platform/FileWriting.h"
 #include "combine/SheetNames.h"
-#include "combine/SystemErrors.h"
+#include "platform/SystemErrors.h"
 #include "combine/TextEncoding.h"
 
 #include <QDir>

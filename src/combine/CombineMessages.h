@@ -1,6 +1,11 @@
 #pragma once
 
 #include "Office.h"
+#include "TextCombine.h"
+#include "app/Kinds.h"
+#include "platform/MessageBoxes.h"
+
+#include <QList>
 
 namespace kumiro {
 
@@ -14,5 +19,12 @@ struct OfficeMessage {
 // conversion.
 OfficeMessage officeFailureMessage(const OfficeError& error,
                                    const QString& destination = QStringLiteral("くみろ先"));
+
+// What the user is told after a Text combine, in order; nothing for a cancel.
+QList<Message> textCombineMessages(const TextCombineResult& result, const QStringList& inputs,
+                                   const QString& output);
+
+// The completion message of a kind's combine.
+Message combineDoneMessage(Kind kind);
 
 } // namespace kumiro

@@ -1,0 +1,60 @@
+#include "Order.h"
+
+#include "app/Paths.h"
+#include "app/ProgramState.h"
+#include "platform/MessageBoxes.h"
+
+namespace kumiro {
+
+bool confirmOrder(ProgramState& state, const QStringList& names, MessageBoxes& messages, QWidget* owner)
+{
+    const auto n = names.size();
+    if (n == 0) {
+        messages.show(owner, MsgIcon::Critical, QStringLiteral("選択ファイルの確認"),
+                      QStringLiteral("くみろ順で指定されたファイルが存在しません。　"));
+        return false;
+    }
+    if (n == 1) {
+        messages.show(owner, MsgIcon::Critical, QStringLiteral("選択ファイル数の確認"),
+                      QStringLiteral("くみろ順で指定されたファイルの数は \"１個\" だけです。　複数のファイルを選択して下さい。　"));
+        return false;
+    }
+    if (n > kMaxOrder) {
+        messages.show(owner, MsgIcon::Critical, QStringLiteral("選択ファイル数の確認"),
+                      QStringLiteral("くみろ順で指定されたファイルの数が \"100個\" を超えています。　\r\r"
+                                     "これ以上のファイル数を扱う場合は、数回に分けて実行して下さい。　"));
+        return false;
+    }
+    const QString& folder = state.set.DataFol[state.CurKind];
+    state.OrderLast = qint16(n - 1);
+    for (int i = 0; i < n; ++i)
+        state.OrderFile[i] = joinPath(folder, names[i]);
+    messages.show(owner, MsgIcon::Information, QStringLiteral("くみろ順確認"),
+                  QStringLiteral("くみろ順を確定しました。　くみろ実行を選択して下さい。　"));
+    return true;
+}
+
+QStringList confirmedOrder(const ProgramState& state)
+{
+    QStringList inputs;
+    for (int i = 0; i <= state.OrderLast && i < kMaxOrder; ++i)
+        inputs << state.OrderFile[i];
+    return inputs;
+}
+
+bool hasConfirmedOrder(const ProgramState& state)
+{
+    return state.OrderLast >= 1 && !state.OrderFile[0].isEmpty();
+}
+
+void forgetOrder(ProgramState& state)
+{
+    state.OrderFile.fill(QString());
+}
+
+OrderButtonStates orderButtonStates(int left, int right)
+{
+    return {right >= 2, right >= 1, left >= 2 || right >= 1};
+}
+
+} // namespace kumiro

@@ -1,0 +1,515 @@
+// The Excel side: sheets, workbooks and the application, on an office of their own.
+#include "Calc.h"
+#include "Session.h"
+#include "combine/SheetNames.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XEnumeration.hpp>
+#include <com/sun/star/container/XEnumerationAccess.hpp>
+#include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/container/XNameContainer.hpp>
+#include <com/sun/star/container/XNamed.hpp>
+#include <com/sun/star/drawing/XDrawPages.hpp>
+#include <com/sun/star/drawing/XDrawPagesSupplier.hpp>
+#include <com/sun/star/frame/XModel.hpp>
+#include <com/sun/star/io/IOException.hpp>
+#include <com/sun/star/lang/IllegalArgumentException.hpp>
+#include <com/sun/star/lang/XMultiServiceFactory.hpp>
+#include <com/sun/star/sheet/CellFlags.hpp>
+#include <com/sun/star/sheet/FormulaResult.hpp>
+#include <com/sun/star/sheet/XCalculatable.hpp>
+#include <com/sun/star/sheet/XCellFormatRangesSupplier.hpp>
+#include <com/sun/star/sheet/XCellRangesQuery.hpp>
+#include <com/sun/star/sheet/XNamedRange.hpp>
+#include <com/sun/star/sheet/XNamedRanges.hpp>
+#include <com/sun/star/sheet/XPrintAreas.hpp>
+#include <com/sun/star/sheet/XSheetCellRanges.hpp>
+#include <com/sun/star/sheet/XSpreadsheet.hpp>
+#include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
+#include <com/sun/star/sheet/XSpreadsheets.hpp>
+#include <com/sun/star/sheet/XSpreadsheets2.hpp>
+#include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
+#include <com/sun/star/table/XCell.hpp>
+#include <com/sun/star/util/XSearchable.hpp>
+
+#include <memory>
+#include <set>
+#include <vector>
+
+namespace kumiro::lo {
+
+namespace {
+
+bool isCalcType(const QString& type)
+{
+    return type.startsWith(QStringLiteral("calc_MS_Excel")) || type == u"calc8" ||
+           type.startsWith(QStringLiteral("calc_StarOffice_XML_Calc")) ||
+           type.startsWith(QStringLiteral("calc_Text_txt_csv"));
+}
+
+Reference<css::container::XIndexAccess> sheetsOf(const Reference<css::sheet::XSpreadsheetDocument>& doc)
+{
+    return Reference<css::container::XIndexAccess>(doc->getSheets(), UNO_QUERY_THROW);
+}
+
+rtl::OUString sheetName(const Reference<css::sheet::XSpreadsheetDocument>& doc, int index)
+{
+    return Reference<css::container::XNamed>(sheetsOf(doc)->getByIndex(index), UNO_QUERY_THROW)->getName();
+}
+
+QStringList sheetNames(const Reference<css::sheet::XSpreadsheetDocument>& doc)
+{
+    QStringList names;
+    for (const rtl::OUString& n : doc->getSheets()->getElementNames())
+        names << qs(n);
+    return names;
+}
+
+class LoExcelWorkbook;
+
+class LoExcelSheet final : public ExcelSheet {
+public:
+    LoExcelSheet(Session& session, LoExcelWorkbook& book, int index)
+        : session_(session), book_(book), index_(index)
+    {
+    }
+    QString Name() override;
+    void Copy(ExcelSheet& after) override;
+
+    LoExcelWorkbook& book() const { return book_; }
+    int index() const { return index_; }
+
+private:
+    Session& session_;
+    LoExcelWorkbook& book_;
+    int index_; // from 0
+};
+
+class LoExcelWorkbook final : public ExcelWorkbook {
+public:
+    LoExcelWorkbook(Session& session, Reference<css::sheet::XSpreadsheetDocument> doc, QString path)
+        : session_(session), doc_(std::move(doc)), path_(std::move(path))
+    {
+    }
+
+    int Sheets_Count() override
+    {
+        return session_.call([&] { return int(sheetsOf(doc_)->getCount()); }, path_);
+    }
+
+    ExcelSheet& Sheets(int n) override
+    {
+        if (n < 1 || n > Sheets_Count())
+            throw OfficeError(OfficeError::Failed, QStringLiteral("シート %1 はありません。").arg(n), path_);
+        sheets_.push_back(std::make_unique<LoExcelSheet>(session_, *this, n - 1));
+        return *sheets_.back();
+    }
+
+    void SaveAs(const QString& path) override
+    {
+        session_.call(
+            [&] {
+                relinkCopies();
+                // Copied formulas wait for their results; without them a text or TRUE/FALSE
+                // result would be written as 0.
+                Reference<css::sheet::XCalculatable>(doc_, UNO_QUERY_THROW)->calculate();
+            },
+            path);
+        session_.store(doc_, props(prop("FilterName", Any(rtl::OUString("MS Excel 97"))), prop("Overwrite", Any(true))),
+                       path);
+    }
+
+    const Reference<css::sheet::XSpreadsheetDocument>& document() const { return doc_; }
+    const QString& path() const { return path_; }
+
+    // A source, once, before its first sheet is copied into `target`: its workbook names
+    // that the target already has (from an earlier source, maybe meaning something else) get
+    // a name of their own, and its formulas follow, so that each copied sheet keeps its
+    // meaning. Only the source in memory changes.
+    void keepNamesApartFrom(const Reference<css::sheet::XSpreadsheetDocument>& target)
+    {
+        if (namesKeptApart_)
+            return;
+        namesKeptApart_ = true;
+        const Reference<css::sheet::XNamedRanges> ours(namedRanges(doc_), UNO_QUERY_THROW);
+        const Reference<css::container::XNameAccess> theirs(namedRanges(target), UNO_QUERY_THROW);
+        QList<QPair<QString, QString>> renamed;
+        for (const rtl::OUString& name : ours->getElementNames()) {
+            if (!theirs->hasByName(name))
+                continue;
+            rtl::OUString unique;
+            for (int n = 2; unique.isEmpty() || ours->hasByName(unique) || theirs->hasByName(unique); ++n)
+                unique = name + "_" + rtl::OUString::number(n);
+            const Reference<css::sheet::XNamedRange> old(ours->getByName(name), UNO_QUERY_THROW);
+            ours->addNewByName(unique, old->getContent(), old->getReferencePosition(), old->getType());
+            renamed << qMakePair(qs(name), qs(unique));
+        }
+        if (renamed.isEmpty())
+            return;
+        // The office would rename a name without its formulas: they are rewritten here,
+        // outside string constants, then the old name goes.
+        QList<QPair<QRegularExpression, QString>> rules;
+        for (const auto& [from, to] : renamed)
+            rules << qMakePair(QRegularExpression(QStringLiteral("(?<![\\w.$'])%1(?![\\w.(])").arg(QRegularExpression::escape(from)),
+                                                  QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption),
+                               to);
+        const auto sheets = sheetsOf(doc_);
+        for (sal_Int32 i = 0; i < sheets->getCount(); ++i) {
+            forEachFormula(sheets->getByIndex(i), [&](const Reference<css::table::XCell>& cell) {
+                const QString formula = qs(cell->getFormula());
+                QStringList parts = formula.split(u'"');
+                for (qsizetype p = 0; p < parts.size(); p += 2) {
+                    for (const auto& [re, to] : rules)
+                        parts[p].replace(re, to);
+                }
+                const QString rewritten = parts.join(u'"');
+                if (rewritten != formula)
+                    cell->setFormula(ou(rewritten));
+            });
+        }
+        for (const auto& [from, to] : renamed)
+            ours->removeByName(ou(from));
+    }
+
+    // A source, once, before its first sheet is copied: its cells in the default style keep
+    // its default font. The first source's default becomes the new workbook's (Excel keeps
+    // one per workbook); a later source with another default gets a style of its own.
+    void keepLookApartFrom(const Reference<css::sheet::XSpreadsheetDocument>& target, bool first)
+    {
+        if (lookKeptApart_)
+            return;
+        lookKeptApart_ = true;
+        static const char* const kFont[] = {
+            "CharFontName", "CharFontNameAsian", "CharFontNameComplex", "CharFontFamily", "CharFontFamilyAsian",
+            "CharFontCharSet", "CharFontCharSetAsian", "CharFontPitch", "CharFontPitchAsian", "CharHeight",
+            "CharHeightAsian", "CharHeightComplex", "CharWeight", "CharWeightAsian", "CharPosture",
+            "CharPostureAsian", "CharColor"};
+        const auto ours = defaultStyle(doc_);
+        const auto theirs = defaultStyle(target);
+        auto copyFont = [&](const Reference<css::beans::XPropertySet>& to) {
+            for (const char* name : kFont) {
+                try {
+                    to->setPropertyValue(rtl::OUString::createFromAscii(name),
+                                         ours->getPropertyValue(rtl::OUString::createFromAscii(name)));
+                } catch (const css::uno::Exception&) {
+                }
+            }
+        };
+        if (first) {
+            copyFont(theirs);
+            return;
+        }
+        bool same = true;
+        for (const char* name : {"CharFontName", "CharFontNameAsian", "CharHeight", "CharHeightAsian"})
+            same = same && ours->getPropertyValue(rtl::OUString::createFromAscii(name)) ==
+                               theirs->getPropertyValue(rtl::OUString::createFromAscii(name));
+        if (same)
+            return;
+        const Reference<css::container::XNameContainer> styles(cellStyles(doc_), UNO_QUERY_THROW);
+        const Reference<css::container::XNameAccess> targetStyles(cellStyles(target), UNO_QUERY_THROW);
+        rtl::OUString name = ou(QFileInfo(path_).completeBaseName());
+        for (int n = 2; styles->hasByName(name) || targetStyles->hasByName(name); ++n)
+            name = ou(QFileInfo(path_).completeBaseName()) + " " + rtl::OUString::number(n);
+        const Reference<css::beans::XPropertySet> style(
+            Reference<css::lang::XMultiServiceFactory>(doc_, UNO_QUERY_THROW)
+                ->createInstance(rtl::OUString("com.sun.star.style.CellStyle")),
+            UNO_QUERY_THROW);
+        styles->insertByName(name, Any(style));
+        copyFont(style);
+        const auto sheets = sheetsOf(doc_);
+        for (sal_Int32 i = 0; i < sheets->getCount(); ++i) {
+            const auto ranges = Reference<css::sheet::XCellFormatRangesSupplier>(sheets->getByIndex(i), UNO_QUERY_THROW)
+                                    ->getCellFormatRanges();
+            for (sal_Int32 r = 0; r < ranges->getCount(); ++r) {
+                const Reference<css::beans::XPropertySet> range(ranges->getByIndex(r), UNO_QUERY_THROW);
+                rtl::OUString current;
+                range->getPropertyValue(rtl::OUString("CellStyle")) >>= current;
+                if (current == "Default")
+                    range->setPropertyValue(rtl::OUString("CellStyle"), Any(name));
+            }
+        }
+    }
+
+    int copies() const { return int(copies_.size()); }
+
+    // The target, after a sheet was copied in from `source`.
+    void noteCopy(const Reference<css::sheet::XSpreadsheetDocument>& source, const rtl::OUString& sourceSheet,
+                  const Reference<css::container::XNamed>& copy)
+    {
+        copies_.push_back({Reference<css::frame::XModel>(source, UNO_QUERY_THROW)->getURL(), sourceSheet, copy});
+    }
+
+private:
+    static Reference<css::uno::XInterface> namedRanges(const Reference<css::sheet::XSpreadsheetDocument>& doc)
+    {
+        Reference<css::uno::XInterface> names;
+        Reference<css::beans::XPropertySet>(doc, UNO_QUERY_THROW)->getPropertyValue(rtl::OUString("NamedRanges")) >>= names;
+        return names;
+    }
+
+    template <typename F>
+    static void forEachFormula(const Any& sheet, F&& f)
+    {
+        const Reference<css::sheet::XCellRangesQuery> query(sheet, UNO_QUERY_THROW);
+        const auto cells = Reference<css::container::XEnumerationAccess>(
+                               query->queryContentCells(css::sheet::CellFlags::FORMULA)->getCells(), UNO_QUERY_THROW)
+                               ->createEnumeration();
+        while (cells->hasMoreElements())
+            f(Reference<css::table::XCell>(cells->nextElement(), UNO_QUERY_THROW));
+    }
+
+    static Reference<css::container::XNameAccess> cellStyles(const Reference<css::sheet::XSpreadsheetDocument>& doc)
+    {
+        return Reference<css::container::XNameAccess>(
+            Reference<css::style::XStyleFamiliesSupplier>(doc, UNO_QUERY_THROW)->getStyleFamilies()->getByName(rtl::OUString("CellStyles")),
+            UNO_QUERY_THROW);
+    }
+
+    static Reference<css::beans::XPropertySet> defaultStyle(const Reference<css::sheet::XSpreadsheetDocument>& doc)
+    {
+        return Reference<css::beans::XPropertySet>(cellStyles(doc)->getByName(rtl::OUString("Default")), UNO_QUERY_THROW);
+    }
+
+    static rtl::OUString quotedSheet(const rtl::OUString& name)
+    {
+        return "'" + name.replaceAll("'", "''") + "'";
+    }
+
+    // A sheet copied before the sheets it refers to (a total that reads a later sheet, a
+    // name for a range on another sheet) gets references to the source file instead of to
+    // the sheet beside it: point them back at the copies.
+    void relinkCopies()
+    {
+        std::vector<std::pair<rtl::OUString, rtl::OUString>> replace;
+        for (const Copied& c : copies_) {
+            const rtl::OUString to = "$" + quotedSheet(c.copy->getName()) + ".";
+            replace.emplace_back("'" + c.sourceUrl + "'#$" + c.sourceSheet + ".", to);
+            replace.emplace_back("'" + c.sourceUrl + "'#$" + quotedSheet(c.sourceSheet) + ".", to);
+        }
+        auto relink = [&](rtl::OUString text) {
+            for (const auto& [from, to] : replace)
+                text = text.replaceAll(from, to);
+            return text;
+        };
+        auto relinkNames = [&](const Reference<css::uno::XInterface>& names) {
+            const Reference<css::container::XNameAccess> access(names, UNO_QUERY);
+            if (!access.is())
+                return;
+            for (const rtl::OUString& name : access->getElementNames()) {
+                const Reference<css::sheet::XNamedRange> range(access->getByName(name), UNO_QUERY);
+                if (range.is() && range->getContent().indexOf("'file:") >= 0)
+                    range->setContent(relink(range->getContent()));
+            }
+        };
+        relinkNames(namedRanges(doc_));
+        std::set<rtl::OUString> sources;
+        for (const Copied& c : copies_)
+            sources.insert(c.sourceUrl);
+        for (const Copied& c : copies_) {
+            const Reference<css::beans::XPropertySet> sheet(c.copy, UNO_QUERY_THROW);
+            Reference<css::uno::XInterface> local;
+            if (sheet->getPropertySetInfo()->hasPropertyByName(rtl::OUString("NamedRanges")))
+                sheet->getPropertyValue(rtl::OUString("NamedRanges")) >>= local;
+            relinkNames(local);
+            // Formulas that point into a source file, and formulas with text results (a copy
+            // would be saved with 0 for them), are set again; the office finds both itself,
+            // which is far cheaper than asking every cell.
+            const Reference<css::util::XSearchable> searchable(c.copy, UNO_QUERY_THROW);
+            const auto search = searchable->createSearchDescriptor();
+            search->setSearchString(rtl::OUString("'file:"));
+            std::vector<Reference<css::uno::XInterface>> touch;
+            if (const auto found = searchable->findAll(search); found.is()) {
+                for (sal_Int32 i = 0; i < found->getCount(); ++i)
+                    touch.emplace_back(found->getByIndex(i), UNO_QUERY);
+            }
+            touch.emplace_back(Reference<css::sheet::XCellRangesQuery>(c.copy, UNO_QUERY_THROW)
+                                   ->queryFormulaCells(css::sheet::FormulaResult::STRING), UNO_QUERY);
+            for (const auto& ranges : touch) {
+                forEachFormula(Any(ranges), [&](const Reference<css::table::XCell>& cell) {
+                    const rtl::OUString formula = cell->getFormula();
+                    cell->setFormula(formula.indexOf("'file:") >= 0 ? relink(formula) : formula);
+                });
+            }
+        }
+    }
+
+    struct Copied {
+        rtl::OUString sourceUrl;
+        rtl::OUString sourceSheet;
+        Reference<css::container::XNamed> copy;
+    };
+
+    Session& session_;
+    Reference<css::sheet::XSpreadsheetDocument> doc_;
+    QString path_; // empty for a new workbook
+    std::vector<std::unique_ptr<LoExcelSheet>> sheets_;
+    std::vector<Copied> copies_;
+    bool namesKeptApart_ = false;
+    bool lookKeptApart_ = false;
+};
+
+QString LoExcelSheet::Name()
+{
+    return session_.call([&] { return qs(sheetName(book_.document(), index_)); }, book_.path());
+}
+
+void LoExcelSheet::Copy(ExcelSheet& afterSheet)
+{
+    auto& after = static_cast<LoExcelSheet&>(afterSheet);
+    const auto target = after.book().document();
+    session_.call(
+        [&] {
+            book_.keepNamesApartFrom(target);
+            book_.keepLookApartFrom(target, after.book().copies() == 0);
+            const rtl::OUString source = sheetName(book_.document(), index_);
+            const QString wanted = excelSheetName(qs(source), sheetNames(target));
+            const Reference<css::sheet::XSpreadsheets2> sheets(target->getSheets(), UNO_QUERY_THROW);
+            const sal_Int32 at = sheets->importSheet(book_.document(), source, after.index() + 1);
+            const Reference<css::container::XNamed> copy(sheetsOf(target)->getByIndex(at), UNO_QUERY_THROW);
+            copy->setName(ou(wanted));
+            // The copy leaves the print ranges behind.
+            const Reference<css::sheet::XPrintAreas> from(sheetsOf(book_.document())->getByIndex(index_), UNO_QUERY_THROW);
+            auto areas = from->getPrintAreas();
+            if (areas.hasElements()) {
+                for (sal_Int32 a = 0; a < areas.getLength(); ++a)
+                    areas.getArray()[a].Sheet = sal_Int16(at);
+                Reference<css::sheet::XPrintAreas>(copy, UNO_QUERY_THROW)->setPrintAreas(areas);
+            }
+            after.book().noteCopy(book_.document(), source, copy);
+        },
+        book_.path());
+}
+
+class LoExcelApplication final : public ExcelApplication {
+public:
+    LoExcelApplication(const OfficeOptions& options, const QString& profile)
+        : session_(std::make_unique<Session>(options, profile))
+    {
+    }
+    ~LoExcelApplication() override { Quit(); }
+
+    void SheetsInNewWorkbook(int count) override { sheetsInNewWorkbook_ = qMax(1, count); }
+
+    ExcelWorkbook& Workbooks_Open(const QString& path) override
+    {
+        checkReadable(path);
+        const bool csv = QFileInfo(path).suffix().compare(QStringLiteral("csv"), Qt::CaseInsensitive) == 0;
+        Sequence<css::beans::PropertyValue> args;
+        if (csv) {
+            // Comma, double quote, UTF-8 (76; the copy is in UTF-8), from line 1, standard
+            // columns, Japanese.
+            args = inputProps(prop("URL", Any(fileUrl(session_->utf8Copy(path, false)))),
+                              prop("FilterName", Any(rtl::OUString("Text - txt - csv (StarCalc)"))),
+                              prop("FilterOptions", Any(rtl::OUString("44,34,76,1,,1041"))));
+        } else {
+            args = inputProps(prop("URL", Any(fileUrl(path))), prop("FilterName", Any(ou(calcFilterFor(path)))));
+        }
+        session_->noteInput(path);
+        auto doc = session_->call(
+            [&] {
+                const auto loadable = session_->newModel("com.sun.star.sheet.SpreadsheetDocument");
+                try {
+                    loadable->load(args);
+                } catch (const css::io::IOException&) {
+                    throw OfficeError(OfficeError::Unreadable, unreadableContent(), path);
+                } catch (const css::lang::IllegalArgumentException&) {
+                    throw OfficeError(OfficeError::Unreadable, unreadableContent(), path);
+                }
+                Reference<css::sheet::XSpreadsheetDocument> d(loadable, UNO_QUERY_THROW);
+                if (csv) // a CSV's sheet is named after its file, as Excel names it
+                    Reference<css::container::XNamed>(sheetsOf(d)->getByIndex(0), UNO_QUERY_THROW)
+                        ->setName(ou(excelSheetName(QFileInfo(path).completeBaseName(), {})));
+                return d;
+            },
+            path);
+        books_.push_back(std::make_unique<LoExcelWorkbook>(*session_, doc, path));
+        return *books_.back();
+    }
+
+    ExcelWorkbook& Workbooks_Add() override
+    {
+        auto doc = session_->call([&] {
+            const auto loadable = session_->newModel("com.sun.star.sheet.SpreadsheetDocument");
+            loadable->initNew();
+            Reference<css::sheet::XSpreadsheetDocument> d(loadable, UNO_QUERY_THROW);
+            const auto sheets = d->getSheets();
+            // A name no source sheet has, so that copies keep theirs.
+            const QString blank = QStringLiteral("~kumiro~%1").arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0'));
+            Reference<css::container::XNamed>(sheetsOf(d)->getByIndex(0), UNO_QUERY_THROW)->setName(ou(blank));
+            // A workbook without a window has no drawing layer until something asks for one,
+            // and a sheet copied into it would arrive without its pictures, charts and
+            // comments.
+            Reference<css::drawing::XDrawPagesSupplier>(d, UNO_QUERY_THROW)->getDrawPages()->getByIndex(0);
+            for (int i = int(sheetsOf(d)->getCount()); i < sheetsInNewWorkbook_; ++i)
+                sheets->insertNewByName(ou(QStringLiteral("%1 (%2)").arg(blank).arg(i + 1)), sal_Int16(i));
+            while (sheetsOf(d)->getCount() > sheetsInNewWorkbook_)
+                sheets->removeByName(sheetName(d, int(sheetsOf(d)->getCount()) - 1));
+            return d;
+        });
+        books_.push_back(std::make_unique<LoExcelWorkbook>(*session_, doc, QString()));
+        active_ = books_.back().get();
+        activeSheet_ = 0;
+        return *active_;
+    }
+
+    void ActivateFirstWorksheet() override { activeSheet_ = 0; }
+
+    // Nothing here ever asks the user.
+    void DisplayAlerts(bool) override {}
+
+    void DeleteActiveSheet() override
+    {
+        ExcelWorkbook& book = ActiveWorkbook();
+        session_->call([&] {
+            const auto doc = static_cast<LoExcelWorkbook&>(book).document();
+            doc->getSheets()->removeByName(sheetName(doc, activeSheet_));
+        });
+    }
+
+    ExcelWorkbook& ActiveWorkbook() override
+    {
+        if (!active_)
+            throw OfficeError(OfficeError::Failed, QStringLiteral("作業中のブックがありません。"));
+        return *active_;
+    }
+
+    void Quit() override
+    {
+        active_ = nullptr;
+        books_.clear();
+        session_->end();
+    }
+
+private:
+    QString calcFilterFor(const QString& path)
+    {
+        // A BIFF8 workbook, by far the usual input, is known by its first bytes here; the
+        // office's own detection is a round trip that reads the file.
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly) && file.read(8) == QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) &&
+            file.size() > 4096)
+            return QStringLiteral("MS Excel 97");
+        return session_->importFilter(path, isCalcType, QStringLiteral("Excel のブックではありません。"));
+    }
+
+    std::unique_ptr<Session> session_;
+    std::vector<std::unique_ptr<LoExcelWorkbook>> books_;
+    LoExcelWorkbook* active_ = nullptr;
+    int activeSheet_ = 0;
+    int sheetsInNewWorkbook_ = 1;
+};
+
+} // namespace
+
+std::unique_ptr<ExcelApplication> newExcelApplication(const OfficeOptions& options, const QString& profile)
+{
+    return std::make_unique<LoExcelApplication>(options, profile);
+}
+
+} // namespace kumiro::lo

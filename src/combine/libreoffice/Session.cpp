@@ -1,0 +1,261 @@
+// One running office, driven through UNO over a private pipe, and the checks on what it reads.
+#include "Session.h"
+#include "platform/FileWriting.h"
+#include "platform/SystemErrors.h"
+#include "combine/TextEncoding.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <com/sun/star/bridge/BridgeFactory.hpp>
+#include <com/sun/star/bridge/XBridge.hpp>
+#include <com/sun/star/connection/Connector.hpp>
+#include <com/sun/star/connection/NoConnectException.hpp>
+#include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/frame/Desktop.hpp>
+#include <com/sun/star/frame/XStorable.hpp>
+
+#include <cerrno>
+#include <chrono>
+#include <thread>
+#include <unistd.h>
+
+namespace kumiro::lo {
+
+namespace {
+
+// Copies what the office saved into the user's file `to` (made here, complete or not at
+// all), every write checked.
+void copyOut(const QString& from, const QString& to, bool dropByteOrderMark)
+{
+    const QString folder = QFileInfo(to).absolutePath();
+    QFile in(from);
+    if (!in.open(QIODevice::ReadOnly))
+        throw OfficeError(OfficeError::Failed,
+                          QStringLiteral("LibreOffice が保存したファイルを読み取れません。　\r\r") + in.errorString(), to);
+    // Text for other programs: UTF-8 needs no byte-order mark, and one in the middle of a
+    // text combined from such files would be garbage.
+    if (dropByteOrderMark && in.peek(3) == QByteArray("\xEF\xBB\xBF"))
+        in.seek(3);
+    const qint64 room = freeBytes(folder);
+    if (room >= 0 && room < in.size())
+        throw OfficeError(OfficeError::OutputFolder, plainSystemReason(ENOSPC) + roomText(in.size(), room), folder);
+    auto fail = [&](int error) {
+        const bool full = error == ENOSPC || error == EDQUOT;
+        return OfficeError(full ? OfficeError::OutputFolder : OfficeError::OutputFile, plainSystemReason(error),
+                           full ? folder : to);
+    };
+    bool named = false;
+    const int fd = openUnnamed(folder, to, named);
+    if (fd < 0)
+        throw fail(errno);
+    // Whatever goes wrong, no part-written file keeps its name.
+    struct Discard {
+        QString path;
+        bool armed;
+        ~Discard()
+        {
+            if (armed)
+                QFile::remove(path);
+        }
+    } discard{to, named};
+    QByteArray buffer(1 << 20, Qt::Uninitialized);
+    for (;;) {
+        const qint64 got = in.read(buffer.data(), buffer.size());
+        if (got < 0) {
+            ::close(fd);
+            throw OfficeError(OfficeError::Failed, in.errorString(), to);
+        }
+        if (got == 0)
+            break;
+        if (const int error = writeAll(fd, buffer.constData(), got)) {
+            ::close(fd);
+            throw fail(error);
+        }
+    }
+    if (::fsync(fd) != 0 || (!named && !linkUnnamed(fd, to))) {
+        const int error = errno;
+        ::close(fd);
+        throw fail(error);
+    }
+    if (::close(fd) != 0)
+        throw fail(errno);
+    discard.armed = false;
+}
+
+} // namespace
+
+QString officeDir(const OfficeOptions& options)
+{
+    return options.officeProgramDir.isEmpty() ? kOfficeProgramDir
+                                               : options.officeProgramDir;
+}
+
+QString Session::importFilter(const QString& path, bool (*accept)(const QString&), const QString& refusal)
+{
+    return call(
+        [&] {
+            if (!detection_.is())
+                detection_.set(services()->createInstanceWithContext(
+                                   rtl::OUString("com.sun.star.document.TypeDetection"), context()),
+                               UNO_QUERY_THROW);
+            Sequence<css::beans::PropertyValue> descriptor = inputProps(prop("URL", Any(fileUrl(path))));
+            const QString type = qs(detection_->queryTypeByDescriptor(descriptor, true));
+            if (!accept(type))
+                throw OfficeError(OfficeError::Unreadable, refusal, path);
+            Sequence<css::beans::PropertyValue> typeProps;
+            Reference<css::container::XNameAccess>(detection_, UNO_QUERY_THROW)->getByName(ou(type)) >>= typeProps;
+            for (const auto& p : typeProps) {
+                rtl::OUString filter;
+                if (p.Name == "PreferredFilter" && (p.Value >>= filter) && !filter.isEmpty())
+                    return qs(filter);
+            }
+            throw OfficeError(OfficeError::Unreadable, QStringLiteral("読み込む方法がありません。"), path);
+        },
+        path);
+}
+
+QString Session::utf8Copy(const QString& path, bool lfLineEnds)
+{
+    QFile in(path);
+    if (!in.open(QIODevice::ReadOnly))
+        throw OfficeError(OfficeError::Unreadable, in.errorString(), path);
+    const QByteArray bytes = in.readAll();
+    QByteArray text = toUtf8(bytes, detectTextEncoding(bytes));
+    if (lfLineEnds)
+        text = withLfLineEnds(text);
+    const QString copy = process_.tempDir() + QStringLiteral("/kumiro-text-%1.%2").arg(++copies_).arg(QFileInfo(path).suffix());
+    QFile out(copy);
+    if (!out.open(QIODevice::WriteOnly) || out.write(text) != text.size() || !out.flush())
+        throw OfficeError(OfficeError::Failed,
+                          QStringLiteral("LibreOffice の作業フォルダに書き込めません。　\r\r") + out.errorString(), path);
+    return copy;
+}
+
+void Session::store(const Reference<css::uno::XInterface>& doc, const Sequence<css::beans::PropertyValue>& args,
+                    const QString& path, bool dropByteOrderMark)
+{
+    const QString temp = process_.tempDir();
+    const qint64 estimate = 2 * inputBytes_ + (4 << 20);
+    const qint64 room = freeBytes(temp);
+    if (room >= 0 && room < estimate)
+        throw OfficeError(OfficeError::Failed,
+                          QStringLiteral("LibreOffice の作業フォルダ %1 の空きが足りません。%2")
+                              .arg(QDir::tempPath(), roomText(estimate, room)),
+                          path);
+    const QString staging = temp + QStringLiteral("/kumiro-save-%1").arg(++saves_);
+    struct Remove {
+        QString file;
+        ~Remove() { QFile::remove(file); }
+    } removeStaging{staging};
+    call([&] { Reference<css::frame::XStorable>(doc, UNO_QUERY_THROW)->storeToURL(fileUrl(staging), args); },
+         path);
+    copyOut(staging, path, dropByteOrderMark);
+}
+
+void Session::end()
+{
+    if (ended_)
+        return;
+    ended_ = true;
+    if (desktop_.is() && process_.running() && !watchdog_.fired()) {
+        watchdog_.arm(5000);
+        try {
+            desktop_->terminate();
+        } catch (const css::uno::Exception&) {
+        }
+        watchdog_.disarm();
+    }
+    desktop_.clear();
+    remote_.clear();
+    if (bridge_.is()) {
+        try {
+            bridge_->dispose();
+        } catch (const css::uno::Exception&) {
+        }
+        bridge_.clear();
+    }
+    if (!process_.waitForExit(5000))
+        process_.kill();
+}
+
+OfficeError Session::lost(const QString& file) const
+{
+    if (watchdog_.fired())
+        return OfficeError(OfficeError::Hung,
+                           QStringLiteral("LibreOffice が %1 秒以上応答しなかったため、終了させました。")
+                               .arg(options_.callTimeoutMs / 1000),
+                           file);
+    return OfficeError(OfficeError::Crashed, QStringLiteral("LibreOffice が途中で終了しました。"),
+                       file);
+}
+
+void Session::connect()
+{
+    const auto local = localContext(officeDir(options_));
+    // A brand-new profile makes the office restart itself once (exit code 81).
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        QString reason;
+        if (!process_.start(reason))
+            throw OfficeError(OfficeError::Setup,
+                              QStringLiteral("LibreOffice を起動できませんでした。　\r\r") + reason);
+        if (tryConnect(local))
+            return;
+        if (process_.exitCode() == OfficeProcess::kNoNamespaceExit)
+            process_.startWithoutNamespace();
+        else if (process_.exitCode() != 81)
+            break;
+    }
+    process_.kill();
+    throw OfficeError(OfficeError::Setup,
+                      QStringLiteral("LibreOffice を起動できませんでした (終了コード %1)。")
+                          .arg(process_.exitCode()));
+}
+
+bool Session::tryConnect(const Reference<css::uno::XComponentContext>& local)
+{
+    const auto connector = css::connection::Connector::create(local);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(options_.callTimeoutMs);
+    Reference<css::connection::XConnection> connection;
+    while (!connection.is()) {
+        try {
+            connection = connector->connect(rtl::OUString("pipe,name=") + ou(process_.pipeName()));
+        } catch (const css::connection::NoConnectException&) {
+            if (!process_.running() || std::chrono::steady_clock::now() > until)
+                return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+    watchdog_.arm(options_.callTimeoutMs);
+    try {
+        const auto factory = css::bridge::BridgeFactory::create(local);
+        auto bridge = factory->createBridge(rtl::OUString(), rtl::OUString("urp"), connection, nullptr);
+        bridge_.set(bridge, UNO_QUERY);
+        remote_.set(bridge->getInstance(rtl::OUString("StarOffice.ComponentContext")), UNO_QUERY_THROW);
+        desktop_ = css::frame::Desktop::create(remote_);
+    } catch (const css::uno::Exception& e) {
+        watchdog_.disarm();
+        throw OfficeError(watchdog_.fired() ? OfficeError::Hung : OfficeError::Failed, qs(e.Message));
+    }
+    watchdog_.disarm();
+    return true;
+}
+
+QString unreadableContent()
+{
+    return QStringLiteral("LibreOffice が内容を読み取れませんでした。パスワードで保護されているか、壊れている可能性があります。");
+}
+
+void checkReadable(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        throw OfficeError(OfficeError::Unreadable, QStringLiteral("ファイルがありません。"), path);
+    QFile file(path);
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly))
+        throw OfficeError(OfficeError::Unreadable,
+                          info.isFile() ? file.errorString() : QStringLiteral("ファイルではありません。"),
+                          path);
+}
+
+} // namespace kumiro::lo

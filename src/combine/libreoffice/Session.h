@@ -1,0 +1,127 @@
+// One running office, driven through UNO over a private pipe, and the checks on what it reads.
+#pragma once
+
+#include "OfficeProcess.h"
+#include "Uno.h"
+#include "combine/Office.h"
+
+#include <QFileInfo>
+
+#include <com/sun/star/document/XTypeDetection.hpp>
+#include <com/sun/star/frame/XDesktop2.hpp>
+#include <com/sun/star/frame/XLoadable.hpp>
+#include <com/sun/star/lang/DisposedException.hpp>
+#include <com/sun/star/lang/XComponent.hpp>
+#include <com/sun/star/lang/XMultiComponentFactory.hpp>
+
+#include <type_traits>
+
+namespace kumiro::lo {
+
+// The office's program folder: the one the options name, or the system's.
+QString officeDir(const OfficeOptions& options);
+
+// One running office: process, bridge and desktop, every call under the watchdog.
+class Session {
+public:
+    Session(const OfficeOptions& options, const QString& profileTemplate)
+        : options_(options), process_(officeDir(options), profileTemplate),
+          watchdog_([this] { process_.signalKill(); })
+    {
+        connect();
+    }
+
+    ~Session() { end(); }
+
+    // Runs one call against the office; a hang, a crash or a refusal becomes OfficeError.
+    template <typename F>
+    auto call(F&& f, const QString& file = {}) -> decltype(f())
+    {
+        watchdog_.arm(options_.callTimeoutMs);
+        try {
+            if constexpr (std::is_void_v<decltype(f())>) {
+                f();
+                watchdog_.disarm();
+            } else {
+                auto r = f();
+                watchdog_.disarm();
+                return r;
+            }
+        } catch (const OfficeError&) {
+            watchdog_.disarm();
+            throw;
+        } catch (const css::lang::DisposedException&) {
+            watchdog_.disarm();
+            throw lost(file);
+        } catch (const css::uno::RuntimeException& e) {
+            watchdog_.disarm();
+            if (watchdog_.fired() || !process_.running())
+                throw lost(file);
+            throw OfficeError(OfficeError::Failed, qs(e.Message), file);
+        } catch (const css::uno::Exception& e) {
+            watchdog_.disarm();
+            throw OfficeError(OfficeError::Failed, qs(e.Message), file);
+        }
+    }
+
+    Reference<css::frame::XDesktop2> desktop() const { return desktop_; }
+    Reference<css::lang::XMultiComponentFactory> services() const { return remote_->getServiceManager(); }
+    Reference<css::uno::XComponentContext> context() const { return remote_; }
+    QString profileDir() const { return process_.profileDir(); }
+
+    // A document model without a frame or view (nothing is ever shown or laid out on
+    // screen, which makes loading and inserting cheaper): empty, or loaded by `args`.
+    Reference<css::frame::XLoadable> newModel(const char* service)
+    {
+        return Reference<css::frame::XLoadable>(
+            services()->createInstanceWithContext(rtl::OUString::createFromAscii(service), context()),
+            UNO_QUERY_THROW);
+    }
+
+    // The import filter the office's own detection picks for a file; files of a type that
+    // `accept` refuses are refused with `refusal`.
+    QString importFilter(const QString& path, bool (*accept)(const QString&), const QString& refusal);
+
+    // A text or CSV file as the office reads it best: a private copy in UTF-8 without a
+    // byte-order mark, whatever the encoding it was written in (told apart here, where
+    // EUC-JP, ISO-2022-JP and UTF-16 are known), and for text with LF line ends, so that
+    // CR-only files from old editors give one paragraph a line.
+    QString utf8Copy(const QString& path, bool lfLineEnds);
+
+    // What the office has read so far, for telling whether it has room to save.
+    void noteInput(const QString& path) { inputBytes_ += QFileInfo(path).size(); }
+
+    // Saves through the office's own temporary folder and copies the result into `path`
+    // here: the office never writes into the user's folder (and leaves nothing of its own
+    // there), and a full or failing disk is an error at once, not an office that spins.
+    void store(const Reference<css::uno::XInterface>& doc, const Sequence<css::beans::PropertyValue>& args,
+               const QString& path, bool dropByteOrderMark = false);
+
+    // Ends the office: asked first, killed if it does not go.
+    void end();
+
+private:
+    OfficeError lost(const QString& file) const;
+    void connect();
+    bool tryConnect(const Reference<css::uno::XComponentContext>& local);
+
+    OfficeOptions options_;
+    OfficeProcess process_;
+    Watchdog watchdog_;
+    Reference<css::lang::XComponent> bridge_;
+    Reference<css::uno::XComponentContext> remote_;
+    Reference<css::frame::XDesktop2> desktop_;
+    Reference<css::document::XTypeDetection> detection_;
+    bool ended_ = false;
+    qint64 inputBytes_ = 0;
+    int saves_ = 0;
+    int copies_ = 0;
+};
+
+// What the user is told when the office cannot read what a file holds.
+QString unreadableContent();
+
+// Refuses an input that is missing, not a file or not readable, before the office sees it.
+void checkReadable(const QString& path);
+
+} // namespace kumiro::lo

@@ -35,7 +35,7 @@ int main(int argc, char** argv)
     qsizetype listed = 0, found = 0;
     for (int r = 0; r < runs; ++r) {
         QListWidget list;
-        list.setFont(designedFont(kPGothic, 11.25));
+        list.setFont(windowFont(kPGothic, 11.25));
         QElapsedTimer t;
         t.start();
         list.addItems(listKindFiles(settings, Kind::Text, dir.path()));

@@ -10,7 +10,7 @@ KUMIRO_PACKAGES=(
     fonts-noto-cjk fonts-liberation qt6-translations-l10n xdg-utils
     xvfb xauth xdotool openbox desktop-file-utils dpkg-dev
     libreoffice-writer-nogui libreoffice-calc-nogui libreoffice-dev
-    python3-xlrd python3-uno
+    python3-xlrd python3-uno clang-format
 )
 
 kumiro_missing_packages() {
@@ -41,9 +41,16 @@ kumiro_install_packages() {
     $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null || return 1
 }
 
+# kumiro_build [BUILD_DIR [CMAKE_OPTIONS...]]; KUMIRO_WERROR=ON makes warnings errors.
 kumiro_build() {
-    if [ ! -f "$KUMIRO_BUILD/CMakeCache.txt" ]; then
-        cmake -S "$KUMIRO_ROOT" -B "$KUMIRO_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || return 1
-    fi
-    cmake --build "$KUMIRO_BUILD" -j2
+    local dir="${1:-$KUMIRO_BUILD}"
+    [ $# -gt 0 ] && shift
+    cmake -S "$KUMIRO_ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DKUMIRO_WERROR="${KUMIRO_WERROR:-OFF}" "$@" >/dev/null || return 1
+    cmake --build "$dir" -j2
+}
+
+# Every C++ file as .clang-format has it; names the files that differ.
+kumiro_check_format() {
+    (cd "$KUMIRO_ROOT" && git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror)
 }

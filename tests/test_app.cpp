@@ -7,6 +7,7 @@
 #include "app/SettingsStore.h"
 #include "app/TextValues.h"
 
+#include <tuple>
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
@@ -309,6 +310,62 @@ private Q_SLOTS:
         QCOMPARE(outputPathOf(s, Kind::Text), QStringLiteral("/data/出力.txt"));
         s.FolderName[Kind::Text] = QStringLiteral("/");
         QCOMPARE(outputPathOf(s, Kind::Text), QStringLiteral("/出力.txt"));
+    }
+
+    // Every key is saved under the name and section the settings file has always used,
+    // from the record member of the same name.
+    void keyTableSavesEachMemberUnderItsStoredName()
+    {
+        struct Stored {
+            Key key;
+            int i, j;
+            QString section, name;
+        };
+        QList<Stored> all = {{Key::OptLogo, -1, -1, kSectionConfig, QStringLiteral("OptLogo")},
+                             {Key::OptDbl, -1, -1, kSectionConfig, QStringLiteral("OptDbl")},
+                             {Key::OptLAct, -1, -1, kSectionConfig, QStringLiteral("OptLAct")},
+                             {Key::OptLATab, -1, -1, kSectionConfig, QStringLiteral("OptLATab")},
+                             {Key::OptCent, -1, -1, kSectionPosition, QStringLiteral("OptCent")},
+                             {Key::F_Height, -1, -1, kSectionPosition, QStringLiteral("F_Height")},
+                             {Key::F_Width, -1, -1, kSectionPosition, QStringLiteral("F_Width")},
+                             {Key::G_Left, -1, -1, kSectionPosition, QStringLiteral("G_Left")},
+                             {Key::G_Top, -1, -1, kSectionPosition, QStringLiteral("G_Top")}};
+        const std::array<std::pair<Key, const char*>, 4> perKind = {
+            {{Key::KumiroFile, "KumiroFile"}, {Key::OptDouki, "OptDouki"}, {Key::DataFol, "DataFol"},
+             {Key::FolderName, "FolderName"}}};
+        for (const auto& [key, prefix] : perKind)
+            for (int i = 0; i < 3; ++i)
+                all.append({key, i, -1, kSectionKumiro, kindKey(QLatin1String(prefix), i)});
+        for (const auto& [key, prefix, rows] : {std::tuple{Key::OptWkaku, "OptWkaku", 2},
+                                                 std::tuple{Key::OptEkaku, "OptEkaku", 2},
+                                                 std::tuple{Key::OptTkaku, "OptTkaku", 6}})
+            for (int i = 0; i < rows; ++i)
+                for (int j = 0; j < 2; ++j)
+                    all.append({key, i, j, kSectionKumiro, tableKey(QLatin1String(prefix), i, j)});
+
+        SettingsRecord rec;
+        for (const Stored& s : all)
+            valueOf(rec, s.key, s.i, s.j) = QStringLiteral("v:") + s.name;
+        // Each value went to its own member.
+        QCOMPARE(rec.OptDbl, QStringLiteral("v:OptDbl"));
+        QCOMPARE(rec.G_Top, QStringLiteral("v:G_Top"));
+        QCOMPARE(rec.FolderName[Kind::Excel], QStringLiteral("v:FolderName(1)"));
+        QCOMPARE(rec.OptEkaku[1][0], QStringLiteral("v:OptEkaku(1,0)"));
+        QCOMPARE(rec.OptTkaku[5][1], QStringLiteral("v:OptTkaku(5,1)"));
+        for (const Stored& s : all) {
+            QVERIFY(saveSetting(*store_, kAppTitle, rec, s.key, s.i, s.j));
+            QCOMPARE(store_->read(kAppTitle, s.section, s.name), QStringLiteral("v:") + s.name);
+        }
+    }
+
+    void kindsFromStoredNumbers()
+    {
+        QCOMPARE(kindOf(0), Kind::Word);
+        QCOMPARE(kindOf(1), Kind::Excel);
+        for (int stored : {2, 3, 255, -1})
+            QCOMPARE(kindOf(stored), Kind::Text);
+        QCOMPARE(kindInfo(Kind::Excel).outputExtension, QStringLiteral(".xls"));
+        QCOMPARE(kindInfo(Kind::Text).captionSuffix, QStringLiteral(" ( Text ﾌｧｲﾙ 編 )"));
     }
 
     void splashComesAfterOptLogoAndBeforeEverythingElse()

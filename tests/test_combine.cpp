@@ -44,6 +44,29 @@ class TestCombine : public QObject {
     }
 
 private Q_SLOTS:
+    // What each way a Text combine ends says, and about which file.
+    void textCombineEndsInItsMessages()
+    {
+        const QStringList inputs = {QStringLiteral("/d/a.txt"), QStringLiteral("/d/b.txt")};
+        const QString output = QStringLiteral("/out/NewText.txt");
+        auto messages = [&](TextCombineResult::Status status, const QString& reason = {}) {
+            return textCombineMessages({status, 1, reason}, inputs, output);
+        };
+        QCOMPARE(messages(TextCombineResult::Done).size(), 1);
+        QCOMPARE(messages(TextCombineResult::Done)[0].text,
+                 QStringLiteral("選択した Text ファイルの 「くみろ」 が完了しました。　"));
+        QVERIFY(messages(TextCombineResult::Cancelled).isEmpty());
+        const auto limit = messages(TextCombineResult::LineLimit);
+        QCOMPARE(limit.size(), 2);
+        QCOMPARE(limit[0].title, QStringLiteral("行数確認"));
+        QVERIFY(limit[0].text.contains(QStringLiteral("/d/b.txt")));
+        QCOMPARE(messages(TextCombineResult::NotAFile)[0].text,
+                 QStringLiteral("Text ファイル /d/b.txt は通常のファイルではないため、読み取れません。　"));
+        QCOMPARE(messages(TextCombineResult::FolderNotWritable, QStringLiteral("R"))[0].text,
+                 QStringLiteral("くみろ先のフォルダ /out に書き込めません。　\r\rR"));
+        QCOMPARE(messages(TextCombineResult::WriteFailed, QStringLiteral("R"))[0].icon, MsgIcon::Critical);
+    }
+
     void init()
     {
         dir_ = std::make_unique<QTemporaryDir>();

@@ -10,6 +10,7 @@
 #include "settings/SEL_FOLD.h"
 #include "settings/SETTEI.h"
 #include "mainwin/OfficeRunner.h"
+#include "mainwin/Order.h"
 #include "support/StoredKeys.h"
 #include "support/ScriptedPlatform.h"
 
@@ -83,9 +84,52 @@ private Q_SLOTS:
         office_ = std::make_unique<OfficeRunner>(platform_->messages, [this] { return loadOffice(state_->ProgramFolder); });
     }
 
+    // --- order rules, without a window ---------------------------------------------
+
+    void orderIsConfirmedForTwoToAHundredNames()
+    {
+        test::ScriptedMessageBoxes messages;
+        state_->CurKind = Kind::Excel;
+        state_->set.DataFol[Kind::Excel] = QStringLiteral("/data/");
+        QStringList names;
+        for (int n : {0, 1, 101}) {
+            names.clear();
+            for (int i = 0; i < n; ++i)
+                names << QStringLiteral("f%1.xls").arg(i);
+            QVERIFY(!confirmOrder(*state_, names, messages, nullptr));
+            QCOMPARE(messages.shown.last().icon, MsgIcon::Critical);
+        }
+        QCOMPARE(messages.shown[0].title, QStringLiteral("選択ファイルの確認"));
+        QCOMPARE(messages.shown[2].title, QStringLiteral("選択ファイル数の確認"));
+        QVERIFY(!hasConfirmedOrder(*state_));
+
+        QVERIFY(confirmOrder(*state_, {QStringLiteral("b.xls"), QStringLiteral("a.csv")}, messages, nullptr));
+        QCOMPARE(messages.shown.last().title, QStringLiteral("くみろ順確認"));
+        QCOMPARE(confirmedOrder(*state_), (QStringList{QStringLiteral("/data/b.xls"), QStringLiteral("/data/a.csv")}));
+        QVERIFY(hasConfirmedOrder(*state_));
+        forgetOrder(*state_);
+        QVERIFY(!hasConfirmedOrder(*state_));
+    }
+
+    void timerEnablesTheOrderButtonsFromTheListSizes()
+    {
+        struct Case {
+            int left, right;
+            bool confirm, clearOrder, clearAllOn;
+        };
+        for (const Case& c : {Case{0, 0, false, false, false}, Case{1, 0, false, false, false},
+                              Case{2, 0, false, false, true}, Case{0, 1, false, true, true},
+                              Case{0, 2, true, true, true}, Case{5, 100, true, true, true}}) {
+            const OrderButtonStates s = orderButtonStates(c.left, c.right);
+            QCOMPARE(s.confirm, c.confirm);
+            QCOMPARE(s.clearOrder, c.clearOrder);
+            QCOMPARE(s.clearAllOn, c.clearAllOn);
+        }
+    }
+
     // --- resize layout -------------------------------------------------------------
 
-    void layoutOfTheDesignedWindow()
+    void layoutOfTheDefaultWindow()
     {
         const auto l = mainLayoutFor(9000, 12000);
         QVERIFY(l);
@@ -236,7 +280,7 @@ private Q_SLOTS:
         QCOMPARE(stored("G_Top"), QStringLiteral("450"));
         QCOMPARE(stored("G_Left"), QStringLiteral("300"));
         QCOMPARE(stored("F_Height"), QString::number(w.outerHeightTwips()));
-        QCOMPARE(stored("F_Width"), QStringLiteral("9120")); // outer: the designed frame added
+        QCOMPARE(stored("F_Width"), QStringLiteral("9120")); // outer: the frame added
 
         // The frame's close button never asks.
         KUMIRO other(*state_, platform_->platform, *office_);

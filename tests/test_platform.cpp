@@ -4,12 +4,14 @@
 #include "platform/FileDialogs.h"
 #include "platform/Look.h"
 #include "platform/MessageBoxes.h"
+#include "platform/ReplaceFile.h"
 #include "platform/Twips.h"
 #include "support/ScriptedPlatform.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFile>
 #include <QFontInfo>
 #include <QLabel>
@@ -17,7 +19,10 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <stdexcept>
 #include <QTextBrowser>
 #include <QTimer>
 
@@ -83,6 +88,53 @@ private Q_SLOTS:
         QCOMPARE(qtFilters(QString()), QStringList());
     }
 
+    // The target is replaced only by a complete file; nothing temporary stays behind.
+    void replaceFileKeepsTheOldFileUnlessTheNewOneIsWhole()
+    {
+        QTemporaryDir dir;
+        const QString target = dir.filePath(QStringLiteral("out.doc"));
+        auto put = [](const QString& path, const QByteArray& bytes) {
+            QFile f(path);
+            return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+        };
+        auto contents = [](const QString& path) {
+            QFile f(path);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+        };
+        auto onlyTarget = [&] { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden) == QStringList{"out.doc"}; };
+        QVERIFY(put(target, "old"));
+
+        ReplaceResult r = replaceFile(target, [&](const QString& temp) {
+            put(temp, "half");
+            return QStringLiteral("disk full");
+        });
+        QCOMPARE(r.status, ReplaceResult::WriteFailed);
+        QCOMPARE(r.reason, QStringLiteral("disk full"));
+        QCOMPARE(contents(target), QByteArray("old"));
+        QVERIFY(onlyTarget());
+
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, replaceFile(target, [&](const QString& temp) -> QString {
+            put(temp, "half");
+            throw std::runtime_error("office died");
+        }));
+        QCOMPARE(contents(target), QByteArray("old"));
+        QVERIFY(onlyTarget());
+
+        r = replaceFile(target, [&](const QString& temp) { return put(temp, "new") ? QString() : QStringLiteral("?"); });
+        QVERIFY(r.ok());
+        QCOMPARE(contents(target), QByteArray("new"));
+        QVERIFY(onlyTarget());
+
+        bool wrote = false;
+        r = replaceFile(dir.filePath(QStringLiteral("missing/out.doc")), [&](const QString&) {
+            wrote = true;
+            return QString();
+        });
+        QCOMPARE(r.status, ReplaceResult::FolderNotWritable);
+        QVERIFY(!wrote);
+        QVERIFY(!r.reason.isEmpty());
+    }
+
     void twipsAndPixels()
     {
         QCOMPARE(twipsToPixels(1440, 96), 96);
@@ -94,15 +146,15 @@ private Q_SLOTS:
         QCOMPARE(bgrColor(0x00FFFF), QColor(255, 255, 0));
     }
 
-    void designedFacesMapToInstalledJapaneseFonts()
+    void windowFacesMapToInstalledJapaneseFonts()
     {
         installFontSubstitutions();
         QLabel label;
-        label.setFont(designedFont(kMincho, 20));
+        label.setFont(windowFont(kMincho, 20));
         const QString family = QFontInfo(label.font()).family();
         QVERIFY2(family.contains(QStringLiteral("CJK")) || family.contains(QStringLiteral("IPA")),
                  qPrintable(family));
-        label.setFont(designedFont(kTimes, 18));
+        label.setFont(windowFont(kTimes, 18));
         QCOMPARE(QFontInfo(label.font()).family(), QStringLiteral("Liberation Serif"));
     }
 

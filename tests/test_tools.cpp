@@ -209,6 +209,34 @@ private Q_SLOTS:
         QCOMPARE(platform_->messages.shown.size(), 1);
     }
 
+    // A failed copy is asked for again; copies made are not made twice; giving up stops.
+    void backupRetriesOnlyTheCopyThatFailed()
+    {
+        SettingsRecord s;
+        s.KumiroFile = {{QStringLiteral("W"), QStringLiteral("E"), QStringLiteral("T")}};
+        s.FolderName = {{QStringLiteral("/out"), QStringLiteral("/out"), QStringLiteral("/out")}};
+        test::ScriptedMessageBoxes messages;
+        QStringList tried;
+        int failures = 2;
+        const CopyFile flaky = [&](const QString& source, const QString&) {
+            tried << source;
+            return failures-- > 0 ? FileResult{false, QStringLiteral("no disk")} : FileResult{};
+        };
+        QVERIFY(runBackup(s, QStringLiteral("/fd"), messages, nullptr, flaky));
+        QCOMPARE(tried, (QStringList{QStringLiteral("/out/W.doc"), QStringLiteral("/out/W.doc"),
+                                     QStringLiteral("/out/W.doc"), QStringLiteral("/out/E.xls")}));
+        QCOMPARE(messages.shown.size(), 4); // ready?, twice "no disk", done
+        QCOMPARE(messages.shown.last().text, QStringLiteral("バックアップを完了しました。　"));
+
+        tried.clear();
+        failures = 1;
+        messages.shown.clear();
+        messages.answers = {MsgAnswer::Ok, MsgAnswer::Cancel};
+        QVERIFY(!runBackup(s, QStringLiteral("/fd"), messages, nullptr, flaky));
+        QCOMPARE(tried, QStringList{QStringLiteral("/out/W.doc")});
+        QCOMPARE(messages.shown.size(), 2);
+    }
+
     void backupPaths()
     {
         SettingsRecord s;

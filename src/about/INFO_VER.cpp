@@ -61,11 +61,11 @@ INFO_VER::INFO_VER(Platform& platform, QWidget* parent) : QDialog(parent), platf
     frame->setMouseTracking(true);
 
     const QColor yellow = bgrColor(0x00FFFF), pale = bgrColor(0xC0FFFF), black(Qt::black);
-    const QFont title = designedFont(kMincho, 48, true);
-    const QFont small = designedFont(kMincho, 12, true);
-    const QFont version = designedFont(kTimes, 14.25);
-    const QFont line = designedFont(kTimes, 15.75);
-    QFont link = designedFont(kMincho, 11.25);
+    const QFont title = windowFont(kMincho, 48, true);
+    const QFont small = windowFont(kMincho, 12, true);
+    const QFont version = windowFont(kTimes, 14.25);
+    const QFont line = windowFont(kTimes, 15.75);
+    QFont link = windowFont(kMincho, 11.25);
     link.setUnderline(true);
     const auto [home1, home2] = homePageLines(homePage());
 
@@ -91,9 +91,9 @@ INFO_VER::INFO_VER(Platform& platform, QWidget* parent) : QDialog(parent), platf
         {7, INITDISP::attribution(), line, yellow, 300, 1770, 3255, 405, this},
         {8, INITDISP::authorName(), small, black, 4125, 1890, 585, 315, this},
         {9, INITDISP::authorName(), small, yellow, 4035, 1800, 585, 315, this},
-        {15, QString(), designedFont(kMincho, 9), pale, 495, 390, 1335, 375, frame},
-        {16, QString(), designedFont(kMincho, 9), pale, 495, 780, 1335, 375, frame},
-        {17, QString(), designedFont(kMincho, 9), pale, 495, 1170, 1335, 375, frame},
+        {15, QString(), windowFont(kMincho, 9), pale, 495, 390, 1335, 375, frame},
+        {16, QString(), windowFont(kMincho, 9), pale, 495, 780, 1335, 375, frame},
+        {17, QString(), windowFont(kMincho, 9), pale, 495, 1170, 1335, 375, frame},
         {10, QStringLiteral("E-Mail Address："), link, kLinkIdle, 630, 2475, 1665, 255, this},
         {11, mailAddress(), link, kLinkIdle, 630, 2700, 2055, 255, this},
         {12, QStringLiteral("URL Address："), link, kLinkIdle, 630, 3120, 1425, 255, this},
@@ -101,7 +101,7 @@ INFO_VER::INFO_VER(Platform& platform, QWidget* parent) : QDialog(parent), platf
         {14, home2, link, kLinkIdle, 630, 3570, 1065, 255, this},
     };
     for (const Spec& s : specs) {
-        QLabel* label = designedLabel(s.parent, s.text, s.font, s.colour, twipsRect(s.left, s.top, s.width, s.height));
+        QLabel* label = backgroundLabel(s.parent, s.text, s.font, s.colour, twipsRect(s.left, s.top, s.width, s.height));
         label->setMouseTracking(true);
         label->installEventFilter(this);
         Label1[s.index] = label;
@@ -122,7 +122,7 @@ INFO_VER::INFO_VER(Platform& platform, QWidget* parent) : QDialog(parent), platf
 
     Command1 = new QPushButton(QStringLiteral("OK"), this);
     Command1->setGeometry(twipsRect(4770, 1590, 1300, 300));
-    Command1->setFont(designedFont(kUiGothic, 9));
+    Command1->setFont(windowFont(kUiGothic, 9));
     Command1->setToolTip(QStringLiteral(" OK "));
     Command1->setAccessibleName(QStringLiteral("OK"));
     Command1->setDefault(true);

@@ -32,11 +32,11 @@ INITDISP::INITDISP(QWidget* parent)
     const QColor yellow = bgrColor(0x00FFFF);
     const QColor paleYellow = bgrColor(0xC0FFFF);
     const QColor black(Qt::black);
-    const QFont title = designedFont(kMincho, 72, true);
-    const QFont suffix = designedFont(kMincho, 20.25, true);
-    const QFont version = designedFont(kTimes, 18);
-    const QFont line = designedFont(kTimes, 20.25);
-    const QFont author = designedFont(kMincho, 18, true);
+    const QFont title = windowFont(kMincho, 72, true);
+    const QFont suffix = windowFont(kMincho, 20.25, true);
+    const QFont version = windowFont(kTimes, 18);
+    const QFont line = windowFont(kTimes, 20.25);
+    const QFont author = windowFont(kMincho, 18, true);
 
     // Each shadow is added first so that its coloured twin is drawn over it.
     addLabel(QStringLiteral("くみろ"), title, black, 2130, 450, 5385, 1425);
@@ -52,7 +52,7 @@ INITDISP::INITDISP(QWidget* parent)
     addLabel(attribution(), line, yellow, 1335, 2370, 4215, 465);
     addLabel(authorName(), author, black, 6265, 2550, 765, 345);
     addLabel(authorName(), author, yellow, 6115, 2400, 765, 345);
-    addLabel(QString(), designedFont(kPGothic, 11.25), paleYellow, 150, 3210, 8085, 225,
+    addLabel(QString(), windowFont(kPGothic, 11.25), paleYellow, 150, 3210, 8085, 225,
              Qt::AlignHCenter);
 
     auto* icon = new QLabel(this);
@@ -74,7 +74,7 @@ INITDISP::INITDISP(QWidget* parent)
 void INITDISP::addLabel(const QString& text, const QFont& font, const QColor& color, double left,
                         double top, double width, double height, Qt::Alignment align)
 {
-    QLabel* label = designedLabel(this, text, font, color, twipsRect(left, top, width, height));
+    QLabel* label = backgroundLabel(this, text, font, color, twipsRect(left, top, width, height));
     label->setAlignment(align | Qt::AlignTop);
     if (align & Qt::AlignHCenter)
         label->setFixedWidth(twipsToPixels(width));

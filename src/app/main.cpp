@@ -28,7 +28,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(kAppTitle);
     installFontSubstitutions();
-    QApplication::setFont(designedFont(kUiGothic, 9));
+    QApplication::setFont(windowFont(kUiGothic, 9));
     // Qt's own dialogs (the file dialog) speak Japanese like the rest of the program.
     QTranslator qtJapanese;
     if (qtJapanese.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),

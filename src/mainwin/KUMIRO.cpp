@@ -32,9 +32,9 @@ namespace kumiro {
 
 namespace {
 
-// The designed frame around the client area: borders, caption and menu bar. Stored sizes
-// are outer sizes, so the client area keeps the designed proportions whatever the window
-// manager draws around it.
+// The frame around the client area that stored sizes include: borders, caption and menu
+// bar. Stored sizes are outer sizes, so the client area keeps its proportions whatever
+// the window manager draws around it.
 constexpr double kFrameWidthTwips = 120;
 constexpr double kFrameHeightTwips = 660;
 constexpr double kToolbarHeightTwips = 360;
@@ -87,9 +87,9 @@ void KUMIRO::buildControls()
     client_->setAutoFillBackground(true);
     setCentralWidget(client_);
 
-    const MainLayout designed = designedMainLayout();
-    const QFont listFont = designedFont(kPGothic, 11.25);
-    const QFont buttonFont = designedFont(kUiGothic, 9);
+    const MainLayout initial = initialMainLayout();
+    const QFont listFont = windowFont(kPGothic, 11.25);
+    const QFont buttonFont = windowFont(kUiGothic, 9);
 
     QPalette dark = palette();
     dark.setColor(QPalette::Base, kListGrey);
@@ -107,8 +107,8 @@ void KUMIRO::buildControls()
         list->setFont(listFont);
         list->setPalette(dark);
     }
-    List1->setGeometry(px(designed.list1));
-    List2->setGeometry(px(designed.list2));
+    List1->setGeometry(px(initial.list1));
+    List2->setGeometry(px(initial.list2));
 
     const std::array<std::pair<const char16_t*, const char16_t*>, ListButton::Count> c2 = {{
         {u"－>", u" 追加 "}, {u"↑", u" 上へ移動 "}, {u"↓", u" 下へ移動 "},
@@ -119,7 +119,7 @@ void KUMIRO::buildControls()
         Command2[i]->setToolTip(QString::fromUtf16(c2[i].second));
         Command2[i]->setAccessibleName(Command2[i]->text());
         Command2[i]->setFont(buttonFont);
-        Command2[i]->setGeometry(px(designed.command2[i]));
+        Command2[i]->setGeometry(px(initial.command2[i]));
         connect(Command2[i], &QPushButton::clicked, this, [this, i] { Command2_Click(i); });
     }
     const std::array<const char16_t*, OrderButton::Count> c1 = {u"OK", u"全初期化", u"初期化", u"ヘルプ"};
@@ -130,7 +130,7 @@ void KUMIRO::buildControls()
         Command1[i]->setToolTip(u' ' + caption + u' ');
         Command1[i]->setAccessibleName(caption);
         Command1[i]->setFont(buttonFont);
-        Command1[i]->setGeometry(px(designed.command1[i]));
+        Command1[i]->setGeometry(px(initial.command1[i]));
         connect(Command1[i], &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
     }
     client_->installEventFilter(this);
@@ -249,7 +249,7 @@ void KUMIRO::Form_Load()
 
     probes_.readAppearanceScheme(state_);
 
-    // A size that is not a number or does not fit 16 bits gives the designed default.
+    // A size that is not a number or does not fit 16 bits gives the default.
     const double xpExtra =
         probes_.windowsName() == u"Windows XP" && state_.AppearanceScheme.isEmpty() ? 120 : 0;
     const auto storedHeight = wholeNumber(state_.set.F_Height);

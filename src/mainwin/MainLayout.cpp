@@ -27,7 +27,7 @@ std::optional<MainLayout> mainLayoutFor(double H, double W)
     return l;
 }
 
-MainLayout designedMainLayout()
+MainLayout initialMainLayout()
 {
     MainLayout l;
     l.list1 = QRectF(120, 525, 5355, 7260);

@@ -18,7 +18,7 @@ struct MainLayout {
 
 std::optional<MainLayout> mainLayoutFor(double height, double width);
 
-// The designed placements, before the first size change.
-MainLayout designedMainLayout();
+// The placements before the first size change.
+MainLayout initialMainLayout();
 
 } // namespace kumiro

@@ -17,12 +17,12 @@ void installFontSubstitutions()
     QFont::insertSubstitutions(kPGothic, {sansCjk, QStringLiteral("IPAPGothic")});
     QFont::insertSubstitutions(kUiGothic, {sansCjk, QStringLiteral("IPAPGothic")});
     QFont::insertSubstitutions(kGothic, {monoCjk, QStringLiteral("IPAGothic"), sansCjk});
-    // Liberation Serif has the metrics of the designed face, so texts keep their widths.
+    // Liberation Serif has the metrics of Times New Roman, so texts keep their widths.
     QFont::insertSubstitutions(kTimes, {QStringLiteral("Liberation Serif"),
                                         QStringLiteral("DejaVu Serif"), serifCjk});
 }
 
-QFont designedFont(const QString& family, double points, bool bold)
+QFont windowFont(const QString& family, double points, bool bold)
 {
     QFont font(family);
     font.setPointSizeF(points);
@@ -34,7 +34,7 @@ QFont designedFont(const QString& family, double points, bool bold)
 
 namespace kumiro {
 
-QLabel* designedLabel(QWidget* parent, const QString& text, const QFont& font, const QColor& colour,
+QLabel* backgroundLabel(QWidget* parent, const QString& text, const QFont& font, const QColor& colour,
                       const QRect& box)
 {
     auto* label = new QLabel(text, parent);

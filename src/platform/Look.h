@@ -21,25 +21,25 @@ inline QColor bgrColor(unsigned value)
 inline const QColor kWindowGrey(128, 128, 128);
 inline const QColor kListGrey(64, 64, 64);
 
-// The faces the windows are designed with.
+// The faces the windows are laid out for.
 inline const QString kMincho = QStringLiteral("ＭＳ Ｐ明朝");
 inline const QString kPGothic = QStringLiteral("ＭＳ Ｐゴシック");
 inline const QString kUiGothic = QStringLiteral("MS UI Gothic");
 inline const QString kGothic = QStringLiteral("ＭＳ ゴシック");
 inline const QString kTimes = QStringLiteral("Times New Roman");
 
-// Maps the designed faces to installed look-alikes; call once after the application exists.
+// Maps those faces to installed look-alikes; call once after the application exists.
 void installFontSubstitutions();
 
-QFont designedFont(const QString& family, double points, bool bold = false);
+QFont windowFont(const QString& family, double points, bool bold = false);
 
-// A label drawn over its window's background, in its font and colour. The designed boxes
-// are tight for the substituted faces: the text may run past the box to the right and
-// below, as the original labels let it, rather than be cut.
 // Draws one-pixel white lines given in twips, the decoration of the splash and About box.
 void drawWhiteLines(QWidget* widget, std::initializer_list<std::array<double, 4>> twipsLines);
 
-QLabel* designedLabel(QWidget* parent, const QString& text, const QFont& font, const QColor& colour,
-                      const QRect& box);
+// A label drawn over its window's background, in its font and colour. The boxes are tight
+// for the substituted faces: the text may run past the box to the right and below rather
+// than be cut.
+QLabel* backgroundLabel(QWidget* parent, const QString& text, const QFont& font, const QColor& colour,
+                        const QRect& box);
 
 } // namespace kumiro

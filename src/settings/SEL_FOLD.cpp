@@ -45,15 +45,15 @@ SEL_FOLD::SEL_FOLD(Kind kind, ProgramState& state, Platform& platform, QWidget* 
     setPalette(pal);
     setAutoFillBackground(true);
 
-    const QFont big = designedFont(kUiGothic, 11.25);
-    const QFont buttons = designedFont(kUiGothic, 9);
+    const QFont big = windowFont(kUiGothic, 11.25);
+    const QFont buttons = windowFont(kUiGothic, 9);
 
     Label1 = placed(new QLabel(QStringLiteral("データフォルダを指定して、ＯＫﾎﾞﾀﾝを押して下さい。"), this),
                     330, 210, 4545, 225, big);
     QPalette labelPal = Label1->palette();
     labelPal.setColor(QPalette::WindowText, QColor(255, 255, 0));
     Label1->setPalette(labelPal);
-    // The substituted face runs wider than the designed one: let the label take what its
+    // The substituted face runs wider than the one the sizes were made for: let the label take what its
     // text needs, and the window grow with it, rather than cut the sentence.
     Label1->resize(qMax(Label1->width(), Label1->sizeHint().width()),
                    qMax(Label1->height(), Label1->sizeHint().height()));

@@ -83,7 +83,7 @@ SETTEI::SETTEI(ProgramState& state, Platform& platform, QWidget* mainWindow)
     SSTab1 = new QTabWidget(this);
     SSTab1->setObjectName(QStringLiteral("SSTab1"));
     SSTab1->setGeometry(twipsRect(120, 120, 6555, 3930));
-    SSTab1->tabBar()->setFont(designedFont(kPGothic, 9.75));
+    SSTab1->tabBar()->setFont(windowFont(kPGothic, 9.75));
     buildGeneralTab();
     for (Kind kind : kAllKinds)
         buildKindTab(kind);
@@ -96,7 +96,7 @@ SETTEI::SETTEI(ProgramState& state, Platform& platform, QWidget* mainWindow)
     for (int i = 0; i < SettingsButton::Count; ++i) {
         Command1[i] = new QPushButton(captions[i], this);
         Command1[i]->setGeometry(twipsRect(lefts[i], 4170, 1300, 300));
-        Command1[i]->setFont(designedFont(kUiGothic, 9));
+        Command1[i]->setFont(windowFont(kUiGothic, 9));
         Command1[i]->setToolTip(tips[i]);
         Command1[i]->setAccessibleName(tips[i].trimmed());
         Command1[i]->setAutoDefault(false);
@@ -104,7 +104,7 @@ SETTEI::SETTEI(ProgramState& state, Platform& platform, QWidget* mainWindow)
     }
     Command1[SettingsButton::Ok]->setDefault(true);
 
-    // The substituted face runs wider than the designed one: rather than hide tabs behind
+    // The substituted face runs wider than the one the sizes were made for: rather than hide tabs behind
     // scroll arrows, the dialog grows until all four captions show.
     SSTab1->setUsesScrollButtons(false);
     const int extra = SSTab1->tabBar()->sizeHint().width() + 6 - SSTab1->width();
@@ -127,7 +127,7 @@ void SETTEI::buildGeneralTab()
     grey.setColor(QPalette::Window, kWindowGrey);
     page->setPalette(grey);
     page->setAutoFillBackground(true);
-    const QFont font = designedFont(kPGothic, 11.25);
+    const QFont font = windowFont(kPGothic, 11.25);
     // Top to bottom: logo, double click, centring, last tab.
     const std::array<std::pair<int, const char16_t*>, GeneralBox::Count> rows = {{
         {GeneralBox::Logo, u"ロゴの表示(&L)"}, {GeneralBox::DoubleClickEnds, u"ダブルクリックで終了(&D)"},
@@ -150,9 +150,9 @@ void SETTEI::buildKindTab(Kind kind)
     auto* page = new QWidget;
     const std::array<const char16_t*, 3> captions = {u"初期設定（W編）", u"初期設定（E編）", u"初期設定（T編）"};
     SSTab1->addTab(page, QString::fromUtf16(captions[k]));
-    const QFont checkFont = designedFont(kPGothic, 11.25);
-    const QFont textFont = designedFont(kGothic, 11.25);
-    const QFont listFont = designedFont(kUiGothic, 11.25);
+    const QFont checkFont = windowFont(kPGothic, 11.25);
+    const QFont textFont = windowFont(kGothic, 11.25);
+    const QFont listFont = windowFont(kUiGothic, 11.25);
 
     Text1[k] = new QLineEdit(page);
     Text1[k]->setGeometry(onTab(SSTab1, 280, 570, 4170, 330));

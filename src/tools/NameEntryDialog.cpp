@@ -23,7 +23,7 @@ NameEntryDialog::NameEntryDialog(QString file, ProgramState& state, Platform& pl
     setPalette(grey);
     setAutoFillBackground(true);
 
-    const QFont labelFont = designedFont(kUiGothic, 11.25);
+    const QFont labelFont = windowFont(kUiGothic, 11.25);
     auto colour = [](QLabel* l, const QColor& c) {
         QPalette p = l->palette();
         p.setColor(QPalette::WindowText, c);
@@ -49,7 +49,7 @@ NameEntryDialog::NameEntryDialog(QString file, ProgramState& state, Platform& pl
     }
     Text1 = new QLineEdit(this);
     Text1->setGeometry(twipsRect(1560, 1245, 3900, 360));
-    Text1->setFont(designedFont(kGothic, 11.25));
+    Text1->setFont(windowFont(kGothic, 11.25));
     QPalette dark = Text1->palette();
     dark.setColor(QPalette::Base, kListGrey);
     dark.setColor(QPalette::Text, QColor(255, 255, 0));
@@ -64,7 +64,7 @@ NameEntryDialog::NameEntryDialog(QString file, ProgramState& state, Platform& pl
     for (int i = 0; i < 3; ++i) {
         Command1[i] = new QPushButton(captions[i], this);
         Command1[i]->setGeometry(twipsRect(600 + i * 1650, 1920, 1300, 300));
-        Command1[i]->setFont(designedFont(kUiGothic, 9));
+        Command1[i]->setFont(windowFont(kUiGothic, 9));
         Command1[i]->setToolTip(tips[i]);
         Command1[i]->setAccessibleName(captions[i].trimmed());
         Command1[i]->setAutoDefault(false);

@@ -2,6 +2,7 @@
 #include "combine/CombineMessages.h"
 #include "combine/TextCombine.h"
 #include "combine/TextEncoding.h"
+#include "combine/OfficeSaving.h"
 #include "combine/WordCombine.h"
 
 #include <QDir>

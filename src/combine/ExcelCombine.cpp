@@ -1,11 +1,11 @@
 #include "ExcelCombine.h"
 
-#include "app/Paths.h"
+#include "OfficeSaving.h"
+
 
 #include <vector>
 
 namespace kumiro {
-
 
 bool combineExcel(Office& office, const QStringList& inputs, const QString& outputPath,
                   const CommandProgress& progress)

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "WordCombine.h"
+#include "CommandProgress.h"
+#include "Office.h"
 
 namespace kumiro {
 

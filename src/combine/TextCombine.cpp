@@ -2,7 +2,6 @@
 
 #include "platform/FileWriting.h"
 #include "platform/SystemErrors.h"
-#include "app/Paths.h"
 
 #include <QFile>
 #include <QFileInfo>

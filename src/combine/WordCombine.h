@@ -3,35 +3,12 @@
 #include "CommandProgress.h"
 #include "Office.h"
 
-#include <functional>
-
 namespace kumiro {
-
 
 // Every input inserted in order into a new document, each followed by a page-starting
 // section break, saved as Word 97. Returns false when cancelled, before anything is
 // written; throws OfficeError when the office or an input fails, writing nothing then too.
 bool combineWord(Office& office, const QStringList& inputs, const QString& outputPath,
                  const CommandProgress& progress = {});
-
-// Saves through a temporary file in the target's folder renamed over the target, so that
-// a failure never leaves the target half-written or gone. `save` makes the given path (it
-// does not exist yet) only when its content is complete. A folder that cannot be written is
-// told before `save` runs.
-void saveReplacing(const QString& target, const std::function<void(const QString&)>& save);
-// Once the output is saved the command has done its work: an office that fails while it is
-// closed (it is ended and reaped anyway) must not turn the result into a failure.
-inline void closeAfterSaving(const std::function<void()>& close)
-{
-    try {
-        close();
-    } catch (const OfficeError&) {
-    }
-}
-
-inline void saveReplacing(WordDocument& doc, const QString& target, WordFormat format)
-{
-    saveReplacing(target, [&](const QString& path) { doc.SaveAs(path, format); });
-}
 
 } // namespace kumiro

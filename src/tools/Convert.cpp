@@ -1,7 +1,7 @@
 #include "Convert.h"
 
 #include "combine/Office.h"
-#include "combine/WordCombine.h"
+#include "combine/OfficeSaving.h"
 
 #include <QFileInfo>
 

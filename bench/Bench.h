@@ -76,11 +76,13 @@ private:
 inline double singleConversionMs(const QString& source, const QString& format)
 {
     // The profile Kumiro prepared last (its name carries the office version and a revision).
-    const QDir cache(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QStringLiteral("/kumiro"));
+    const QDir cache(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+                     QStringLiteral("/kumiro"));
     const QStringList prepared = cache.entryList({QStringLiteral("libreoffice-*")}, QDir::Dirs, QDir::Time);
     QTemporaryDir copy;
     if (!prepared.isEmpty())
-        QProcess::execute(QStringLiteral("cp"), {QStringLiteral("-r"), cache.filePath(prepared.first()) + QStringLiteral("/."), copy.path()});
+        QProcess::execute(QStringLiteral("cp"),
+                          {QStringLiteral("-r"), cache.filePath(prepared.first()) + QStringLiteral("/."), copy.path()});
     QDir().mkpath(copy.filePath(QStringLiteral("tmp")));
     QProcess one;
     auto env = QProcessEnvironment::systemEnvironment();
@@ -89,8 +91,8 @@ inline double singleConversionMs(const QString& source, const QString& format)
     QElapsedTimer t;
     t.start();
     one.start(kumiro::kOfficeProgramDir + QStringLiteral("/soffice"),
-              officeArgs(copy.path()) + QStringList{QStringLiteral("--convert-to"), format,
-                                                    QStringLiteral("--outdir"), copy.path(), source});
+              officeArgs(copy.path()) +
+                  QStringList{QStringLiteral("--convert-to"), format, QStringLiteral("--outdir"), copy.path(), source});
     one.waitForFinished(-1);
     return t.nsecsElapsed() / 1e6;
 }

@@ -44,17 +44,17 @@ int main(int argc, char** argv)
 
         QProcess find;
         t.restart();
-        find.start(QStringLiteral("find"), {dir.path(), QStringLiteral("-maxdepth"), QStringLiteral("1"),
-                                            QStringLiteral("-type"), QStringLiteral("f"),
-                                            QStringLiteral("-iname"), QStringLiteral("*.txt")});
+        find.start(QStringLiteral("find"),
+                   {dir.path(), QStringLiteral("-maxdepth"), QStringLiteral("1"), QStringLiteral("-type"),
+                    QStringLiteral("f"), QStringLiteral("-iname"), QStringLiteral("*.txt")});
         find.waitForFinished(-1);
         const QByteArray out = find.readAllStandardOutput();
         peer.push_back(t.nsecsElapsed() / 1e6);
         found = out.count('\n');
     }
     std::printf("| listing into List1 (%lld names) | %.1f ms |\n", (long long)listed, bench::median(ours));
-    std::printf("| find -maxdepth 1 -type f -iname '*.txt' (%lld names) | %.1f ms |\n",
-                (long long)found, bench::median(peer));
+    std::printf("| find -maxdepth 1 -type f -iname '*.txt' (%lld names) | %.1f ms |\n", (long long)found,
+                bench::median(peer));
     std::printf("ratio %.2f\n", bench::median(ours) / bench::median(peer));
     return listed == found ? 0 : 1;
 }

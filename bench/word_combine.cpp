@@ -28,7 +28,8 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     // The build, or another build of the office driver to compare with.
-    const QString programDir = qEnvironmentVariable("KUMIRO_PROGRAM_DIR", QCoreApplication::applicationDirPath() + QStringLiteral("/.."));
+    const QString programDir =
+        qEnvironmentVariable("KUMIRO_PROGRAM_DIR", QCoreApplication::applicationDirPath() + QStringLiteral("/.."));
     QTemporaryDir dir, cliProfile;
     // 100 small documents made by the office from HTML.
     QStringList html;
@@ -36,14 +37,19 @@ int main(int argc, char** argv)
         const QString path = dir.filePath(QStringLiteral("doc%1.html").arg(i, 3, 10, QChar(u'0')));
         QFile f(path);
         f.open(QIODevice::WriteOnly);
-        f.write(QStringLiteral("<html><body><h1>文書 %1</h1><p>本文の段落 %1。</p><table border=1><tr><td>%1</td></tr></table></body></html>")
-                    .arg(i).toUtf8());
+        f.write(
+            QStringLiteral(
+                "<html><body><h1>文書 %1</h1><p>本文の段落 %1。</p><table border=1><tr><td>%1</td></tr></table></body></html>")
+                .arg(i)
+                .toUtf8());
         html << path;
     }
     QProcess make;
     make.start(kOfficeProgramDir + QStringLiteral("/soffice"),
-               bench::officeArgs(cliProfile.path()) + QStringList{QStringLiteral("--convert-to"), QStringLiteral("doc:MS Word 97"),
-                                                           QStringLiteral("--outdir"), dir.path()} + html);
+               bench::officeArgs(cliProfile.path()) +
+                   QStringList{QStringLiteral("--convert-to"), QStringLiteral("doc:MS Word 97"),
+                               QStringLiteral("--outdir"), dir.path()} +
+                   html);
     make.waitForFinished(-1);
     QStringList docs;
     for (QString h : html)

@@ -35,10 +35,9 @@ private Q_SLOTS:
                     found << l;
             return found;
         };
-        for (const QString& text : {QStringLiteral("くみろ"), QStringLiteral("君"),
-                                    QStringLiteral("Ver." KUMIRO_VERSION),
-                                    QStringLiteral("for Windows 98/Me/NT/2000/XP"),
-                                    INITDISP::attribution(), INITDISP::authorName()}) {
+        for (const QString& text :
+             {QStringLiteral("くみろ"), QStringLiteral("君"), QStringLiteral("Ver." KUMIRO_VERSION),
+              QStringLiteral("for Windows 98/Me/NT/2000/XP"), INITDISP::attribution(), INITDISP::authorName()}) {
             const auto pair = twins(text);
             QCOMPARE(pair.size(), 2);
             QCOMPARE(pair[0]->palette().color(QPalette::WindowText), QColor(Qt::black));
@@ -47,8 +46,7 @@ private Q_SLOTS:
             QVERIFY(pair[0]->y() > pair[1]->y());
             QVERIFY(labels.indexOf(pair[0]) < labels.indexOf(pair[1]));
         }
-        QCOMPARE(twins(QStringLiteral("くみろ"))[1]->palette().color(QPalette::WindowText),
-                 QColor(255, 255, 0));
+        QCOMPARE(twins(QStringLiteral("くみろ"))[1]->palette().color(QPalette::WindowText), QColor(255, 255, 0));
     }
 
     void splashClosesByItsTimerAndNotByTheUser()
@@ -92,8 +90,8 @@ private Q_SLOTS:
         QCOMPARE(lit(), QStringLiteral("....."));
         auto moveOver = [&](QWidget* w) {
             about.show();
-            QMouseEvent e(QEvent::MouseMove, QPointF(2, 2), w->mapToGlobal(QPointF(2, 2)), Qt::NoButton,
-                          Qt::NoButton, Qt::NoModifier);
+            QMouseEvent e(QEvent::MouseMove, QPointF(2, 2), w->mapToGlobal(QPointF(2, 2)), Qt::NoButton, Qt::NoButton,
+                          Qt::NoModifier);
             QCoreApplication::sendEvent(w, &e);
         };
         moveOver(about.Label1[11]);

@@ -25,8 +25,6 @@ using test::writeFile;
 
 namespace {
 
-
-
 // Every key of the file, "Section/Key" -> value, as a fresh reader sees it.
 QSettings::SettingsMap fileKeys(const QString& path)
 {
@@ -55,8 +53,8 @@ private Q_SLOTS:
         const QList<QPair<QString, QString>> values = {
             {QStringLiteral("DataFol(2)"), QStringLiteral("/home/花子/データ フォルダ")},
             {QStringLiteral("OptTkaku(1,0)"), QStringLiteral("*.log")},
-            {QStringLiteral("OptTkaku(2,0)"), QStringLiteral(" ")},          // one blank
-            {QStringLiteral("OptTkaku(3,0)"), QStringLiteral("\u3000")},     // ideographic
+            {QStringLiteral("OptTkaku(2,0)"), QStringLiteral(" ")}, // one blank
+            {QStringLiteral("OptTkaku(3,0)"), QStringLiteral("\u3000")}, // ideographic
             {QStringLiteral("KumiroFile(0)"), QStringLiteral("a=b;c#d")},
             {QStringLiteral("KumiroFile(1)"), QStringLiteral("C:\\Data\\新しい\\")},
             {QStringLiteral("KumiroFile(2)"), QStringLiteral("\"quoted\" \\n not a newline")},
@@ -179,8 +177,7 @@ private Q_SLOTS:
         put(kSectionPosition, QStringLiteral("F_Width"), QStringLiteral("12000"));
         const char* names[] = {"NewWord", "NewExcel", "NewText"};
         for (int i = 0; i < 3; ++i) {
-            put(kSectionKumiro, kindKey(QStringLiteral("KumiroFile"), i),
-                QString::fromLatin1(names[i]));
+            put(kSectionKumiro, kindKey(QStringLiteral("KumiroFile"), i), QString::fromLatin1(names[i]));
             put(kSectionKumiro, kindKey(QStringLiteral("OptDouki"), i), QStringLiteral("0"));
             put(kSectionKumiro, kindKey(QStringLiteral("DataFol"), i), prog);
             put(kSectionKumiro, kindKey(QStringLiteral("FolderName"), i), prog);
@@ -213,10 +210,14 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("storedTop");
         QTest::addColumn<QString>("expectedTop");
-        QTest::newRow("negative top is centred") << "-30" << "1260";
-        QTest::newRow("zero stays") << "0" << "0";
-        QTest::newRow("empty is centred") << "" << "1260";
-        QTest::newRow("garbage reads as 0 and stays") << "abc" << "abc";
+        QTest::newRow("negative top is centred") << "-30"
+                                                 << "1260";
+        QTest::newRow("zero stays") << "0"
+                                    << "0";
+        QTest::newRow("empty is centred") << ""
+                                          << "1260";
+        QTest::newRow("garbage reads as 0 and stays") << "abc"
+                                                      << "abc";
     }
 
     void storedValuesWinOverDefaults()
@@ -238,12 +239,10 @@ private Q_SLOTS:
         QCOMPARE(state.set.G_Top, expectedTop);
         QCOMPARE(store_->read(kAppTitle, kSectionPosition, QStringLiteral("G_Top")), storedTop);
         // An empty stored value is treated as missing: the default is written back.
-        QCOMPARE(store_->read(kAppTitle, kSectionPosition, QStringLiteral("F_Height")),
-                 QStringLiteral("9000"));
+        QCOMPARE(store_->read(kAppTitle, kSectionPosition, QStringLiteral("F_Height")), QStringLiteral("9000"));
         // A synchronised output folder follows the data folder, in the store too.
         QCOMPARE(state.set.FolderName[1], QStringLiteral("/srv/xls"));
-        QCOMPARE(store_->read(kAppTitle, kSectionKumiro, QStringLiteral("FolderName(1)")),
-                 QStringLiteral("/srv/xls"));
+        QCOMPARE(store_->read(kAppTitle, kSectionKumiro, QStringLiteral("FolderName(1)")), QStringLiteral("/srv/xls"));
         QCOMPARE(state.set.FolderName[2], QStringLiteral("/out"));
         QCOMPARE(state.set.OptTkaku[2][0], QStringLiteral("*.log"));
         QVERIFY(!isOn(state.set.OptTkaku[2][1]));
@@ -330,15 +329,16 @@ private Q_SLOTS:
                              {Key::F_Width, -1, -1, kSectionPosition, QStringLiteral("F_Width")},
                              {Key::G_Left, -1, -1, kSectionPosition, QStringLiteral("G_Left")},
                              {Key::G_Top, -1, -1, kSectionPosition, QStringLiteral("G_Top")}};
-        const std::array<std::pair<Key, const char*>, 4> perKind = {
-            {{Key::KumiroFile, "KumiroFile"}, {Key::OptDouki, "OptDouki"}, {Key::DataFol, "DataFol"},
-             {Key::FolderName, "FolderName"}}};
+        const std::array<std::pair<Key, const char*>, 4> perKind = {{{Key::KumiroFile, "KumiroFile"},
+                                                                     {Key::OptDouki, "OptDouki"},
+                                                                     {Key::DataFol, "DataFol"},
+                                                                     {Key::FolderName, "FolderName"}}};
         for (const auto& [key, prefix] : perKind)
             for (int i = 0; i < 3; ++i)
                 all.append({key, i, -1, kSectionKumiro, kindKey(QLatin1String(prefix), i)});
-        for (const auto& [key, prefix, rows] : {std::tuple{Key::OptWkaku, "OptWkaku", 2},
-                                                 std::tuple{Key::OptEkaku, "OptEkaku", 2},
-                                                 std::tuple{Key::OptTkaku, "OptTkaku", 6}})
+        for (const auto& [key, prefix, rows] :
+             {std::tuple{Key::OptWkaku, "OptWkaku", 2}, std::tuple{Key::OptEkaku, "OptEkaku", 2},
+              std::tuple{Key::OptTkaku, "OptTkaku", 6}})
             for (int i = 0; i < rows; ++i)
                 for (int j = 0; j < 2; ++j)
                     all.append({key, i, j, kSectionKumiro, tableKey(QLatin1String(prefix), i, j)});

@@ -90,10 +90,8 @@ private Q_SLOTS:
         };
         const TextCombineResult r = combineTextFiles(inputs, out_);
         QCOMPARE(r.status, TextCombineResult::Done);
-        const QByteArray expected = QByteArray("a\r\nb\r\n") + "c\r\nd\r\n" + "e\r\nf\r\n" +
-                                    "g\r\n\r\nh\r\n\r\ni\r\n" + sjis +
-                                    QByteArray("x\0y\r\nz\r\n", 8) + "\r\n" +
-                                    "メモ\r\n"; // its byte-order mark would be mid-file
+        const QByteArray expected = QByteArray("a\r\nb\r\n") + "c\r\nd\r\n" + "e\r\nf\r\n" + "g\r\n\r\nh\r\n\r\ni\r\n" +
+            sjis + QByteArray("x\0y\r\nz\r\n", 8) + "\r\n" + "メモ\r\n"; // its byte-order mark would be mid-file
         QCOMPARE(read(out_), expected);
     }
 
@@ -121,8 +119,7 @@ private Q_SLOTS:
     {
         const QString exact = write(QStringLiteral("exact.txt"), numbered(30000, "\n"));
         const QString over = write(QStringLiteral("over.txt"), numbered(30001, "\r\n"));
-        const QString overUnterminated =
-            write(QStringLiteral("over2.txt"), numbered(30000, "\n") + "last");
+        const QString overUnterminated = write(QStringLiteral("over2.txt"), numbered(30000, "\n") + "last");
         const QString small = write(QStringLiteral("small.txt"), "s\n");
 
         QCOMPARE(combineTextFiles({exact, exact}, out_).status, TextCombineResult::Done);
@@ -143,8 +140,7 @@ private Q_SLOTS:
     void inputsThatCannotBeReadAreFoundBeforeAnythingIsWritten()
     {
         const QString a = write(QStringLiteral("a.txt"), "a\n");
-        const TextCombineResult r =
-            combineTextFiles({a, dir_->filePath(QStringLiteral("gone.txt")), a}, out_);
+        const TextCombineResult r = combineTextFiles({a, dir_->filePath(QStringLiteral("gone.txt")), a}, out_);
         QCOMPARE(r.status, TextCombineResult::ReadFailed);
         QCOMPARE(r.failedIndex, 1);
         QVERIFY(!r.reason.isEmpty());
@@ -169,7 +165,9 @@ private Q_SLOTS:
                 write(QFileInfo(out_).fileName(), before);
             QStringList seen;
             CommandProgress progress;
-            progress.step = [&](int i, int n, const QString& f) { seen << QStringLiteral("%1/%2 %3").arg(i).arg(n).arg(QFileInfo(f).fileName()); };
+            progress.step = [&](int i, int n, const QString& f) {
+                seen << QStringLiteral("%1/%2 %3").arg(i).arg(n).arg(QFileInfo(f).fileName());
+            };
             progress.cancelled = [&] { return seen.size() == 2; };
             QCOMPARE(combineTextFiles({a, a, a}, out_, progress).status, TextCombineResult::Cancelled);
             QCOMPARE(seen, (QStringList{"0/3 a.txt", "1/3 a.txt"}));
@@ -214,20 +212,29 @@ private Q_SLOTS:
             QCOMPARE(e.kind(), OfficeError::OutputFolder);
             QCOMPARE(e.file(), dir_->filePath(QStringLiteral("gone")));
             QCOMPARE(officeFailureMessage(e).text,
-                     QStringLiteral("くみろ先のフォルダ ") + e.file() + QStringLiteral(" に書き込めません。　\r\rフォルダがありません。"));
+                     QStringLiteral("くみろ先のフォルダ ") + e.file() +
+                         QStringLiteral(" に書き込めません。　\r\rフォルダがありません。"));
         }
     }
 
     // A UTF-8 byte-order mark is kept where it belongs, at the very start of the output.
     void byteOrderMarksOnlyStartTheOutput()
     {
-        const QString a = write(QStringLiteral("a.txt"), "\xEF\xBB\xBF" "a\n");
-        const QString b = write(QStringLiteral("b.txt"), "\xEF\xBB\xBF" "b");
+        const QString a = write(QStringLiteral("a.txt"),
+                                "\xEF\xBB\xBF"
+                                "a\n");
+        const QString b = write(QStringLiteral("b.txt"),
+                                "\xEF\xBB\xBF"
+                                "b");
         const QString empty = write(QStringLiteral("empty.txt"), "");
         QCOMPARE(combineTextFiles({empty, a, b}, out_).status, TextCombineResult::Done);
-        QCOMPARE(read(out_), QByteArray("\xEF\xBB\xBF" "a\r\nb\r\n"));
+        QCOMPARE(read(out_),
+                 QByteArray("\xEF\xBB\xBF"
+                            "a\r\nb\r\n"));
         QCOMPARE(combineTextFiles({b}, out_).status, TextCombineResult::Done);
-        QCOMPARE(read(out_), QByteArray("\xEF\xBB\xBF" "a\r\nb\r\nb\r\n"));
+        QCOMPARE(read(out_),
+                 QByteArray("\xEF\xBB\xBF"
+                            "a\r\nb\r\nb\r\n"));
         // Anything else at the start is bytes like any other.
         const QString utf16 = write(QStringLiteral("w.txt"), "\xFF\xFEx");
         QCOMPARE(combineTextFiles({utf16}, out_).status, TextCombineResult::Done);
@@ -237,9 +244,9 @@ private Q_SLOTS:
     // Japanese text in each encoding editors write is told apart and read back whole.
     void encodingsAreToldApart()
     {
-        const QString text = QStringLiteral(
-            "日本語の文章です。東京都の天気は晴れ、気温は二十度でした。\n"
-            "明日の会議は午前十時から第三会議室で行います。資料を忘れずに持ってきて下さい。\n");
+        const QString text =
+            QStringLiteral("日本語の文章です。東京都の天気は晴れ、気温は二十度でした。\n"
+                           "明日の会議は午前十時から第三会議室で行います。資料を忘れずに持ってきて下さい。\n");
         auto encode = [&](const char* name) {
             const QByteArray utf8 = text.toUtf8();
             iconv_t cd = iconv_open(name, "UTF-8");
@@ -273,7 +280,10 @@ private Q_SLOTS:
         }
         // What cannot be told apart is read as CP932; bytes it does not know become U+FFFD.
         QCOMPARE(detectTextEncoding(QByteArray("\x82\xa0")), TextEncoding::ShiftJis);
-        QCOMPARE(toUtf8(QByteArray("a\x82\xa0\xff" "b"), TextEncoding::ShiftJis), QStringLiteral("aあ\uFFFDb").toUtf8());
+        QCOMPARE(toUtf8(QByteArray("a\x82\xa0\xff"
+                                   "b"),
+                        TextEncoding::ShiftJis),
+                 QStringLiteral("aあ\uFFFDb").toUtf8());
         QCOMPARE(withLfLineEnds("a\rb\r\nc\nd\r"), QByteArray("a\nb\nc\nd\n"));
     }
 

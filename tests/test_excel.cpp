@@ -23,41 +23,48 @@ using test::writeFile;
 
 namespace {
 
-
-
 // A flat spreadsheet with the given sheets; each sheet: name, then its rows' XML.
 QByteArray fods(const QList<QPair<QString, QString>>& sheets)
 {
     QString body;
     for (const auto& [name, rows] : sheets)
         body += QStringLiteral("<table:table table:name=\"%1\"><table:table-column table:style-name=\"co1\"/>"
-                               "<table:table-column/><table:table-column/>%2</table:table>").arg(name, rows);
+                               "<table:table-column/><table:table-column/>%2</table:table>")
+                    .arg(name, rows);
     return (QStringLiteral(
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><office:document "
-        "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
-        "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
-        "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
-        "xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\" "
-        "xmlns:fo=\"urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0\" "
-        "xmlns:of=\"urn:oasis:names:tc:opendocument:xmlns:of:1.2\" office:version=\"1.2\" "
-        "office:mimetype=\"application/vnd.oasis.opendocument.spreadsheet\"><office:automatic-styles>"
-        "<style:style style:name=\"co1\" style:family=\"table-column\"><style:table-column-properties "
-        "style:column-width=\"5cm\"/></style:style></office:automatic-styles><office:body><office:spreadsheet>") +
-            body + QStringLiteral("</office:spreadsheet></office:body></office:document>")).toUtf8();
+                "<?xml version=\"1.0\" encoding=\"UTF-8\"?><office:document "
+                "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+                "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
+                "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
+                "xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\" "
+                "xmlns:fo=\"urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0\" "
+                "xmlns:of=\"urn:oasis:names:tc:opendocument:xmlns:of:1.2\" office:version=\"1.2\" "
+                "office:mimetype=\"application/vnd.oasis.opendocument.spreadsheet\"><office:automatic-styles>"
+                "<style:style style:name=\"co1\" style:family=\"table-column\"><style:table-column-properties "
+                "style:column-width=\"5cm\"/></style:style></office:automatic-styles><office:body><office:spreadsheet>") +
+            body + QStringLiteral("</office:spreadsheet></office:body></office:document>"))
+        .toUtf8();
 }
 
 QString cell(const QString& text)
 {
-    return QStringLiteral("<table:table-cell office:value-type=\"string\"><text:p>%1</text:p></table:table-cell>").arg(text);
+    return QStringLiteral("<table:table-cell office:value-type=\"string\"><text:p>%1</text:p></table:table-cell>")
+        .arg(text);
 }
 
-QString row(const QString& cells) { return QStringLiteral("<table:table-row>%1</table:table-row>").arg(cells); }
+QString row(const QString& cells)
+{
+    return QStringLiteral("<table:table-row>%1</table:table-row>").arg(cells);
+}
 
-const QString kFormulaRow = row(cell(QStringLiteral("日本語")) +
-    QStringLiteral("<table:table-cell office:value-type=\"float\" office:value=\"2\"><text:p>2</text:p></table:table-cell>"
-                   "<table:table-cell table:formula=\"of:=[.B1]*3\" office:value-type=\"float\" office:value=\"6\"><text:p>6</text:p></table:table-cell>"));
-const QString kMergedRow = row(QStringLiteral("<table:table-cell table:number-columns-spanned=\"2\" table:number-rows-spanned=\"1\" "
-                                              "office:value-type=\"string\"><text:p>結合</text:p></table:table-cell><table:covered-table-cell/>"));
+const QString kFormulaRow = row(
+    cell(QStringLiteral("日本語")) +
+    QStringLiteral(
+        "<table:table-cell office:value-type=\"float\" office:value=\"2\"><text:p>2</text:p></table:table-cell>"
+        "<table:table-cell table:formula=\"of:=[.B1]*3\" office:value-type=\"float\" office:value=\"6\"><text:p>6</text:p></table:table-cell>"));
+const QString kMergedRow = row(
+    QStringLiteral("<table:table-cell table:number-columns-spanned=\"2\" table:number-rows-spanned=\"1\" "
+                   "office:value-type=\"string\"><text:p>結合</text:p></table:table-cell><table:covered-table-cell/>"));
 
 } // namespace
 
@@ -70,8 +77,7 @@ class TestExcel : public QObject {
     QJsonArray xlrd(const QString& path)
     {
         QProcess py;
-        py.start(QStringLiteral("/usr/bin/python3"),
-                 {QStringLiteral(KUMIRO_TESTS_DIR "/support/xls_dump.py"), path});
+        py.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(KUMIRO_TESTS_DIR "/support/xls_dump.py"), path});
         py.waitForFinished(60000);
         const auto doc = QJsonDocument::fromJson(py.readAllStandardOutput());
         if (!doc.isArray())
@@ -119,7 +125,10 @@ class TestExcel : public QObject {
             if (xml.name() == u"style" && xml.prefix() == u"style")
                 style = attrs.value(QStringLiteral("style:name")).toString();
             else if (xml.name() == u"table-column-properties")
-                widthOfStyle[style] = attrs.value(QStringLiteral("style:column-width")).toString().remove(QStringLiteral("in")).toDouble();
+                widthOfStyle[style] = attrs.value(QStringLiteral("style:column-width"))
+                                          .toString()
+                                          .remove(QStringLiteral("in"))
+                                          .toDouble();
             else if (xml.name() == u"spreadsheet" && xml.prefix() == u"office")
                 sheetDepth = depth + 1;
             else if (xml.name() == u"table" && xml.prefix() == u"table" && depth == sheetDepth)
@@ -127,7 +136,8 @@ class TestExcel : public QObject {
             else if (xml.name() == u"table-column" && !sheets.isEmpty() && sheets.last().widths.size() < 6) {
                 const int repeat = qMax(1, attrs.value(QStringLiteral("table:number-columns-repeated")).toInt());
                 for (int r = 0; r < repeat && sheets.last().widths.size() < 6; ++r)
-                    sheets.last().widths << widthOfStyle.value(attrs.value(QStringLiteral("table:style-name")).toString());
+                    sheets.last().widths << widthOfStyle.value(
+                        attrs.value(QStringLiteral("table:style-name")).toString());
             } else if (xml.name() == u"frame" && xml.prefix() == u"draw" && !sheets.isEmpty())
                 ++sheets.last().drawings;
         }
@@ -170,17 +180,28 @@ private Q_SLOTS:
                 const QJsonObject in = sheets[n].toObject();
                 const QJsonObject got = combined[at].toObject();
                 const QString where = QFileInfo(input).fileName() + u' ' + in.value(QStringLiteral("name")).toString();
-                for (const char* what : {"cells", "merged", "comments", "fontA1", "looks", "heights", "links", "printArea"})
+                for (const char* what :
+                     {"cells", "merged", "comments", "fontA1", "looks", "heights", "links", "printArea"})
                     QVERIFY2(got.value(QLatin1String(what)) == in.value(QLatin1String(what)),
-                             qPrintable(where + QStringLiteral(": ") + QLatin1String(what) + QStringLiteral(" differ: ") +
-                                        QString::fromUtf8(QJsonDocument(QJsonArray{in.value(QLatin1String(what)), got.value(QLatin1String(what))}).toJson(QJsonDocument::Compact))));
+                             qPrintable(where + QStringLiteral(": ") + QLatin1String(what) +
+                                        QStringLiteral(" differ: ") +
+                                        QString::fromUtf8(QJsonDocument(QJsonArray{in.value(QLatin1String(what)),
+                                                                                   got.value(QLatin1String(what))})
+                                                              .toJson(QJsonDocument::Compact))));
                 const OfficeSheet mine = combinedLook.value(at);
                 QVERIFY2(mine.drawings == look[n].drawings,
-                         qPrintable(where + QStringLiteral(": %1 drawing objects, %2 in the output").arg(look[n].drawings).arg(mine.drawings)));
+                         qPrintable(where +
+                                    QStringLiteral(": %1 drawing objects, %2 in the output")
+                                        .arg(look[n].drawings)
+                                        .arg(mine.drawings)));
                 QCOMPARE(mine.widths.size(), look[n].widths.size());
                 for (int c = 0; c < mine.widths.size(); ++c)
                     QVERIFY2(qAbs(mine.widths[c] - look[n].widths[c]) <= 0.01 * look[n].widths[c],
-                             qPrintable(where + QStringLiteral(": column %1 is %2 in wide, %3 in the output").arg(c).arg(look[n].widths[c]).arg(mine.widths[c])));
+                             qPrintable(where +
+                                        QStringLiteral(": column %1 is %2 in wide, %3 in the output")
+                                            .arg(c)
+                                            .arg(look[n].widths[c])
+                                            .arg(mine.widths[c])));
             }
         }
         QCOMPARE(at, combined.size());
@@ -196,19 +217,27 @@ private Q_SLOTS:
         writeFile(fixture(QStringLiteral("three.fods")),
                   fods({{QStringLiteral("sheet2"), row(cell(QStringLiteral("三-1")))},
                         {QStringLiteral("Sheet1"), row(cell(QStringLiteral("三-2")))},
-                        {QStringLiteral("とても長いシートの名前で三十一文字を超えてしまう場合の名前ですよね本当に"), row(cell(QStringLiteral("三-3")))}}));
+                        {QStringLiteral("とても長いシートの名前で三十一文字を超えてしまう場合の名前ですよね本当に"),
+                         row(cell(QStringLiteral("三-3")))}}));
         for (const char* name : {"two.fods", "three.fods"})
-            QVERIFY(!check_.convert(fixture(QString::fromLatin1(name)), QStringLiteral("xls:MS Excel 97"),
-                                    fixtures_.path()).isEmpty());
+            QVERIFY(
+                !check_.convert(fixture(QString::fromLatin1(name)), QStringLiteral("xls:MS Excel 97"), fixtures_.path())
+                     .isEmpty());
         writeFile(fixture(QStringLiteral("word.html")), "<html><body><p>a Word document</p></body></html>");
-        QVERIFY(!check_.convert(fixture(QStringLiteral("word.html")), QStringLiteral("doc:MS Word 97"),
-                                fixtures_.path()).isEmpty());
+        QVERIFY(
+            !check_.convert(fixture(QStringLiteral("word.html")), QStringLiteral("doc:MS Word 97"), fixtures_.path())
+                 .isEmpty());
         writeFile(fixture(QStringLiteral("utf8.csv")), QStringLiteral("名前,数\n山田,1\n").toUtf8());
-        writeFile(fixture(QStringLiteral("[sjis] シフトJISで書かれた長い名前のCSVファイルです.csv")), QByteArray("\x96\xbc\x91\x4f,\x90\x94\r\n\x8d\xb2\x93\xa1,2\r\n")); // 名前,数 / 佐藤,2
+        writeFile(fixture(QStringLiteral("[sjis] シフトJISで書かれた長い名前のCSVファイルです.csv")),
+                  QByteArray("\x96\xbc\x91\x4f,\x90\x94\r\n\x8d\xb2\x93\xa1,2\r\n")); // 名前,数 / 佐藤,2
         baseProcesses_ = test::officeProcessCount();
     }
 
-    void init() { out_ = std::make_unique<QTemporaryDir>(); office_ = loadOffice(QStringLiteral(KUMIRO_PROGRAM_DIR_LITERAL)); }
+    void init()
+    {
+        out_ = std::make_unique<QTemporaryDir>();
+        office_ = loadOffice(QStringLiteral(KUMIRO_PROGRAM_DIR_LITERAL));
+    }
 
     void cleanup()
     {
@@ -220,25 +249,26 @@ private Q_SLOTS:
     {
         const QString output = out_->filePath(QStringLiteral("NewExcel.xls"));
         writeFile(output, "an older combine");
-        QVERIFY(combineExcel(*office_, {fixture(QStringLiteral("two.xls")), fixture(QStringLiteral("three.xls")),
-                                        fixture(QStringLiteral("utf8.csv")),
-                                        fixture(QStringLiteral("[sjis] シフトJISで書かれた長い名前のCSVファイルです.csv"))},
+        QVERIFY(combineExcel(*office_,
+                             {fixture(QStringLiteral("two.xls")), fixture(QStringLiteral("three.xls")),
+                              fixture(QStringLiteral("utf8.csv")),
+                              fixture(QStringLiteral("[sjis] シフトJISで書かれた長い名前のCSVファイルです.csv"))},
                              output));
         QCOMPARE(QDir(out_->path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("NewExcel.xls")});
 
         const QJsonArray sheets = xlrd(output);
-        QCOMPARE(names(sheets), (QStringList{QStringLiteral("売上"), QStringLiteral("Sheet2"),
-                                             QStringLiteral("sheet2 (2)"), QStringLiteral("Sheet1"),
-                                             QStringLiteral("とても長いシートの名前で三十一文字を超えてしまう場合の名前です"),
-                                             QStringLiteral("utf8"),
-                                             QStringLiteral("_sjis_ シフトJISで書かれた長い名前のCSVファイルで")}));
+        QCOMPARE(
+            names(sheets),
+            (QStringList{QStringLiteral("売上"), QStringLiteral("Sheet2"), QStringLiteral("sheet2 (2)"),
+                         QStringLiteral("Sheet1"),
+                         QStringLiteral("とても長いシートの名前で三十一文字を超えてしまう場合の名前です"),
+                         QStringLiteral("utf8"), QStringLiteral("_sjis_ シフトJISで書かれた長い名前のCSVファイルで")}));
         const QJsonObject first = sheets[0].toObject();
         const QJsonArray cells = first.value(QStringLiteral("cells")).toArray();
         QCOMPARE(cells[0].toArray()[0].toString(), QStringLiteral("日本語"));
         QCOMPARE(cells[0].toArray()[2].toDouble(), 6.0);
         QCOMPARE(cells[1].toArray()[0].toString(), QStringLiteral("結合"));
-        QCOMPARE(first.value(QStringLiteral("merged")).toArray()[0].toArray(),
-                 (QJsonArray{1, 2, 0, 2}));
+        QCOMPARE(first.value(QStringLiteral("merged")).toArray()[0].toArray(), (QJsonArray{1, 2, 0, 2}));
         // Column A is 5 cm wide, far wider than the default.
         QVERIFY(first.value(QStringLiteral("widths")).toObject().value(QStringLiteral("0")).toInt() > 5000);
         QCOMPARE(sheets[5].toObject().value(QStringLiteral("cells")).toArray()[1].toArray()[0].toString(),

@@ -26,8 +26,8 @@
 #include <unistd.h>
 
 using namespace kumiro;
-using test::readFile;
 using test::officeOf;
+using test::readFile;
 using test::writeFile;
 
 namespace {
@@ -50,8 +50,7 @@ QStringList entries(const QString& folder)
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 }
 
-template <typename F>
-OfficeError failureOf(F&& f)
+template <typename F> OfficeError failureOf(F&& f)
 {
     try {
         f();
@@ -98,13 +97,18 @@ private Q_SLOTS:
     {
         QVERIFY(http_.ok());
         const QByteArray picture = http_.url("/picture.png");
-        writeFile(fixture(QStringLiteral("plain.html")), html("<h1>本文</h1><p>普通の文書</p><table border=\"1\"><tr><td>表</td></tr></table>"));
+        writeFile(fixture(QStringLiteral("plain.html")),
+                  html("<h1>本文</h1><p>普通の文書</p><table border=\"1\"><tr><td>表</td></tr></table>"));
         writeFile(fixture(QStringLiteral("linked.html")),
                   html("<p>リンクされた絵</p><p><img src=\"" + picture + "\" width=\"16\" height=\"16\"></p>"));
         for (const char* name : {"plain.html", "linked.html"})
-            QVERIFY(!check_.convert(fixture(QString::fromLatin1(name)), QStringLiteral("doc:MS Word 97"), fixtures_.path()).isEmpty());
+            QVERIFY(
+                !check_.convert(fixture(QString::fromLatin1(name)), QStringLiteral("doc:MS Word 97"), fixtures_.path())
+                     .isEmpty());
         writeFile(fixture(QStringLiteral("book.csv")), "1,2\n3,4\n");
-        QVERIFY(!check_.convert(fixture(QStringLiteral("book.csv")), QStringLiteral("xls:MS Excel 97"), fixtures_.path()).isEmpty());
+        QVERIFY(
+            !check_.convert(fixture(QStringLiteral("book.csv")), QStringLiteral("xls:MS Excel 97"), fixtures_.path())
+                 .isEmpty());
         writeFile(fixture(QStringLiteral("web.fods")),
                   "<?xml version=\"1.0\" encoding=\"UTF-8\"?><office:document "
                   "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
@@ -112,17 +116,22 @@ private Q_SLOTS:
                   "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" office:version=\"1.2\" "
                   "office:mimetype=\"application/vnd.oasis.opendocument.spreadsheet\"><office:body>"
                   "<office:spreadsheet><table:table table:name=\"Web\"><table:table-row><table:table-cell "
-                  "table:formula=\"of:=WEBSERVICE(&quot;" + http_.url("/service") + "&quot;)\"/>"
-                  "</table:table-row></table:table></office:spreadsheet></office:body></office:document>");
-        QVERIFY(!check_.convert(fixture(QStringLiteral("web.fods")), QStringLiteral("xls:MS Excel 97"), fixtures_.path()).isEmpty());
+                  "table:formula=\"of:=WEBSERVICE(&quot;" +
+                      http_.url("/service") +
+                      "&quot;)\"/>"
+                      "</table:table-row></table:table></office:spreadsheet></office:body></office:document>");
+        QVERIFY(
+            !check_.convert(fixture(QStringLiteral("web.fods")), QStringLiteral("xls:MS Excel 97"), fixtures_.path())
+                 .isEmpty());
         writeFile(fixture(QStringLiteral("web.csv")), "=WEBSERVICE(\"" + http_.url("/csv") + "\"),2\n");
 
         // Password-protected copies, as a user may be handed them.
         for (const auto& [from, to, filter] : {std::tuple{"plain.doc", "locked.doc", "MS Word 97"},
                                                std::tuple{"book.xls", "locked.xls", "MS Excel 97"}}) {
             const int status = QProcess::execute(QStringLiteral("/usr/bin/python3"),
-                {QStringLiteral(KUMIRO_TESTS_DIR "/support/save_protected.py"), fixture(QString::fromLatin1(from)),
-                 fixture(QString::fromLatin1(to)), QString::fromLatin1(filter), QStringLiteral("secret")});
+                                                 {QStringLiteral(KUMIRO_TESTS_DIR "/support/save_protected.py"),
+                                                  fixture(QString::fromLatin1(from)), fixture(QString::fromLatin1(to)),
+                                                  QString::fromLatin1(filter), QStringLiteral("secret")});
             QCOMPARE(status, 0);
         }
         // The linked document is hostile for real: an ordinary office fetches its picture.
@@ -155,13 +164,16 @@ private Q_SLOTS:
     void nothingIsFetchedFromTheNetwork()
     {
         const QString word = out_->filePath(QStringLiteral("NewWord.doc"));
-        QVERIFY(combineWord(*office_, {fixture(QStringLiteral("plain.doc")), fixture(QStringLiteral("linked.doc"))}, word));
+        QVERIFY(
+            combineWord(*office_, {fixture(QStringLiteral("plain.doc")), fixture(QStringLiteral("linked.doc"))}, word));
         const QString linked = out_->filePath(QStringLiteral("linked.doc"));
         QVERIFY(QFile::copy(fixture(QStringLiteral("linked.doc")), linked));
         ConvertFile(*office_, linked, 0);
-        QVERIFY(readFile(out_->filePath(QStringLiteral("linked.txt"))).contains(QStringLiteral("リンクされた絵").toUtf8()));
+        QVERIFY(
+            readFile(out_->filePath(QStringLiteral("linked.txt"))).contains(QStringLiteral("リンクされた絵").toUtf8()));
         const QString excel = out_->filePath(QStringLiteral("NewExcel.xls"));
-        QVERIFY(combineExcel(*office_, {fixture(QStringLiteral("web.xls")), fixture(QStringLiteral("web.csv"))}, excel));
+        QVERIFY(
+            combineExcel(*office_, {fixture(QStringLiteral("web.xls")), fixture(QStringLiteral("web.csv"))}, excel));
         QCOMPARE(http_.count(), 0);
         QVERIFY(check_.read(word).blocks.contains(QStringLiteral("p:リンクされた絵")));
     }
@@ -176,7 +188,8 @@ private Q_SLOTS:
             ours = namespaceOf(QStringLiteral("/proc/self/ns/net"));
             theirs = namespaceOf(QStringLiteral("/proc/%1/ns/net").arg(officeOf(getpid())));
         };
-        QVERIFY(combineWord(*office_, {fixture(QStringLiteral("plain.doc"))}, out_->filePath(QStringLiteral("a.doc")), progress));
+        QVERIFY(combineWord(*office_, {fixture(QStringLiteral("plain.doc"))}, out_->filePath(QStringLiteral("a.doc")),
+                            progress));
         QVERIFY(!theirs.isEmpty());
         QVERIFY(ours != theirs);
         // Files it wrote are the user's own.
@@ -188,7 +201,9 @@ private Q_SLOTS:
         const QString output = out_->filePath(QStringLiteral("NewWord.doc"));
         writeFile(output, "kept");
         const QString locked = fixture(QStringLiteral("locked.doc"));
-        OfficeError e = failureOf([&] { combineWord(*office_, {fixture(QStringLiteral("plain.doc")), locked}, output); });
+        OfficeError e = failureOf([&] {
+            combineWord(*office_, {fixture(QStringLiteral("plain.doc")), locked}, output);
+        });
         QCOMPARE(e.kind(), OfficeError::Unreadable);
         QCOMPARE(e.file(), locked);
         QCOMPARE(officeFailureMessage(e).title, QStringLiteral("ファイル確認"));
@@ -203,7 +218,9 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(out_->filePath(QStringLiteral("locked.txt"))));
 
         const QString book = out_->filePath(QStringLiteral("NewExcel.xls"));
-        e = failureOf([&] { combineExcel(*office_, {fixture(QStringLiteral("book.xls")), fixture(QStringLiteral("locked.xls"))}, book); });
+        e = failureOf([&] {
+            combineExcel(*office_, {fixture(QStringLiteral("book.xls")), fixture(QStringLiteral("locked.xls"))}, book);
+        });
         QCOMPARE(e.kind(), OfficeError::Unreadable);
         QCOMPARE(e.file(), fixture(QStringLiteral("locked.xls")));
         QVERIFY(!QFileInfo::exists(book));
@@ -232,16 +249,19 @@ private Q_SLOTS:
         const QString source = QDir(folder).filePath(QStringLiteral("memo.doc"));
         QVERIFY(QFile::copy(fixture(QStringLiteral("plain.doc")), source));
         if (getuid() == 0)
-            QCOMPARE(::mount(nullptr, QFile::encodeName(folder).constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0);
+            QCOMPARE(::mount(nullptr, QFile::encodeName(folder).constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr),
+                     0);
         else
             QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
         const QStringList before = entries(folder);
 
         const OfficeError e = failureOf([&] {
             if (command == u"word")
-                combineWord(*office_, {fixture(QStringLiteral("plain.doc"))}, QDir(folder).filePath(QStringLiteral("NewWord.doc")));
+                combineWord(*office_, {fixture(QStringLiteral("plain.doc"))},
+                            QDir(folder).filePath(QStringLiteral("NewWord.doc")));
             else if (command == u"excel")
-                combineExcel(*office_, {fixture(QStringLiteral("book.xls"))}, QDir(folder).filePath(QStringLiteral("NewExcel.xls")));
+                combineExcel(*office_, {fixture(QStringLiteral("book.xls"))},
+                             QDir(folder).filePath(QStringLiteral("NewExcel.xls")));
             else
                 ConvertFile(*office_, source, 0);
         });
@@ -250,7 +270,9 @@ private Q_SLOTS:
         const QString destination = command == u"convert" ? QStringLiteral("変換先") : QStringLiteral("くみろ先");
         const OfficeMessage m = officeFailureMessage(e, destination);
         QCOMPARE(m.title, QStringLiteral("出力確認"));
-        QVERIFY2(m.text.startsWith(destination + QStringLiteral("のフォルダ ") + folder + QStringLiteral(" に書き込めません。")), qPrintable(m.text));
+        QVERIFY2(m.text.startsWith(destination + QStringLiteral("のフォルダ ") + folder +
+                                   QStringLiteral(" に書き込めません。")),
+                 qPrintable(m.text));
         QCOMPARE(entries(folder), before);
         QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
@@ -272,15 +294,18 @@ private Q_SLOTS:
         QFile filler(QDir(folder).filePath(QStringLiteral("filler")));
         QVERIFY(filler.open(QIODevice::WriteOnly));
         const QByteArray block(4096, 'x');
-        while (freeBytesOf(folder) > 4096 && filler.write(block) == block.size() && filler.flush()) {
-        }
+        while (freeBytesOf(folder) > 4096 && filler.write(block) == block.size() && filler.flush()) {}
         filler.close();
 
-        OfficeError e = failureOf([&] { combineWord(*office_, {fixture(QStringLiteral("plain.doc")), fixture(QStringLiteral("linked.doc"))}, word); });
+        OfficeError e = failureOf([&] {
+            combineWord(*office_, {fixture(QStringLiteral("plain.doc")), fixture(QStringLiteral("linked.doc"))}, word);
+        });
         QVERIFY2(e.kind() == OfficeError::OutputFolder, qPrintable(e.what() + u' ' + e.file()));
         QCOMPARE(e.file(), folder);
         QVERIFY2(e.what().startsWith(QStringLiteral("ディスクの空きが足りません。")), qPrintable(e.what()));
-        e = failureOf([&] { combineExcel(*office_, {fixture(QStringLiteral("book.xls")), fixture(QStringLiteral("web.xls"))}, excel); });
+        e = failureOf([&] {
+            combineExcel(*office_, {fixture(QStringLiteral("book.xls")), fixture(QStringLiteral("web.xls"))}, excel);
+        });
         QVERIFY2(e.kind() == OfficeError::OutputFolder, qPrintable(e.what() + u' ' + e.file()));
         QCOMPARE(readFile(word), QByteArray("an older combine"));
         QCOMPARE(readFile(excel), QByteArray("an older workbook"));
@@ -343,14 +368,16 @@ private Q_SLOTS:
         const pid_t dead = pid_t(driver.processId());
         const pid_t office = officeOf(dead);
         QVERIFY(office > 0);
-        QCOMPARE(QDir(QDir::tempPath()).entryList({QStringLiteral("kumiro-office-%1-*").arg(dead)}, QDir::Dirs).size(), 1);
+        QCOMPARE(QDir(QDir::tempPath()).entryList({QStringLiteral("kumiro-office-%1-*").arg(dead)}, QDir::Dirs).size(),
+                 1);
         ::kill(dead, SIGKILL);
         QVERIFY(driver.waitForFinished());
         QTRY_VERIFY_WITH_TIMEOUT(::kill(office, 0) != 0, 10000);
 
         // (A test program running beside this one may have swept them already.)
         office_ = loadOffice(programDir(), options_);
-        QCOMPARE(QDir(QDir::tempPath()).entryList({QStringLiteral("kumiro-office-%1-*").arg(dead)}, QDir::Dirs), QStringList());
+        QCOMPARE(QDir(QDir::tempPath()).entryList({QStringLiteral("kumiro-office-%1-*").arg(dead)}, QDir::Dirs),
+                 QStringList());
         QCOMPARE(test::staleSockets(), baseStaleSockets_);
         QCOMPARE(entries(out_->path()), QStringList());
     }
@@ -366,7 +393,8 @@ private Q_SLOTS:
         env.insert(QStringLiteral("KUMIRO_PROGRAM_DIR"), empty);
         driver.setProcessEnvironment(env);
         const QString program = QStringLiteral(KUMIRO_PROGRAM_DIR_LITERAL "/tests/fault_driver");
-        const QStringList args = {QStringLiteral("word"), out_->filePath(QStringLiteral("a.doc")), fixture(QStringLiteral("plain.doc"))};
+        const QStringList args = {QStringLiteral("word"), out_->filePath(QStringLiteral("a.doc")),
+                                  fixture(QStringLiteral("plain.doc"))};
         driver.start(program, args);
         QVERIFY(driver.waitForFinished(60000));
         QString said = QString::fromUtf8(driver.readAllStandardOutput());
@@ -389,18 +417,18 @@ private Q_SLOTS:
         office_ = loadOffice(programDir(), nowhere);
         for (int n = 0; n < 2; ++n) {
             const OfficeError e = failureOf([&] {
-                combineWord(*office_, {fixture(QStringLiteral("plain.doc"))}, out_->filePath(QStringLiteral("w%1.doc").arg(n)));
+                combineWord(*office_, {fixture(QStringLiteral("plain.doc"))},
+                            out_->filePath(QStringLiteral("w%1.doc").arg(n)));
             });
             QVERIFY2(e.what() == u"<no error>", qPrintable(e.what()));
         }
-        QCOMPARE(QDir(QDir::tempPath()).entryList({QStringLiteral("kumiro-office-%1-*").arg(getpid())}, QDir::Dirs).size(), 1);
+        QCOMPARE(
+            QDir(QDir::tempPath()).entryList({QStringLiteral("kumiro-office-%1-*").arg(getpid())}, QDir::Dirs).size(),
+            1);
     }
 
 private:
-    static qint64 freeBytesOf(const QString& folder)
-    {
-        return QStorageInfo(folder).bytesAvailable();
-    }
+    static qint64 freeBytesOf(const QString& folder) { return QStorageInfo(folder).bytesAvailable(); }
 
     test::HttpCounter http_;
     QTemporaryDir fixtures_;

@@ -73,15 +73,14 @@ private Q_SLOTS:
         s.F_Width = QStringLiteral("12000");
         s.G_Top = QStringLiteral("600");
         s.G_Left = QStringLiteral("1500");
-        s.OptWkaku = {{{QStringLiteral("*.doc"), QStringLiteral("1")},
-                       {QStringLiteral("*.rtf"), QStringLiteral("1")}}};
-        s.OptEkaku = {{{QStringLiteral("*.xls"), QStringLiteral("1")},
-                       {QStringLiteral("*.csv"), QStringLiteral("1")}}};
+        s.OptWkaku = {{{QStringLiteral("*.doc"), QStringLiteral("1")}, {QStringLiteral("*.rtf"), QStringLiteral("1")}}};
+        s.OptEkaku = {{{QStringLiteral("*.xls"), QStringLiteral("1")}, {QStringLiteral("*.csv"), QStringLiteral("1")}}};
         s.OptTkaku = {};
         s.OptTkaku[0] = {QStringLiteral("*.txt"), QStringLiteral("1")};
         s.DataFol.fill(data_);
         platform_ = std::make_unique<test::ScriptedPlatform>();
-        office_ = std::make_unique<OfficeRunner>(platform_->messages, [this] { return loadOffice(state_->ProgramFolder); });
+        office_ =
+            std::make_unique<OfficeRunner>(platform_->messages, [this] { return loadOffice(state_->ProgramFolder); });
     }
 
     // --- order rules, without a window ---------------------------------------------
@@ -117,9 +116,9 @@ private Q_SLOTS:
             int left, right;
             bool confirm, clearOrder, clearAllOn;
         };
-        for (const Case& c : {Case{0, 0, false, false, false}, Case{1, 0, false, false, false},
-                              Case{2, 0, false, false, true}, Case{0, 1, false, true, true},
-                              Case{0, 2, true, true, true}, Case{5, 100, true, true, true}}) {
+        for (const Case& c :
+             {Case{0, 0, false, false, false}, Case{1, 0, false, false, false}, Case{2, 0, false, false, true},
+              Case{0, 1, false, true, true}, Case{0, 2, true, true, true}, Case{5, 100, true, true, true}}) {
             const OrderButtonStates s = orderButtonStates(c.left, c.right);
             QCOMPARE(s.confirm, c.confirm);
             QCOMPARE(s.clearOrder, c.clearOrder);
@@ -220,9 +219,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("height");
         QTest::addColumn<QString>("width");
-        QTest::newRow("not a number") << "tall" << "";
-        QTest::newRow("beyond 16 bits") << "32768" << "99999";
-        QTest::newRow("trailing garbage") << "9000px" << "12000 twips";
+        QTest::newRow("not a number") << "tall"
+                                      << "";
+        QTest::newRow("beyond 16 bits") << "32768"
+                                        << "99999";
+        QTest::newRow("trailing garbage") << "9000px"
+                                          << "12000 twips";
     }
 
     void unusableStoredSizeGivesTheDefault()
@@ -338,8 +340,10 @@ private Q_SLOTS:
         QCOMPARE(w.Timer1->interval(), 500);
         QVERIFY(w.Timer1->isActive());
         auto state = [&] {
-            return QString::fromLatin1("%1%2%3").arg(int(w.Command1[0]->isEnabled()))
-                .arg(int(w.Command1[1]->isEnabled())).arg(int(w.Command1[2]->isEnabled()));
+            return QString::fromLatin1("%1%2%3")
+                .arg(int(w.Command1[0]->isEnabled()))
+                .arg(int(w.Command1[1]->isEnabled()))
+                .arg(int(w.Command1[2]->isEnabled()));
         };
         w.Timer1_Timer();
         QCOMPARE(state(), QStringLiteral("000"));
@@ -365,16 +369,18 @@ private Q_SLOTS:
         QStringList titles;
         for (QAction* a : w.menuBar()->actions())
             titles << a->text();
-        QCOMPARE(titles, (QStringList{QStringLiteral("ﾌｧｲﾙ(&F)"), QStringLiteral("ﾃﾞｰﾀ管理(&M)"),
-                                      QStringLiteral("ｵﾌﾟｼｮﾝ(&O)"), QStringLiteral("ﾍﾙﾌﾟ(&H)")}));
+        QCOMPARE(titles,
+                 (QStringList{QStringLiteral("ﾌｧｲﾙ(&F)"), QStringLiteral("ﾃﾞｰﾀ管理(&M)"), QStringLiteral("ｵﾌﾟｼｮﾝ(&O)"),
+                              QStringLiteral("ﾍﾙﾌﾟ(&H)")}));
         QStringList file;
         for (QAction* a : w.menuBar()->actions()[0]->menu()->actions())
             file << (a->isSeparator() ? QStringLiteral("-") : a->text() + u'|' + a->shortcut().toString());
-        QCOMPARE(file, (QStringList{QStringLiteral("Word ﾌｧｲﾙの一覧を開く(&W)...|Ctrl+W"),
-                                    QStringLiteral("Excel ﾌｧｲﾙの一覧を開く(&E)...|Ctrl+E"),
-                                    QStringLiteral("Text ﾌｧｲﾙの一覧を開く(&T)...|Ctrl+T"),
-                                    QStringLiteral("-"), QStringLiteral("くみろ実行(&G)|Ctrl+G"),
-                                    QStringLiteral("-"), QStringLiteral("くみろ君 の終了(&X)...|")}));
+        QCOMPARE(file,
+                 (QStringList{QStringLiteral("Word ﾌｧｲﾙの一覧を開く(&W)...|Ctrl+W"),
+                              QStringLiteral("Excel ﾌｧｲﾙの一覧を開く(&E)...|Ctrl+E"),
+                              QStringLiteral("Text ﾌｧｲﾙの一覧を開く(&T)...|Ctrl+T"), QStringLiteral("-"),
+                              QStringLiteral("くみろ実行(&G)|Ctrl+G"), QStringLiteral("-"),
+                              QStringLiteral("くみろ君 の終了(&X)...|")}));
         QCOMPARE(w.mnuOptSettei->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_K));
         QCOMPARE(w.mnuHelpContext_KeyWord[0]->shortcut(), QKeySequence(Qt::Key_F1));
 
@@ -452,8 +458,8 @@ private Q_SLOTS:
         touch(QDir(data_).filePath(QStringLiteral("folder.txt/inner.txt")));
         QFile::link(QStringLiteral("/nonexistent"), QDir(data_).filePath(QStringLiteral("broken.txt")));
         QCOMPARE(searchFolder(data_, QStringLiteral("*.txt")),
-                 (QStringList{QStringLiteral("A.TXT"), QStringLiteral("a.txt"),
-                              QStringLiteral("b.txt"), QStringLiteral("c.Txt")}));
+                 (QStringList{QStringLiteral("A.TXT"), QStringLiteral("a.txt"), QStringLiteral("b.txt"),
+                              QStringLiteral("c.Txt")}));
         QVERIFY(searchFolder(dir_->filePath(QStringLiteral("missing")), QStringLiteral("*")).isEmpty());
     }
 
@@ -473,7 +479,8 @@ private Q_SLOTS:
                  QStringLiteral("同一のフォルダの中から 1 個 の Text ファイルを読み取りました。　\r\r"
                                 "ファイル名の文字コードが正しくないため、表示できないファイルが 2 個 あります。　"
                                 "ファイル名を変更して下さい。　"));
-        QCOMPARE(fileCountText(1, Kind::Text), QStringLiteral("同一のフォルダの中から 1 個 の Text ファイルを読み取りました。　"));
+        QCOMPARE(fileCountText(1, Kind::Text),
+                 QStringLiteral("同一のフォルダの中から 1 個 の Text ファイルを読み取りました。　"));
         // Qt cannot name them either, so the temporary folder could not remove them.
         for (const char* raw : {"bad\xff.txt", "\x93\xfa\x96\x7b.txt", "other\xfe.log"})
             ::unlink((QFile::encodeName(data_) + '/' + raw).constData());
@@ -501,8 +508,7 @@ private Q_SLOTS:
         touch(QDir(data_).filePath(QStringLiteral("two.log")));
         touch(QDir(data_).filePath(QStringLiteral("three.md")));
         QCOMPARE(listKindFiles(s, Kind::Text, data_),
-                 (QStringList{QStringLiteral("one.txt"), QStringLiteral("two.log"),
-                              QStringLiteral("one.txt")}));
+                 (QStringList{QStringLiteral("one.txt"), QStringLiteral("two.log"), QStringLiteral("one.txt")}));
         s.OptTkaku[0][1] = QStringLiteral("0");
         s.OptTkaku[2][1] = QStringLiteral("0");
         s.OptTkaku[4][1] = QStringLiteral("0");
@@ -554,17 +560,26 @@ private Q_SLOTS:
     {
         touch(QDir(data_).filePath(QStringLiteral("a.txt")));
         KUMIRO w(*state_, platform_->platform, *office_);
-        w.execModal = [](QDialog& d) { auto& picker = static_cast<SEL_FOLD&>(d); picker.Command1[0]->click(); };
+        w.execModal = [](QDialog& d) {
+            auto& picker = static_cast<SEL_FOLD&>(d);
+            picker.Command1[0]->click();
+        };
         w.mnuFileOpen_Click(2);
         w.List2->addItem(QStringLiteral("a.txt"));
         state_->OrderLast = 1;
         state_->OrderFile[0] = QStringLiteral("kept");
         const QString title = w.windowTitle();
 
-        w.execModal = [](QDialog& d) { auto& picker = static_cast<SEL_FOLD&>(d); picker.Command1[1]->click(); };
+        w.execModal = [](QDialog& d) {
+            auto& picker = static_cast<SEL_FOLD&>(d);
+            picker.Command1[1]->click();
+        };
         w.mnuFileOpen_Click(0);
         // The window frame's close counts as Cancel too.
-        w.execModal = [](QDialog& d) { auto& picker = static_cast<SEL_FOLD&>(d); picker.reject(); };
+        w.execModal = [](QDialog& d) {
+            auto& picker = static_cast<SEL_FOLD&>(d);
+            picker.reject();
+        };
         w.mnuFileOpen_Click(1);
 
         QCOMPARE(state_->CurKind, Kind::Text);
@@ -587,7 +602,10 @@ private Q_SLOTS:
         state_->set.DataFol[2] = deep;
 
         KUMIRO w(*state_, platform_->platform, *office_);
-        w.execModal = [](QDialog& d) { auto& picker = static_cast<SEL_FOLD&>(d); picker.Command1[0]->click(); };
+        w.execModal = [](QDialog& d) {
+            auto& picker = static_cast<SEL_FOLD&>(d);
+            picker.Command1[0]->click();
+        };
         w.mnuFileOpen_Click(2);
         const auto& shown = platform_->messages.shown;
         QCOMPARE(shown.size(), 2);
@@ -627,7 +645,8 @@ private Q_SLOTS:
         w.Command2[0]->click();
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown[0].title, QStringLiteral("追加ファイルの確認"));
-        QCOMPARE(shown[0].text, QStringLiteral("追加するファイル名を左側の 「現在のリスト」 の中から指定して下さい。　"));
+        QCOMPARE(shown[0].text,
+                 QStringLiteral("追加するファイル名を左側の 「現在のリスト」 の中から指定して下さい。　"));
         QCOMPARE(w.List2->count(), 0);
 
         // Selected rows go in ascending order whatever order they were picked in.
@@ -644,7 +663,8 @@ private Q_SLOTS:
         QCOMPARE(shown[1].title, QStringLiteral("上方移動ファイルの確認"));
         QCOMPARE(shown[2].title, QStringLiteral("下方移動ファイルの確認"));
         QCOMPARE(shown[3].title, QStringLiteral("削除ファイルの確認"));
-        QCOMPARE(shown[3].text, QStringLiteral("削除するファイル名を右側の 「くみろ順のリスト」 の中から指定して下さい。　"));
+        QCOMPARE(shown[3].text,
+                 QStringLiteral("削除するファイル名を右側の 「くみろ順のリスト」 の中から指定して下さい。　"));
 
         w.List2->setCurrentRow(1);
         w.Command2[1]->click();
@@ -675,8 +695,9 @@ private Q_SLOTS:
         QCOMPARE(rows(w.List2), QStringList{QStringLiteral("old")});
         const auto& asked = platform_->messages.shown[0];
         QCOMPARE(asked.title, QStringLiteral("一括追加確認"));
-        QCOMPARE(asked.text, QStringLiteral("右側の 「くみろ順のリスト」 を全てクリアして\r\r"
-                                            "左側の 「現在のリスト」 の全てを追加します。　よろしいですか？　"));
+        QCOMPARE(asked.text,
+                 QStringLiteral("右側の 「くみろ順のリスト」 を全てクリアして\r\r"
+                                "左側の 「現在のリスト」 の全てを追加します。　よろしいですか？　"));
         QCOMPARE(asked.buttons, MsgButtons::OkCancel);
         w.Command2[3]->click();
         QCOMPARE(rows(w.List2), rows(w.List1));
@@ -693,7 +714,9 @@ private Q_SLOTS:
         QCOMPARE(shown.last().icon, MsgIcon::Critical);
         w.List2->addItem(QStringLiteral("x.txt"));
         w.Command1_Click(0);
-        QCOMPARE(shown.last().text, QStringLiteral("くみろ順で指定されたファイルの数は \"１個\" だけです。　複数のファイルを選択して下さい。　"));
+        QCOMPARE(shown.last().text,
+                 QStringLiteral(
+                     "くみろ順で指定されたファイルの数は \"１個\" だけです。　複数のファイルを選択して下さい。　"));
 
         // A duplicate is kept as it is, with its full path.
         w.List2->addItem(QStringLiteral("x.txt"));
@@ -715,8 +738,9 @@ private Q_SLOTS:
         QCOMPARE(state_->OrderFile[99], data_ + QStringLiteral("/99.txt"));
         w.List2->addItem(QStringLiteral("100.txt"));
         w.Command1_Click(0);
-        QCOMPARE(shown.last().text, QStringLiteral("くみろ順で指定されたファイルの数が \"100個\" を超えています。　\r\r"
-                                                   "これ以上のファイル数を扱う場合は、数回に分けて実行して下さい。　"));
+        QCOMPARE(shown.last().text,
+                 QStringLiteral("くみろ順で指定されたファイルの数が \"100個\" を超えています。　\r\r"
+                                "これ以上のファイル数を扱う場合は、数回に分けて実行して下さい。　"));
         QCOMPARE(state_->OrderLast, qint16(99));
 
         // Edits after "OK" do not reach the order.
@@ -767,14 +791,14 @@ private Q_SLOTS:
         QCOMPARE(ListIndexAtY(16, 5, 10, -20), qint16(4)); // one full row above
         QCOMPARE(ListIndexAtY(16, 2, 10, -100), qint16(0));
         QCOMPARE(ListIndexAtY(16, 0, 0, 30), qint16(0)); // empty list
-        QCOMPARE(ListIndexAtY(0, 0, 3, 30), qint16(2));  // no row height yet
+        QCOMPARE(ListIndexAtY(0, 0, 3, 30), qint16(2)); // no row height yet
     }
 
     void moveShiftsTheRowsBetween()
     {
         QListWidget list;
-        list.addItems({QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2"),
-                       QStringLiteral("3"), QStringLiteral("4")});
+        list.addItems(
+            {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")});
         MoveListItem(list, 4, 1);
         QCOMPARE(rows(&list), (QStringList{"0", "4", "1", "2", "3"}));
         MoveListItem(list, 0, 3);
@@ -834,7 +858,10 @@ private Q_SLOTS:
         state_->set.KumiroFile[2] = QStringLiteral("NewText");
 
         KUMIRO w(*state_, platform_->platform, *office_);
-        w.execModal = [](QDialog& d) { auto& picker = static_cast<SEL_FOLD&>(d); picker.Command1[0]->click(); };
+        w.execModal = [](QDialog& d) {
+            auto& picker = static_cast<SEL_FOLD&>(d);
+            picker.Command1[0]->click();
+        };
         w.mnuFileOpen_Click(2);
         w.Command2[3]->click(); // 一括, answered OK
         w.Command1[0]->setEnabled(true);
@@ -870,8 +897,9 @@ private Q_SLOTS:
         const auto& failed = platform_->messages.shown.last();
         QCOMPARE(failed.icon, MsgIcon::Critical);
         QCOMPARE(failed.title, QStringLiteral("出力確認"));
-        QCOMPARE(failed.text, QStringLiteral("くみろ先のフォルダ ") + dir_->filePath(QStringLiteral("missing-folder")) +
-                                  QStringLiteral(" に書き込めません。　\r\rフォルダがありません。"));
+        QCOMPARE(failed.text,
+                 QStringLiteral("くみろ先のフォルダ ") + dir_->filePath(QStringLiteral("missing-folder")) +
+                     QStringLiteral(" に書き込めません。　\r\rフォルダがありません。"));
         QCOMPARE(state_->OrderFile[1], data_ + QStringLiteral("/1.txt"));
         QVERIFY(w.mnuFileKumiro->isEnabled());
 

@@ -23,14 +23,15 @@
 #include <signal.h>
 
 using namespace kumiro;
-using test::readFile;
-using test::writeFile;
 using test::officeProcessCount;
 using test::officeProfileCount;
+using test::readFile;
+using test::writeFile;
 
 namespace {
 
-const char* kPng = "iVBORw0KGgoAAAANSUhEUgAAABAAAAAQCAIAAACQkWg2AAAAHUlEQVR4nGP4z8CAB+GTZBjVOapzVOeozuGlEwBKEd8hQ6eg6gAAAABJRU5ErkJggg==";
+const char* kPng =
+    "iVBORw0KGgoAAAANSUhEUgAAABAAAAAQCAIAAACQkWg2AAAAHUlEQVR4nGP4z8CAB+GTZBjVOapzVOeozuGlEwBKEd8hQ6eg6gAAAABJRU5ErkJggg==";
 
 QByteArray html(int n, const char* extra = "")
 {
@@ -39,10 +40,11 @@ QByteArray html(int n, const char* extra = "")
                           "<table border=\"1\"><tr><td>表%1</td><td>B</td></tr></table>"
                           "<p><img src=\"data:image/png;base64,%2\" width=\"16\" height=\"16\"></p>"
                           "<p>最後の段落 %1</p>%3</body></html>")
-        .arg(n).arg(QString::fromLatin1(kPng)).arg(QString::fromUtf8(extra)).toUtf8();
+        .arg(n)
+        .arg(QString::fromLatin1(kPng))
+        .arg(QString::fromUtf8(extra))
+        .toUtf8();
 }
-
-
 
 // The soffice.bin started by this process for the current command.
 pid_t ourOffice()
@@ -78,10 +80,13 @@ private Q_SLOTS:
                   "style:page-layout-name=\"pm1\"/></office:master-styles><office:body><office:text>"
                   "<text:p>横向きの文書</text:p></office:text></office:body></office:document>");
         for (const char* name : {"in1.html", "in2.html", "land.fodt"})
-            QVERIFY(!check_.convert(fixture(QString::fromLatin1(name)), QStringLiteral("doc:MS Word 97"),
-                                    fixtures_.path()).isEmpty());
-        QVERIFY(!check_.convert(fixture(QStringLiteral("in3.html")), QStringLiteral("rtf:Rich Text Format"),
-                                fixtures_.path()).isEmpty());
+            QVERIFY(
+                !check_.convert(fixture(QString::fromLatin1(name)), QStringLiteral("doc:MS Word 97"), fixtures_.path())
+                     .isEmpty());
+        QVERIFY(
+            !check_
+                 .convert(fixture(QStringLiteral("in3.html")), QStringLiteral("rtf:Rich Text Format"), fixtures_.path())
+                 .isEmpty());
         baseProcesses_ = officeProcessCount();
         baseProfiles_ = officeProfileCount();
     }
@@ -106,7 +111,9 @@ private Q_SLOTS:
         writeFile(output, "an older combine"); // replaced
         QStringList seen;
         CommandProgress progress;
-        progress.step = [&](int i, int n, const QString& f) { seen << QStringLiteral("%1/%2 %3").arg(i).arg(n).arg(QFileInfo(f).fileName()); };
+        progress.step = [&](int i, int n, const QString& f) {
+            seen << QStringLiteral("%1/%2 %3").arg(i).arg(n).arg(QFileInfo(f).fileName());
+        };
         const QStringList inputs = {fixture(QStringLiteral("in1.doc")), fixture(QStringLiteral("land.doc")),
                                     fixture(QStringLiteral("in3.rtf")), fixture(QStringLiteral("in2.doc"))};
         QVERIFY(combineWord(*office_, inputs, output, progress));
@@ -118,12 +125,10 @@ private Q_SLOTS:
         const auto doc = check_.read(output);
         // Contents in order, the seams without stray empty paragraphs, a break after each
         // document, and the empty page at the end.
-        QCOMPARE(doc.blocks, (QStringList{
-            "h:見出し 1", "p:本文 太字 1", "table", "p:", "p:最後の段落 1",
-            "p:横向きの文書",
-            "h:見出し 3", "p:本文 太字 3", "table", "p:", "p:最後の段落 3",
-            "h:見出し 2", "p:本文 太字 2", "table", "p:", "p:最後の段落 2",
-            "p:"}));
+        QCOMPARE(doc.blocks,
+                 (QStringList{"h:見出し 1", "p:本文 太字 1", "table", "p:", "p:最後の段落 1", "p:横向きの文書",
+                              "h:見出し 3", "p:本文 太字 3", "table", "p:", "p:最後の段落 3", "h:見出し 2",
+                              "p:本文 太字 2", "table", "p:", "p:最後の段落 2", "p:"}));
         QCOMPARE(doc.masters.size(), 5); // the first document's, then one a break
         QCOMPARE(doc.pageCount, 5);
         QCOMPARE(doc.tables, 3);
@@ -155,10 +160,11 @@ private Q_SLOTS:
             footnotes += alone.footnotes;
             tables += alone.tables;
             QVERIFY2(combined.pageSizes.value(i) == alone.pageSizes.value(0),
-                     qPrintable(name + QStringLiteral(": page ") + alone.pageSizes.value(0) + QStringLiteral(", in the output ") +
-                                combined.pageSizes.value(i)));
+                     qPrintable(name + QStringLiteral(": page ") + alone.pageSizes.value(0) +
+                                QStringLiteral(", in the output ") + combined.pageSizes.value(i)));
             for (const QString& header : alone.headers)
-                QVERIFY2(combined.headers.contains(header), qPrintable(name + QStringLiteral(": header or footer lost: ") + header));
+                QVERIFY2(combined.headers.contains(header),
+                         qPrintable(name + QStringLiteral(": header or footer lost: ") + header));
         }
         blocks << QStringLiteral("p:"); // the page the last break starts
         auto simplified = [](QStringList list) { // a footnote's text comes with the XML's layout
@@ -214,8 +220,8 @@ private Q_SLOTS:
         };
         const QString output = out_->filePath(QStringLiteral("NewWord.doc"));
         try {
-            combineWord(*office_, {fixture(QStringLiteral("in1.doc")), fixture(QStringLiteral("in2.doc"))},
-                        output, progress);
+            combineWord(*office_, {fixture(QStringLiteral("in1.doc")), fixture(QStringLiteral("in2.doc"))}, output,
+                        progress);
             QFAIL("no error");
         } catch (const OfficeError& e) {
             QCOMPARE(e.kind(), OfficeError::Hung);
@@ -247,8 +253,8 @@ private Q_SLOTS:
         progress.step = [&](int, int, const QString&) { ++steps; };
         progress.cancelled = [&] { return steps == 1; };
         const QString output = out_->filePath(QStringLiteral("NewWord.doc"));
-        QVERIFY(!combineWord(*office_, {fixture(QStringLiteral("in1.doc")), fixture(QStringLiteral("in2.doc"))},
-                             output, progress));
+        QVERIFY(!combineWord(*office_, {fixture(QStringLiteral("in1.doc")), fixture(QStringLiteral("in2.doc"))}, output,
+                             progress));
         QVERIFY(!QFileInfo::exists(output));
     }
 
@@ -275,7 +281,8 @@ private Q_SLOTS:
     void convertingTextToWordAndRtf()
     {
         const QString sjis = out_->filePath(QStringLiteral("notes.txt"));
-        writeFile(sjis, QByteArray("\x93\xfa\x96\x7b\x8c\xea\r\n\x8d\xc5\x8c\xe3\x82\xcc\x8d\x73\r\n")); // 日本語 / 最後の行
+        writeFile(sjis,
+                  QByteArray("\x93\xfa\x96\x7b\x8c\xea\r\n\x8d\xc5\x8c\xe3\x82\xcc\x8d\x73\r\n")); // 日本語 / 最後の行
         ConvertFile(*office_, sjis, 1);
         const auto asDoc = check_.read(out_->filePath(QStringLiteral("notes.doc")));
         QCOMPARE(asDoc.lastParagraph, sjis + QStringLiteral("最後の行"));
@@ -292,11 +299,14 @@ private Q_SLOTS:
 
         // An old editor's file: EUC-JP with CR alone ending its lines.
         const QString eucCr = out_->filePath(QStringLiteral("old.txt"));
-        writeFile(eucCr, QByteArray("\xc6\xfc\xcb\xdc\xb8\xec\xa4\xce\xca\xb8\xbe\xcf\xa4\xc7\xa4\xb9\xa1\xa3\r"
-                                    "\xba\xc7\xb8\xe5\xa4\xce\xb9\xd4\r")); // 日本語の文章です。 / 最後の行
+        writeFile(eucCr,
+                  QByteArray("\xc6\xfc\xcb\xdc\xb8\xec\xa4\xce\xca\xb8\xbe\xcf\xa4\xc7\xa4\xb9\xa1\xa3\r"
+                             "\xba\xc7\xb8\xe5\xa4\xce\xb9\xd4\r")); // 日本語の文章です。 / 最後の行
         ConvertFile(*office_, eucCr, 2);
         const auto fromOld = check_.read(out_->filePath(QStringLiteral("old.rtf")));
-        QCOMPARE(fromOld.blocks, (QStringList{QStringLiteral("p:日本語の文章です。"), QStringLiteral("p:") + eucCr + QStringLiteral("最後の行")}));
+        QCOMPARE(fromOld.blocks,
+                 (QStringList{QStringLiteral("p:日本語の文章です。"),
+                              QStringLiteral("p:") + eucCr + QStringLiteral("最後の行")}));
     }
 
     void convertedNames()
@@ -321,13 +331,15 @@ private Q_SLOTS:
         state.OrderFile[0] = fixture(QStringLiteral("in1.doc"));
         state.OrderFile[1] = fixture(QStringLiteral("in3.rtf"));
         test::ScriptedPlatform platform;
-        OfficeRunner office(platform.messages, [this] { return loadOffice(QStringLiteral(KUMIRO_PROGRAM_DIR_LITERAL), options_); });
+        OfficeRunner office(platform.messages,
+                            [this] { return loadOffice(QStringLiteral(KUMIRO_PROGRAM_DIR_LITERAL), options_); });
         KUMIRO w(state, platform.platform, office);
         w.mnuFileKumiro->setEnabled(true);
         w.mnuFileKumiro->trigger();
         QCOMPARE(platform.messages.shown.size(), 1);
         QCOMPARE(platform.messages.shown[0].title, QStringLiteral("完了確認"));
-        QCOMPARE(platform.messages.shown[0].text, QStringLiteral("選択した Word ファイルの 「くみろ」 が完了しました。　"));
+        QCOMPARE(platform.messages.shown[0].text,
+                 QStringLiteral("選択した Word ファイルの 「くみろ」 が完了しました。　"));
         QVERIFY(QFileInfo(out_->filePath(QStringLiteral("NewWord.doc"))).size() > 0);
         QVERIFY(!w.mnuFileKumiro->isEnabled());
         QCOMPARE(state.OrderFile[0], QString());
@@ -371,7 +383,8 @@ private Q_SLOTS:
         state.OrderFile[1] = out_->filePath(QStringLiteral("y.csv"));
         w.toolbarButtons[6]->setEnabled(true);
         w.toolbarButtons[6]->trigger();
-        QCOMPARE(platform.messages.shown.last().text, QStringLiteral("選択した Execl ファイルの 「くみろ」 が完了しました。　"));
+        QCOMPARE(platform.messages.shown.last().text,
+                 QStringLiteral("選択した Execl ファイルの 「くみろ」 が完了しました。　"));
         QVERIFY(QFileInfo(out_->filePath(QStringLiteral("NewExcel.xls"))).size() > 0);
     }
 

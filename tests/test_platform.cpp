@@ -68,21 +68,18 @@ private Q_SLOTS:
         QCOMPARE(title, QStringLiteral("終了確認"));
 
         answerWith(Qt::Key_Return, &text, &title);
-        QCOMPARE(boxes.show(nullptr, MsgIcon::Question, QStringLiteral("t"), QStringLiteral("x"),
-                            MsgButtons::OkCancel),
+        QCOMPARE(boxes.show(nullptr, MsgIcon::Question, QStringLiteral("t"), QStringLiteral("x"), MsgButtons::OkCancel),
                  MsgAnswer::Ok);
         // A box with only OK answers Escape with OK.
         answerWith(Qt::Key_Escape, &text, &title);
-        QCOMPARE(boxes.show(nullptr, MsgIcon::Information, QStringLiteral("t"), QStringLiteral("x")),
-                 MsgAnswer::Ok);
+        QCOMPARE(boxes.show(nullptr, MsgIcon::Information, QStringLiteral("t"), QStringLiteral("x")), MsgAnswer::Ok);
     }
 
     void barFiltersBecomeQtFilters()
     {
         QCOMPARE(qtFilters(QStringLiteral("(*.doc;*.rtf)|*.doc;*.rtf")),
                  QStringList{QStringLiteral("(*.doc;*.rtf) (*.doc *.rtf)")});
-        QCOMPARE(qtFilters(QStringLiteral("(*.txt)|*.txt|")),
-                 QStringList{QStringLiteral("(*.txt) (*.txt)")});
+        QCOMPARE(qtFilters(QStringLiteral("(*.txt)|*.txt|")), QStringList{QStringLiteral("(*.txt) (*.txt)")});
         QCOMPARE(qtFilters(QStringLiteral("A|*.a|B|*.b;*.c|")),
                  (QStringList{QStringLiteral("A (*.a)"), QStringLiteral("B (*.b *.c)")}));
         QCOMPARE(qtFilters(QString()), QStringList());
@@ -101,7 +98,9 @@ private Q_SLOTS:
             QFile f(path);
             return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
         };
-        auto onlyTarget = [&] { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden) == QStringList{"out.doc"}; };
+        auto onlyTarget = [&] {
+            return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden) == QStringList{"out.doc"};
+        };
         QVERIFY(put(target, "old"));
 
         ReplaceResult r = replaceFile(target, [&](const QString& temp) {
@@ -114,13 +113,14 @@ private Q_SLOTS:
         QVERIFY(onlyTarget());
 
         QVERIFY_THROWS_EXCEPTION(std::runtime_error, replaceFile(target, [&](const QString& temp) -> QString {
-            put(temp, "half");
-            throw std::runtime_error("office died");
-        }));
+                                     put(temp, "half");
+                                     throw std::runtime_error("office died");
+                                 }));
         QCOMPARE(contents(target), QByteArray("old"));
         QVERIFY(onlyTarget());
 
-        r = replaceFile(target, [&](const QString& temp) { return put(temp, "new") ? QString() : QStringLiteral("?"); });
+        r = replaceFile(target,
+                        [&](const QString& temp) { return put(temp, "new") ? QString() : QStringLiteral("?"); });
         QVERIFY(r.ok());
         QCOMPARE(contents(target), QByteArray("new"));
         QVERIFY(onlyTarget());
@@ -152,8 +152,7 @@ private Q_SLOTS:
         QLabel label;
         label.setFont(windowFont(kMincho, 20));
         const QString family = QFontInfo(label.font()).family();
-        QVERIFY2(family.contains(QStringLiteral("CJK")) || family.contains(QStringLiteral("IPA")),
-                 qPrintable(family));
+        QVERIFY2(family.contains(QStringLiteral("CJK")) || family.contains(QStringLiteral("IPA")), qPrintable(family));
         label.setFont(windowFont(kTimes, 18));
         QCOMPARE(QFontInfo(label.font()).family(), QStringLiteral("Liberation Serif"));
     }
@@ -175,9 +174,9 @@ private Q_SLOTS:
 
     void helpIndexParsesSortsAndNarrows()
     {
-        const QString html = QStringLiteral(
-            "<a class=\"kw\" href=\"#b\">設定 &amp; 保存</a> <a href=\"#x\">not a keyword</a>"
-            "<a class=\"kw\" href=\"#a\">Ｅｘｃｅｌ</a><a class=\"kw\" href=\"#c\">ｺﾋﾟｰ</a>");
+        const QString html =
+            QStringLiteral("<a class=\"kw\" href=\"#b\">設定 &amp; 保存</a> <a href=\"#x\">not a keyword</a>"
+                           "<a class=\"kw\" href=\"#a\">Ｅｘｃｅｌ</a><a class=\"kw\" href=\"#c\">ｺﾋﾟｰ</a>");
         const auto entries = parseHelpIndex(html);
         QCOMPARE(entries.size(), 3);
         QCOMPARE(entries[0].keyword, QStringLiteral("Ｅｘｃｅｌ"));
@@ -186,8 +185,7 @@ private Q_SLOTS:
                             [](const auto& e) { return e.keyword == QStringLiteral("設定 & 保存"); }));
 
         QCOMPARE(filterHelpIndex(entries, QStringLiteral("excel")).size(), 1);
-        QCOMPARE(filterHelpIndex(entries, QStringLiteral("コピー")).front().anchor,
-                 QStringLiteral("c"));
+        QCOMPARE(filterHelpIndex(entries, QStringLiteral("コピー")).front().anchor, QStringLiteral("c"));
         QCOMPARE(filterHelpIndex(entries, QStringLiteral("  ")).size(), 3);
         QVERIFY(filterHelpIndex(entries, QStringLiteral("Word")).isEmpty());
     }

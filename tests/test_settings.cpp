@@ -190,9 +190,8 @@ private Q_SLOTS:
 
     void volumeOfAPath()
     {
-        const QList<Volume> volumes = {{QStringLiteral("/"), {}},
-                                       {QStringLiteral("/media/usb"), {}},
-                                       {QStringLiteral("/media/usb2"), {}}};
+        const QList<Volume> volumes = {
+            {QStringLiteral("/"), {}}, {QStringLiteral("/media/usb"), {}}, {QStringLiteral("/media/usb2"), {}}};
         QCOMPARE(volumeRootFor(volumes, QStringLiteral("/media/usb2/x")), QStringLiteral("/media/usb2"));
         QCOMPARE(volumeRootFor(volumes, QStringLiteral("/media/usb")), QStringLiteral("/media/usb"));
         QCOMPARE(volumeRootFor(volumes, QStringLiteral("/media/usbx")), QStringLiteral("/"));
@@ -253,17 +252,19 @@ private Q_SLOTS:
         QStringList seen;
         for (const auto& m : platform_->messages.shown)
             seen << m.title + u':' + m.text;
-        QCOMPARE(seen, (QStringList{
-            QStringLiteral("フォルダ確認:くみろ後の Word ファイル保存用の指定フォルダは存在しません。　"),
-            QStringLiteral("フォルダ変更:強制的にくみろ君の存在するフォルダに変更します。　"),
-            QStringLiteral("フォルダ確認:くみろ後の Excel ファイル保存用の指定フォルダは存在しません。　"),
-            QStringLiteral("フォルダ変更:強制的にくみろ君の存在するフォルダに変更します。　"),
-            QStringLiteral("フォルダ確認:くみろ後の Text ファイル保存用の指定フォルダは存在しません。　"),
-            QStringLiteral("フォルダ変更:強制的にくみろ君の存在するフォルダに変更します。　")}));
+        QCOMPARE(
+            seen,
+            (QStringList{QStringLiteral("フォルダ確認:くみろ後の Word ファイル保存用の指定フォルダは存在しません。　"),
+                         QStringLiteral("フォルダ変更:強制的にくみろ君の存在するフォルダに変更します。　"),
+                         QStringLiteral("フォルダ確認:くみろ後の Excel ファイル保存用の指定フォルダは存在しません。　"),
+                         QStringLiteral("フォルダ変更:強制的にくみろ君の存在するフォルダに変更します。　"),
+                         QStringLiteral("フォルダ確認:くみろ後の Text ファイル保存用の指定フォルダは存在しません。　"),
+                         QStringLiteral("フォルダ変更:強制的にくみろ君の存在するフォルダに変更します。　")}));
         dialog.Command1[1]->click();
         for (int k = 0; k < 3; ++k) {
             QCOMPARE(state_->set.FolderName[k], prog_);
-            QCOMPARE(store_->read(QStringLiteral("kumiro"), kSectionKumiro, kindKey(QStringLiteral("FolderName"), k)), prog_);
+            QCOMPARE(store_->read(QStringLiteral("kumiro"), kSectionKumiro, kindKey(QStringLiteral("FolderName"), k)),
+                     prog_);
             QCOMPARE(dialog.Dir1[k]->path(), prog_);
         }
     }
@@ -298,7 +299,8 @@ private Q_SLOTS:
         const QString first = kind == 0 ? QStringLiteral("*.doc") : QStringLiteral("*.xls");
         const QString second = kind == 0 ? QStringLiteral("*.rtf") : QStringLiteral("*.csv");
         QCOMPARE(shown[0].title, QStringLiteral("設定確認"));
-        QCOMPARE(shown[0].text, QStringLiteral("「%1」 と 「%2」 の両方をくみろ対象としない設定はできません。　").arg(first, second));
+        QCOMPARE(shown[0].text,
+                 QStringLiteral("「%1」 と 「%2」 の両方をくみろ対象としない設定はできません。　").arg(first, second));
         QCOMPARE(shown[1].title, QStringLiteral("強制設定"));
         QCOMPARE(shown[1].text, QStringLiteral("強制的に 「%1」 をくみろ対象に設定します。　").arg(first));
         QVERIFY(boxes[0]->isChecked());
@@ -360,11 +362,13 @@ private Q_SLOTS:
         dialog.SaveKindOptions(Kind::Excel);
         dialog.SaveKindOptions(Kind::Word);
         QCOMPARE(s.FolderName[1], data_ + QStringLiteral("/Another"));
-        QCOMPARE(store_->read(QStringLiteral("kumiro"), kSectionKumiro, QStringLiteral("FolderName(1)")), s.FolderName[1]);
+        QCOMPARE(store_->read(QStringLiteral("kumiro"), kSectionKumiro, QStringLiteral("FolderName(1)")),
+                 s.FolderName[1]);
         QCOMPARE(s.FolderName[0], data_ + QStringLiteral("/sub"));
 
         // Blank Text patterns count as off, whatever their box shows; two blanks do not.
-        const QStringList patterns = {QString(), QStringLiteral(" "), QStringLiteral("\u3000"), QStringLiteral("  "), QStringLiteral(" *.md")};
+        const QStringList patterns = {QString(), QStringLiteral(" "), QStringLiteral("\u3000"), QStringLiteral("  "),
+                                      QStringLiteral(" *.md")};
         for (int j = 1; j <= 5; ++j) {
             dialog.Text2[j]->setText(patterns[j - 1]);
             dialog.Check4[j]->setChecked(true);
@@ -373,10 +377,12 @@ private Q_SLOTS:
         dialog.SaveKindOptions(Kind::Text);
         QCOMPARE(s.OptTkaku[0][0], QStringLiteral("*.txt"));
         QCOMPARE(s.OptTkaku[0][1], QStringLiteral("0"));
-        const QStringList flags = {s.OptTkaku[1][1], s.OptTkaku[2][1], s.OptTkaku[3][1], s.OptTkaku[4][1], s.OptTkaku[5][1]};
+        const QStringList flags = {s.OptTkaku[1][1], s.OptTkaku[2][1], s.OptTkaku[3][1], s.OptTkaku[4][1],
+                                   s.OptTkaku[5][1]};
         QCOMPARE(flags, (QStringList{"0", "0", "0", "1", "1"}));
         QVERIFY(dialog.Check4[2]->isChecked()); // the box itself is not cleared
-        QCOMPARE(store_->read(QStringLiteral("kumiro"), kSectionKumiro, QStringLiteral("OptTkaku(5,0)")), QStringLiteral(" *.md"));
+        QCOMPARE(store_->read(QStringLiteral("kumiro"), kSectionKumiro, QStringLiteral("OptTkaku(5,0)")),
+                 QStringLiteral(" *.md"));
         QVERIFY(isBlankPattern(QStringLiteral("\u3000")) && !isBlankPattern(QStringLiteral("\u3000\u3000")));
 
         // The next listing follows the saved patterns.
@@ -404,7 +410,8 @@ private Q_SLOTS:
             dialog.Check1[1]->setChecked(true);
             dialog.SaveGeneralOptions();
             QCOMPARE(main.pos(), centre);
-            QCOMPARE(store_->read(QStringLiteral("kumiro"), kSectionPosition, QStringLiteral("OptCent")), QStringLiteral("1"));
+            QCOMPARE(store_->read(QStringLiteral("kumiro"), kSectionPosition, QStringLiteral("OptCent")),
+                     QStringLiteral("1"));
             // Switched off while the window stands at the corner: it still jumps to the centre.
             main.move(0, 0);
             dialog.Check1[1]->setChecked(false);

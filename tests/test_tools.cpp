@@ -26,8 +26,6 @@ using test::writeFile;
 
 namespace {
 
-
-
 } // namespace
 
 class TestTools : public QObject {
@@ -51,7 +49,8 @@ private Q_SLOTS:
         QDir().mkpath(at(QStringLiteral("data")));
         QDir().mkpath(at(QStringLiteral("floppy")));
         platform_ = std::make_unique<test::ScriptedPlatform>();
-        office_ = std::make_unique<OfficeRunner>(platform_->messages, [this] { return loadOffice(state_->ProgramFolder); });
+        office_ =
+            std::make_unique<OfficeRunner>(platform_->messages, [this] { return loadOffice(state_->ProgramFolder); });
     }
 
     void copyRenameAndDeleteAsFunctions()
@@ -93,7 +92,8 @@ private Q_SLOTS:
         QString sourceShown;
         w.execModal = [&](QDialog& d) {
             auto& dialog = static_cast<NameEntryDialog&>(d);
-            sourceShown = (dialog.objectName() == u"FILESCOPY" ? dialog.Label[3] : dialog.Label[2])->accessibleDescription();
+            sourceShown =
+                (dialog.objectName() == u"FILESCOPY" ? dialog.Label[3] : dialog.Label[2])->accessibleDescription();
             QVERIFY(dialog.Text1->text().isEmpty());
             dialog.Command1[0]->click(); // empty entry: refused, the dialog stays
             QVERIFY(dialog.result() == 0);
@@ -180,9 +180,11 @@ private Q_SLOTS:
         };
         w.mnuDataBackup->trigger();
         QCOMPARE(shown[0].title, QStringLiteral("ﾊﾞｯｸｱｯﾌﾟ準備"));
-        QCOMPARE(shown[0].text, QStringLiteral("データのバックアップをとります。 フロッピーディスクをセットして下さい。　"));
-        QCOMPARE(shown[1].text, QStringLiteral("ドライブＡにフロッピーディスクがセットされていません。　\r\r"
-                                              "処理を続ける場合はフロッピーディスクをセットして下さい。　"));
+        QCOMPARE(shown[0].text,
+                 QStringLiteral("データのバックアップをとります。 フロッピーディスクをセットして下さい。　"));
+        QCOMPARE(shown[1].text,
+                 QStringLiteral("ドライブＡにフロッピーディスクがセットされていません。　\r\r"
+                                "処理を続ける場合はフロッピーディスクをセットして下さい。　"));
         QCOMPARE(retries, 2);
         QCOMPARE(shown.last().title, QStringLiteral("終了確認"));
         QCOMPARE(shown.last().text, QStringLiteral("バックアップを完了しました。　"));
@@ -223,8 +225,9 @@ private Q_SLOTS:
             return failures-- > 0 ? FileResult{false, QStringLiteral("no disk")} : FileResult{};
         };
         QVERIFY(runBackup(s, QStringLiteral("/fd"), messages, nullptr, flaky));
-        QCOMPARE(tried, (QStringList{QStringLiteral("/out/W.doc"), QStringLiteral("/out/W.doc"),
-                                     QStringLiteral("/out/W.doc"), QStringLiteral("/out/E.xls")}));
+        QCOMPARE(tried,
+                 (QStringList{QStringLiteral("/out/W.doc"), QStringLiteral("/out/W.doc"), QStringLiteral("/out/W.doc"),
+                              QStringLiteral("/out/E.xls")}));
         QCOMPARE(messages.shown.size(), 4); // ready?, twice "no disk", done
         QCOMPARE(messages.shown.last().text, QStringLiteral("バックアップを完了しました。　"));
 

@@ -21,12 +21,24 @@ namespace {
 const QColor kLinkIdle = bgrColor(0xC0FFC0);
 const QColor kLinkLit = bgrColor(0x00FF00);
 
-bool isMailLink(int i) { return i == 10 || i == 11; }
-bool isHomeLink(int i) { return i >= 12 && i <= 14; }
+bool isMailLink(int i)
+{
+    return i == 10 || i == 11;
+}
+bool isHomeLink(int i)
+{
+    return i >= 12 && i <= 14;
+}
 } // namespace
 
-QString INFO_VER::mailAddress() { return QString::fromUtf8(KUMIRO_AUTHOR_MAIL); }
-QString INFO_VER::homePage() { return QString::fromUtf8(KUMIRO_HOME_PAGE); }
+QString INFO_VER::mailAddress()
+{
+    return QString::fromUtf8(KUMIRO_AUTHOR_MAIL);
+}
+QString INFO_VER::homePage()
+{
+    return QString::fromUtf8(KUMIRO_HOME_PAGE);
+}
 
 std::pair<QString, QString> INFO_VER::homePageLines(const QString& url)
 {
@@ -101,7 +113,8 @@ INFO_VER::INFO_VER(Platform& platform, QWidget* parent) : QDialog(parent), platf
         {14, home2, link, kLinkIdle, 630, 3570, 1065, 255, this},
     };
     for (const Spec& s : specs) {
-        QLabel* label = backgroundLabel(s.parent, s.text, s.font, s.colour, twipsRect(s.left, s.top, s.width, s.height));
+        QLabel* label =
+            backgroundLabel(s.parent, s.text, s.font, s.colour, twipsRect(s.left, s.top, s.width, s.height));
         label->setMouseTracking(true);
         label->installEventFilter(this);
         Label1[s.index] = label;
@@ -231,8 +244,12 @@ void INFO_VER::mouseMoveEvent(QMouseEvent* event)
 void INFO_VER::paintEvent(QPaintEvent* event)
 {
     QDialog::paintEvent(event);
-    drawWhiteLines(this, {{90, 90, 6270, 90}, {90, 90, 90, 4040}, {6270, 90, 6270, 2190},
-                          {90, 4020, 3960, 4020}, {210, 2280, 3960, 2280}});
+    drawWhiteLines(this,
+                   {{90, 90, 6270, 90},
+                    {90, 90, 90, 4040},
+                    {6270, 90, 6270, 2190},
+                    {90, 4020, 3960, 4020},
+                    {210, 2280, 3960, 2280}});
 }
 
 } // namespace kumiro

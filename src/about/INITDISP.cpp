@@ -14,11 +14,16 @@
 
 namespace kumiro {
 
-QString INITDISP::attribution() { return QString::fromUtf8(KUMIRO_ATTRIBUTION); }
-QString INITDISP::authorName() { return QString::fromUtf8(KUMIRO_AUTHOR_NAME); }
+QString INITDISP::attribution()
+{
+    return QString::fromUtf8(KUMIRO_ATTRIBUTION);
+}
+QString INITDISP::authorName()
+{
+    return QString::fromUtf8(KUMIRO_AUTHOR_NAME);
+}
 
-INITDISP::INITDISP(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::Tool)
+INITDISP::INITDISP(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::Tool)
 {
     setObjectName(QStringLiteral("INITDISP"));
     setAccessibleName(QStringLiteral("くみろ君"));
@@ -52,8 +57,7 @@ INITDISP::INITDISP(QWidget* parent)
     addLabel(attribution(), line, yellow, 1335, 2370, 4215, 465);
     addLabel(authorName(), author, black, 6265, 2550, 765, 345);
     addLabel(authorName(), author, yellow, 6115, 2400, 765, 345);
-    addLabel(QString(), windowFont(kPGothic, 11.25), paleYellow, 150, 3210, 8085, 225,
-             Qt::AlignHCenter);
+    addLabel(QString(), windowFont(kPGothic, 11.25), paleYellow, 150, 3210, 8085, 225, Qt::AlignHCenter);
 
     auto* icon = new QLabel(this);
     icon->setObjectName(QStringLiteral("Image1"));
@@ -71,8 +75,8 @@ INITDISP::INITDISP(QWidget* parent)
     Timer1->start();
 }
 
-void INITDISP::addLabel(const QString& text, const QFont& font, const QColor& color, double left,
-                        double top, double width, double height, Qt::Alignment align)
+void INITDISP::addLabel(const QString& text, const QFont& font, const QColor& color, double left, double top,
+                        double width, double height, Qt::Alignment align)
 {
     QLabel* label = backgroundLabel(this, text, font, color, twipsRect(left, top, width, height));
     label->setAlignment(align | Qt::AlignTop);
@@ -83,8 +87,12 @@ void INITDISP::addLabel(const QString& text, const QFont& font, const QColor& co
 void INITDISP::paintEvent(QPaintEvent* event)
 {
     QDialog::paintEvent(event);
-    drawWhiteLines(this, {{90, 90, 8280, 90}, {90, 90, 90, 3570}, {8280, 90, 8280, 3580},
-                          {90, 3570, 8280, 3570}, {240, 3060, 8160, 3060}});
+    drawWhiteLines(this,
+                   {{90, 90, 8280, 90},
+                    {90, 90, 90, 3570},
+                    {8280, 90, 8280, 3580},
+                    {90, 3570, 8280, 3570},
+                    {240, 3060, 8160, 3060}});
 }
 
 void INITDISP::keyPressEvent(QKeyEvent* event)

@@ -24,8 +24,8 @@ protected:
 
 private:
     void Timer1_Timer();
-    void addLabel(const QString& text, const QFont& font, const QColor& color, double left,
-                  double top, double width, double height, Qt::Alignment align = {});
+    void addLabel(const QString& text, const QFont& font, const QColor& color, double left, double top, double width,
+                  double height, Qt::Alignment align = {});
 
     QTimer* Timer1;
     bool timedOut_ = false;

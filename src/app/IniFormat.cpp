@@ -103,8 +103,7 @@ bool plainKey(QStringView key)
 
 bool plainSection(QStringView section)
 {
-    return section == section.trimmed() && !section.startsWith(u'/') && !section.contains(u']') &&
-           !hasControl(section);
+    return section == section.trimmed() && !section.startsWith(u'/') && !section.contains(u']') && !hasControl(section);
 }
 
 // How the writer splits a settings path into its section and key.

@@ -10,7 +10,7 @@ namespace kumiro {
 // double quote or control characters; those are quoted with backslash escapes.
 struct IniParseResult {
     QSettings::SettingsMap map;
-    int badLines = 0;         // lines that were neither comment, section nor key=value
+    int badLines = 0; // lines that were neither comment, section nor key=value
     bool badEncoding = false; // bytes that are not UTF-8
     bool broken() const { return badLines > 0 || badEncoding; }
 };

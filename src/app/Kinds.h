@@ -16,27 +16,29 @@ constexpr Kind kindOf(int value)
 {
     return value == 0 ? Kind::Word : value == 1 ? Kind::Excel : Kind::Text;
 }
-constexpr int indexOf(Kind kind) { return int(kind); }
+constexpr int indexOf(Kind kind)
+{
+    return int(kind);
+}
 inline constexpr std::array<Kind, kKinds> kAllKinds = {Kind::Word, Kind::Excel, Kind::Text};
 
 // What the program says and uses for one kind.
 struct KindInfo {
-    QString captionSuffix;   // after a window's title
-    QString word;            // the kind's name in messages
-    QString outputName;      // the output's default name (KumiroFile)
+    QString captionSuffix; // after a window's title
+    QString word; // the kind's name in messages
+    QString outputName; // the output's default name (KumiroFile)
     QString outputExtension; // with its dot
-    QString openIcon;        // the picker's icon, in the program folder
-    int pickerHelp;          // help context of the data folder picker
-    int settingsHelp;        // help context of the kind's settings tab
-    QString doneText;        // the combine's completion message
+    QString openIcon; // the picker's icon, in the program folder
+    int pickerHelp; // help context of the data folder picker
+    int settingsHelp; // help context of the kind's settings tab
+    QString doneText; // the combine's completion message
     QString outputFolderMissing; // the settings dialog's text for a missing output folder
 };
 
 const KindInfo& kindInfo(Kind kind);
 
 // An array with one value per kind, indexed by the kind.
-template <typename T>
-struct PerKind : std::array<T, kKinds> {
+template <typename T> struct PerKind : std::array<T, kKinds> {
     using std::array<T, kKinds>::operator[];
     T& operator[](Kind kind) { return (*this)[std::size_t(kind)]; }
     const T& operator[](Kind kind) const { return (*this)[std::size_t(kind)]; }

@@ -49,14 +49,13 @@ void ReadAppearanceScheme([[maybe_unused]] ProgramState& state)
 {
 #ifdef _WIN32
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Appearance", 0, KEY_QUERY_VALUE, &key) !=
-        ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Appearance", 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
         return;
     QByteArray buffer(256, '\0');
     DWORD type = 0;
     DWORD size = DWORD(buffer.size());
-    if (RegQueryValueExA(key, "Current", nullptr, &type,
-                         reinterpret_cast<LPBYTE>(buffer.data()), &size) == ERROR_SUCCESS &&
+    if (RegQueryValueExA(key, "Current", nullptr, &type, reinterpret_cast<LPBYTE>(buffer.data()), &size) ==
+            ERROR_SUCCESS &&
         type == REG_SZ)
         state.AppearanceScheme = schemeFromValue(buffer, size);
     RegCloseKey(key);

@@ -20,10 +20,7 @@ struct ProgramState {
     }
 
     // Writes the record's present value of one key (see SettingsTable.h for i and j).
-    bool saveSetting(Key key, int i = -1, int j = -1)
-    {
-        return kumiro::saveSetting(store, AppTitle, set, key, i, j);
-    }
+    bool saveSetting(Key key, int i = -1, int j = -1) { return kumiro::saveSetting(store, AppTitle, set, key, i, j); }
 
     SettingsStore& store;
     QString ProgramFolder; // no trailing separator

@@ -45,8 +45,8 @@ QString keptCopyOf(const QString& path, const QByteArray& bytes)
         if (old.size() == bytes.size() && old.open(QIODevice::ReadOnly) && old.readAll() == bytes)
             return old.fileName();
     }
-    const QString copy = path + QStringLiteral(".broken-") +
-        QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QString copy =
+        path + QStringLiteral(".broken-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     return QFile::copy(path, copy) ? copy : QString();
 }
 
@@ -81,8 +81,7 @@ QString SettingsStore::read(const QString& app, const QString& section, const QS
     return v.typeId() == QMetaType::QString ? v.toString() : QString();
 }
 
-bool SettingsStore::save(const QString& app, const QString& section, const QString& key,
-                         const QString& text)
+bool SettingsStore::save(const QString& app, const QString& section, const QString& key, const QString& text)
 {
     QSettings& s = settingsFor(app);
     s.setValue(section + u'/' + key, text);

@@ -23,8 +23,7 @@ public:
 
     QString read(const QString& app, const QString& section, const QString& key) const;
     // Writes the key to disk at once; false when the file could not be written.
-    bool save(const QString& app, const QString& section, const QString& key,
-              const QString& text);
+    bool save(const QString& app, const QString& section, const QString& key, const QString& text);
 
     QString filePath(const QString& app) const;
     // Where an unreadable file was copied before it was first rewritten; empty if none.

@@ -72,8 +72,7 @@ QString keyName(Key key, int i, int j)
     switch (row.shape) {
     case Shape::One: return row.name;
     case Shape::PerKind: return row.name + u'(' + QString::number(i) + u')';
-    case Shape::Table:
-        return row.name + u'(' + QString::number(i) + u',' + QString::number(j) + u')';
+    case Shape::Table: return row.name + u'(' + QString::number(i) + u',' + QString::number(j) + u')';
     }
     return row.name;
 }
@@ -111,8 +110,7 @@ const QString& valueOf(const SettingsRecord& s, Key key, int i, int j)
     return valueOf(const_cast<SettingsRecord&>(s), key, i, j);
 }
 
-bool saveSetting(SettingsStore& store, const QString& app, const SettingsRecord& settings,
-                 Key key, int i, int j)
+bool saveSetting(SettingsStore& store, const QString& app, const SettingsRecord& settings, Key key, int i, int j)
 {
     return store.save(app, keySection(key), keyName(key, i, j), valueOf(settings, key, i, j));
 }
@@ -126,8 +124,8 @@ namespace {
 
 // Reads one key into the record; an empty or missing value takes `defaultText`, in the
 // store too.
-void loadWithDefault(SettingsRecord& rec, SettingsStore& store, const QString& app, Key key,
-                     int i, int j, const QString& defaultText)
+void loadWithDefault(SettingsRecord& rec, SettingsStore& store, const QString& app, Key key, int i, int j,
+                     const QString& defaultText)
 {
     const QString name = keyName(key, i, j);
     QString text = store.read(app, keySection(key), name);
@@ -138,15 +136,13 @@ void loadWithDefault(SettingsRecord& rec, SettingsStore& store, const QString& a
     valueOf(rec, key, i, j) = text;
 }
 
-void load(SettingsRecord& rec, SettingsStore& store, const QString& app, Key key, int i = -1,
-          int j = -1)
+void load(SettingsRecord& rec, SettingsStore& store, const QString& app, Key key, int i = -1, int j = -1)
 {
     loadWithDefault(rec, store, app, key, i, j, rowOf(key).defaultText);
 }
 
 // A stored edge that is missing or negative gives way to the centred one, in memory only.
-void loadEdge(SettingsRecord& rec, SettingsStore& store, const QString& app, Key key,
-              const QString& centred)
+void loadEdge(SettingsRecord& rec, SettingsStore& store, const QString& app, Key key, const QString& centred)
 {
     const QString text = store.read(app, keySection(key), keyName(key));
     valueOf(rec, key) = text.isEmpty() || leadingNumber(text) < 0 ? centred : text;
@@ -159,8 +155,8 @@ void loadLogoSetting(SettingsRecord& rec, SettingsStore& store, const QString& a
     load(rec, store, app, Key::OptLogo);
 }
 
-void loadRemainingSettings(SettingsRecord& rec, SettingsStore& store, const QString& app,
-                           const QString& fallbackFolder, ScreenTwips screen)
+void loadRemainingSettings(SettingsRecord& rec, SettingsStore& store, const QString& app, const QString& fallbackFolder,
+                           ScreenTwips screen)
 {
     load(rec, store, app, Key::OptDbl);
     load(rec, store, app, Key::OptCent);

@@ -10,8 +10,22 @@ class SettingsStore;
 
 // Every stored setting, by the name of its member in SettingsRecord.
 enum class Key {
-    OptLogo, OptDbl, OptCent, F_Height, F_Width, G_Left, G_Top, OptLAct, OptLATab,
-    KumiroFile, OptDouki, DataFol, FolderName, OptWkaku, OptEkaku, OptTkaku,
+    OptLogo,
+    OptDbl,
+    OptCent,
+    F_Height,
+    F_Width,
+    G_Left,
+    G_Top,
+    OptLAct,
+    OptLATab,
+    KumiroFile,
+    OptDouki,
+    DataFol,
+    FolderName,
+    OptWkaku,
+    OptEkaku,
+    OptTkaku,
 };
 
 // The key as stored: "OptDbl", "DataFol(2)" (i: the kind), "OptTkaku(1,0)" (i: the row,
@@ -23,8 +37,8 @@ QString& valueOf(SettingsRecord& settings, Key key, int i = -1, int j = -1);
 const QString& valueOf(const SettingsRecord& settings, Key key, int i = -1, int j = -1);
 
 // Writes the record's value of one key to the store.
-bool saveSetting(SettingsStore& store, const QString& app, const SettingsRecord& settings,
-                 Key key, int i = -1, int j = -1);
+bool saveSetting(SettingsStore& store, const QString& app, const SettingsRecord& settings, Key key, int i = -1,
+                 int j = -1);
 
 struct ScreenTwips {
     double width = 0;

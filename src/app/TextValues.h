@@ -7,7 +7,10 @@
 namespace kumiro {
 
 // A flag is on exactly when its text is "1".
-inline bool isOn(const QString& flag) { return flag == QStringLiteral("1"); }
+inline bool isOn(const QString& flag)
+{
+    return flag == QStringLiteral("1");
+}
 
 // The leading decimal number of a text; 0 when the text does not start with one.
 double leadingNumber(const QString& text);

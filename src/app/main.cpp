@@ -31,8 +31,8 @@ int main(int argc, char** argv)
     QApplication::setFont(windowFont(kUiGothic, 9));
     // Qt's own dialogs (the file dialog) speak Japanese like the rest of the program.
     QTranslator qtJapanese;
-    if (qtJapanese.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
-                        QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    if (qtJapanese.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtJapanese);
 
     SettingsStore store(SettingsStore::defaultRoot());

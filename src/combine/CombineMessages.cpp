@@ -13,14 +13,15 @@ OfficeMessage officeFailureMessage(const OfficeError& error, const QString& dest
                 QStringLiteral("Word・Excel のファイルを扱うには LibreOffice が必要です。　\r\r"
                                "「sudo apt-get install libreoffice-writer-nogui libreoffice-calc-nogui」 "
                                "でインストールして下さい。　")};
-    case OfficeError::Setup:
-        return {QStringLiteral("LibreOffice 確認"), error.what() + QStringLiteral("　")};
+    case OfficeError::Setup: return {QStringLiteral("LibreOffice 確認"), error.what() + QStringLiteral("　")};
     case OfficeError::OutputFolder:
-        return {QStringLiteral("出力確認"), destination + QStringLiteral("のフォルダ ") + error.file() +
-                                                 QStringLiteral(" に書き込めません。　\r\r") + error.what()};
+        return {QStringLiteral("出力確認"),
+                destination + QStringLiteral("のフォルダ ") + error.file() +
+                    QStringLiteral(" に書き込めません。　\r\r") + error.what()};
     case OfficeError::OutputFile:
-        return {QStringLiteral("出力確認"), destination + QStringLiteral("のファイル ") + error.file() +
-                                                 QStringLiteral(" に書き込めません。　\r\r") + error.what()};
+        return {QStringLiteral("出力確認"),
+                destination + QStringLiteral("のファイル ") + error.file() +
+                    QStringLiteral(" に書き込めません。　\r\r") + error.what()};
     case OfficeError::Unreadable:
         return {QStringLiteral("ファイル確認"),
                 QStringLiteral("ファイル ") + error.file() + QStringLiteral(" を読み取れません。　\r\r") +
@@ -28,10 +29,8 @@ OfficeMessage officeFailureMessage(const OfficeError& error, const QString& dest
     case OfficeError::Hung:
     case OfficeError::Crashed:
         return {QStringLiteral("LibreOffice 確認"),
-                error.what() + QStringLiteral("　\r\r") + file +
-                    QStringLiteral("ファイルは書き込まれていません。　")};
-    case OfficeError::Failed:
-        break;
+                error.what() + QStringLiteral("　\r\r") + file + QStringLiteral("ファイルは書き込まれていません。　")};
+    case OfficeError::Failed: break;
     }
     return {QStringLiteral("処理確認"),
             QStringLiteral("LibreOffice で処理できませんでした。　\r\r") + file + error.what()};
@@ -42,30 +41,28 @@ Message combineDoneMessage(Kind kind)
     return {MsgIcon::Information, QStringLiteral("完了確認"), kindInfo(kind).doneText};
 }
 
-QList<Message> textCombineMessages(const TextCombineResult& result, const QStringList& inputs,
-                                   const QString& output)
+QList<Message> textCombineMessages(const TextCombineResult& result, const QStringList& inputs, const QString& output)
 {
-    const QString input = result.failedIndex >= 0 && result.failedIndex < inputs.size()
-        ? inputs[result.failedIndex] : QString();
+    const QString input =
+        result.failedIndex >= 0 && result.failedIndex < inputs.size() ? inputs[result.failedIndex] : QString();
     switch (result.status) {
-    case TextCombineResult::Done:
-        return {combineDoneMessage(Kind::Text)};
+    case TextCombineResult::Done: return {combineDoneMessage(Kind::Text)};
     case TextCombineResult::LineLimit:
-        return {{MsgIcon::Exclamation, QStringLiteral("行数確認"),
-                 QStringLiteral("選択された Text ファイル ") + input +
-                     QStringLiteral(" は 「15,000行」 を超えています。　")},
-                {MsgIcon::Exclamation, QStringLiteral("ファイル確認"),
-                 QStringLiteral("該当の Text ファイルを 「15,000行」 以下にするか、選択するファイルを変更して下さい。　")}};
-    case TextCombineResult::Cancelled:
-        return {};
+        return {
+            {MsgIcon::Exclamation, QStringLiteral("行数確認"),
+             QStringLiteral("選択された Text ファイル ") + input +
+                 QStringLiteral(" は 「15,000行」 を超えています。　")},
+            {MsgIcon::Exclamation, QStringLiteral("ファイル確認"),
+             QStringLiteral("該当の Text ファイルを 「15,000行」 以下にするか、選択するファイルを変更して下さい。　")}};
+    case TextCombineResult::Cancelled: return {};
     case TextCombineResult::NotAFile:
         return {{MsgIcon::Critical, QStringLiteral("ファイル確認"),
                  QStringLiteral("Text ファイル ") + input +
                      QStringLiteral(" は通常のファイルではないため、読み取れません。　")}};
     case TextCombineResult::ReadFailed:
-        return {{MsgIcon::Critical, QStringLiteral("ファイル確認"),
-                 QStringLiteral("Text ファイル ") + input + QStringLiteral(" を読み取れません。　\r\r") +
-                     result.reason}};
+        return {
+            {MsgIcon::Critical, QStringLiteral("ファイル確認"),
+             QStringLiteral("Text ファイル ") + input + QStringLiteral(" を読み取れません。　\r\r") + result.reason}};
     case TextCombineResult::FolderNotWritable:
         return {{MsgIcon::Critical, QStringLiteral("出力確認"),
                  QStringLiteral("くみろ先のフォルダ ") + QFileInfo(output).absolutePath() +

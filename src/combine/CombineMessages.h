@@ -17,12 +17,10 @@ struct OfficeMessage {
 
 // `destination` names where the command writes: "くみろ先" for a combine, "変換先" for a
 // conversion.
-OfficeMessage officeFailureMessage(const OfficeError& error,
-                                   const QString& destination = QStringLiteral("くみろ先"));
+OfficeMessage officeFailureMessage(const OfficeError& error, const QString& destination = QStringLiteral("くみろ先"));
 
 // What the user is told after a Text combine, in order; nothing for a cancel.
-QList<Message> textCombineMessages(const TextCombineResult& result, const QStringList& inputs,
-                                   const QString& output);
+QList<Message> textCombineMessages(const TextCombineResult& result, const QStringList& inputs, const QString& output);
 
 // The completion message of a kind's combine.
 Message combineDoneMessage(Kind kind);

@@ -2,13 +2,11 @@
 
 #include "OfficeSaving.h"
 
-
 #include <vector>
 
 namespace kumiro {
 
-bool combineExcel(Office& office, const QStringList& inputs, const QString& outputPath,
-                  const CommandProgress& progress)
+bool combineExcel(Office& office, const QStringList& inputs, const QString& outputPath, const CommandProgress& progress)
 {
     auto cancelled = [&] { return progress.cancelled && progress.cancelled(); };
     const auto excel = office.newExcel();

@@ -5,7 +5,6 @@
 
 namespace kumiro {
 
-
 // Every sheet of every input, in order, copied into a new workbook whose blank first sheet
 // is then removed, saved as Excel 97. Returns false when cancelled, before anything is
 // written; throws OfficeError when the office or an input fails, writing nothing then too.

@@ -11,14 +11,14 @@ namespace kumiro {
 class OfficeError {
 public:
     enum Kind {
-        Failed,     // the office refused the call
+        Failed, // the office refused the call
         Unreadable, // an input that is missing, unreadable or of the wrong kind
-        Hung,       // the office stopped answering and was ended
-        Crashed,    // the office went away
-        Missing,    // no office installed
-        Setup,      // the office or our driver for it cannot be started; what() says why
+        Hung, // the office stopped answering and was ended
+        Crashed, // the office went away
+        Missing, // no office installed
+        Setup, // the office or our driver for it cannot be started; what() says why
         OutputFolder, // the output's folder cannot be written; file() is the folder
-        OutputFile,   // the output file cannot be written; file() is the file
+        OutputFile, // the output file cannot be written; file() is the file
     };
     OfficeError(Kind kind, QString what, QString file = {})
         : kind_(kind), what_(std::move(what)), file_(std::move(file))
@@ -91,7 +91,7 @@ public:
     virtual void SheetsInNewWorkbook(int count) = 0;
     virtual ExcelWorkbook& Workbooks_Open(const QString& path) = 0;
     virtual ExcelWorkbook& Workbooks_Add() = 0; // becomes the active workbook
-    virtual void ActivateFirstWorksheet() = 0;  // Worksheets(1).Activate in the active workbook
+    virtual void ActivateFirstWorksheet() = 0; // Worksheets(1).Activate in the active workbook
     virtual void DisplayAlerts(bool on) = 0;
     virtual void DeleteActiveSheet() = 0;
     virtual ExcelWorkbook& ActiveWorkbook() = 0;
@@ -111,8 +111,8 @@ inline const QString kOfficeProgramDir = QStringLiteral(KUMIRO_OFFICE_PROGRAM_DI
 
 struct OfficeOptions {
     int callTimeoutMs = 120000; // an office that does not answer a call in this time is ended
-    QString officeProgramDir;   // empty: the system's LibreOffice
-    QString cacheDir;           // where the prepared profile is kept; empty: the user's cache
+    QString officeProgramDir; // empty: the system's LibreOffice
+    QString cacheDir; // where the prepared profile is kept; empty: the user's cache
 };
 
 // The LibreOffice office, loaded from the program folder; throws OfficeError(Missing) with

@@ -14,8 +14,8 @@ inline QString excelSheetName(const QString& wanted, const QStringList& taken)
     constexpr qsizetype kMax = 31;
     QString base;
     for (QChar c : wanted) {
-        const bool bad = c == u'/' || c == u'\\' || c == u'?' || c == u'*' || c == u':' ||
-                         c == u'[' || c == u']' || c.unicode() < 0x20;
+        const bool bad = c == u'/' || c == u'\\' || c == u'?' || c == u'*' || c == u':' || c == u'[' || c == u']' ||
+            c.unicode() < 0x20;
         base += bad ? QChar(u'_') : c;
     }
     while (base.startsWith(u'\''))

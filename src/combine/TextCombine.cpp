@@ -150,8 +150,7 @@ bool appendToOutput(const QString& outputPath, const QByteArray& out, QString& r
     if (const int error = writeAll(fd, out.constData(), out.size())) {
         reason = plainSystemReason(error);
         // The input goes in whole or not at all.
-        if (::ftruncate(fd, before) != 0) {
-        }
+        if (::ftruncate(fd, before) != 0) {}
         ::close(fd);
         return false;
     }
@@ -160,7 +159,6 @@ bool appendToOutput(const QString& outputPath, const QByteArray& out, QString& r
 }
 
 } // namespace
-
 
 TextCombineResult combineTextFiles(const QStringList& inputs, const QString& outputPath,
                                    const CommandProgress& progress)

@@ -13,7 +13,7 @@ struct TextCombineResult {
     enum Status { Done, LineLimit, ReadFailed, NotAFile, FolderNotWritable, WriteFailed, Cancelled };
     Status status = Done;
     int failedIndex = -1; // the input that stopped the combine
-    QString reason;       // the reason for a read or write failure, in the user's words
+    QString reason; // the reason for a read or write failure, in the user's words
 };
 
 // Appends every input's lines to the output, each line ended with CR LF, bytes unchanged,
@@ -25,8 +25,5 @@ struct TextCombineResult {
 // cuts the output back to what it was before the combine.
 TextCombineResult combineTextFiles(const QStringList& inputs, const QString& outputPath,
                                    const CommandProgress& progress = {});
-
-
-
 
 } // namespace kumiro

@@ -47,8 +47,8 @@ inline TextEncoding detectTextEncoding(const QByteArray& bytes, bool complete = 
     // Seven-bit, so it would pass for UTF-8 below.
     if (guess == "ISO-2022-JP")
         return TextEncoding::Iso2022Jp;
-    QStringDecoder utf8(QStringDecoder::Utf8, complete ? QStringDecoder::Flag::Stateless
-                                                       : QStringDecoder::Flag::Default);
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        complete ? QStringDecoder::Flag::Stateless : QStringDecoder::Flag::Default);
     const QString decoded = utf8.decode(bytes);
     Q_UNUSED(decoded);
     if (!utf8.hasError())
@@ -81,7 +81,7 @@ inline QByteArray toUtf8(const QByteArray& bytes, TextEncoding encoding)
 {
     const int bom = byteOrderMarkLength(bytes);
     const bool bomFits = (bom == 3 && encoding == TextEncoding::Utf8) ||
-                         (bom == 2 && (encoding == TextEncoding::Utf16LE || encoding == TextEncoding::Utf16BE));
+        (bom == 2 && (encoding == TextEncoding::Utf16LE || encoding == TextEncoding::Utf16BE));
     QByteArray in = bytes.mid(bomFits ? bom : 0);
     iconv_t cd = iconv_open("UTF-8", iconvName(encoding));
     if (cd == iconv_t(-1))

@@ -4,9 +4,7 @@
 
 namespace kumiro {
 
-
-bool combineWord(Office& office, const QStringList& inputs, const QString& outputPath,
-                 const CommandProgress& progress)
+bool combineWord(Office& office, const QStringList& inputs, const QString& outputPath, const CommandProgress& progress)
 {
     const auto word = office.newWord();
     WordDocument& doc = word->Documents_Add();

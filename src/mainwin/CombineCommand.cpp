@@ -51,8 +51,8 @@ bool KUMIRO::runOfficeCombine()
     const QStringList inputs = confirmedOrder(state_);
     const QString output = outputPathOf(state_.set, kind);
     const auto combine = kind == Kind::Word ? combineWord : combineExcel;
-    const OfficeRunner::Result run = office_.run(
-        this, QStringLiteral("くみろ実行中"), [&](Office& office, const CommandProgress& progress) {
+    const OfficeRunner::Result run =
+        office_.run(this, QStringLiteral("くみろ実行中"), [&](Office& office, const CommandProgress& progress) {
             return combine(office, inputs, output, progress);
         });
     if (run != OfficeRunner::Result::Done)

@@ -9,7 +9,6 @@
 #include "tools/FileTools.h"
 #include "tools/RENAME.h"
 
-
 namespace kumiro {
 
 void KUMIRO::mnuDataConvert_Click(int index)
@@ -22,7 +21,8 @@ void KUMIRO::mnuDataConvert_Click(int index)
     // Each file with an instance and a message of its own; a failure stops the rest.
     for (const QString& path : files) {
         const OfficeRunner::Result run = office_.run(
-            this, QStringLiteral("変換中"), [&](Office& office, const CommandProgress& progress) {
+            this, QStringLiteral("変換中"),
+            [&](Office& office, const CommandProgress& progress) {
                 if (progress.cancelled && progress.cancelled())
                     return false;
                 if (progress.step)
@@ -33,8 +33,7 @@ void KUMIRO::mnuDataConvert_Click(int index)
             QStringLiteral("変換先"));
         if (run != OfficeRunner::Result::Done)
             return;
-        platform_.messages.show(this, MsgIcon::Information, QStringLiteral("変換確認"),
-                                convertDoneText(index));
+        platform_.messages.show(this, MsgIcon::Information, QStringLiteral("変換確認"), convertDoneText(index));
     }
 }
 
@@ -56,8 +55,7 @@ QString KUMIRO::chooseDataFile(const QString& title)
     return files.isEmpty() ? QString() : files.first();
 }
 
-template <typename Dialog>
-void KUMIRO::askForNewName(const QString& title)
+template <typename Dialog> void KUMIRO::askForNewName(const QString& title)
 {
     const QString file = chooseDataFile(title);
     if (file.isEmpty())
@@ -96,7 +94,8 @@ void KUMIRO::mnuDataDelete_Click()
                  QStringLiteral("ファイルを削除できませんでした。　\r\r") + r.reason);
         return;
     }
-    msg.show(this, MsgIcon::Information, QStringLiteral("削除情報"), QStringLiteral("指定されたﾌｧｲﾙを削除しました。　"));
+    msg.show(this, MsgIcon::Information, QStringLiteral("削除情報"),
+             QStringLiteral("指定されたﾌｧｲﾙを削除しました。　"));
 }
 
 } // namespace kumiro

@@ -6,7 +6,10 @@ class QListWidget;
 
 namespace kumiro {
 
-inline qint16 MinInt(qint16 a, qint16 b) { return a <= b ? a : b; }
+inline qint16 MinInt(qint16 a, qint16 b)
+{
+    return a <= b ? a : b;
+}
 
 // The row under a vertical position y (pixels from the top of the rows): never below 0,
 // never past the last row.

@@ -24,8 +24,7 @@ bool wildcardMatch(QStringView name, QStringView pattern)
         if (p < pattern.size() && pattern[p] == u'*') {
             starP = p++;
             starN = n;
-        } else if (p < pattern.size() &&
-                   (pattern[p] == u'?' || pattern[p].toCaseFolded() == name[n].toCaseFolded())) {
+        } else if (p < pattern.size() && (pattern[p] == u'?' || pattern[p].toCaseFolded() == name[n].toCaseFolded())) {
             ++p;
             ++n;
         } else if (starP >= 0) {
@@ -91,9 +90,8 @@ QStringList listKindFiles(const SettingsRecord& settings, Kind kind, const QStri
 
 bool anyPathTooLong(const QString& folder, const QStringList& names)
 {
-    return std::any_of(names.begin(), names.end(), [&](const QString& name) {
-        return folder.size() + 1 + name.size() > 255;
-    });
+    return std::any_of(names.begin(), names.end(),
+                       [&](const QString& name) { return folder.size() + 1 + name.size() > 255; });
 }
 
 int countUnnamableFiles(const SettingsRecord& settings, Kind kind, const QString& folder)
@@ -122,12 +120,11 @@ int countUnnamableFiles(const SettingsRecord& settings, Kind kind, const QString
 
 QString fileCountText(int count, Kind kind, int unnamable)
 {
-    QString text = QStringLiteral("同一のフォルダの中から ") + QString::number(count) +
-                   QStringLiteral(" 個 の ") + kindInfo(kind).word +
-                   QStringLiteral(" ファイルを読み取りました。　");
+    QString text = QStringLiteral("同一のフォルダの中から ") + QString::number(count) + QStringLiteral(" 個 の ") +
+        kindInfo(kind).word + QStringLiteral(" ファイルを読み取りました。　");
     if (unnamable > 0)
         text += QStringLiteral("\r\rファイル名の文字コードが正しくないため、表示できないファイルが ") +
-                QString::number(unnamable) + QStringLiteral(" 個 あります。　ファイル名を変更して下さい。　");
+            QString::number(unnamable) + QStringLiteral(" 個 あります。　ファイル名を変更して下さい。　");
     return text;
 }
 

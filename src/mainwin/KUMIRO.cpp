@@ -52,8 +52,7 @@ QRect px(const QRectF& twips)
 
 } // namespace
 
-KUMIRO::KUMIRO(ProgramState& state, Platform& platform, OfficeRunner& office, Probes probes,
-               QWidget* parent)
+KUMIRO::KUMIRO(ProgramState& state, Platform& platform, OfficeRunner& office, Probes probes, QWidget* parent)
     : QMainWindow(parent), state_(state), platform_(platform), office_(office), probes_(std::move(probes))
 {
     setObjectName(QStringLiteral("KUMIRO"));
@@ -110,9 +109,11 @@ void KUMIRO::buildControls()
     List1->setGeometry(px(initial.list1));
     List2->setGeometry(px(initial.list2));
 
-    const std::array<std::pair<const char16_t*, const char16_t*>, ListButton::Count> c2 = {{
-        {u"－>", u" 追加 "}, {u"↑", u" 上へ移動 "}, {u"↓", u" 下へ移動 "},
-        {u"一括", u" 一括 "}, {u"削除", u" 削除 "}}};
+    const std::array<std::pair<const char16_t*, const char16_t*>, ListButton::Count> c2 = {{{u"－>", u" 追加 "},
+                                                                                            {u"↑", u" 上へ移動 "},
+                                                                                            {u"↓", u" 下へ移動 "},
+                                                                                            {u"一括", u" 一括 "},
+                                                                                            {u"削除", u" 削除 "}}};
     for (int i = 0; i < ListButton::Count; ++i) {
         Command2[i] = new QPushButton(QString::fromUtf16(c2[i].first), client_);
         Command2[i]->setObjectName(QStringLiteral("Command2_%1").arg(i));
@@ -140,8 +141,7 @@ void KUMIRO::buildControls()
 
 void KUMIRO::buildMenus()
 {
-    auto item = [this](QMenu* menu, const QString& caption, auto handler,
-                       const QKeySequence& key = {}) {
+    auto item = [this](QMenu* menu, const QString& caption, auto handler, const QKeySequence& key = {}) {
         QAction* a = menu->addAction(caption);
         if (!key.isEmpty())
             a->setShortcut(key);
@@ -150,45 +150,45 @@ void KUMIRO::buildMenus()
     };
 
     QMenu* mnuFile = menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
-    mnuFileOpen[0] = item(mnuFile, QStringLiteral("Word ﾌｧｲﾙの一覧を開く(&W)..."),
-                          [this] { mnuFileOpen_Click(0); }, QKeySequence(Qt::CTRL | Qt::Key_W));
-    mnuFileOpen[1] = item(mnuFile, QStringLiteral("Excel ﾌｧｲﾙの一覧を開く(&E)..."),
-                          [this] { mnuFileOpen_Click(1); }, QKeySequence(Qt::CTRL | Qt::Key_E));
-    mnuFileOpen[2] = item(mnuFile, QStringLiteral("Text ﾌｧｲﾙの一覧を開く(&T)..."),
-                          [this] { mnuFileOpen_Click(2); }, QKeySequence(Qt::CTRL | Qt::Key_T));
+    mnuFileOpen[0] = item(
+        mnuFile, QStringLiteral("Word ﾌｧｲﾙの一覧を開く(&W)..."), [this] { mnuFileOpen_Click(0); },
+        QKeySequence(Qt::CTRL | Qt::Key_W));
+    mnuFileOpen[1] = item(
+        mnuFile, QStringLiteral("Excel ﾌｧｲﾙの一覧を開く(&E)..."), [this] { mnuFileOpen_Click(1); },
+        QKeySequence(Qt::CTRL | Qt::Key_E));
+    mnuFileOpen[2] = item(
+        mnuFile, QStringLiteral("Text ﾌｧｲﾙの一覧を開く(&T)..."), [this] { mnuFileOpen_Click(2); },
+        QKeySequence(Qt::CTRL | Qt::Key_T));
     mnuFile->addSeparator();
-    mnuFileKumiro = item(mnuFile, QStringLiteral("くみろ実行(&G)"), [this] { mnuFileKumiro_Click(); },
-                         QKeySequence(Qt::CTRL | Qt::Key_G));
+    mnuFileKumiro = item(
+        mnuFile, QStringLiteral("くみろ実行(&G)"), [this] { mnuFileKumiro_Click(); },
+        QKeySequence(Qt::CTRL | Qt::Key_G));
     mnuFile->addSeparator();
     mnuFileEnd = item(mnuFile, QStringLiteral("くみろ君 の終了(&X)..."), [this] { mnuFileEnd_Click(); });
 
     QMenu* mnuDataManager = menuBar()->addMenu(QStringLiteral("ﾃﾞｰﾀ管理(&M)"));
     QMenu* mnuDataConv = mnuDataManager->addMenu(QStringLiteral("変換(&C)"));
-    mnuDataConvert[0] = item(mnuDataConv, QStringLiteral("*.doc or *.rtf → *.txt(&T)..."),
-                             [this] { mnuDataConvert_Click(0); });
-    mnuDataConvert[1] = item(mnuDataConv, QStringLiteral("*.txt → *.doc(&D)..."),
-                             [this] { mnuDataConvert_Click(1); });
-    mnuDataConvert[2] = item(mnuDataConv, QStringLiteral("*.txt → *.rtf(&R)..."),
-                             [this] { mnuDataConvert_Click(2); });
+    mnuDataConvert[0] =
+        item(mnuDataConv, QStringLiteral("*.doc or *.rtf → *.txt(&T)..."), [this] { mnuDataConvert_Click(0); });
+    mnuDataConvert[1] = item(mnuDataConv, QStringLiteral("*.txt → *.doc(&D)..."), [this] { mnuDataConvert_Click(1); });
+    mnuDataConvert[2] = item(mnuDataConv, QStringLiteral("*.txt → *.rtf(&R)..."), [this] { mnuDataConvert_Click(2); });
     mnuDataManager->addSeparator();
     mnuDataCopy = item(mnuDataManager, QStringLiteral("ｺﾋﾟｰ(&C)..."), [this] { mnuDataCopy_Click(); });
-    mnuDataRename = item(mnuDataManager, QStringLiteral("名前の変更(&R)..."),
-                         [this] { mnuDataRename_Click(); });
-    mnuDataBackup = item(mnuDataManager, QStringLiteral("ﾊﾞｯｸｱｯﾌﾟ(&B)..."),
-                         [this] { mnuDataBackup_Click(); });
+    mnuDataRename = item(mnuDataManager, QStringLiteral("名前の変更(&R)..."), [this] { mnuDataRename_Click(); });
+    mnuDataBackup = item(mnuDataManager, QStringLiteral("ﾊﾞｯｸｱｯﾌﾟ(&B)..."), [this] { mnuDataBackup_Click(); });
     mnuDataManager->addSeparator();
     mnuDataDelete = item(mnuDataManager, QStringLiteral("削除(&D)..."), [this] { mnuDataDelete_Click(); });
 
     QMenu* mnuOption = menuBar()->addMenu(QStringLiteral("ｵﾌﾟｼｮﾝ(&O)"));
-    mnuOptSettei = item(mnuOption, QStringLiteral("各種設定(&K)"), [this] { mnuOptSettei_Click(); },
-                        QKeySequence(Qt::CTRL | Qt::Key_K));
+    mnuOptSettei = item(
+        mnuOption, QStringLiteral("各種設定(&K)"), [this] { mnuOptSettei_Click(); },
+        QKeySequence(Qt::CTRL | Qt::Key_K));
 
     QMenu* mnuHelp = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
-    mnuHelpContext_KeyWord[0] = item(mnuHelp, QStringLiteral("ﾄﾋﾟｯｸの検索(&H)"),
-                                     [this] { mnuHelpContext_KeyWord_Click(0); },
-                                     QKeySequence(Qt::Key_F1));
-    mnuHelpContext_KeyWord[1] = item(mnuHelp, QStringLiteral("目次(&C)"),
-                                     [this] { mnuHelpContext_KeyWord_Click(1); });
+    mnuHelpContext_KeyWord[0] = item(
+        mnuHelp, QStringLiteral("ﾄﾋﾟｯｸの検索(&H)"), [this] { mnuHelpContext_KeyWord_Click(0); },
+        QKeySequence(Qt::Key_F1));
+    mnuHelpContext_KeyWord[1] = item(mnuHelp, QStringLiteral("目次(&C)"), [this] { mnuHelpContext_KeyWord_Click(1); });
     mnuHelp->addSeparator();
     mnuHelpAbout = item(mnuHelp, QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(&A)..."), [this] { mnuHelpAbout_Click(); });
 }
@@ -204,14 +204,24 @@ void KUMIRO::buildToolbar()
     Toolbar1->installEventFilter(this);
 
     // Button number -> tooltip; an empty tooltip is a separator.
-    const std::array<const char16_t*, ToolButton::Count> tips = {
-        nullptr,        u"",
-        u" Word ﾌｧｲﾙの一覧を開く ", u" Excel ﾌｧｲﾙの一覧を開く ", u" Text ﾌｧｲﾙの一覧を開く ",
-        u"",            u" くみろ実行 ",
-        u"",            u" ｺﾋﾟｰ ", u" 名前の変更 ", u" ﾊﾞｯｸｱｯﾌﾟ ",
-        u"",            u" 削除 ",
-        u"",            u" 各種設定 ",
-        u"",            u" ﾊﾞｰｼﾞｮﾝ情報 ", u" ﾍﾙﾌﾟ "};
+    const std::array<const char16_t*, ToolButton::Count> tips = {nullptr,
+                                                                 u"",
+                                                                 u" Word ﾌｧｲﾙの一覧を開く ",
+                                                                 u" Excel ﾌｧｲﾙの一覧を開く ",
+                                                                 u" Text ﾌｧｲﾙの一覧を開く ",
+                                                                 u"",
+                                                                 u" くみろ実行 ",
+                                                                 u"",
+                                                                 u" ｺﾋﾟｰ ",
+                                                                 u" 名前の変更 ",
+                                                                 u" ﾊﾞｯｸｱｯﾌﾟ ",
+                                                                 u"",
+                                                                 u" 削除 ",
+                                                                 u"",
+                                                                 u" 各種設定 ",
+                                                                 u"",
+                                                                 u" ﾊﾞｰｼﾞｮﾝ情報 ",
+                                                                 u" ﾍﾙﾌﾟ "};
     int image = 0;
     for (int button = 1; button < ToolButton::Count; ++button) {
         const QString tip = QString::fromUtf16(tips[button]);
@@ -250,14 +260,11 @@ void KUMIRO::Form_Load()
     probes_.readAppearanceScheme(state_);
 
     // A size that is not a number or does not fit 16 bits gives the default.
-    const double xpExtra =
-        probes_.windowsName() == u"Windows XP" && state_.AppearanceScheme.isEmpty() ? 120 : 0;
+    const double xpExtra = probes_.windowsName() == u"Windows XP" && state_.AppearanceScheme.isEmpty() ? 120 : 0;
     const auto storedHeight = wholeNumber(state_.set.F_Height);
-    const qint16 height =
-        (storedHeight ? toInt16(*storedHeight + xpExtra) : std::nullopt).value_or(9000 + xpExtra);
+    const qint16 height = (storedHeight ? toInt16(*storedHeight + xpExtra) : std::nullopt).value_or(9000 + xpExtra);
     const qint16 width = toInt16(state_.set.F_Width).value_or(12000);
-    resize(twipsToPixels(width - kFrameWidthTwips),
-           twipsToPixels(height - kFrameHeightTwips) + menuBarHeight());
+    resize(twipsToPixels(width - kFrameWidthTwips), twipsToPixels(height - kFrameHeightTwips) + menuBarHeight());
 
     if (isOn(state_.set.OptCent))
         move(centredOnScreen(size()));
@@ -344,8 +351,7 @@ void KUMIRO::mnuFileOpen_Click(int index)
     List1->addItems(names);
 
     platform_.messages.show(this, MsgIcon::Information, kFileCountTitle,
-                            fileCountText(List1->count(), kind,
-                                          countUnnamableFiles(state_.set, kind, *folder)));
+                            fileCountText(List1->count(), kind, countUnnamableFiles(state_.set, kind, *folder)));
 
     if (anyPathTooLong(*folder, names)) {
         platform_.messages.show(this, MsgIcon::Exclamation, kPathTooLongTitle, pathTooLongText());
@@ -423,9 +429,9 @@ void KUMIRO::saveGeometry()
 
 void KUMIRO::mnuFileEnd_Click()
 {
-    const MsgAnswer answer = platform_.messages.show(
-        this, MsgIcon::Question, QStringLiteral("終了確認"),
-        QStringLiteral("「くみろ君 for Windows」 を終了しますか？　"), MsgButtons::OkCancel);
+    const MsgAnswer answer =
+        platform_.messages.show(this, MsgIcon::Question, QStringLiteral("終了確認"),
+                                QStringLiteral("「くみろ君 for Windows」 を終了しますか？　"), MsgButtons::OkCancel);
     if (answer != MsgAnswer::Ok)
         return;
     endNow();

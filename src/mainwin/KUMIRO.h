@@ -34,12 +34,17 @@ struct OrderButton {
 // Toolbar1's buttons by number; the numbers between them are separators.
 struct ToolButton {
     enum {
-        OpenWord = 2, OpenExcel, OpenText,
+        OpenWord = 2,
+        OpenExcel,
+        OpenText,
         Combine = 6,
-        Copy = 8, Rename, Backup,
+        Copy = 8,
+        Rename,
+        Backup,
         Delete = 12,
         Settings = 14,
-        About = 16, HelpContents,
+        About = 16,
+        HelpContents,
         Count
     };
 };
@@ -129,8 +134,7 @@ private:
     // fallback folder (the program folder when it is the user's to write in).
     QString chooseDataFile(const QString& title);
     // Copy and rename: a file chosen in the shared dialog, then the dialog for its new name.
-    template <typename Dialog>
-    void askForNewName(const QString& title);
+    template <typename Dialog> void askForNewName(const QString& title);
     void commonFinish();
     void enableCombine(bool on);
 

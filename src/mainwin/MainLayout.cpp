@@ -22,8 +22,7 @@ std::optional<MainLayout> mainLayoutFor(double H, double W)
     // A very narrow window would give the lists a negative width: they shrink to nothing.
     const double list1Width = std::max(0.0, l.command2[0].left() - 160 - 120);
     l.list1 = QRectF(kListLeft, kListTop, list1Width, H - 1860);
-    l.list2 = QRectF(l.command2[0].left() + kCommand2W + 160, kListTop,
-                     std::max(0.0, list1Width - 120), H - 1860);
+    l.list2 = QRectF(l.command2[0].left() + kCommand2W + 160, kListTop, std::max(0.0, list1Width - 120), H - 1860);
     return l;
 }
 

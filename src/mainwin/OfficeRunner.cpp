@@ -6,13 +6,11 @@
 
 namespace kumiro {
 
-OfficeRunner::OfficeRunner(MessageBoxes& messages, Factory factory)
-    : messages_(messages), factory_(std::move(factory))
+OfficeRunner::OfficeRunner(MessageBoxes& messages, Factory factory) : messages_(messages), factory_(std::move(factory))
 {
 }
 
-OfficeRunner::Result OfficeRunner::run(QWidget* owner, const QString& title, const Job& job,
-                                       const QString& destination)
+OfficeRunner::Result OfficeRunner::run(QWidget* owner, const QString& title, const Job& job, const QString& destination)
 {
     try {
         const std::unique_ptr<Office> office = factory_();

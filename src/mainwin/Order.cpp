@@ -15,8 +15,10 @@ bool confirmOrder(ProgramState& state, const QStringList& names, MessageBoxes& m
         return false;
     }
     if (n == 1) {
-        messages.show(owner, MsgIcon::Critical, QStringLiteral("選択ファイル数の確認"),
-                      QStringLiteral("くみろ順で指定されたファイルの数は \"１個\" だけです。　複数のファイルを選択して下さい。　"));
+        messages.show(
+            owner, MsgIcon::Critical, QStringLiteral("選択ファイル数の確認"),
+            QStringLiteral(
+                "くみろ順で指定されたファイルの数は \"１個\" だけです。　複数のファイルを選択して下さい。　"));
         return false;
     }
     if (n > kMaxOrder) {

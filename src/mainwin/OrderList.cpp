@@ -53,8 +53,9 @@ void KUMIRO::Command2_Click(int index)
     case ListButton::Up: {
         const int i = selectedRow(List2);
         if (i < 0) {
-            msg.show(this, MsgIcon::Exclamation, QStringLiteral("上方移動ファイルの確認"),
-                     QStringLiteral("上方へ移動するファイル名を右側の 「くみろ順のリスト」 の中から指定して下さい。　"));
+            msg.show(
+                this, MsgIcon::Exclamation, QStringLiteral("上方移動ファイルの確認"),
+                QStringLiteral("上方へ移動するファイル名を右側の 「くみろ順のリスト」 の中から指定して下さい。　"));
             return;
         }
         if (i > 0)
@@ -64,8 +65,9 @@ void KUMIRO::Command2_Click(int index)
     case ListButton::Down: {
         const int i = selectedRow(List2);
         if (i < 0) {
-            msg.show(this, MsgIcon::Exclamation, QStringLiteral("下方移動ファイルの確認"),
-                     QStringLiteral("下方へ移動するファイル名を右側の 「くみろ順のリスト」 の中から指定して下さい。　"));
+            msg.show(
+                this, MsgIcon::Exclamation, QStringLiteral("下方移動ファイルの確認"),
+                QStringLiteral("下方へ移動するファイル名を右側の 「くみろ順のリスト」 の中から指定して下さい。　"));
             return;
         }
         if (i + 1 < List2->count())
@@ -73,11 +75,11 @@ void KUMIRO::Command2_Click(int index)
         break;
     }
     case ListButton::AddAll: {
-        const MsgAnswer answer = msg.show(
-            this, MsgIcon::Question, QStringLiteral("一括追加確認"),
-            QStringLiteral("右側の 「くみろ順のリスト」 を全てクリアして\r\r"
-                           "左側の 「現在のリスト」 の全てを追加します。　よろしいですか？　"),
-            MsgButtons::OkCancel);
+        const MsgAnswer answer =
+            msg.show(this, MsgIcon::Question, QStringLiteral("一括追加確認"),
+                     QStringLiteral("右側の 「くみろ順のリスト」 を全てクリアして\r\r"
+                                    "左側の 「現在のリスト」 の全てを追加します。　よろしいですか？　"),
+                     MsgButtons::OkCancel);
         if (answer != MsgAnswer::Ok)
             return;
         List2->clear();
@@ -121,8 +123,7 @@ void KUMIRO::Command1_Click(int index)
     }
     case OrderButton::ClearAll: {
         if (msg.show(this, MsgIcon::Question, QStringLiteral("初期化確認"),
-                     QStringLiteral("全てのリストを初期化しますか？　"),
-                     MsgButtons::OkCancel) == MsgAnswer::Ok) {
+                     QStringLiteral("全てのリストを初期化しますか？　"), MsgButtons::OkCancel) == MsgAnswer::Ok) {
             List1->clear();
             List2->clear();
         }
@@ -139,9 +140,7 @@ void KUMIRO::Command1_Click(int index)
         Command1[OrderButton::ClearOrder]->setEnabled(false);
         break;
     }
-    case OrderButton::Help:
-        platform_.help.show(this, state_.HelpFile, HelpCommand::Context, 6);
-        break;
+    case OrderButton::Help: platform_.help.show(this, state_.HelpFile, HelpCommand::Context, 6); break;
     default: break;
     }
 }

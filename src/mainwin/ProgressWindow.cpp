@@ -12,8 +12,7 @@
 
 namespace kumiro {
 
-ProgressWindow::ProgressWindow(QWidget* parent, const QString& title, const QString& firstText)
-    : QDialog(parent)
+ProgressWindow::ProgressWindow(QWidget* parent, const QString& title, const QString& firstText) : QDialog(parent)
 {
     setWindowTitle(title);
     setModal(true);
@@ -38,7 +37,8 @@ void ProgressWindow::run(const std::function<void(const CommandProgress&)>& job)
     CommandProgress progress;
     progress.cancelled = [this] { return cancel_.load(); };
     progress.step = [this](int index, int count, const QString& file) {
-        QMetaObject::invokeMethod(this, [=, this] { show(index, count, file); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [=, this] { show(index, count, file); }, Qt::QueuedConnection);
     };
     QThread* worker = QThread::create([&] {
         try {

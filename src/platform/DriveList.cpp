@@ -9,10 +9,9 @@ namespace kumiro {
 QList<Volume> userVolumes()
 {
     static const QSet<QByteArray> pseudo = {
-        "proc", "sysfs", "devpts", "devtmpfs", "cgroup", "cgroup2", "securityfs", "debugfs",
-        "tracefs", "pstore", "bpf", "mqueue", "hugetlbfs", "configfs", "fusectl", "autofs",
-        "binfmt_misc", "efivarfs", "rpc_pipefs", "nsfs", "ramfs", "squashfs", "fuse.portal",
-        "fuse.gvfsd-fuse"};
+        "proc",        "sysfs",    "devpts",     "devtmpfs", "cgroup",    "cgroup2",  "securityfs",  "debugfs",
+        "tracefs",     "pstore",   "bpf",        "mqueue",   "hugetlbfs", "configfs", "fusectl",     "autofs",
+        "binfmt_misc", "efivarfs", "rpc_pipefs", "nsfs",     "ramfs",     "squashfs", "fuse.portal", "fuse.gvfsd-fuse"};
     QList<Volume> volumes{{QStringLiteral("/"), QString()}};
     for (const QStorageInfo& s : QStorageInfo::mountedVolumes()) {
         const QString root = s.rootPath();
@@ -24,18 +23,14 @@ QList<Volume> userVolumes()
         }
         // System mounts under /proc, /sys, /dev and /run (but removable media under
         // /run/media) and the boot partitions are no place for the user's files.
-        const bool system = root.startsWith(QStringLiteral("/proc")) ||
-                            root.startsWith(QStringLiteral("/sys")) ||
-                            root.startsWith(QStringLiteral("/dev")) ||
-                            root.startsWith(QStringLiteral("/boot")) ||
-                            (root.startsWith(QStringLiteral("/run")) &&
-                             !root.startsWith(QStringLiteral("/run/media/")));
+        const bool system = root.startsWith(QStringLiteral("/proc")) || root.startsWith(QStringLiteral("/sys")) ||
+            root.startsWith(QStringLiteral("/dev")) || root.startsWith(QStringLiteral("/boot")) ||
+            (root.startsWith(QStringLiteral("/run")) && !root.startsWith(QStringLiteral("/run/media/")));
         if (system)
             continue;
         volumes.append({root, s.name().isEmpty() ? QString::fromLocal8Bit(s.device()) : s.name()});
     }
-    std::sort(volumes.begin() + 1, volumes.end(),
-              [](const Volume& a, const Volume& b) { return a.root < b.root; });
+    std::sort(volumes.begin() + 1, volumes.end(), [](const Volume& a, const Volume& b) { return a.root < b.root; });
     return volumes;
 }
 
@@ -43,8 +38,8 @@ QString volumeRootFor(const QList<Volume>& volumes, const QString& path)
 {
     QString best;
     for (const Volume& v : volumes) {
-        const bool holds = v.root == u'/' || path == v.root ||
-                           path.startsWith(v.root.endsWith(u'/') ? v.root : v.root + u'/');
+        const bool holds =
+            v.root == u'/' || path == v.root || path.startsWith(v.root.endsWith(u'/') ? v.root : v.root + u'/');
         if (holds && v.root.size() > best.size())
             best = v.root;
     }

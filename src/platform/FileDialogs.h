@@ -9,7 +9,7 @@ namespace kumiro {
 
 struct FileDialogRequest {
     QString title;
-    QString filter;        // "(*.txt)|*.txt|": description and patterns, bar-separated
+    QString filter; // "(*.txt)|*.txt|": description and patterns, bar-separated
     QString initialFolder; // empty: where the previous choice left off
     bool multiple = false;
 };

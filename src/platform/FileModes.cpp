@@ -25,13 +25,12 @@ mode_t currentUmask()
 } // namespace
 #endif
 
-void giveUsualPermissions([[maybe_unused]] const QString& file,
-                          [[maybe_unused]] const QString& replaced)
+void giveUsualPermissions([[maybe_unused]] const QString& file, [[maybe_unused]] const QString& replaced)
 {
 #ifndef _WIN32
     struct stat old {};
-    const mode_t mode = ::stat(QFile::encodeName(replaced).constData(), &old) == 0
-        ? (old.st_mode & 07777) : (0666 & ~currentUmask());
+    const mode_t mode =
+        ::stat(QFile::encodeName(replaced).constData(), &old) == 0 ? (old.st_mode & 07777) : (0666 & ~currentUmask());
     ::chmod(QFile::encodeName(file).constData(), mode);
 #endif
 }

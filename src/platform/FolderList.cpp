@@ -85,8 +85,7 @@ void FolderList::keyPressEvent(QKeyEvent* event)
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     // Return on another folder opens it; on the open folder it falls through to the
     // dialog's default button.
-    if (enter && item && QDir::cleanPath(item->data(Qt::UserRole).toString()) !=
-                             QDir::cleanPath(path_)) {
+    if (enter && item && QDir::cleanPath(item->data(Qt::UserRole).toString()) != QDir::cleanPath(path_)) {
         openRow(item);
         event->accept();
         return;

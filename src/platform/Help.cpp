@@ -20,9 +20,8 @@ QString contextAnchor(int context)
 
 QList<HelpIndexEntry> parseHelpIndex(const QString& html)
 {
-    static const QRegularExpression link(
-        QStringLiteral(R"re(<a\s+class="kw"\s+href="#([^"]+)"\s*>(.*?)</a>)re"),
-        QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression link(QStringLiteral(R"re(<a\s+class="kw"\s+href="#([^"]+)"\s*>(.*?)</a>)re"),
+                                         QRegularExpression::DotMatchesEverythingOption);
     QList<HelpIndexEntry> entries;
     for (auto it = link.globalMatch(html); it.hasNext();) {
         const auto m = it.next();
@@ -31,9 +30,8 @@ QList<HelpIndexEntry> parseHelpIndex(const QString& html)
             entries.append({keyword.trimmed(), m.captured(1)});
     }
     QCollator collator(QLocale(QLocale::Japanese, QLocale::Japan));
-    std::stable_sort(entries.begin(), entries.end(), [&](const auto& a, const auto& b) {
-        return collator.compare(a.keyword, b.keyword) < 0;
-    });
+    std::stable_sort(entries.begin(), entries.end(),
+                     [&](const auto& a, const auto& b) { return collator.compare(a.keyword, b.keyword) < 0; });
     return entries;
 }
 
@@ -59,7 +57,7 @@ QList<HelpIndexEntry> filterHelpIndex(const QList<HelpIndexEntry>& entries, cons
 QString helpMissingText(const QString& helpFile)
 {
     return QStringLiteral("ヘルプ ファイル 「") + helpFile +
-           QStringLiteral("」 が見つかりません。　\r\rくみろ君 を入れ直してください。　");
+        QStringLiteral("」 が見つかりません。　\r\rくみろ君 を入れ直してください。　");
 }
 
 QtHelpViewer::QtHelpViewer(MessageBoxes& messages) : messages_(messages) {}
@@ -75,8 +73,7 @@ QtHelpViewer::~QtHelpViewer()
         delete window_;
 }
 
-void QtHelpViewer::show(QWidget* parent, const QString& helpFile, HelpCommand command,
-                        int context)
+void QtHelpViewer::show(QWidget* parent, const QString& helpFile, HelpCommand command, int context)
 {
     if (!QFileInfo(helpFile).isFile()) {
         messages_.show(parent, MsgIcon::Exclamation, kHelpMissingTitle, helpMissingText(helpFile));

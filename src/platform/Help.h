@@ -20,16 +20,14 @@ enum class HelpCommand { Contents, Index, Context };
 class HelpViewer {
 public:
     virtual ~HelpViewer() = default;
-    virtual void show(QWidget* parent, const QString& helpFile, HelpCommand command,
-                      int context = 0) = 0;
+    virtual void show(QWidget* parent, const QString& helpFile, HelpCommand command, int context = 0) = 0;
 };
 
 class QtHelpViewer : public HelpViewer {
 public:
     explicit QtHelpViewer(MessageBoxes& messages);
     ~QtHelpViewer() override;
-    void show(QWidget* parent, const QString& helpFile, HelpCommand command,
-              int context) override;
+    void show(QWidget* parent, const QString& helpFile, HelpCommand command, int context) override;
 
     HelpWindow* window() const;
 

@@ -91,8 +91,7 @@ void HelpWindow::openFile(const QString& helpFile)
         return;
     file_ = helpFile;
     QFile f(helpFile);
-    index_ = f.open(QIODevice::ReadOnly) ? parseHelpIndex(QString::fromUtf8(f.readAll()))
-                                         : QList<HelpIndexEntry>();
+    index_ = f.open(QIODevice::ReadOnly) ? parseHelpIndex(QString::fromUtf8(f.readAll())) : QList<HelpIndexEntry>();
     browser_->setSource(QUrl::fromLocalFile(helpFile));
     browser_->clearHistory();
     fillKeywords();

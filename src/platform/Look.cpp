@@ -18,8 +18,7 @@ void installFontSubstitutions()
     QFont::insertSubstitutions(kUiGothic, {sansCjk, QStringLiteral("IPAPGothic")});
     QFont::insertSubstitutions(kGothic, {monoCjk, QStringLiteral("IPAGothic"), sansCjk});
     // Liberation Serif has the metrics of Times New Roman, so texts keep their widths.
-    QFont::insertSubstitutions(kTimes, {QStringLiteral("Liberation Serif"),
-                                        QStringLiteral("DejaVu Serif"), serifCjk});
+    QFont::insertSubstitutions(kTimes, {QStringLiteral("Liberation Serif"), QStringLiteral("DejaVu Serif"), serifCjk});
 }
 
 QFont windowFont(const QString& family, double points, bool bold)
@@ -34,8 +33,7 @@ QFont windowFont(const QString& family, double points, bool bold)
 
 namespace kumiro {
 
-QLabel* backgroundLabel(QWidget* parent, const QString& text, const QFont& font, const QColor& colour,
-                      const QRect& box)
+QLabel* backgroundLabel(QWidget* parent, const QString& text, const QFont& font, const QColor& colour, const QRect& box)
 {
     auto* label = new QLabel(text, parent);
     label->setFont(font);

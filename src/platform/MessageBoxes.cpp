@@ -13,8 +13,8 @@ QString displayText(const QString& text)
     return out;
 }
 
-MsgAnswer QtMessageBoxes::show(QWidget* parent, MsgIcon icon, const QString& title,
-                               const QString& text, MsgButtons buttons)
+MsgAnswer QtMessageBoxes::show(QWidget* parent, MsgIcon icon, const QString& title, const QString& text,
+                               MsgButtons buttons)
 {
     QMessageBox box(parent);
     box.setWindowTitle(title);

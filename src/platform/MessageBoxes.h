@@ -15,8 +15,8 @@ enum class MsgAnswer { Ok, Cancel };
 class MessageBoxes {
 public:
     virtual ~MessageBoxes() = default;
-    virtual MsgAnswer show(QWidget* parent, MsgIcon icon, const QString& title,
-                           const QString& text, MsgButtons buttons = MsgButtons::Ok) = 0;
+    virtual MsgAnswer show(QWidget* parent, MsgIcon icon, const QString& title, const QString& text,
+                           MsgButtons buttons = MsgButtons::Ok) = 0;
 };
 
 class QtMessageBoxes : public MessageBoxes {

@@ -14,8 +14,8 @@ bool hasHandler(const QString& scheme)
     if (xdgMime.isEmpty())
         return false;
     QProcess query;
-    query.start(xdgMime, {QStringLiteral("query"), QStringLiteral("default"),
-                          QStringLiteral("x-scheme-handler/") + scheme});
+    query.start(xdgMime,
+                {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("x-scheme-handler/") + scheme});
     if (!query.waitForFinished(5000)) {
         query.kill();
         return false;

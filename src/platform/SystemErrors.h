@@ -17,7 +17,8 @@ inline QString plainSystemReason(int error, bool reading = false)
 {
     switch (error) {
     case EACCES:
-    case EPERM: return reading ? QStringLiteral("読み取る権限がありません。") : QStringLiteral("書き込む権限がありません。");
+    case EPERM:
+        return reading ? QStringLiteral("読み取る権限がありません。") : QStringLiteral("書き込む権限がありません。");
     case EROFS: return QStringLiteral("読み取り専用のディスクです。");
     case ENOSPC:
     case EDQUOT: return QStringLiteral("ディスクの空きが足りません。");

@@ -17,8 +17,7 @@ namespace kumiro {
 
 namespace {
 
-template <typename W>
-W* placed(W* widget, double left, double top, double width, double height, const QFont& font)
+template <typename W> W* placed(W* widget, double left, double top, double width, double height, const QFont& font)
 {
     widget->setGeometry(twipsRect(left, top, width, height));
     widget->setFont(font);
@@ -38,8 +37,8 @@ SEL_FOLD::SEL_FOLD(Kind kind, ProgramState& state, Platform& platform, QWidget* 
 {
     setObjectName(QStringLiteral("SEL_FOLD"));
     setModal(true);
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                   Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, kWindowGrey);
     setPalette(pal);
@@ -48,8 +47,8 @@ SEL_FOLD::SEL_FOLD(Kind kind, ProgramState& state, Platform& platform, QWidget* 
     const QFont big = windowFont(kUiGothic, 11.25);
     const QFont buttons = windowFont(kUiGothic, 9);
 
-    Label1 = placed(new QLabel(QStringLiteral("データフォルダを指定して、ＯＫﾎﾞﾀﾝを押して下さい。"), this),
-                    330, 210, 4545, 225, big);
+    Label1 = placed(new QLabel(QStringLiteral("データフォルダを指定して、ＯＫﾎﾞﾀﾝを押して下さい。"), this), 330, 210,
+                    4545, 225, big);
     QPalette labelPal = Label1->palette();
     labelPal.setColor(QPalette::WindowText, QColor(255, 255, 0));
     Label1->setPalette(labelPal);
@@ -57,8 +56,7 @@ SEL_FOLD::SEL_FOLD(Kind kind, ProgramState& state, Platform& platform, QWidget* 
     // text needs, and the window grow with it, rather than cut the sentence.
     Label1->resize(qMax(Label1->width(), Label1->sizeHint().width()),
                    qMax(Label1->height(), Label1->sizeHint().height()));
-    setFixedSize(qMax(twipsToPixels(5010), Label1->geometry().right() + twipsToPixels(330)),
-                 twipsToPixels(3900));
+    setFixedSize(qMax(twipsToPixels(5010), Label1->geometry().right() + twipsToPixels(330)), twipsToPixels(3900));
 
     QPalette white = palette();
     white.setColor(QPalette::Base, Qt::white);
@@ -73,7 +71,7 @@ SEL_FOLD::SEL_FOLD(Kind kind, ProgramState& state, Platform& platform, QWidget* 
     setTip(Dir1, QStringLiteral(" フォルダ名 "));
 
     const std::array<QString, PickerButton::Count> captions = {QStringLiteral("OK"), QStringLiteral("キャンセル"),
-                                             QStringLiteral("ヘルプ")};
+                                                               QStringLiteral("ヘルプ")};
     const std::array<double, PickerButton::Count> lefts = {445, 1855, 3265};
     for (int i = 0; i < PickerButton::Count; ++i) {
         Command1[i] = placed(new QPushButton(captions[i], this), lefts[i], 3320, 1300, 300, buttons);
@@ -132,9 +130,7 @@ void SEL_FOLD::Command1_Click(int index)
         chosen_ = Dir1->path();
         done(QDialog::Accepted);
         break;
-    case PickerButton::Cancel:
-        reject();
-        break;
+    case PickerButton::Cancel: reject(); break;
     case PickerButton::Help:
         platform_.help.show(this, state_.HelpFile, HelpCommand::Context, kindInfo(kind_).pickerHelp);
         break;

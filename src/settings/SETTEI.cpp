@@ -62,7 +62,10 @@ QPalette whiteBlack(QPalette p)
     return p;
 }
 
-QString flag(bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); }
+QString flag(bool on)
+{
+    return on ? QStringLiteral("1") : QStringLiteral("0");
+}
 
 } // namespace
 
@@ -89,9 +92,9 @@ SETTEI::SETTEI(ProgramState& state, Platform& platform, QWidget* mainWindow)
         buildKindTab(kind);
 
     const std::array<QString, SettingsButton::Count> captions = {QStringLiteral("OK"), QStringLiteral("キャンセル"),
-                                             QStringLiteral("適用(&A)"), QStringLiteral("ヘルプ")};
+                                                                 QStringLiteral("適用(&A)"), QStringLiteral("ヘルプ")};
     const std::array<QString, SettingsButton::Count> tips = {QStringLiteral(" OK "), QStringLiteral(" キャンセル "),
-                                         QStringLiteral(" 適用 "), QStringLiteral(" ヘルプ ")};
+                                                             QStringLiteral(" 適用 "), QStringLiteral(" ヘルプ ")};
     const std::array<double, SettingsButton::Count> lefts = {640, 2050, 3460, 4870};
     for (int i = 0; i < SettingsButton::Count; ++i) {
         Command1[i] = new QPushButton(captions[i], this);
@@ -129,9 +132,11 @@ void SETTEI::buildGeneralTab()
     page->setAutoFillBackground(true);
     const QFont font = windowFont(kPGothic, 11.25);
     // Top to bottom: logo, double click, centring, last tab.
-    const std::array<std::pair<int, const char16_t*>, GeneralBox::Count> rows = {{
-        {GeneralBox::Logo, u"ロゴの表示(&L)"}, {GeneralBox::DoubleClickEnds, u"ダブルクリックで終了(&D)"},
-        {GeneralBox::Centre, u"画面のセンタリング(&C)"}, {GeneralBox::LastTab, u"最後のアクティブタブ(&A)"}}};
+    const std::array<std::pair<int, const char16_t*>, GeneralBox::Count> rows = {
+        {{GeneralBox::Logo, u"ロゴの表示(&L)"},
+         {GeneralBox::DoubleClickEnds, u"ダブルクリックで終了(&D)"},
+         {GeneralBox::Centre, u"画面のセンタリング(&C)"},
+         {GeneralBox::LastTab, u"最後のアクティブタブ(&A)"}}};
     for (int r = 0; r < GeneralBox::Count; ++r) {
         const auto [i, text] = rows[r];
         const QString caption = QString::fromUtf16(text);
@@ -139,7 +144,8 @@ void SETTEI::buildGeneralTab()
         box->setFont(font);
         const QRect at = onTab(SSTab1, 2010, 1425 + r * 360, 3000, 345);
         box->setGeometry(at.x(), at.y(), qMax(at.width(), box->sizeHint().width()), at.height());
-        setTip(box, u' ' + QString(caption).remove(QStringLiteral("(&") + caption.at(caption.size() - 2) + u')') + u' ');
+        setTip(box,
+               u' ' + QString(caption).remove(QStringLiteral("(&") + caption.at(caption.size() - 2) + u')') + u' ');
         Check1[i] = box;
     }
 }
@@ -158,8 +164,8 @@ void SETTEI::buildKindTab(Kind kind)
     Text1[k]->setGeometry(onTab(SSTab1, 280, 570, 4170, 330));
     Text1[k]->setFont(textFont);
     Text1[k]->setPalette(darkYellow(Text1[k]->palette()));
-    const std::array<const char16_t*, 3> nameTips = {
-        u" くみろﾌｧｲﾙ名（Ｗ編） ", u" くみろﾌｧｲﾙ名（Ｅ編） ", u" くみろﾌｧｲﾙ名（Ｔ編） "};
+    const std::array<const char16_t*, 3> nameTips = {u" くみろﾌｧｲﾙ名（Ｗ編） ", u" くみろﾌｧｲﾙ名（Ｅ編） ",
+                                                     u" くみろﾌｧｲﾙ名（Ｔ編） "};
     setTip(Text1[k], QString::fromUtf16(nameTips[k]));
 
     Drive1[k] = new DriveList(page);
@@ -269,15 +275,16 @@ void SETTEI::Form_Load()
     Text2[0]->setText(QStringLiteral("*.txt"));
 }
 
-void SETTEI::refuseBothOff(std::array<QCheckBox*, 2>& boxes, std::array<std::array<QString, 2>, 2>& table,
-                           int index, const QString& first, const QString& second)
+void SETTEI::refuseBothOff(std::array<QCheckBox*, 2>& boxes, std::array<std::array<QString, 2>, 2>& table, int index,
+                           const QString& first, const QString& second)
 {
     // Written through at once: the next listing sees it even if the dialog is cancelled.
     table[index][1] = flag(boxes[index]->isChecked());
     if (isOn(table[0][1]) || isOn(table[1][1]))
         return;
-    platform_.messages.show(this, MsgIcon::Exclamation, QStringLiteral("設定確認"),
-                            QStringLiteral("「%1」 と 「%2」 の両方をくみろ対象としない設定はできません。　").arg(first, second));
+    platform_.messages.show(
+        this, MsgIcon::Exclamation, QStringLiteral("設定確認"),
+        QStringLiteral("「%1」 と 「%2」 の両方をくみろ対象としない設定はできません。　").arg(first, second));
     platform_.messages.show(this, MsgIcon::Exclamation, QStringLiteral("強制設定"),
                             QStringLiteral("強制的に 「%1」 をくみろ対象に設定します。　").arg(first));
     boxes[0]->setChecked(true);
@@ -304,9 +311,7 @@ void SETTEI::Command1_Click(int index)
         hide();
         close();
         break;
-    case SettingsButton::Cancel:
-        reject();
-        break;
+    case SettingsButton::Cancel: reject(); break;
     case SettingsButton::Apply: {
         const int tab = SSTab1->currentIndex();
         if (tab == kGeneralTab)

@@ -29,7 +29,10 @@ struct SettingsButton {
 };
 // The tabs: the general one, then one per kind in the kinds' order.
 inline constexpr int kGeneralTab = 0;
-constexpr int tabOf(Kind kind) { return indexOf(kind) + 1; }
+constexpr int tabOf(Kind kind)
+{
+    return indexOf(kind) + 1;
+}
 
 // The settings dialog: general options and, per kind, the output file, its folder and the
 // file patterns listed. Modeless; it works on the program's settings record.
@@ -67,8 +70,8 @@ public:
 private:
     void buildGeneralTab();
     void buildKindTab(Kind kind);
-    void refuseBothOff(std::array<QCheckBox*, 2>& boxes, std::array<std::array<QString, 2>, 2>& table,
-                       int index, const QString& first, const QString& second);
+    void refuseBothOff(std::array<QCheckBox*, 2>& boxes, std::array<std::array<QString, 2>, 2>& table, int index,
+                       const QString& first, const QString& second);
 
     ProgramState& state_;
     Platform& platform_;

@@ -10,14 +10,14 @@ QList<BackupCopy> backupCopies(const SettingsRecord& s, const QString& backupFol
 {
     QList<BackupCopy> copies;
     for (Kind kind : {Kind::Word, Kind::Excel}) {
-        copies.append({outputPathOf(s, kind),
-                       joinPath(backupFolder, s.KumiroFile[kind] + kindInfo(kind).outputExtension)});
+        copies.append(
+            {outputPathOf(s, kind), joinPath(backupFolder, s.KumiroFile[kind] + kindInfo(kind).outputExtension)});
     }
     return copies;
 }
 
-bool runBackup(const SettingsRecord& settings, const QString& backupFolder, MessageBoxes& messages,
-               QWidget* owner, const CopyFile& copy)
+bool runBackup(const SettingsRecord& settings, const QString& backupFolder, MessageBoxes& messages, QWidget* owner,
+               const CopyFile& copy)
 {
     if (messages.show(owner, MsgIcon::Question, QStringLiteral("ﾊﾞｯｸｱｯﾌﾟ準備"),
                       QStringLiteral("データのバックアップをとります。 フロッピーディスクをセットして下さい。　"),

@@ -29,7 +29,7 @@ using CopyFile = std::function<FileResult(const QString& source, const QString& 
 // The backup command: asks for the disk, copies each output onto it, and says when it is
 // done. A copy that fails is asked for again as often as the user answers OK; copies made
 // are not repeated. False when the user gave up.
-bool runBackup(const SettingsRecord& settings, const QString& backupFolder, MessageBoxes& messages,
-               QWidget* owner, const CopyFile& copy = copyReplacing);
+bool runBackup(const SettingsRecord& settings, const QString& backupFolder, MessageBoxes& messages, QWidget* owner,
+               const CopyFile& copy = copyReplacing);
 
 } // namespace kumiro

@@ -29,8 +29,7 @@ void FILESCOPY::Command1_Click(int index)
                                     QStringLiteral("コピー先が入力されていません。　"));
             return;
         }
-        const FileResult r =
-            copyReplacing(file_, resolveBeside(file_, Text1->text()));
+        const FileResult r = copyReplacing(file_, resolveBeside(file_, Text1->text()));
         if (!r.ok) {
             // The dialog stays, so that another name can be tried.
             platform_.messages.show(this, MsgIcon::Critical, QStringLiteral("複写確認"),

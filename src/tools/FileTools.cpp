@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-
 namespace kumiro {
 
 QString resolveBeside(const QString& chosenFile, const QString& typed)

@@ -12,8 +12,7 @@ namespace kumiro {
 
 NameEntryDialog::NameEntryDialog(QString file, ProgramState& state, Platform& platform, QWidget* parent,
                                  const Texts& texts)
-    : QDialog(parent), file_(std::move(file)), state_(state), platform_(platform),
-      sourceLabel_(texts.sourceLabel)
+    : QDialog(parent), file_(std::move(file)), state_(state), platform_(platform), sourceLabel_(texts.sourceLabel)
 {
     setWindowTitle(texts.caption);
     setModal(true);
@@ -71,8 +70,7 @@ NameEntryDialog::NameEntryDialog(QString file, ProgramState& state, Platform& pl
         connect(Command1[i], &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
     }
     Command1[EntryButton::Ok]->setDefault(true);
-    setFixedSize(qMax(twipsToPixels(5760), Label[1]->geometry().right() + twipsToPixels(300)),
-                 twipsToPixels(2520));
+    setFixedSize(qMax(twipsToPixels(5760), Label[1]->geometry().right() + twipsToPixels(300)), twipsToPixels(2520));
     move(centredOnScreen(size()));
     showSourceName();
 }

@@ -27,10 +27,10 @@ public:
     struct Texts {
         QString caption;
         QString label1;
-        std::array<QString, 3> labels;   // Label2, Label3, Label4 ("" for the source name)
-        std::array<QString, 3> tips;     // their tooltips
+        std::array<QString, 3> labels; // Label2, Label3, Label4 ("" for the source name)
+        std::array<QString, 3> tips; // their tooltips
         QString entryTip;
-        int sourceLabel;                 // 2 or 3: the label that shows the source name
+        int sourceLabel; // 2 or 3: the label that shows the source name
     };
 
     std::array<QLabel*, 5> Label{}; // Label1..Label4 at 1..4
@@ -41,8 +41,7 @@ public:
 
 protected:
     // `file` is the file the dialog works on; its name is shown as the source.
-    NameEntryDialog(QString file, ProgramState& state, Platform& platform, QWidget* parent,
-                    const Texts& texts);
+    NameEntryDialog(QString file, ProgramState& state, Platform& platform, QWidget* parent, const Texts& texts);
     // Shows the source file's name in its label, fitted to the label's present width.
     void showSourceName();
 

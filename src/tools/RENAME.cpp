@@ -36,8 +36,7 @@ void RENAME::Command1_Click(int index)
             Text1->setFocus();
             return;
         }
-        const FileResult r =
-            renameKeeping(file_, resolveBeside(file_, Text1->text()));
+        const FileResult r = renameKeeping(file_, resolveBeside(file_, Text1->text()));
         if (!r.ok) {
             platform_.messages.show(this, MsgIcon::Critical, QStringLiteral("変更確認"),
                                     QStringLiteral("ファイル名を変更できませんでした。　\r\r") + r.reason);

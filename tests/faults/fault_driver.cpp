@@ -56,8 +56,9 @@ int main(int argc, char** argv)
         args = args.mid(2);
     }
     if (args.size() < 3) {
-        std::fprintf(stderr, "usage: fault_driver [--timeout MS] word|excel|text OUTPUT INPUT...\n"
-                             "       fault_driver [--timeout MS] convert INDEX INPUT\n");
+        std::fprintf(stderr,
+                     "usage: fault_driver [--timeout MS] word|excel|text OUTPUT INPUT...\n"
+                     "       fault_driver [--timeout MS] convert INDEX INPUT\n");
         return 2;
     }
     const QString command = args[0];
@@ -69,7 +70,8 @@ int main(int argc, char** argv)
         const TextCombineResult r = combineTextFiles(inputs, target);
         if (r.status == TextCombineResult::Done)
             return std::printf("done\n"), 0;
-        return failed(QStringLiteral("text"), QStringLiteral("%1 %2 %3").arg(r.status).arg(r.failedIndex).arg(r.reason));
+        return failed(QStringLiteral("text"),
+                      QStringLiteral("%1 %2 %3").arg(r.status).arg(r.failedIndex).arg(r.reason));
     }
     const QString destination = command == u"convert" ? QStringLiteral("変換先") : QStringLiteral("くみろ先");
     try {

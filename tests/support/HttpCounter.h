@@ -45,10 +45,7 @@ public:
     int port() const { return port_; }
     int count() const { return count_; }
     void reset() { count_ = 0; }
-    QByteArray url(const char* path) const
-    {
-        return "http://127.0.0.1:" + QByteArray::number(port_) + path;
-    }
+    QByteArray url(const char* path) const { return "http://127.0.0.1:" + QByteArray::number(port_) + path; }
 
 private:
     void serve()

@@ -37,8 +37,7 @@ inline QStringList staleSockets()
 inline QStringList officeTemporaries(const QString& folder)
 {
     static const QRegularExpression name(QStringLiteral("^lu[0-9A-Za-z]+\\.tmp$"));
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)
-        .filter(name);
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).filter(name);
 }
 
 } // namespace kumiro::test

@@ -20,11 +20,10 @@ QString OfficeCheck::convert(const QString& path, const QString& format, const Q
 {
     QProcess soffice;
     soffice.setProgram(kOfficeProgramDir + QStringLiteral("/soffice"));
-    soffice.setArguments({QStringLiteral("-env:UserInstallation=") +
-                              QString::fromUtf8(QUrl::fromLocalFile(profile_.path()).toEncoded()),
-                          QStringLiteral("--headless"), QStringLiteral("--norestore"),
-                          QStringLiteral("--convert-to"), format, QStringLiteral("--outdir"), outDir,
-                          path});
+    soffice.setArguments(
+        {QStringLiteral("-env:UserInstallation=") + QString::fromUtf8(QUrl::fromLocalFile(profile_.path()).toEncoded()),
+         QStringLiteral("--headless"), QStringLiteral("--norestore"), QStringLiteral("--convert-to"), format,
+         QStringLiteral("--outdir"), outDir, path});
     // Its temporaries stay in its own profile, so that tests can look for anybody's in /tmp.
     QDir().mkpath(profile_.path() + QStringLiteral("/tmp"));
     auto env = QProcessEnvironment::systemEnvironment();
@@ -81,8 +80,7 @@ OfficeCheck::Document OfficeCheck::read(const QString& path)
                 currentLayout = attrs.value(QStringLiteral("style:name")).toString();
             if (name == u"page-layout-properties")
                 sizeOfLayout[currentLayout] = attrs.value(QStringLiteral("fo:page-width")).toString() +
-                                              QStringLiteral(" x ") +
-                                              attrs.value(QStringLiteral("fo:page-height")).toString();
+                    QStringLiteral(" x ") + attrs.value(QStringLiteral("fo:page-height")).toString();
             if (name == u"text" && xml.namespaceUri().endsWith(u"office:1.0"))
                 inBody = true;
             if (inBody) {
@@ -163,9 +161,7 @@ int officeProcessCount()
 
 int officeProfileCount()
 {
-    return QDir(QDir::tempPath())
-        .entryList({QStringLiteral("kumiro-office-%1-*").arg(getpid())}, QDir::Dirs)
-        .size();
+    return QDir(QDir::tempPath()).entryList({QStringLiteral("kumiro-office-%1-*").arg(getpid())}, QDir::Dirs).size();
 }
 
 } // namespace kumiro::test

@@ -17,15 +17,15 @@ public:
     QString convert(const QString& path, const QString& format, const QString& outDir);
 
     struct Document {
-        QStringList blocks;     // "p:text", "h:text", "table" in body order
-        QStringList masters;    // the page style starting each section, in order
-        QStringList pageSizes;  // "width x height" of each of those page styles
+        QStringList blocks; // "p:text", "h:text", "table" in body order
+        QStringList masters; // the page style starting each section, in order
+        QStringList pageSizes; // "width x height" of each of those page styles
         int pageCount = 0;
         int tables = 0;
         int images = 0;
         int footnotes = 0;
-        QStringList headers;    // text of every header and footer of the page styles used
-        QString lastParagraph;  // text of the last paragraph with text
+        QStringList headers; // text of every header and footer of the page styles used
+        QString lastParagraph; // text of the last paragraph with text
     };
     // Reads a document (any format the office reads) back as flat XML.
     Document read(const QString& path);

@@ -2,8 +2,8 @@
 
 namespace kumiro::test {
 
-MsgAnswer ScriptedMessageBoxes::show(QWidget*, MsgIcon icon, const QString& title,
-                                     const QString& text, MsgButtons buttons)
+MsgAnswer ScriptedMessageBoxes::show(QWidget*, MsgIcon icon, const QString& title, const QString& text,
+                                     MsgButtons buttons)
 {
     shown.append({icon, title, text, buttons});
     if (onShow)

@@ -49,8 +49,8 @@ namespace {
 bool isCalcType(const QString& type)
 {
     return type.startsWith(QStringLiteral("calc_MS_Excel")) || type == u"calc8" ||
-           type.startsWith(QStringLiteral("calc_StarOffice_XML_Calc")) ||
-           type.startsWith(QStringLiteral("calc_Text_txt_csv"));
+        type.startsWith(QStringLiteral("calc_StarOffice_XML_Calc")) ||
+        type.startsWith(QStringLiteral("calc_Text_txt_csv"));
 }
 
 Reference<css::container::XIndexAccess> sheetsOf(const Reference<css::sheet::XSpreadsheetDocument>& doc)
@@ -75,10 +75,7 @@ class LoExcelWorkbook;
 
 class LoExcelSheet final : public ExcelSheet {
 public:
-    LoExcelSheet(Session& session, LoExcelWorkbook& book, int index)
-        : session_(session), book_(book), index_(index)
-    {
-    }
+    LoExcelSheet(Session& session, LoExcelWorkbook& book, int index) : session_(session), book_(book), index_(index) {}
     QString Name() override;
     void Copy(ExcelSheet& after) override;
 
@@ -156,9 +153,11 @@ public:
         // outside string constants, then the old name goes.
         QList<QPair<QRegularExpression, QString>> rules;
         for (const auto& [from, to] : renamed)
-            rules << qMakePair(QRegularExpression(QStringLiteral("(?<![\\w.$'])%1(?![\\w.(])").arg(QRegularExpression::escape(from)),
-                                                  QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption),
-                               to);
+            rules << qMakePair(
+                QRegularExpression(QStringLiteral("(?<![\\w.$'])%1(?![\\w.(])").arg(QRegularExpression::escape(from)),
+                                   QRegularExpression::CaseInsensitiveOption |
+                                       QRegularExpression::UseUnicodePropertiesOption),
+                to);
         const auto sheets = sheetsOf(doc_);
         for (sal_Int32 i = 0; i < sheets->getCount(); ++i) {
             forEachFormula(sheets->getByIndex(i), [&](const Reference<css::table::XCell>& cell) {
@@ -185,11 +184,23 @@ public:
         if (lookKeptApart_)
             return;
         lookKeptApart_ = true;
-        static const char* const kFont[] = {
-            "CharFontName", "CharFontNameAsian", "CharFontNameComplex", "CharFontFamily", "CharFontFamilyAsian",
-            "CharFontCharSet", "CharFontCharSetAsian", "CharFontPitch", "CharFontPitchAsian", "CharHeight",
-            "CharHeightAsian", "CharHeightComplex", "CharWeight", "CharWeightAsian", "CharPosture",
-            "CharPostureAsian", "CharColor"};
+        static const char* const kFont[] = {"CharFontName",
+                                            "CharFontNameAsian",
+                                            "CharFontNameComplex",
+                                            "CharFontFamily",
+                                            "CharFontFamilyAsian",
+                                            "CharFontCharSet",
+                                            "CharFontCharSetAsian",
+                                            "CharFontPitch",
+                                            "CharFontPitchAsian",
+                                            "CharHeight",
+                                            "CharHeightAsian",
+                                            "CharHeightComplex",
+                                            "CharWeight",
+                                            "CharWeightAsian",
+                                            "CharPosture",
+                                            "CharPostureAsian",
+                                            "CharColor"};
         const auto ours = defaultStyle(doc_);
         const auto theirs = defaultStyle(target);
         auto copyFont = [&](const Reference<css::beans::XPropertySet>& to) {
@@ -207,8 +218,9 @@ public:
         }
         bool same = true;
         for (const char* name : {"CharFontName", "CharFontNameAsian", "CharHeight", "CharHeightAsian"})
-            same = same && ours->getPropertyValue(rtl::OUString::createFromAscii(name)) ==
-                               theirs->getPropertyValue(rtl::OUString::createFromAscii(name));
+            same = same &&
+                ours->getPropertyValue(rtl::OUString::createFromAscii(name)) ==
+                    theirs->getPropertyValue(rtl::OUString::createFromAscii(name));
         if (same)
             return;
         const Reference<css::container::XNameContainer> styles(cellStyles(doc_), UNO_QUERY_THROW);
@@ -249,12 +261,12 @@ private:
     static Reference<css::uno::XInterface> namedRanges(const Reference<css::sheet::XSpreadsheetDocument>& doc)
     {
         Reference<css::uno::XInterface> names;
-        Reference<css::beans::XPropertySet>(doc, UNO_QUERY_THROW)->getPropertyValue(rtl::OUString("NamedRanges")) >>= names;
+        Reference<css::beans::XPropertySet>(doc, UNO_QUERY_THROW)->getPropertyValue(rtl::OUString("NamedRanges")) >>=
+            names;
         return names;
     }
 
-    template <typename F>
-    static void forEachFormula(const Any& sheet, F&& f)
+    template <typename F> static void forEachFormula(const Any& sheet, F&& f)
     {
         const Reference<css::sheet::XCellRangesQuery> query(sheet, UNO_QUERY_THROW);
         const auto cells = Reference<css::container::XEnumerationAccess>(
@@ -267,19 +279,19 @@ private:
     static Reference<css::container::XNameAccess> cellStyles(const Reference<css::sheet::XSpreadsheetDocument>& doc)
     {
         return Reference<css::container::XNameAccess>(
-            Reference<css::style::XStyleFamiliesSupplier>(doc, UNO_QUERY_THROW)->getStyleFamilies()->getByName(rtl::OUString("CellStyles")),
+            Reference<css::style::XStyleFamiliesSupplier>(doc, UNO_QUERY_THROW)
+                ->getStyleFamilies()
+                ->getByName(rtl::OUString("CellStyles")),
             UNO_QUERY_THROW);
     }
 
     static Reference<css::beans::XPropertySet> defaultStyle(const Reference<css::sheet::XSpreadsheetDocument>& doc)
     {
-        return Reference<css::beans::XPropertySet>(cellStyles(doc)->getByName(rtl::OUString("Default")), UNO_QUERY_THROW);
+        return Reference<css::beans::XPropertySet>(cellStyles(doc)->getByName(rtl::OUString("Default")),
+                                                   UNO_QUERY_THROW);
     }
 
-    static rtl::OUString quotedSheet(const rtl::OUString& name)
-    {
-        return "'" + name.replaceAll("'", "''") + "'";
-    }
+    static rtl::OUString quotedSheet(const rtl::OUString& name) { return "'" + name.replaceAll("'", "''") + "'"; }
 
     // A sheet copied before the sheets it refers to (a total that reads a later sheet, a
     // name for a range on another sheet) gets references to the source file instead of to
@@ -329,7 +341,8 @@ private:
                     touch.emplace_back(found->getByIndex(i), UNO_QUERY);
             }
             touch.emplace_back(Reference<css::sheet::XCellRangesQuery>(c.copy, UNO_QUERY_THROW)
-                                   ->queryFormulaCells(css::sheet::FormulaResult::STRING), UNO_QUERY);
+                                   ->queryFormulaCells(css::sheet::FormulaResult::STRING),
+                               UNO_QUERY);
             for (const auto& ranges : touch) {
                 forEachFormula(Any(ranges), [&](const Reference<css::table::XCell>& cell) {
                     const rtl::OUString formula = cell->getFormula();
@@ -374,7 +387,8 @@ void LoExcelSheet::Copy(ExcelSheet& afterSheet)
             const Reference<css::container::XNamed> copy(sheetsOf(target)->getByIndex(at), UNO_QUERY_THROW);
             copy->setName(ou(wanted));
             // The copy leaves the print ranges behind.
-            const Reference<css::sheet::XPrintAreas> from(sheetsOf(book_.document())->getByIndex(index_), UNO_QUERY_THROW);
+            const Reference<css::sheet::XPrintAreas> from(sheetsOf(book_.document())->getByIndex(index_),
+                                                          UNO_QUERY_THROW);
             auto areas = from->getPrintAreas();
             if (areas.hasElements()) {
                 for (sal_Int32 a = 0; a < areas.getLength(); ++a)
@@ -440,7 +454,8 @@ public:
             Reference<css::sheet::XSpreadsheetDocument> d(loadable, UNO_QUERY_THROW);
             const auto sheets = d->getSheets();
             // A name no source sheet has, so that copies keep theirs.
-            const QString blank = QStringLiteral("~kumiro~%1").arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0'));
+            const QString blank =
+                QStringLiteral("~kumiro~%1").arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0'));
             Reference<css::container::XNamed>(sheetsOf(d)->getByIndex(0), UNO_QUERY_THROW)->setName(ou(blank));
             // A workbook without a window has no drawing layer until something asks for one,
             // and a sheet copied into it would arrive without its pictures, charts and

@@ -102,8 +102,7 @@ bool copyTree(const QString& from, const QString& to)
 {
     if (!QDir().mkpath(to))
         return false;
-    QDirIterator it(from, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
+    QDirIterator it(from, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         it.next();
         const QString target = to + u'/' + QDir(from).relativeFilePath(it.filePath());
@@ -122,19 +121,16 @@ QString installedVersion(const QString& programDir)
     QFile xcd(programDir + QStringLiteral("/../share/registry/main.xcd"));
     if (!xcd.open(QIODevice::ReadOnly))
         return QString();
-    static const QRegularExpression re(
-        QStringLiteral(R"(name="ooSetupVersion">\s*<value>([^<]+)</value>)"));
+    static const QRegularExpression re(QStringLiteral(R"(name="ooSetupVersion">\s*<value>([^<]+)</value>)"));
     const auto m = re.match(QString::fromUtf8(xcd.readAll()));
     return m.hasMatch() ? m.captured(1) : QString();
 }
 
 OfficeProcess::OfficeProcess(QString programDir, const QString& profileTemplate)
-    : programDir_(std::move(programDir)),
-      profile_(privateProfileTemplate())
+    : programDir_(std::move(programDir)), profile_(privateProfileTemplate())
 {
-    pipe_ = QStringLiteral("kumiro_%1_%2")
-                .arg(getpid())
-                .arg(QRandomGenerator::system()->generate64(), 16, 16, QChar(u'0'));
+    pipe_ =
+        QStringLiteral("kumiro_%1_%2").arg(getpid()).arg(QRandomGenerator::system()->generate64(), 16, 16, QChar(u'0'));
     if (profile_.isValid()) {
         if (!profileTemplate.isEmpty())
             copyTree(profileTemplate, profile_.path());
@@ -159,15 +155,19 @@ bool OfficeProcess::start(QString& reason)
     }
     const QByteArray program = QFile::encodeName(programDir_ + QStringLiteral("/soffice.bin"));
     if (access(program.constData(), X_OK) != 0) {
-        reason = QString::fromLocal8Bit(program) + QStringLiteral(": ") +
-                 QString::fromLocal8Bit(strerror(errno));
+        reason = QString::fromLocal8Bit(program) + QStringLiteral(": ") + QString::fromLocal8Bit(strerror(errno));
         return false;
     }
     std::vector<QByteArray> args = {
         program,
         "-env:UserInstallation=" + profileUrl(profile_.path()),
-        "--headless", "--invisible", "--norestore", "--nologo", "--nodefault",
-        "--nolockcheck", "--nofirststartwizard",
+        "--headless",
+        "--invisible",
+        "--norestore",
+        "--nologo",
+        "--nodefault",
+        "--nolockcheck",
+        "--nofirststartwizard",
         "--accept=pipe,name=" + pipe_.toUtf8() + ";urp;StarOffice.ComponentContext",
     };
     std::vector<char*> argv;
@@ -277,10 +277,7 @@ void OfficeProcess::kill()
     waitpid(pid, &status, 0);
 }
 
-Watchdog::Watchdog(std::function<void()> onExpiry)
-    : onExpiry_(std::move(onExpiry)), thread_([this] { run(); })
-{
-}
+Watchdog::Watchdog(std::function<void()> onExpiry) : onExpiry_(std::move(onExpiry)), thread_([this] { run(); }) {}
 
 Watchdog::~Watchdog()
 {

@@ -43,13 +43,13 @@ QByteArray profileSeed(const QString& version)
         {"/org.openoffice.Inet/Settings", "ooInetFTPProxyPort", QStringLiteral("9")},
         {"/org.openoffice.Inet/Settings", "ooInetNoProxy", QString()},
     };
-    QString xml = QStringLiteral(
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        "<oor:items xmlns:oor=\"http://openoffice.org/2001/registry\" "
-        "xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" "
-        "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\n");
+    QString xml = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                                 "<oor:items xmlns:oor=\"http://openoffice.org/2001/registry\" "
+                                 "xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" "
+                                 "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\n");
     for (const Item& item : items)
-        xml += QStringLiteral("<item oor:path=\"%1\"><prop oor:name=\"%2\" oor:op=\"fuse\"><value>%3</value></prop></item>\n")
+        xml += QStringLiteral(
+                   "<item oor:path=\"%1\"><prop oor:name=\"%2\" oor:op=\"fuse\"><value>%3</value></prop></item>\n")
                    .arg(QLatin1String(item.path), QLatin1String(item.name), item.value.toHtmlEscaped());
     xml += QStringLiteral("</oor:items>\n");
     return xml.toUtf8();
@@ -105,8 +105,10 @@ QString ProfileCache::preparedProfile()
         // An office started without these settings would leave lock files beside the
         // user's documents and allow macros: the command stops here instead.
         unsaved_.reset();
-        throw OfficeError(OfficeError::Setup,
-                          QStringLiteral("LibreOffice の作業用フォルダを用意できません。　ディスクの空きと書き込み権限を確かめて下さい。"));
+        throw OfficeError(
+            OfficeError::Setup,
+            QStringLiteral(
+                "LibreOffice の作業用フォルダを用意できません。　ディスクの空きと書き込み権限を確かめて下さい。"));
     }
     QDir(unsaved_->path() + QStringLiteral("/tmp")).removeRecursively();
     return unsaved_->path();

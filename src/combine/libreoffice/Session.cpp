@@ -32,7 +32,8 @@ void copyOut(const QString& from, const QString& to, bool dropByteOrderMark)
     QFile in(from);
     if (!in.open(QIODevice::ReadOnly))
         throw OfficeError(OfficeError::Failed,
-                          QStringLiteral("LibreOffice が保存したファイルを読み取れません。　\r\r") + in.errorString(), to);
+                          QStringLiteral("LibreOffice が保存したファイルを読み取れません。　\r\r") + in.errorString(),
+                          to);
     // Text for other programs: UTF-8 needs no byte-order mark, and one in the middle of a
     // text combined from such files would be garbage.
     if (dropByteOrderMark && in.peek(3) == QByteArray("\xEF\xBB\xBF"))
@@ -87,8 +88,7 @@ void copyOut(const QString& from, const QString& to, bool dropByteOrderMark)
 
 QString officeDir(const OfficeOptions& options)
 {
-    return options.officeProgramDir.isEmpty() ? kOfficeProgramDir
-                                               : options.officeProgramDir;
+    return options.officeProgramDir.isEmpty() ? kOfficeProgramDir : options.officeProgramDir;
 }
 
 QString Session::importFilter(const QString& path, bool (*accept)(const QString&), const QString& refusal)
@@ -124,11 +124,13 @@ QString Session::utf8Copy(const QString& path, bool lfLineEnds)
     QByteArray text = toUtf8(bytes, detectTextEncoding(bytes));
     if (lfLineEnds)
         text = withLfLineEnds(text);
-    const QString copy = process_.tempDir() + QStringLiteral("/kumiro-text-%1.%2").arg(++copies_).arg(QFileInfo(path).suffix());
+    const QString copy =
+        process_.tempDir() + QStringLiteral("/kumiro-text-%1.%2").arg(++copies_).arg(QFileInfo(path).suffix());
     QFile out(copy);
     if (!out.open(QIODevice::WriteOnly) || out.write(text) != text.size() || !out.flush())
         throw OfficeError(OfficeError::Failed,
-                          QStringLiteral("LibreOffice の作業フォルダに書き込めません。　\r\r") + out.errorString(), path);
+                          QStringLiteral("LibreOffice の作業フォルダに書き込めません。　\r\r") + out.errorString(),
+                          path);
     return copy;
 }
 
@@ -148,8 +150,7 @@ void Session::store(const Reference<css::uno::XInterface>& doc, const Sequence<c
         QString file;
         ~Remove() { QFile::remove(file); }
     } removeStaging{staging};
-    call([&] { Reference<css::frame::XStorable>(doc, UNO_QUERY_THROW)->storeToURL(fileUrl(staging), args); },
-         path);
+    call([&] { Reference<css::frame::XStorable>(doc, UNO_QUERY_THROW)->storeToURL(fileUrl(staging), args); }, path);
     copyOut(staging, path, dropByteOrderMark);
 }
 
@@ -186,8 +187,7 @@ OfficeError Session::lost(const QString& file) const
                            QStringLiteral("LibreOffice が %1 秒以上応答しなかったため、終了させました。")
                                .arg(options_.callTimeoutMs / 1000),
                            file);
-    return OfficeError(OfficeError::Crashed, QStringLiteral("LibreOffice が途中で終了しました。"),
-                       file);
+    return OfficeError(OfficeError::Crashed, QStringLiteral("LibreOffice が途中で終了しました。"), file);
 }
 
 void Session::connect()
@@ -208,8 +208,7 @@ void Session::connect()
     }
     process_.kill();
     throw OfficeError(OfficeError::Setup,
-                      QStringLiteral("LibreOffice を起動できませんでした (終了コード %1)。")
-                          .arg(process_.exitCode()));
+                      QStringLiteral("LibreOffice を起動できませんでした (終了コード %1)。").arg(process_.exitCode()));
 }
 
 bool Session::tryConnect(const Reference<css::uno::XComponentContext>& local)
@@ -243,7 +242,8 @@ bool Session::tryConnect(const Reference<css::uno::XComponentContext>& local)
 
 QString unreadableContent()
 {
-    return QStringLiteral("LibreOffice が内容を読み取れませんでした。パスワードで保護されているか、壊れている可能性があります。");
+    return QStringLiteral(
+        "LibreOffice が内容を読み取れませんでした。パスワードで保護されているか、壊れている可能性があります。");
 }
 
 void checkReadable(const QString& path)
@@ -254,8 +254,7 @@ void checkReadable(const QString& path)
     QFile file(path);
     if (!info.isFile() || !file.open(QIODevice::ReadOnly))
         throw OfficeError(OfficeError::Unreadable,
-                          info.isFile() ? file.errorString() : QStringLiteral("ファイルではありません。"),
-                          path);
+                          info.isFile() ? file.errorString() : QStringLiteral("ファイルではありません。"), path);
 }
 
 } // namespace kumiro::lo

@@ -25,8 +25,7 @@ QString officeDir(const OfficeOptions& options);
 class Session {
 public:
     Session(const OfficeOptions& options, const QString& profileTemplate)
-        : options_(options), process_(officeDir(options), profileTemplate),
-          watchdog_([this] { process_.signalKill(); })
+        : options_(options), process_(officeDir(options), profileTemplate), watchdog_([this] { process_.signalKill(); })
     {
         connect();
     }
@@ -34,8 +33,7 @@ public:
     ~Session() { end(); }
 
     // Runs one call against the office; a hang, a crash or a refusal becomes OfficeError.
-    template <typename F>
-    auto call(F&& f, const QString& file = {}) -> decltype(f())
+    template <typename F> auto call(F&& f, const QString& file = {}) -> decltype(f())
     {
         watchdog_.arm(options_.callTimeoutMs);
         try {
@@ -74,8 +72,7 @@ public:
     Reference<css::frame::XLoadable> newModel(const char* service)
     {
         return Reference<css::frame::XLoadable>(
-            services()->createInstanceWithContext(rtl::OUString::createFromAscii(service), context()),
-            UNO_QUERY_THROW);
+            services()->createInstanceWithContext(rtl::OUString::createFromAscii(service), context()), UNO_QUERY_THROW);
     }
 
     // The import filter the office's own detection picks for a file; files of a type that

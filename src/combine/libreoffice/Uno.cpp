@@ -47,16 +47,17 @@ Reference<css::uno::XComponentContext> localContext(const QString& programDir)
     static QString failure;
     std::call_once(once, [&] {
         try {
-            rtl::Bootstrap::set(rtl::OUString("URE_BOOTSTRAP"),
-                                ou(QStringLiteral("vnd.sun.star.pathname:") + programDir +
-                                   QStringLiteral("/fundamentalrc")));
+            rtl::Bootstrap::set(
+                rtl::OUString("URE_BOOTSTRAP"),
+                ou(QStringLiteral("vnd.sun.star.pathname:") + programDir + QStringLiteral("/fundamentalrc")));
             context = cppu::defaultBootstrap_InitialComponentContext();
         } catch (const css::uno::Exception& e) {
             failure = qs(e.Message);
         }
     });
     if (!context.is())
-        throw OfficeError(OfficeError::Setup, QStringLiteral("LibreOffice と接続する準備ができませんでした。　\r\r") + failure);
+        throw OfficeError(OfficeError::Setup,
+                          QStringLiteral("LibreOffice と接続する準備ができませんでした。　\r\r") + failure);
     return context;
 }
 

@@ -27,8 +27,7 @@ rtl::OUString fileUrl(const QString& path);
 
 css::beans::PropertyValue prop(const char* name, const Any& value);
 
-template <typename... P>
-Sequence<css::beans::PropertyValue> props(P... p)
+template <typename... P> Sequence<css::beans::PropertyValue> props(P... p)
 {
     Sequence<css::beans::PropertyValue> s(sizeof...(P));
     css::beans::PropertyValue* out = s.getArray();
@@ -38,8 +37,7 @@ Sequence<css::beans::PropertyValue> props(P... p)
 
 // Arguments for every file the office opens: the file may be anybody's, so nothing in it
 // runs or updates itself (macros, links, external data).
-template <typename... P>
-Sequence<css::beans::PropertyValue> inputProps(P... p)
+template <typename... P> Sequence<css::beans::PropertyValue> inputProps(P... p)
 {
     return props(prop("MacroExecutionMode", Any(sal_Int16(css::document::MacroExecMode::NEVER_EXECUTE))),
                  prop("UpdateDocMode", Any(sal_Int16(css::document::UpdateDocMode::NO_UPDATE))), p...);

@@ -42,18 +42,16 @@ namespace {
 // office takes anything for text (random bytes included).
 bool isWordType(const QString& type)
 {
-    return type.startsWith(QStringLiteral("writer_MS_Word")) ||
-           type.startsWith(QStringLiteral("writer_Rich_Text")) ||
-           type.startsWith(QStringLiteral("writer_Word")) || type == u"writer8" ||
-           type.startsWith(QStringLiteral("writer_StarOffice_XML_Writer"));
+    return type.startsWith(QStringLiteral("writer_MS_Word")) || type.startsWith(QStringLiteral("writer_Rich_Text")) ||
+        type.startsWith(QStringLiteral("writer_Word")) || type == u"writer8" ||
+        type.startsWith(QStringLiteral("writer_StarOffice_XML_Writer"));
 }
 
 class LoWordApplication;
 
 class LoWordDocument final : public WordDocument {
 public:
-    LoWordDocument(Session& session, Reference<css::text::XTextDocument> doc)
-        : session_(session), doc_(std::move(doc))
+    LoWordDocument(Session& session, Reference<css::text::XTextDocument> doc) : session_(session), doc_(std::move(doc))
     {
     }
     void InsertBeforeLastParagraph(const QString& text) override
@@ -69,14 +67,12 @@ public:
     void SaveAs(const QString& path, WordFormat format) override
     {
         const char* filter = format == WordFormat::Text ? "Text (encoded)"
-                           : format == WordFormat::RichText ? "Rich Text Format"
-                                                            : "MS Word 97";
+            : format == WordFormat::RichText            ? "Rich Text Format"
+                                                        : "MS Word 97";
         auto args = format == WordFormat::Text
-            ? props(prop("FilterName", Any(rtl::OUString::createFromAscii(filter))),
-                    prop("Overwrite", Any(true)),
+            ? props(prop("FilterName", Any(rtl::OUString::createFromAscii(filter))), prop("Overwrite", Any(true)),
                     prop("FilterOptions", Any(rtl::OUString("UTF8,CRLF,,,"))))
-            : props(prop("FilterName", Any(rtl::OUString::createFromAscii(filter))),
-                    prop("Overwrite", Any(true)));
+            : props(prop("FilterName", Any(rtl::OUString::createFromAscii(filter))), prop("Overwrite", Any(true)));
         session_.store(doc_, args, path, format == WordFormat::Text);
     }
 
@@ -208,9 +204,8 @@ private:
     // An inserted document arrives with an empty paragraph before it (.doc) or after it
     // (.rtf): remove them, keeping the section's page style on the first paragraph, and
     // give the section the page setup the document brought with it.
-    void tidySeams(const Reference<css::text::XTextCursor>& inserted,
-                   const Sequence<rtl::OUString>& stylesBefore, bool richText,
-                   const std::map<std::string, int>& page, const QString& path)
+    void tidySeams(const Reference<css::text::XTextCursor>& inserted, const Sequence<rtl::OUString>& stylesBefore,
+                   bool richText, const std::map<std::string, int>& page, const QString& path)
     {
         // Only the inserted range is looked at: the document before it is done with.
         auto elements = elementsOf(inserted);
@@ -252,7 +247,8 @@ private:
             auto set = [&](const char* property, const char* word) {
                 const auto it = page.find(word);
                 if (it != page.end())
-                    style->setPropertyValue(rtl::OUString::createFromAscii(property), Any(sal_Int32(it->second * 2540 / 1440)));
+                    style->setPropertyValue(rtl::OUString::createFromAscii(property),
+                                            Any(sal_Int32(it->second * 2540 / 1440)));
             };
             if (page.count("landscape"))
                 style->setPropertyValue(rtl::OUString("IsLandscape"), Any(true));
@@ -271,7 +267,8 @@ private:
     {
         const auto loadable = session_.newModel("com.sun.star.text.TextDocument");
         try {
-            loadable->load(inputProps(prop("URL", Any(fileUrl(path))), prop("FilterName", Any(rtl::OUString("Rich Text Format")))));
+            loadable->load(inputProps(prop("URL", Any(fileUrl(path))),
+                                      prop("FilterName", Any(rtl::OUString("Rich Text Format")))));
         } catch (const css::uno::Exception&) {
             return; // what was inserted stays; only the headers are missing
         }
@@ -306,10 +303,11 @@ private:
         if (!file.open(QIODevice::ReadOnly))
             return page;
         const QByteArray head = file.read(256 << 10);
-        static const QRegularExpression word(QStringLiteral("\\\\(paperw|paperh|margl|margr|margt|margb|landscape|"
-                                                            "pgwsxn|pghsxn|marglsxn|margrsxn|margtsxn|margbsxn|lndscpsxn|sect)(-?\\d*)"));
+        static const QRegularExpression word(
+            QStringLiteral("\\\\(paperw|paperh|margl|margr|margt|margb|landscape|"
+                           "pgwsxn|pghsxn|marglsxn|margrsxn|margtsxn|margbsxn|lndscpsxn|sect)(-?\\d*)"));
         static const std::map<std::string, std::string> section = {
-            {"pgwsxn", "paperw"}, {"pghsxn", "paperh"}, {"marglsxn", "margl"}, {"margrsxn", "margr"},
+            {"pgwsxn", "paperw"},  {"pghsxn", "paperh"},  {"marglsxn", "margl"},     {"margrsxn", "margr"},
             {"margtsxn", "margt"}, {"margbsxn", "margb"}, {"lndscpsxn", "landscape"}};
         for (auto it = word.globalMatch(QString::fromLatin1(head)); it.hasNext();) {
             const auto m = it.next();
@@ -374,8 +372,8 @@ public:
                     throw OfficeError(OfficeError::Unreadable, unreadableContent(), path);
                 }
                 if (!d.is())
-                    throw OfficeError(OfficeError::Unreadable,
-                                      QStringLiteral("LibreOffice で開けませんでした。"), path);
+                    throw OfficeError(OfficeError::Unreadable, QStringLiteral("LibreOffice で開けませんでした。"),
+                                      path);
                 return d;
             },
             path);

@@ -556,6 +556,28 @@ private Q_SLOTS:
         QCOMPARE(w.List1->count(), 0);
     }
 
+    // The left list regains focus after the picker and the count message close, and gets
+    // a current row without a selection: "－>" must still say that nothing is chosen.
+    void addWithAFocusedButUnselectedListSaysSo()
+    {
+        touch(QDir(data_).filePath(QStringLiteral("a.txt")));
+        touch(QDir(data_).filePath(QStringLiteral("b.txt")));
+        KUMIRO w(*state_, platform_->platform, *office_);
+        w.execModal = [](QDialog& d) { static_cast<SEL_FOLD&>(d).Command1[PickerButton::Ok]->click(); };
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.mnuFileOpen_Click(2);
+        w.List1->setFocus();
+        w.List1->setCurrentRow(0, QItemSelectionModel::NoUpdate);
+        QVERIFY(w.List1->currentRow() >= 0 && w.List1->selectedItems().isEmpty());
+        w.Command2[ListButton::Add]->click();
+        QCOMPARE(platform_->messages.shown.last().title, QStringLiteral("追加ファイルの確認"));
+        QCOMPARE(w.List2->count(), 0);
+        w.List1->item(1)->setSelected(true);
+        w.Command2[ListButton::Add]->click();
+        QCOMPARE(rows(w.List2), QStringList{QStringLiteral("b.txt")});
+    }
+
     void cancellingThePickerLeavesEverythingAsItWas()
     {
         touch(QDir(data_).filePath(QStringLiteral("a.txt")));

@@ -240,6 +240,60 @@ private Q_SLOTS:
         QTest::keyClick(window.searchField(), Qt::Key_Return);
         QCOMPARE(window.browser()->source().fragment(), QStringLiteral("ctx22"));
     }
+
+    // The index opens on its own topic with an empty keyword, whatever was read and typed.
+    void indexOpensAfresh()
+    {
+        HelpWindow window;
+        window.openFile(deliveredHelpFile());
+        window.showAnchor(contextAnchor(22));
+        window.searchField()->setText(QStringLiteral("コピー"));
+        window.showIndex();
+        QCOMPARE(window.browser()->source().fragment(), QStringLiteral("index"));
+        QVERIFY(window.searchField()->text().isEmpty());
+        QVERIFY(window.keywordList()->count() > 1);
+    }
+
+    void helpOpensBesideTheWindowThatAsked()
+    {
+        const QRect screen(0, 0, 1920, 1080);
+        const QSize help(820, 600);
+        // Room on the right.
+        QCOMPARE(helpWindowPlace(QRect(100, 100, 800, 600), help, screen), QRect(QPoint(900, 100), help));
+        // No room on the right: on the left.
+        QCOMPARE(helpWindowPlace(QRect(1000, 200, 800, 600), help, screen), QRect(QPoint(180, 200), help));
+        // Room on neither side: centred on it, kept on the screen.
+        const QRect centred = helpWindowPlace(QRect(500, 300, 1000, 700), help, screen);
+        QCOMPARE(centred.center(), QRect(500, 300, 1000, 700).center());
+        const QRect low = helpWindowPlace(QRect(100, 900, 800, 600), help, screen);
+        QVERIFY(screen.contains(low));
+        QCOMPARE(low.left(), 900);
+    }
+
+    // A box asked for by a window that is not shown yet goes to the shown window it belongs to.
+    void messageBoxCentresOnTheShownOwner()
+    {
+        QWidget main;
+        main.setGeometry(300, 200, 900, 700);
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        QDialog loading(&main);
+        QCOMPARE(visibleOwner(&loading), &main);
+        QCOMPARE(visibleOwner(&main), &main);
+
+        QtMessageBoxes boxes;
+        QRect shownAt;
+        QTimer::singleShot(0, [&] {
+            if (QWidget* box = QApplication::activeModalWidget()) {
+                shownAt = box->geometry();
+                QTest::keyClick(box, Qt::Key_Return);
+            }
+        });
+        boxes.show(&loading, MsgIcon::Exclamation, QStringLiteral("フォルダ確認"), QStringLiteral("テスト"));
+        QVERIFY(shownAt.isValid());
+        QVERIFY2((shownAt.center() - main.geometry().center()).manhattanLength() <= 40,
+                 qPrintable(QStringLiteral("box at %1,%2 %3x%4").arg(shownAt.x()).arg(shownAt.y()).arg(shownAt.width()).arg(shownAt.height())));
+    }
 };
 
 #include "support/TestMain.h"

@@ -17,7 +17,10 @@
 #include <QTabWidget>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QScopeGuard>
 #include <QTest>
+
+#include <unistd.h>
 
 using namespace kumiro;
 using namespace kumiro::test;
@@ -199,6 +202,58 @@ private Q_SLOTS:
         QCOMPARE(userVolumes().first().root, QStringLiteral("/"));
     }
 
+    // Only the places a user keeps files: no system, container or pseudo mounts.
+    void driveListShowsTheUsersVolumes()
+    {
+        const QList<Mount> mounts = {
+            {QStringLiteral("/media/alice/USB"), QStringLiteral("USB")}, {QStringLiteral("/"), QString()},
+            {QStringLiteral("/proc"), {}}, {QStringLiteral("/sys/fs/cgroup"), {}}, {QStringLiteral("/dev/shm"), {}},
+            {QStringLiteral("/run/user/1000"), {}}, {QStringLiteral("/etc/hosts"), {}}, {QStringLiteral("/boot/efi"), {}},
+            {QStringLiteral("/home"), QStringLiteral("home")}, {QStringLiteral("/mnt/nas"), {}},
+            {QStringLiteral("/run/media/bob/CARD"), QStringLiteral("CARD")}, {QStringLiteral("/media"), {}},
+            {QStringLiteral("/var/lib/docker/overlay2/x/merged"), {}}, {QStringLiteral("/snap/core/1"), {}}};
+        QStringList roots, names;
+        for (const Volume& v : userVolumesOf(mounts, QStringLiteral("/home/alice"))) {
+            roots << v.root;
+            names << v.name;
+        }
+        QCOMPARE(roots, (QStringList{QStringLiteral("/"), QStringLiteral("/home"), QStringLiteral("/media/alice/USB"),
+                                     QStringLiteral("/mnt/nas"), QStringLiteral("/run/media/bob/CARD")}));
+        QCOMPARE(names, (QStringList{QString(), QStringLiteral("home"), QStringLiteral("USB"), QString(),
+                                     QStringLiteral("CARD")}));
+        // A home on the root volume adds nothing.
+        QCOMPARE(userVolumesOf({{QStringLiteral("/"), QStringLiteral("disk")}}, QStringLiteral("/home/a")).size(), 1);
+    }
+
+    // A data folder that exists but cannot be read is told, the picker opens its nearest
+    // readable parent, and no empty folder is ever stored. (Root reads everything: the test
+    // runs again as an ordinary user, see tests/CMakeLists.txt.)
+    void unreadableDataFolderIsToldAndNotStored()
+    {
+        if (::geteuid() == 0)
+            QSKIP("root can read every folder; the unprivileged run of this test checks it");
+        const QString locked = data_ + QStringLiteral("/locked");
+        QDir().mkpath(locked + QStringLiteral("/inner"));
+        QVERIFY(QFile::setPermissions(locked, QFileDevice::WriteOwner));
+        const auto unlock = qScopeGuard([&] { QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner); });
+        state_->set.DataFol[Kind::Text] = locked;
+        SEL_FOLD picker(Kind::Text, *state_, platform_->platform);
+        const auto& shown = platform_->messages.shown;
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].title, QStringLiteral("フォルダ確認"));
+        QCOMPARE(shown[0].text, QStringLiteral("フォルダ ") + locked + QStringLiteral(" を開けません。　\r\r読み取る権限がありません。"));
+        QCOMPARE(picker.Dir1->path(), data_);
+        // Opening the locked folder from the list is told too, and the list stays.
+        const int row = picker.Dir1->rowPaths().indexOf(locked);
+        QVERIFY(row > 0);
+        Q_EMIT picker.Dir1->itemDoubleClicked(picker.Dir1->item(row));
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(picker.Dir1->path(), data_);
+        picker.Command1[PickerButton::Ok]->click();
+        QCOMPARE(state_->set.DataFol[Kind::Text], data_);
+        QCOMPARE(store_->read(QStringLiteral("kumiro"), kSectionKumiro, QStringLiteral("DataFol(2)")), data_);
+    }
+
     // --- the settings dialog ------------------------------------------------------------
 
     void settingsLoadFromTheRecord()
@@ -310,6 +365,25 @@ private Q_SLOTS:
         // Cancel keeps the written-through flags in memory but not in the store.
         dialog.Command1[1]->click();
         QVERIFY(store_->read(QStringLiteral("kumiro"), kSectionKumiro, QStringLiteral("OptWkaku(1,1)")).isEmpty());
+    }
+
+    // A screen reader toggles a box without a click; loading the dialog is no change.
+    void bothPatternsOffIsRefusedWhateverChangesTheBox()
+    {
+        auto& s = state_->set;
+        s.FolderName.fill(data_);
+        s.OptWkaku = {{{QStringLiteral("*.doc"), QStringLiteral("0")}, {QStringLiteral("*.rtf"), QStringLiteral("1")}}};
+        s.OptEkaku = {{{QStringLiteral("*.xls"), QStringLiteral("1")}, {QStringLiteral("*.csv"), QStringLiteral("1")}}};
+        SETTEI dialog(*state_, platform_->platform, nullptr);
+        QVERIFY(platform_->messages.shown.isEmpty());
+        dialog.Check2[1]->setChecked(false);
+        QCOMPARE(platform_->messages.shown.size(), 2);
+        QVERIFY(dialog.Check2[0]->isChecked());
+        QCOMPARE(s.OptWkaku[0][1], QStringLiteral("1"));
+        dialog.Check3[0]->toggle();
+        dialog.Check3[1]->toggle();
+        QCOMPARE(platform_->messages.shown.size(), 4);
+        QVERIFY(dialog.Check3[0]->isChecked());
     }
 
     void applySavesTheTabOnTopOkSavesAll()

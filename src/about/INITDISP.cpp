@@ -71,6 +71,8 @@ INITDISP::INITDISP(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Frameless
     Timer1 = new QTimer(this);
     Timer1->setInterval(5000);
     Timer1->setSingleShot(true);
+    // A coarse timer may fire up to 5 % early or late; the splash stays its 5 seconds.
+    Timer1->setTimerType(Qt::PreciseTimer);
     connect(Timer1, &QTimer::timeout, this, &INITDISP::Timer1_Timer);
     Timer1->start();
 }

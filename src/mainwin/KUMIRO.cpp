@@ -266,8 +266,11 @@ void KUMIRO::Form_Load()
     const qint16 width = toInt16(state_.set.F_Width).value_or(12000);
     resize(twipsToPixels(width - kFrameWidthTwips), twipsToPixels(height - kFrameHeightTwips) + menuBarHeight());
 
-    if (isOn(state_.set.OptCent))
+    if (isOn(state_.set.OptCent)) {
         move(centredOnScreen(size()));
+        // Centred again, frame included, once the window manager has framed the window.
+        centreFramePending_ = true;
+    }
     else
         move(twipsToPixels(leadingNumber(state_.set.G_Left)), twipsToPixels(leadingNumber(state_.set.G_Top)));
 
@@ -297,6 +300,21 @@ void KUMIRO::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
     MainWndProc();
+    centreFrameIfPending();
+}
+
+void KUMIRO::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    centreFrameIfPending();
+}
+
+void KUMIRO::centreFrameIfPending()
+{
+    if (!centreFramePending_ || !isVisible() || frameGeometry().size() == size())
+        return;
+    centreFramePending_ = false;
+    move(centredOnScreen(frameGeometry().size()));
 }
 
 void KUMIRO::Timer1_Timer()

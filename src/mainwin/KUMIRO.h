@@ -124,6 +124,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -143,6 +144,7 @@ private:
     void buildToolbar();
     int menuBarHeight() const;
     void endNow();
+    void centreFrameIfPending();
 
     ProgramState& state_;
     Platform& platform_;
@@ -150,6 +152,7 @@ private:
     Probes probes_;
     QWidget* client_ = nullptr;
     bool ending_ = false;
+    bool centreFramePending_ = false;
     qint16 DragFrom = 0;
     QPointer<SETTEI> settei_;
 

@@ -38,7 +38,8 @@ void KUMIRO::Command2_Click(int index)
     auto& msg = platform_.messages;
     switch (index) {
     case ListButton::Add: {
-        if (List1->currentRow() < 0) {
+        // A current row without a selection (the list regaining focus) is no choice either.
+        if (List1->selectedItems().isEmpty()) {
             msg.show(this, MsgIcon::Exclamation, QStringLiteral("追加ファイルの確認"),
                      QStringLiteral("追加するファイル名を左側の 「現在のリスト」 の中から指定して下さい。　"));
             return;

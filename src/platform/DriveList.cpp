@@ -1,37 +1,49 @@
 #include "DriveList.h"
 
-#include <QSet>
+#include <QDir>
 #include <QSignalBlocker>
 #include <QStorageInfo>
 
+#include <algorithm>
+
 namespace kumiro {
+
+QList<Volume> userVolumesOf(const QList<Mount>& mounts, const QString& home)
+{
+    auto under = [](const QString& path, const QString& folder) {
+        return path.startsWith(folder + u'/') && path.size() > folder.size() + 1;
+    };
+    QList<Mount> sorted = mounts;
+    std::sort(sorted.begin(), sorted.end(), [](const Mount& a, const Mount& b) { return a.root < b.root; });
+    QList<Volume> volumes{{QStringLiteral("/"), QString()}};
+    // The home folder's volume: the deepest mount that holds it.
+    QString homeRoot;
+    for (const Mount& m : sorted) {
+        if (m.root != u'/' && (home == m.root || under(home, m.root)) && m.root.size() > homeRoot.size())
+            homeRoot = m.root;
+    }
+    for (const Mount& m : sorted) {
+        if (m.root == u'/') {
+            volumes[0].name = m.label;
+            continue;
+        }
+        const bool user = m.root == homeRoot || under(m.root, QStringLiteral("/media")) ||
+                          under(m.root, QStringLiteral("/run/media")) || under(m.root, QStringLiteral("/mnt"));
+        const bool known = std::any_of(volumes.begin(), volumes.end(), [&](const Volume& v) { return v.root == m.root; });
+        if (user && !known)
+            volumes.append({m.root, m.label});
+    }
+    return volumes;
+}
 
 QList<Volume> userVolumes()
 {
-    static const QSet<QByteArray> pseudo = {
-        "proc",        "sysfs",    "devpts",     "devtmpfs", "cgroup",    "cgroup2",  "securityfs",  "debugfs",
-        "tracefs",     "pstore",   "bpf",        "mqueue",   "hugetlbfs", "configfs", "fusectl",     "autofs",
-        "binfmt_misc", "efivarfs", "rpc_pipefs", "nsfs",     "ramfs",     "squashfs", "fuse.portal", "fuse.gvfsd-fuse"};
-    QList<Volume> volumes{{QStringLiteral("/"), QString()}};
+    QList<Mount> mounts;
     for (const QStorageInfo& s : QStorageInfo::mountedVolumes()) {
-        const QString root = s.rootPath();
-        if (!s.isValid() || pseudo.contains(s.fileSystemType()))
-            continue;
-        if (root == u'/') {
-            volumes[0].name = s.name().isEmpty() ? QString::fromLocal8Bit(s.device()) : s.name();
-            continue;
-        }
-        // System mounts under /proc, /sys, /dev and /run (but removable media under
-        // /run/media) and the boot partitions are no place for the user's files.
-        const bool system = root.startsWith(QStringLiteral("/proc")) || root.startsWith(QStringLiteral("/sys")) ||
-            root.startsWith(QStringLiteral("/dev")) || root.startsWith(QStringLiteral("/boot")) ||
-            (root.startsWith(QStringLiteral("/run")) && !root.startsWith(QStringLiteral("/run/media/")));
-        if (system)
-            continue;
-        volumes.append({root, s.name().isEmpty() ? QString::fromLocal8Bit(s.device()) : s.name()});
+        if (s.isValid())
+            mounts.append({s.rootPath(), s.name()});
     }
-    std::sort(volumes.begin() + 1, volumes.end(), [](const Volume& a, const Volume& b) { return a.root < b.root; });
-    return volumes;
+    return userVolumesOf(mounts, QDir::homePath());
 }
 
 QString volumeRootFor(const QList<Volume>& volumes, const QString& path)

@@ -13,7 +13,17 @@ struct Volume {
     QString name; // label or device, may be empty
 };
 
-// The mounted volumes a user keeps files on, root first; pseudo file systems left out.
+// One mounted file system as the system lists it.
+struct Mount {
+    QString root;
+    QString label; // volume label, may be empty
+};
+
+// The volumes an office worker keeps files on, root first: the root, the volume of the home
+// folder, and removable or user mounts under /media, /run/media and /mnt, with their labels.
+// System, container and pseudo mounts are left out.
+QList<Volume> userVolumesOf(const QList<Mount>& mounts, const QString& home);
+// The same for this machine's mounts and the user's home.
 QList<Volume> userVolumes();
 
 // The root of the volume that holds the path: the longest root that is a prefix of it.

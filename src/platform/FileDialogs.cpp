@@ -27,6 +27,8 @@ QStringList QtFileDialogs::openFiles(QWidget* parent, const FileDialogRequest& r
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(request.multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::ReadOnly, false);
+    // The filter names already show their patterns.
+    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
     const QStringList filters = qtFilters(request.filter);
     if (!filters.isEmpty())
         dialog.setNameFilters(filters);

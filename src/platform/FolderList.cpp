@@ -1,12 +1,18 @@
 #include "FolderList.h"
 
+#include "SystemErrors.h"
+
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QStyle>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 
 namespace kumiro {
 
@@ -75,8 +81,29 @@ QStringList FolderList::rowPaths() const
 
 void FolderList::openRow(QListWidgetItem* item)
 {
-    if (item)
-        setPath(item->data(Qt::UserRole).toString());
+    if (!item)
+        return;
+    const QString path = item->data(Qt::UserRole).toString();
+    if (!setPath(path))
+        Q_EMIT openFailed(path);
+}
+
+QString FolderList::openNearest(const QString& path)
+{
+    QStringList chain = folderChain(path);
+    while (!chain.isEmpty()) {
+        if (setPath(chain.last()))
+            return path_;
+        chain.removeLast();
+    }
+    return {};
+}
+
+QString folderUnreadableText(const QString& folder)
+{
+    const int error = ::access(QFile::encodeName(folder).constData(), R_OK | X_OK) == 0 ? EACCES : errno;
+    return QStringLiteral("フォルダ ") + folder + QStringLiteral(" を開けません。　\r\r") +
+        plainSystemReason(error, true);
 }
 
 void FolderList::keyPressEvent(QKeyEvent* event)

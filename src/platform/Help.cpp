@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QCollator>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QRegularExpression>
 #include <QTextDocumentFragment>
 
@@ -83,14 +85,25 @@ void QtHelpViewer::show(QWidget* parent, const QString& helpFile, HelpCommand co
     // the copy and rename dialogs) is shown as that dialog's window, so it can be used.
     QWidget* owner = QApplication::activeModalWidget();
     if (window_ && window_->parentWidget() != owner) {
+        placed_ = window_->geometry();
         if (window_->parentWidget())
             window_->deleteLater();
         else
             delete window_;
         window_ = nullptr;
     }
-    if (!window_)
+    if (!window_) {
         window_ = new HelpWindow(owner);
+        if (placed_.isValid()) {
+            window_->setGeometry(placed_);
+        } else {
+            QWidget* asker = parent ? parent->window() : owner;
+            const QScreen* screen = asker ? asker->screen() : QGuiApplication::primaryScreen();
+            if (asker && asker->isVisible() && screen)
+                window_->move(helpWindowPlace(asker->frameGeometry(), window_->size(), screen->availableGeometry())
+                                  .topLeft());
+        }
+    }
     window_->openFile(helpFile);
     switch (command) {
     case HelpCommand::Contents: window_->showAnchor(kContentsAnchor); break;
@@ -100,6 +113,23 @@ void QtHelpViewer::show(QWidget* parent, const QString& helpFile, HelpCommand co
     window_->show();
     window_->raise();
     window_->activateWindow();
+    placed_ = window_->geometry();
+}
+
+QRect helpWindowPlace(const QRect& asker, const QSize& size, const QRect& screen)
+{
+    QRect r(QPoint(), size);
+    const int top = std::clamp(asker.top(), screen.top(), std::max(screen.top(), screen.bottom() - size.height()));
+    if (asker.right() + 1 + size.width() <= screen.right() + 1)
+        r.moveTopLeft(QPoint(asker.right() + 1, top));
+    else if (asker.left() - size.width() >= screen.left())
+        r.moveTopLeft(QPoint(asker.left() - size.width(), top));
+    else
+        r.moveCenter(asker.center());
+    // Kept on the screen, its top-left corner first.
+    r.moveLeft(std::max(screen.left(), std::min(r.left(), screen.right() + 1 - r.width())));
+    r.moveTop(std::max(screen.top(), std::min(r.top(), screen.bottom() + 1 - r.height())));
+    return r;
 }
 
 } // namespace kumiro

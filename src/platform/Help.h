@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <QPointer>
+#include <QRect>
 
 #include <memory>
 
@@ -34,7 +35,12 @@ public:
 private:
     MessageBoxes& messages_;
     QPointer<HelpWindow> window_;
+    QRect placed_; // where the user last had the help window this session
 };
+
+// Where the help window opens the first time: beside the window that asked for it (right,
+// else left), else centred on it; always inside the screen.
+QRect helpWindowPlace(const QRect& askerFrame, const QSize& helpSize, const QRect& screen);
 
 struct HelpIndexEntry {
     QString keyword;

@@ -106,8 +106,11 @@ void HelpWindow::showAnchor(const QString& anchor)
 
 void HelpWindow::showIndex()
 {
+    // Each opening of the index starts afresh: its topic and every keyword.
+    showAnchor(QStringLiteral("index"));
+    search_->clear();
+    fillKeywords();
     search_->setFocus();
-    search_->selectAll();
 }
 
 void HelpWindow::fillKeywords()

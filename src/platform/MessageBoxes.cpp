@@ -1,5 +1,6 @@
 #include "MessageBoxes.h"
 
+#include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -13,10 +14,27 @@ QString displayText(const QString& text)
     return out;
 }
 
+QWidget* visibleOwner(QWidget* widget)
+{
+    for (QWidget* w = widget; w; w = w->parentWidget()) {
+        if (w->isVisible())
+            return w->window();
+    }
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (top->isVisible() && top->inherits("QMainWindow"))
+            return top;
+    }
+    return widget;
+}
+
 MsgAnswer QtMessageBoxes::show(QWidget* parent, MsgIcon icon, const QString& title, const QString& text,
                                MsgButtons buttons)
 {
-    QMessageBox box(parent);
+    // A box centres itself on its owner; one that is not shown yet (a dialog still loading) has
+    // no place, so the box goes to the visible window it belongs to.
+    QMessageBox box(visibleOwner(parent));
     box.setWindowTitle(title);
     box.setText(displayText(text));
     box.setTextFormat(Qt::PlainText);

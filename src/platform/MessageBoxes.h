@@ -37,6 +37,10 @@ inline MsgAnswer showMessage(MessageBoxes& boxes, QWidget* parent, const Message
     return boxes.show(parent, m.icon, m.title, m.text, buttons);
 }
 
+// The window a box for `widget` is placed on: the nearest shown window among it and its
+// parents, else the active window, else the shown main window.
+QWidget* visibleOwner(QWidget* widget);
+
 // The text as a box shows it: each CR, or CR LF, becomes one line break.
 QString displayText(const QString& text);
 

@@ -84,6 +84,9 @@ SEL_FOLD::SEL_FOLD(Kind kind, ProgramState& state, Platform& platform, QWidget* 
 
     Drive1->setVolumes(userVolumes());
     connect(Drive1, &DriveList::driveChanged, this, &SEL_FOLD::Drive1_Change);
+    connect(Dir1, &FolderList::openFailed, this, [this](const QString& path) {
+        platform_.messages.show(this, MsgIcon::Exclamation, QStringLiteral("フォルダ確認"), folderUnreadableText(path));
+    });
 
     Form_Load();
 
@@ -106,7 +109,14 @@ void SEL_FOLD::Form_Load()
         state_.saveSetting(Key::DataFol, indexOf(kind_));
     }
     if (!folder.isEmpty()) {
-        Dir1->setPath(folder);
+        // A folder that exists but cannot be read: say so, and offer its nearest readable
+        // parent; the stored folder changes only when the user confirms one.
+        if (!Dir1->setPath(folder)) {
+            platform_.messages.show(this, MsgIcon::Exclamation, QStringLiteral("フォルダ確認"),
+                                    folderUnreadableText(folder));
+            if (Dir1->openNearest(folder).isEmpty())
+                Dir1->openNearest(state_.FallbackFolder);
+        }
         Drive1->setPath(Dir1->path());
     }
 }
@@ -123,6 +133,9 @@ void SEL_FOLD::Command1_Click(int index)
 {
     switch (index) {
     case PickerButton::Ok:
+        // Nothing could be opened at all: there is no folder to keep.
+        if (Dir1->path().isEmpty())
+            return;
         state_.set.DataFol[kind_] = Dir1->path();
         state_.saveSetting(Key::DataFol, indexOf(kind_));
         state_.OrderLast = -1;

@@ -14,6 +14,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTabBar>
 #include <QTabWidget>
 
@@ -175,6 +176,9 @@ void SETTEI::buildKindTab(Kind kind)
     setTip(Drive1[k], QStringLiteral(" ドライブ名 "));
     Drive1[k]->setVolumes(userVolumes());
     connect(Drive1[k], &DriveList::driveChanged, this, [this, k] { Drive1_Change(k); });
+    connect(Dir1[k], &FolderList::openFailed, this, [this](const QString& path) {
+        platform_.messages.show(this, MsgIcon::Exclamation, QStringLiteral("フォルダ確認"), folderUnreadableText(path));
+    });
 
     Dir1[k] = new FolderList(page);
     Dir1[k]->setGeometry(onTab(SSTab1, 285, 1530, 4170, 2130));
@@ -204,12 +208,18 @@ void SETTEI::buildKindTab(Kind kind)
         Check2[0] = patternBox(QStringLiteral("*.doc"), 330);
         Check2[1] = patternBox(QStringLiteral("*.rtf"), 690);
         for (int j = 0; j < 2; ++j)
-            connect(Check2[j], &QCheckBox::clicked, this, [this, j] { Check2_Click(j); });
+            connect(Check2[j], &QCheckBox::toggled, this, [this, j] {
+                if (!loading_)
+                    Check2_Click(j);
+            });
     } else if (kind == Kind::Excel) {
         Check3[0] = patternBox(QStringLiteral("*.xls"), 330);
         Check3[1] = patternBox(QStringLiteral("*.csv"), 690);
         for (int j = 0; j < 2; ++j)
-            connect(Check3[j], &QCheckBox::clicked, this, [this, j] { Check3_Click(j); });
+            connect(Check3[j], &QCheckBox::toggled, this, [this, j] {
+                if (!loading_)
+                    Check3_Click(j);
+            });
     } else {
         Check4[0] = patternBox(QStringLiteral("*.txt"), 330);
         Text2[0] = new QLineEdit(Frame1[k]);
@@ -235,6 +245,10 @@ void SETTEI::buildKindTab(Kind kind)
 
 void SETTEI::Form_Load()
 {
+    // Every change the user makes to a pattern box (a click, a key, a screen reader's
+    // toggle) is checked; the boxes being filled here are not.
+    loading_ = true;
+    const auto loaded = qScopeGuard([this] { loading_ = false; });
     auto& s = state_.set;
     Check1[GeneralBox::Logo]->setChecked(isOn(s.OptLogo));
     Check1[GeneralBox::DoubleClickEnds]->setChecked(isOn(s.OptDbl));
@@ -256,7 +270,12 @@ void SETTEI::Form_Load()
             state_.saveSetting(Key::FolderName, k);
         }
         if (!folder.isEmpty()) {
-            Dir1[k]->setPath(folder);
+            if (!Dir1[k]->setPath(folder)) {
+                platform_.messages.show(this, MsgIcon::Exclamation, QStringLiteral("フォルダ確認"),
+                                        folderUnreadableText(folder));
+                if (Dir1[k]->openNearest(folder).isEmpty())
+                    Dir1[k]->openNearest(state_.FallbackFolder);
+            }
             Drive1[k]->setPath(Dir1[k]->path());
         }
         Text1[k]->setText(s.KumiroFile[k]);
@@ -355,7 +374,7 @@ void SETTEI::SaveGeneralOptions()
     if (mainWindow_) {
         const bool atCorner = mainWindow_->pos() == QPoint(0, 0);
         if (centre || atCorner)
-            mainWindow_->move(centredOnScreen(mainWindow_->size()));
+            mainWindow_->move(centredOnScreen(mainWindow_->frameGeometry().size()));
     }
     s.OptCent = flag(centre);
     state_.saveSetting(Key::OptCent);
@@ -377,7 +396,9 @@ void SETTEI::SaveKindOptions(Kind kind)
     state_.saveSetting(Key::OptDouki, k);
     s.KumiroFile[kind] = Text1[k]->text();
     state_.saveSetting(Key::KumiroFile, k);
-    s.FolderName[kind] = isOn(s.OptDouki[kind]) ? s.DataFol[kind] : Dir1[k]->path();
+    const QString shown = Dir1[k]->path();
+    // An empty folder list (nothing could be opened) keeps the stored folder.
+    s.FolderName[kind] = isOn(s.OptDouki[kind]) ? s.DataFol[kind] : shown.isEmpty() ? s.FolderName[kind] : shown;
     state_.saveSetting(Key::FolderName, k);
 
     if (kind != Kind::Text) {

@@ -76,6 +76,7 @@ private:
     ProgramState& state_;
     Platform& platform_;
     QWidget* mainWindow_;
+    bool loading_ = false;
 };
 
 // True for a Text pattern that counts as none: empty, one blank or one ideographic blank.

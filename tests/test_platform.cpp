@@ -292,7 +292,11 @@ private Q_SLOTS:
         boxes.show(&loading, MsgIcon::Exclamation, QStringLiteral("フォルダ確認"), QStringLiteral("テスト"));
         QVERIFY(shownAt.isValid());
         QVERIFY2((shownAt.center() - main.geometry().center()).manhattanLength() <= 40,
-                 qPrintable(QStringLiteral("box at %1,%2 %3x%4").arg(shownAt.x()).arg(shownAt.y()).arg(shownAt.width()).arg(shownAt.height())));
+                 qPrintable(QStringLiteral("box at %1,%2 %3x%4")
+                                .arg(shownAt.x())
+                                .arg(shownAt.y())
+                                .arg(shownAt.width())
+                                .arg(shownAt.height())));
     }
 };
 

@@ -205,22 +205,31 @@ private Q_SLOTS:
     // Only the places a user keeps files: no system, container or pseudo mounts.
     void driveListShowsTheUsersVolumes()
     {
-        const QList<Mount> mounts = {
-            {QStringLiteral("/media/alice/USB"), QStringLiteral("USB")}, {QStringLiteral("/"), QString()},
-            {QStringLiteral("/proc"), {}}, {QStringLiteral("/sys/fs/cgroup"), {}}, {QStringLiteral("/dev/shm"), {}},
-            {QStringLiteral("/run/user/1000"), {}}, {QStringLiteral("/etc/hosts"), {}}, {QStringLiteral("/boot/efi"), {}},
-            {QStringLiteral("/home"), QStringLiteral("home")}, {QStringLiteral("/mnt/nas"), {}},
-            {QStringLiteral("/run/media/bob/CARD"), QStringLiteral("CARD")}, {QStringLiteral("/media"), {}},
-            {QStringLiteral("/var/lib/docker/overlay2/x/merged"), {}}, {QStringLiteral("/snap/core/1"), {}}};
+        const QList<Mount> mounts = {{QStringLiteral("/media/alice/USB"), QStringLiteral("USB")},
+                                     {QStringLiteral("/"), QString()},
+                                     {QStringLiteral("/proc"), {}},
+                                     {QStringLiteral("/sys/fs/cgroup"), {}},
+                                     {QStringLiteral("/dev/shm"), {}},
+                                     {QStringLiteral("/run/user/1000"), {}},
+                                     {QStringLiteral("/etc/hosts"), {}},
+                                     {QStringLiteral("/boot/efi"), {}},
+                                     {QStringLiteral("/home"), QStringLiteral("home")},
+                                     {QStringLiteral("/mnt/nas"), {}},
+                                     {QStringLiteral("/run/media/bob/CARD"), QStringLiteral("CARD")},
+                                     {QStringLiteral("/media"), {}},
+                                     {QStringLiteral("/var/lib/docker/overlay2/x/merged"), {}},
+                                     {QStringLiteral("/snap/core/1"), {}}};
         QStringList roots, names;
         for (const Volume& v : userVolumesOf(mounts, QStringLiteral("/home/alice"))) {
             roots << v.root;
             names << v.name;
         }
-        QCOMPARE(roots, (QStringList{QStringLiteral("/"), QStringLiteral("/home"), QStringLiteral("/media/alice/USB"),
-                                     QStringLiteral("/mnt/nas"), QStringLiteral("/run/media/bob/CARD")}));
-        QCOMPARE(names, (QStringList{QString(), QStringLiteral("home"), QStringLiteral("USB"), QString(),
-                                     QStringLiteral("CARD")}));
+        QCOMPARE(roots,
+                 (QStringList{QStringLiteral("/"), QStringLiteral("/home"), QStringLiteral("/media/alice/USB"),
+                              QStringLiteral("/mnt/nas"), QStringLiteral("/run/media/bob/CARD")}));
+        QCOMPARE(
+            names,
+            (QStringList{QString(), QStringLiteral("home"), QStringLiteral("USB"), QString(), QStringLiteral("CARD")}));
         // A home on the root volume adds nothing.
         QCOMPARE(userVolumesOf({{QStringLiteral("/"), QStringLiteral("disk")}}, QStringLiteral("/home/a")).size(), 1);
     }
@@ -235,13 +244,17 @@ private Q_SLOTS:
         const QString locked = data_ + QStringLiteral("/locked");
         QDir().mkpath(locked + QStringLiteral("/inner"));
         QVERIFY(QFile::setPermissions(locked, QFileDevice::WriteOwner));
-        const auto unlock = qScopeGuard([&] { QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner); });
+        const auto unlock = qScopeGuard([&] {
+            QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        });
         state_->set.DataFol[Kind::Text] = locked;
         SEL_FOLD picker(Kind::Text, *state_, platform_->platform);
         const auto& shown = platform_->messages.shown;
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown[0].title, QStringLiteral("フォルダ確認"));
-        QCOMPARE(shown[0].text, QStringLiteral("フォルダ ") + locked + QStringLiteral(" を開けません。　\r\r読み取る権限がありません。"));
+        QCOMPARE(shown[0].text,
+                 QStringLiteral("フォルダ ") + locked +
+                     QStringLiteral(" を開けません。　\r\r読み取る権限がありません。"));
         QCOMPARE(picker.Dir1->path(), data_);
         // Opening the locked folder from the list is told too, and the list stays.
         const int row = picker.Dir1->rowPaths().indexOf(locked);

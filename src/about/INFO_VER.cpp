@@ -18,6 +18,8 @@
 namespace kumiro {
 
 namespace {
+// The right edge of the panel the links lie in, inside its frame line.
+constexpr double kLinkPanelRightTwips = 3900;
 const QColor kLinkIdle = bgrColor(0xC0FFC0);
 const QColor kLinkLit = bgrColor(0x00FF00);
 
@@ -125,6 +127,13 @@ INFO_VER::INFO_VER(Platform& platform, QWidget* parent) : QDialog(parent), platf
         l->setToolTip(isMailLink(i) ? QStringLiteral("mailto:") + mailAddress() : homePage());
         l->setAccessibleName(l->text().isEmpty() ? l->toolTip() : l->text());
         l->setFocusPolicy(Qt::TabFocus); // a link is reached and opened with the keyboard too
+        // An address wider than its panel is set smaller rather than run over the frame.
+        const int room = twipsToPixels(kLinkPanelRightTwips) - l->x();
+        QFont font = l->font();
+        while (l->fontMetrics().horizontalAdvance(l->text()) > room && font.pointSizeF() > 7) {
+            font.setPointSizeF(font.pointSizeF() - 0.25);
+            l->setFont(font);
+        }
     }
 
     auto* icon = new QLabel(this);

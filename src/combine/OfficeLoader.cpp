@@ -3,6 +3,9 @@
 #include <QFileInfo>
 #include <QLibrary>
 
+#include <memory>
+#include <vector>
+
 namespace kumiro {
 
 namespace {
@@ -23,6 +26,18 @@ std::unique_ptr<Office> loadOffice(const QString& programFolder, const OfficeOpt
             throw OfficeError(
                 OfficeError::Setup,
                 QStringLiteral("Kumiro の部品 %1 がありません。Kumiro をインストールし直して下さい。").arg(module));
+        // The driver has no run path: its UNO libraries are loaded from the office's own
+        // folder first, where UNO looks for the rest of itself.
+        static std::vector<std::unique_ptr<QLibrary>> uno;
+        for (const char* name : {"libuno_sal.so.3", "libuno_cppu.so.3", "libuno_cppuhelpergcc3.so.3"}) {
+            auto lib = std::make_unique<QLibrary>(dir + u'/' + QLatin1String(name));
+            if (!lib->load())
+                throw OfficeError(
+                    OfficeError::Setup,
+                    QStringLiteral("LibreOffice の部品 %1 を読み込めません。　\r\r").arg(QLatin1String(name)) +
+                        lib->errorString());
+            uno.push_back(std::move(lib));
+        }
         library.setFileName(module);
         if (!library.load())
             throw OfficeError(OfficeError::Setup,

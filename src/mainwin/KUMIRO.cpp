@@ -270,8 +270,7 @@ void KUMIRO::Form_Load()
         move(centredOnScreen(size()));
         // Centred again, frame included, once the window manager has framed the window.
         centreFramePending_ = true;
-    }
-    else
+    } else
         move(twipsToPixels(leadingNumber(state_.set.G_Left)), twipsToPixels(leadingNumber(state_.set.G_Top)));
 
     // The resize handler lays out the controls from here on (resizeEvent).

@@ -28,8 +28,9 @@ QList<Volume> userVolumesOf(const QList<Mount>& mounts, const QString& home)
             continue;
         }
         const bool user = m.root == homeRoot || under(m.root, QStringLiteral("/media")) ||
-                          under(m.root, QStringLiteral("/run/media")) || under(m.root, QStringLiteral("/mnt"));
-        const bool known = std::any_of(volumes.begin(), volumes.end(), [&](const Volume& v) { return v.root == m.root; });
+            under(m.root, QStringLiteral("/run/media")) || under(m.root, QStringLiteral("/mnt"));
+        const bool known =
+            std::any_of(volumes.begin(), volumes.end(), [&](const Volume& v) { return v.root == m.root; });
         if (user && !known)
             volumes.append({m.root, m.label});
     }

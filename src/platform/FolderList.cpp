@@ -102,8 +102,9 @@ QString FolderList::openNearest(const QString& path)
 QString folderUnreadableText(const QString& folder)
 {
     const int error = ::access(QFile::encodeName(folder).constData(), R_OK | X_OK) == 0 ? EACCES : errno;
+    // A missing folder is told as a folder, the rest as reading.
     return QStringLiteral("フォルダ ") + folder + QStringLiteral(" を開けません。　\r\r") +
-        plainSystemReason(error, true);
+        plainSystemReason(error, error != ENOENT);
 }
 
 void FolderList::keyPressEvent(QKeyEvent* event)

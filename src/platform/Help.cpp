@@ -100,8 +100,8 @@ void QtHelpViewer::show(QWidget* parent, const QString& helpFile, HelpCommand co
             QWidget* asker = parent ? parent->window() : owner;
             const QScreen* screen = asker ? asker->screen() : QGuiApplication::primaryScreen();
             if (asker && asker->isVisible() && screen)
-                window_->move(helpWindowPlace(asker->frameGeometry(), window_->size(), screen->availableGeometry())
-                                  .topLeft());
+                window_->move(
+                    helpWindowPlace(asker->frameGeometry(), window_->size(), screen->availableGeometry()).topLeft());
         }
     }
     window_->openFile(helpFile);

@@ -176,15 +176,15 @@ void SETTEI::buildKindTab(Kind kind)
     setTip(Drive1[k], QStringLiteral(" ドライブ名 "));
     Drive1[k]->setVolumes(userVolumes());
     connect(Drive1[k], &DriveList::driveChanged, this, [this, k] { Drive1_Change(k); });
-    connect(Dir1[k], &FolderList::openFailed, this, [this](const QString& path) {
-        platform_.messages.show(this, MsgIcon::Exclamation, QStringLiteral("フォルダ確認"), folderUnreadableText(path));
-    });
 
     Dir1[k] = new FolderList(page);
     Dir1[k]->setGeometry(onTab(SSTab1, 285, 1530, 4170, 2130));
     Dir1[k]->setFont(listFont);
     Dir1[k]->setPalette(whiteBlack(Dir1[k]->palette()));
     setTip(Dir1[k], QStringLiteral(" フォルダ名 "));
+    connect(Dir1[k], &FolderList::openFailed, this, [this](const QString& path) {
+        platform_.messages.show(this, MsgIcon::Exclamation, QStringLiteral("フォルダ確認"), folderUnreadableText(path));
+    });
 
     Check5[k] = new QCheckBox(QStringLiteral("ﾌｫﾙﾀﾞの同期"), page);
     Check5[k]->setGeometry(onTab(SSTab1, 4710, 500, 1575, 345));

@@ -187,8 +187,17 @@ private Q_SLOTS:
             put(kSectionKumiro, tableKey(QStringLiteral("OptEkaku"), i, 1), QStringLiteral("1"));
         }
         put(kSectionKumiro, QStringLiteral("OptTkaku(0,1)"), QStringLiteral("1"));
+        // The later formats: listed by default, and the output formats of old.
+        for (int i = 2; i < 4; ++i)
+            put(kSectionKumiro, tableKey(QStringLiteral("OptWkaku"), i, 1), QStringLiteral("1"));
+        for (int i = 2; i < 5; ++i)
+            put(kSectionKumiro, tableKey(QStringLiteral("OptEkaku"), i, 1), QStringLiteral("1"));
+        put(kSectionKumiro, QStringLiteral("KumiroExt(0)"), QStringLiteral("doc"));
+        put(kSectionKumiro, QStringLiteral("KumiroExt(1)"), QStringLiteral("xls"));
 
         QCOMPARE(fileKeys(store_->filePath(kAppTitle)), expected);
+        QCOMPARE(state.set.OptWkaku[3][0], QStringLiteral("*.odt"));
+        QCOMPARE(state.set.OptEkaku[3][0], QStringLiteral("*.xlsm"));
 
         // The record: centred edges in memory only, fixed patterns, empty user patterns.
         QCOMPARE(state.set.G_Left, QStringLiteral("1680"));
@@ -299,6 +308,29 @@ private Q_SLOTS:
         QVERIFY(!toInt16(QStringLiteral("")));
     }
 
+    // A settings file from before the later formats loads as it was and gains them; a
+    // format the program cannot write falls back to the default in memory only.
+    void olderSettingsGainTheLaterFormats()
+    {
+        store_->save(kAppTitle, kSectionKumiro, QStringLiteral("OptWkaku(0,1)"), QStringLiteral("0"));
+        store_->save(kAppTitle, kSectionKumiro, QStringLiteral("OptEkaku(1,1)"), QStringLiteral("0"));
+        store_->save(kAppTitle, kSectionKumiro, QStringLiteral("KumiroExt(1)"), QStringLiteral("wk1"));
+        store_->save(kAppTitle, kSectionKumiro, QStringLiteral("KumiroExt(0)"), QStringLiteral("PDF"));
+        ProgramState state(*store_, programFolder_);
+        Main(state, MainWindows{{}, {}, [] { return kScreen; }});
+        QCOMPARE(state.set.OptWkaku[0][1], QStringLiteral("0"));
+        QCOMPARE(state.set.OptEkaku[1][1], QStringLiteral("0"));
+        QCOMPARE(state.set.OptWkaku[2][1], QStringLiteral("1"));
+        QCOMPARE(state.set.OptEkaku[4][1], QStringLiteral("1"));
+        QCOMPARE(store_->read(kAppTitle, kSectionKumiro, QStringLiteral("OptEkaku(4,1)")), QStringLiteral("1"));
+        QCOMPARE(state.set.KumiroExt[1], QStringLiteral("xls"));
+        QCOMPARE(store_->read(kAppTitle, kSectionKumiro, QStringLiteral("KumiroExt(1)")), QStringLiteral("wk1"));
+        QCOMPARE(state.set.KumiroExt[0], QStringLiteral("pdf"));
+        state.set.FolderName[Kind::Word] = QStringLiteral("/out");
+        QCOMPARE(outputPathOf(state.set, Kind::Word), QStringLiteral("/out/NewWord.pdf"));
+        QCOMPARE(outputPathOf(state.set, Kind::Text), QDir(programFolder_).filePath(QStringLiteral("NewText.txt")));
+    }
+
     void outputPathsJoinWithOneSeparator()
     {
         SettingsRecord s;
@@ -336,8 +368,10 @@ private Q_SLOTS:
         for (const auto& [key, prefix] : perKind)
             for (int i = 0; i < 3; ++i)
                 all.append({key, i, -1, kSectionKumiro, kindKey(QLatin1String(prefix), i)});
+        for (int i = 0; i < 2; ++i)
+            all.append({Key::KumiroExt, i, -1, kSectionKumiro, kindKey(QStringLiteral("KumiroExt"), i)});
         for (const auto& [key, prefix, rows] :
-             {std::tuple{Key::OptWkaku, "OptWkaku", 2}, std::tuple{Key::OptEkaku, "OptEkaku", 2},
+             {std::tuple{Key::OptWkaku, "OptWkaku", 4}, std::tuple{Key::OptEkaku, "OptEkaku", 5},
               std::tuple{Key::OptTkaku, "OptTkaku", 6}})
             for (int i = 0; i < rows; ++i)
                 for (int j = 0; j < 2; ++j)
@@ -364,7 +398,7 @@ private Q_SLOTS:
         QCOMPARE(kindOf(1), Kind::Excel);
         for (int stored : {2, 3, 255, -1})
             QCOMPARE(kindOf(stored), Kind::Text);
-        QCOMPARE(kindInfo(Kind::Excel).outputExtension, QStringLiteral(".xls"));
+        QCOMPARE(kindInfo(Kind::Excel).outputFormats.first().extension, QStringLiteral("xls"));
         QCOMPARE(kindInfo(Kind::Text).captionSuffix, QStringLiteral(" ( Text ﾌｧｲﾙ 編 )"));
     }
 

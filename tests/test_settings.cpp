@@ -356,25 +356,29 @@ private Q_SLOTS:
         s.OptWkaku = {{{QStringLiteral("*.doc"), QStringLiteral("1")}, {QStringLiteral("*.rtf"), QStringLiteral("1")}}};
         s.OptEkaku = {{{QStringLiteral("*.xls"), QStringLiteral("1")}, {QStringLiteral("*.csv"), QStringLiteral("1")}}};
         SETTEI dialog(*state_, platform_->platform, nullptr);
-        auto& boxes = kind == 0 ? dialog.Check2 : dialog.Check3;
-        auto& table = kind == 0 ? s.OptWkaku : s.OptEkaku;
-        boxes[1 - clickedLast]->click(); // the first one off: written through, no message
-        QCOMPARE(table[1 - clickedLast][1], QStringLiteral("0"));
-        QVERIFY(platform_->messages.shown.isEmpty());
-        boxes[clickedLast]->click();
-        const auto& shown = platform_->messages.shown;
-        QCOMPARE(shown.size(), 2);
-        const QString first = kind == 0 ? QStringLiteral("*.doc") : QStringLiteral("*.xls");
-        const QString second = kind == 0 ? QStringLiteral("*.rtf") : QStringLiteral("*.csv");
-        QCOMPARE(shown[0].title, QStringLiteral("設定確認"));
-        QCOMPARE(shown[0].text,
-                 QStringLiteral("「%1」 と 「%2」 の両方をくみろ対象としない設定はできません。　").arg(first, second));
-        QCOMPARE(shown[1].title, QStringLiteral("強制設定"));
-        QCOMPARE(shown[1].text, QStringLiteral("強制的に 「%1」 をくみろ対象に設定します。　").arg(first));
-        QVERIFY(boxes[0]->isChecked());
-        QVERIFY(!boxes[1]->isChecked());
-        QCOMPARE(table[0][1], QStringLiteral("1"));
-        QCOMPARE(table[1][1], QStringLiteral("0"));
+        auto check = [&](auto& boxes, auto& table) {
+            boxes[1 - clickedLast]->click(); // the first one off: written through, no message
+            QCOMPARE(table[1 - clickedLast][1], QStringLiteral("0"));
+            QVERIFY(platform_->messages.shown.isEmpty());
+            boxes[clickedLast]->click();
+            const auto& shown = platform_->messages.shown;
+            QCOMPARE(shown.size(), 2);
+            const QString first = kind == 0 ? QStringLiteral("*.doc") : QStringLiteral("*.xls");
+            const QString second = kind == 0 ? QStringLiteral("*.rtf") : QStringLiteral("*.csv");
+            QCOMPARE(shown[0].title, QStringLiteral("設定確認"));
+            QCOMPARE(shown[0].text,
+                     QStringLiteral("「%1」 と 「%2」 の両方をくみろ対象としない設定はできません。　").arg(first, second));
+            QCOMPARE(shown[1].title, QStringLiteral("強制設定"));
+            QCOMPARE(shown[1].text, QStringLiteral("強制的に 「%1」 をくみろ対象に設定します。　").arg(first));
+            QVERIFY(boxes[0]->isChecked());
+            QVERIFY(!boxes[1]->isChecked());
+            QCOMPARE(table[0][1], QStringLiteral("1"));
+            QCOMPARE(table[1][1], QStringLiteral("0"));
+        };
+        if (kind == 0)
+            check(dialog.Check2, s.OptWkaku);
+        else
+            check(dialog.Check3, s.OptEkaku);
         // Cancel keeps the written-through flags in memory but not in the store.
         dialog.Command1[1]->click();
         QVERIFY(store_->read(QStringLiteral("kumiro"), kSectionKumiro, QStringLiteral("OptWkaku(1,1)")).isEmpty());

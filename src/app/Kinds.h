@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 #include <array>
@@ -22,18 +23,27 @@ constexpr int indexOf(Kind kind)
 }
 inline constexpr std::array<Kind, kKinds> kAllKinds = {Kind::Word, Kind::Excel, Kind::Text};
 
+// A format a kind's combine can write: its extension (without the dot) and its name.
+struct OutputFormat {
+    QString extension;
+    QString label;
+};
+
 // What the program says and uses for one kind.
 struct KindInfo {
     QString captionSuffix; // after a window's title
     QString word; // the kind's name in messages
     QString outputName; // the output's default name (KumiroFile)
-    QString outputExtension; // with its dot
     QString openIcon; // the picker's icon, in the program folder
     int pickerHelp; // help context of the data folder picker
     int settingsHelp; // help context of the kind's settings tab
     QString doneText; // the combine's completion message
     QString outputFolderMissing; // the settings dialog's text for a missing output folder
+    QList<OutputFormat> outputFormats; // the first is the default
 };
+
+// The kind's output format of that extension, or its default one.
+const OutputFormat& outputFormatOf(Kind kind, const QString& extension);
 
 const KindInfo& kindInfo(Kind kind);
 

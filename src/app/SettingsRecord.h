@@ -17,12 +17,16 @@ struct SettingsRecord {
     QString OptLogo, OptDbl, OptCent, OptLAct, OptLATab;
     QString F_Height, F_Width, G_Left, G_Top;
     PerKind<QString> KumiroFile, OptDouki, DataFol, FolderName;
-    ExtTable<2> OptWkaku;
-    ExtTable<2> OptEkaku;
+    ExtTable<4> OptWkaku; // rows 2 and 3 (*.docx, *.odt) after the two of old
+    ExtTable<5> OptEkaku; // rows 2 to 4 (*.xlsx, *.xlsm, *.ods) after the two of old
     ExtTable<6> OptTkaku;
+    std::array<QString, 2> KumiroExt; // Word's and Excel's output format, as an extension
 };
 
-// The output a kind's combine writes: its output folder, its name and the kind's extension.
+// The output a kind's combine writes: its output folder, its name and the extension of its
+// output format.
 QString outputPathOf(const SettingsRecord& settings, Kind kind);
+// Its extension, with the dot: ".doc" unless another format was chosen.
+QString outputExtensionOf(const SettingsRecord& settings, Kind kind);
 
 } // namespace kumiro

@@ -23,9 +23,9 @@ struct Row {
 };
 
 // The one list of stored keys.
-const std::array<Row, 16>& rows()
+const std::array<Row, 17>& rows()
 {
-    static const std::array<Row, 16> table = {{
+    static const std::array<Row, 17> table = {{
         // "1": the splash shows at start.
         {Key::OptLogo, QStringLiteral("OptLogo"), kConfig, Shape::One, QStringLiteral("1")},
         // "1": a double click on the window's background ends the program.
@@ -50,11 +50,15 @@ const std::array<Row, 16>& rows()
         // Per kind: the folder the combined file is written to.
         {Key::FolderName, QStringLiteral("FolderName"), kKumiro, Shape::PerKind, {}},
         // Extension tables ("kaku"): row i's pattern (column 0, fixed in memory for Word and
-        // Excel) and whether it is listed (column 1, "1").
+        // Excel) and whether it is listed (column 1, "1"). Word's rows 2 and 3 (*.docx, *.odt)
+        // and Excel's rows 2 to 4 (*.xlsx, *.xlsm, *.ods) came later and are stored last.
         {Key::OptWkaku, QStringLiteral("OptWkaku"), kKumiro, Shape::Table, QStringLiteral("1")},
         {Key::OptEkaku, QStringLiteral("OptEkaku"), kKumiro, Shape::Table, QStringLiteral("1")},
         // Text: row 0 is "*.txt"; rows 1 to 5 are the user's own patterns, without defaults.
         {Key::OptTkaku, QStringLiteral("OptTkaku"), kKumiro, Shape::Table, {}},
+        // Word's (0) and Excel's (1) output format as its extension: "doc", "docx", "odt",
+        // "pdf"; "xls", "xlsx", "ods" (the first of each is the default).
+        {Key::KumiroExt, QStringLiteral("KumiroExt"), kKumiro, Shape::PerKind, {}},
     }};
     return table;
 }
@@ -101,6 +105,7 @@ QString& valueOf(SettingsRecord& s, Key key, int i, int j)
     case Key::OptWkaku: return s.OptWkaku.at(std::size_t(i)).at(std::size_t(j));
     case Key::OptEkaku: return s.OptEkaku.at(std::size_t(i)).at(std::size_t(j));
     case Key::OptTkaku: return s.OptTkaku.at(std::size_t(i)).at(std::size_t(j));
+    case Key::KumiroExt: return s.KumiroExt.at(std::size_t(i));
     }
     return s.OptLogo;
 }
@@ -190,8 +195,13 @@ void loadRemainingSettings(SettingsRecord& rec, SettingsStore& store, const QStr
 
     rec.OptWkaku[0][0] = QStringLiteral("*.doc");
     rec.OptWkaku[1][0] = QStringLiteral("*.rtf");
+    rec.OptWkaku[2][0] = QStringLiteral("*.docx");
+    rec.OptWkaku[3][0] = QStringLiteral("*.odt");
     rec.OptEkaku[0][0] = QStringLiteral("*.xls");
     rec.OptEkaku[1][0] = QStringLiteral("*.csv");
+    rec.OptEkaku[2][0] = QStringLiteral("*.xlsx");
+    rec.OptEkaku[3][0] = QStringLiteral("*.xlsm");
+    rec.OptEkaku[4][0] = QStringLiteral("*.ods");
     rec.OptTkaku[0][0] = QStringLiteral("*.txt");
 
     for (int i = 0; i < 2; ++i) {
@@ -203,11 +213,30 @@ void loadRemainingSettings(SettingsRecord& rec, SettingsStore& store, const QStr
         for (int j : {1, 0})
             rec.OptTkaku[i][j] = store.read(app, keySection(Key::OptTkaku), keyName(Key::OptTkaku, i, j));
     }
+
+    // The later formats, after everything of old: a file from before them loads unchanged
+    // and gains them.
+    for (int i = 2; i < 4; ++i)
+        load(rec, store, app, Key::OptWkaku, i, 1);
+    for (int i = 2; i < 5; ++i)
+        load(rec, store, app, Key::OptEkaku, i, 1);
+    for (Kind kind : {Kind::Word, Kind::Excel}) {
+        const int i = indexOf(kind);
+        loadWithDefault(rec, store, app, Key::KumiroExt, i, -1, kindInfo(kind).outputFormats.first().extension);
+        // An extension the program does not write is read as the default, in memory.
+        rec.KumiroExt[std::size_t(i)] = outputFormatOf(kind, rec.KumiroExt[std::size_t(i)]).extension;
+    }
+}
+
+QString outputExtensionOf(const SettingsRecord& settings, Kind kind)
+{
+    const QString chosen = kind == Kind::Text ? QString() : settings.KumiroExt[std::size_t(indexOf(kind))];
+    return u'.' + outputFormatOf(kind, chosen).extension;
 }
 
 QString outputPathOf(const SettingsRecord& settings, Kind kind)
 {
-    return joinPath(settings.FolderName[kind], settings.KumiroFile[kind] + kindInfo(kind).outputExtension);
+    return joinPath(settings.FolderName[kind], settings.KumiroFile[kind] + outputExtensionOf(settings, kind));
 }
 
 } // namespace kumiro

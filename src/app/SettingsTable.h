@@ -26,6 +26,7 @@ enum class Key {
     OptWkaku,
     OptEkaku,
     OptTkaku,
+    KumiroExt,
 };
 
 // The key as stored: "OptDbl", "DataFol(2)" (i: the kind), "OptTkaku(1,0)" (i: the row,

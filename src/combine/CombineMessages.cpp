@@ -36,9 +36,10 @@ OfficeMessage officeFailureMessage(const OfficeError& error, const QString& dest
             QStringLiteral("LibreOffice で処理できませんでした。　\r\r") + file + error.what()};
 }
 
-Message combineDoneMessage(Kind kind)
+Message combineDoneMessage(Kind kind, const QString& output)
 {
-    return {MsgIcon::Information, QStringLiteral("完了確認"), kindInfo(kind).doneText};
+    const QString text = kindInfo(kind).doneText;
+    return {MsgIcon::Information, QStringLiteral("完了確認"), output.isEmpty() ? text : text + QStringLiteral("\r\r") + output};
 }
 
 QList<Message> textCombineMessages(const TextCombineResult& result, const QStringList& inputs, const QString& output)

@@ -22,7 +22,8 @@ OfficeMessage officeFailureMessage(const OfficeError& error, const QString& dest
 // What the user is told after a Text combine, in order; nothing for a cancel.
 QList<Message> textCombineMessages(const TextCombineResult& result, const QStringList& inputs, const QString& output);
 
-// The completion message of a kind's combine.
-Message combineDoneMessage(Kind kind);
+// The completion message of a kind's combine; `output`, when given (a format other than the
+// kind's first), follows in a paragraph of its own, so the user knows the file.
+Message combineDoneMessage(Kind kind, const QString& output = {});
 
 } // namespace kumiro

@@ -37,7 +37,8 @@ bool combineExcel(Office& office, const QStringList& inputs, const QString& outp
     excel->ActivateFirstWorksheet();
     excel->DisplayAlerts(false);
     excel->DeleteActiveSheet();
-    saveReplacing(outputPath, [&](const QString& path) { excel->ActiveWorkbook().SaveAs(path); });
+    const ExcelFormat format = excelFormatFor(outputPath);
+    saveReplacing(outputPath, [&](const QString& path) { excel->ActiveWorkbook().SaveAs(path, format); });
     closeAfterSaving([&] {
         excel->DisplayAlerts(true);
         excel->Quit();

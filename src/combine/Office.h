@@ -37,7 +37,14 @@ private:
 // The automation operations the combines and the conversion use, one per call they make.
 // Every operation throws OfficeError when it fails.
 
-enum class WordFormat { Native, Text, RichText }; // Word 97 .doc, plain text, RTF
+// Word 97 .doc, plain text, RTF, Word 2007 .docx, OpenDocument .odt, PDF
+enum class WordFormat { Native, Text, RichText, Docx, Odt, Pdf };
+// Excel 97 .xls, Excel 2007 .xlsx, OpenDocument .ods
+enum class ExcelFormat { Xls, Xlsx, Ods };
+
+// The format a file name's extension asks for; anything unknown is the Word 97 or Excel 97 one.
+WordFormat wordFormatFor(const QString& path);
+ExcelFormat excelFormatFor(const QString& path);
 inline constexpr int kSectionBreakNextPage = 2;
 
 class WordDocument {
@@ -81,8 +88,8 @@ public:
     virtual ~ExcelWorkbook() = default;
     virtual int Sheets_Count() = 0;
     virtual ExcelSheet& Sheets(int n) = 0; // n from 1
-    // SaveAs as Excel 97 (.xls), replacing a file of that name.
-    virtual void SaveAs(const QString& path) = 0;
+    // SaveAs in the format, replacing a file of that name.
+    virtual void SaveAs(const QString& path, ExcelFormat format) = 0;
 };
 
 class ExcelApplication {

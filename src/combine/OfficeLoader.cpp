@@ -51,4 +51,30 @@ std::unique_ptr<Office> loadOffice(const QString& programFolder, const OfficeOpt
     return std::unique_ptr<Office>(create(&options));
 }
 
+WordFormat wordFormatFor(const QString& path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == u"docx")
+        return WordFormat::Docx;
+    if (suffix == u"odt")
+        return WordFormat::Odt;
+    if (suffix == u"pdf")
+        return WordFormat::Pdf;
+    if (suffix == u"rtf")
+        return WordFormat::RichText;
+    if (suffix == u"txt")
+        return WordFormat::Text;
+    return WordFormat::Native;
+}
+
+ExcelFormat excelFormatFor(const QString& path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == u"xlsx" || suffix == u"xlsm")
+        return ExcelFormat::Xlsx;
+    if (suffix == u"ods")
+        return ExcelFormat::Ods;
+    return ExcelFormat::Xls;
+}
+
 } // namespace kumiro

@@ -19,7 +19,7 @@ bool combineWord(Office& office, const QStringList& inputs, const QString& outpu
         selection.InsertFile(inputs[i]);
         selection.InsertBreak(kSectionBreakNextPage);
     }
-    saveReplacing(doc, outputPath, WordFormat::Native);
+    saveReplacing(doc, outputPath, wordFormatFor(outputPath));
     closeAfterSaving([&] {
         doc.Close();
         word->Quit();

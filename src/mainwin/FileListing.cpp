@@ -61,11 +61,16 @@ QStringList searchFolder(const QString& folder, const QString& pattern)
 
 QStringList kindPatterns(const SettingsRecord& s, Kind kind)
 {
-    auto twoPatternKind = [](const ExtTable<2>& t) {
+    auto twoPatternKind = [](const auto& t) {
         QStringList patterns;
         patterns << (isOn(t[0][1]) ? t[0][0] : t[1][0]);
         if (isOn(t[0][1]) && isOn(t[1][1]))
             patterns << t[1][0];
+        // The later formats after the two of old, each when its box is ticked.
+        for (std::size_t i = 2; i < t.size(); ++i) {
+            if (isOn(t[i][1]))
+                patterns << t[i][0];
+        }
         return patterns;
     };
     if (kind == Kind::Word)

@@ -10,8 +10,10 @@
 #include "platform/Twips.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -204,22 +206,41 @@ void SETTEI::buildKindTab(Kind kind)
         setTip(box, u' ' + caption + u' ');
         return box;
     };
-    if (kind == Kind::Word) {
-        Check2[0] = patternBox(QStringLiteral("*.doc"), 330);
-        Check2[1] = patternBox(QStringLiteral("*.rtf"), 690);
-        for (int j = 0; j < 2; ++j)
-            connect(Check2[j], &QCheckBox::toggled, this, [this, j] {
-                if (!loading_)
+    if (kind == Kind::Word || kind == Kind::Excel) {
+        const QStringList patterns = kind == Kind::Word
+            ? QStringList{QStringLiteral("*.doc"), QStringLiteral("*.rtf"), QStringLiteral("*.docx"), QStringLiteral("*.odt")}
+            : QStringList{QStringLiteral("*.xls"), QStringLiteral("*.csv"), QStringLiteral("*.xlsx"),
+                          QStringLiteral("*.xlsm"), QStringLiteral("*.ods")};
+        // The later patterns below the two of old, in the same style; the frame grows to hold them.
+        Frame1[k]->resize(Frame1[k]->width(), twipsToPixels(330 + 360 * patterns.size() + 90));
+        for (int j = 0; j < patterns.size(); ++j) {
+            QCheckBox* box = patternBox(patterns[j], 330 + 360 * j);
+            if (kind == Kind::Word)
+                Check2[j] = box;
+            else
+                Check3[j] = box;
+            connect(box, &QCheckBox::toggled, this, [this, j, kind] {
+                if (loading_)
+                    return;
+                if (kind == Kind::Word)
                     Check2_Click(j);
-            });
-    } else if (kind == Kind::Excel) {
-        Check3[0] = patternBox(QStringLiteral("*.xls"), 330);
-        Check3[1] = patternBox(QStringLiteral("*.csv"), 690);
-        for (int j = 0; j < 2; ++j)
-            connect(Check3[j], &QCheckBox::toggled, this, [this, j] {
-                if (!loading_)
+                else
                     Check3_Click(j);
             });
+        }
+        // The output format, below the folder list, which gives up the room.
+        Dir1[k]->resize(Dir1[k]->width(), twipsToPixels(1620));
+        auto* label = new QLabel(QStringLiteral("保存形式"), page);
+        label->setGeometry(onTab(SSTab1, 285, 3270, 1000, 330));
+        label->setFont(checkFont);
+        Combo1[k] = new QComboBox(page);
+        Combo1[k]->setGeometry(onTab(SSTab1, 1300, 3240, 3155, 345));
+        Combo1[k]->setFont(listFont);
+        Combo1[k]->setPalette(whiteBlack(Combo1[k]->palette()));
+        for (const OutputFormat& f : kindInfo(kind).outputFormats)
+            Combo1[k]->addItem(f.label, f.extension);
+        setTip(Combo1[k], QStringLiteral(" 保存形式 "));
+        label->setBuddy(Combo1[k]);
     } else {
         Check4[0] = patternBox(QStringLiteral("*.txt"), 330);
         Text2[0] = new QLineEdit(Frame1[k]);
@@ -280,10 +301,12 @@ void SETTEI::Form_Load()
         }
         Text1[k]->setText(s.KumiroFile[k]);
     }
-    for (int j = 0; j < 2; ++j) {
+    for (std::size_t j = 0; j < Check2.size(); ++j)
         Check2[j]->setChecked(isOn(s.OptWkaku[j][1]));
+    for (std::size_t j = 0; j < Check3.size(); ++j)
         Check3[j]->setChecked(isOn(s.OptEkaku[j][1]));
-    }
+    for (int k : {0, 1})
+        Combo1[k]->setCurrentIndex(std::max(0, Combo1[k]->findData(s.KumiroExt[std::size_t(k)])));
     for (int k = 0; k < kKinds; ++k)
         Check5[k]->setChecked(isOn(s.OptDouki[k]));
     for (int j = 0; j < 6; ++j) {
@@ -294,12 +317,13 @@ void SETTEI::Form_Load()
     Text2[0]->setText(QStringLiteral("*.txt"));
 }
 
-void SETTEI::refuseBothOff(std::array<QCheckBox*, 2>& boxes, std::array<std::array<QString, 2>, 2>& table, int index,
-                           const QString& first, const QString& second)
+template <std::size_t N>
+void SETTEI::refuseBothOff(std::array<QCheckBox*, N>& boxes, ExtTable<N>& table, int index, const QString& first,
+                           const QString& second)
 {
     // Written through at once: the next listing sees it even if the dialog is cancelled.
     table[index][1] = flag(boxes[index]->isChecked());
-    if (isOn(table[0][1]) || isOn(table[1][1]))
+    if (index > 1 || isOn(table[0][1]) || isOn(table[1][1]))
         return;
     platform_.messages.show(
         this, MsgIcon::Exclamation, QStringLiteral("設定確認"),
@@ -402,13 +426,18 @@ void SETTEI::SaveKindOptions(Kind kind)
     state_.saveSetting(Key::FolderName, k);
 
     if (kind != Kind::Text) {
-        auto& table = kind == Kind::Word ? s.OptWkaku : s.OptEkaku;
-        auto& boxes = kind == Kind::Word ? Check2 : Check3;
-        const Key key = kind == Kind::Word ? Key::OptWkaku : Key::OptEkaku;
-        for (int j = 0; j < 2; ++j) {
-            table[j][1] = flag(boxes[j]->isChecked());
-            state_.saveSetting(key, j, 1);
-        }
+        auto saveFlags = [&](auto& table, const auto& boxes, Key key) {
+            for (std::size_t j = 0; j < boxes.size(); ++j) {
+                table[j][1] = flag(boxes[j]->isChecked());
+                state_.saveSetting(key, int(j), 1);
+            }
+        };
+        if (kind == Kind::Word)
+            saveFlags(s.OptWkaku, Check2, Key::OptWkaku);
+        else
+            saveFlags(s.OptEkaku, Check3, Key::OptEkaku);
+        s.KumiroExt[std::size_t(k)] = Combo1[k]->currentData().toString();
+        state_.saveSetting(Key::KumiroExt, k);
         return;
     }
     for (int j = 0; j < 6; ++j) {

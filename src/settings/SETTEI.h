@@ -1,12 +1,14 @@
 #pragma once
 
 #include "app/Kinds.h"
+#include "app/SettingsRecord.h"
 
 #include <QDialog>
 
 #include <array>
 
 class QCheckBox;
+class QComboBox;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
@@ -59,8 +61,9 @@ public:
     std::array<FolderList*, 3> Dir1{};
     std::array<QCheckBox*, 3> Check5{};
     std::array<QGroupBox*, 3> Frame1{};
-    std::array<QCheckBox*, 2> Check2{};
-    std::array<QCheckBox*, 2> Check3{};
+    std::array<QCheckBox*, 4> Check2{}; // Word's patterns: *.doc, *.rtf, *.docx, *.odt
+    std::array<QCheckBox*, 5> Check3{}; // Excel's: *.xls, *.csv, *.xlsx, *.xlsm, *.ods
+    std::array<QComboBox*, 2> Combo1{}; // Word's and Excel's output format ("保存形式")
     std::array<QCheckBox*, 6> Check4{};
     std::array<QLineEdit*, 6> Text2{};
     std::array<QPushButton*, SettingsButton::Count> Command1{};
@@ -70,8 +73,10 @@ public:
 private:
     void buildGeneralTab();
     void buildKindTab(Kind kind);
-    void refuseBothOff(std::array<QCheckBox*, 2>& boxes, std::array<std::array<QString, 2>, 2>& table, int index,
-                       const QString& first, const QString& second);
+    // Only the two patterns of old are refused both off; the later ones are extras.
+    template <std::size_t N>
+    void refuseBothOff(std::array<QCheckBox*, N>& boxes, ExtTable<N>& table, int index, const QString& first,
+                       const QString& second);
 
     ProgramState& state_;
     Platform& platform_;

@@ -7,19 +7,48 @@
 
 namespace kumiro {
 
+QString extensionOf(WordFormat format)
+{
+    switch (format) {
+    case WordFormat::Native: return QStringLiteral("doc");
+    case WordFormat::Text: return QStringLiteral("txt");
+    case WordFormat::RichText: return QStringLiteral("rtf");
+    case WordFormat::Docx: return QStringLiteral("docx");
+    case WordFormat::Odt: return QStringLiteral("odt");
+    case WordFormat::Pdf: return QStringLiteral("pdf");
+    }
+    return QStringLiteral("doc");
+}
+
+namespace {
+
+WordFormat formatOfConversion(int index)
+{
+    return index == 0 ? WordFormat::Text : index == 1 ? WordFormat::Native : WordFormat::RichText;
+}
+
+} // namespace
+
 QString convertedPath(const QString& path, int index)
 {
-    const char* extension = index == 0 ? "txt" : index == 1 ? "doc" : "rtf";
+    return convertedPathTo(path, formatOfConversion(index));
+}
+
+QString convertedPathTo(const QString& path, WordFormat format)
+{
+    const QString extension = extensionOf(format);
     const QFileInfo info(path);
     const QString name = info.fileName();
     const qsizetype dot = name.lastIndexOf(u'.');
     const QString base = dot > 0 ? name.left(dot) : name;
-    return path.left(path.size() - name.size()) + base + u'.' + QLatin1String(extension);
+    return path.left(path.size() - name.size()) + base + u'.' + extension;
 }
 
 QString convertFilter(int index)
 {
-    return index == 0 ? QStringLiteral("(*.doc;*.rtf)|*.doc;*.rtf") : QStringLiteral("(*.txt)|*.txt|");
+    // Today's Word formats as a second choice; the first stays the one of old.
+    return index == 0 ? QStringLiteral("(*.doc;*.rtf)|*.doc;*.rtf|(*.doc;*.rtf;*.docx;*.odt)|*.doc;*.rtf;*.docx;*.odt|")
+                      : QStringLiteral("(*.txt)|*.txt|");
 }
 
 QString convertDoneText(int index)
@@ -33,18 +62,23 @@ QString convertDoneText(int index)
 
 void ConvertFile(Office& office, const QString& path, int index)
 {
+    convertFileTo(office, path, formatOfConversion(index));
+}
+
+QString convertFileTo(Office& office, const QString& path, WordFormat format)
+{
     const auto word = office.newWord();
     WordDocument& doc = word->Documents_Open(path);
-    WordFormat format = WordFormat::Text;
-    if (index != 0) {
+    // A text file made into a document carries its own path, as it always has.
+    if (format != WordFormat::Text && QFileInfo(path).suffix().compare(u"txt", Qt::CaseInsensitive) == 0)
         doc.InsertBeforeLastParagraph(path);
-        format = index == 1 ? WordFormat::Native : WordFormat::RichText;
-    }
-    saveReplacing(doc, convertedPath(path, index), format);
+    const QString output = convertedPathTo(path, format);
+    saveReplacing(doc, output, format);
     closeAfterSaving([&] {
         doc.Close();
         word->Quit();
     });
+    return output;
 }
 
 } // namespace kumiro

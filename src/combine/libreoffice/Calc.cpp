@@ -108,7 +108,7 @@ public:
         return *sheets_.back();
     }
 
-    void SaveAs(const QString& path) override
+    void SaveAs(const QString& path, ExcelFormat format) override
     {
         session_.call(
             [&] {
@@ -118,8 +118,12 @@ public:
                 Reference<css::sheet::XCalculatable>(doc_, UNO_QUERY_THROW)->calculate();
             },
             path);
-        session_.store(doc_, props(prop("FilterName", Any(rtl::OUString("MS Excel 97"))), prop("Overwrite", Any(true))),
-                       path);
+        const char* filter = format == ExcelFormat::Xlsx ? "Calc MS Excel 2007 XML"
+            : format == ExcelFormat::Ods                 ? "calc8"
+                                                         : "MS Excel 97";
+        session_.store(
+            doc_, props(prop("FilterName", Any(rtl::OUString::createFromAscii(filter))), prop("Overwrite", Any(true))),
+            path);
     }
 
     const Reference<css::sheet::XSpreadsheetDocument>& document() const { return doc_; }

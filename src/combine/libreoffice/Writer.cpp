@@ -66,9 +66,15 @@ public:
 
     void SaveAs(const QString& path, WordFormat format) override
     {
-        const char* filter = format == WordFormat::Text ? "Text (encoded)"
-            : format == WordFormat::RichText            ? "Rich Text Format"
-                                                        : "MS Word 97";
+        const char* filter = "MS Word 97";
+        switch (format) {
+        case WordFormat::Native: break;
+        case WordFormat::Text: filter = "Text (encoded)"; break;
+        case WordFormat::RichText: filter = "Rich Text Format"; break;
+        case WordFormat::Docx: filter = "MS Word 2007 XML"; break;
+        case WordFormat::Odt: filter = "writer8"; break;
+        case WordFormat::Pdf: filter = "writer_pdf_Export"; break;
+        }
         auto args = format == WordFormat::Text
             ? props(prop("FilterName", Any(rtl::OUString::createFromAscii(filter))), prop("Overwrite", Any(true)),
                     prop("FilterOptions", Any(rtl::OUString("UTF8,CRLF,,,"))))

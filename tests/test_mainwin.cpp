@@ -2,6 +2,7 @@
 #include "app/ProgramState.h"
 #include "app/SettingsStore.h"
 #include "mainwin/DragReorder.h"
+#include "mainwin/Drop.h"
 #include "mainwin/FileListing.h"
 #include "mainwin/KUMIRO.h"
 #include "mainwin/MainLayout.h"
@@ -15,15 +16,19 @@
 #include "support/ScriptedPlatform.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDropEvent>
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -34,6 +39,17 @@
 
 using namespace kumiro;
 using namespace kumiro::test;
+
+namespace kumiro {
+
+// Names a refusal in a failed comparison.
+char* toString(DropRefusal refusal)
+{
+    static const char* const names[] = {"None", "SeveralFolders", "MixedKinds", "NotKumiros", "UnreadableFolder"};
+    return qstrdup(names[int(refusal)]);
+}
+
+} // namespace kumiro
 
 namespace {
 
@@ -49,6 +65,47 @@ QStringList rows(const QListWidget* list)
     for (int i = 0; i < list->count(); ++i)
         out << list->item(i)->text();
     return out;
+}
+
+// What a file manager's drag carries: the paths as file URLs.
+std::unique_ptr<QMimeData> fileUrls(const QStringList& paths)
+{
+    auto data = std::make_unique<QMimeData>();
+    QList<QUrl> urls;
+    for (const QString& path : paths)
+        urls << QUrl::fromLocalFile(path);
+    data->setUrls(urls);
+    return data;
+}
+
+// How far a drag got with the window, and the action it was given.
+struct DragOutcome {
+    bool entered = false;
+    bool dropped = false;
+    Qt::DropAction action = Qt::IgnoreAction;
+};
+
+// Enters, moves over the order list and drops, as a file manager's drag would; then lets the
+// window act on the drop.
+DragOutcome dragOnto(QWidget& window, const QMimeData& data,
+                     Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction,
+                     Qt::KeyboardModifiers keys = Qt::NoModifier)
+{
+    DragOutcome outcome;
+    const QPoint at(window.width() * 3 / 4, window.height() / 2);
+    QDragEnterEvent enter(at, offered, &data, Qt::LeftButton, keys);
+    QApplication::sendEvent(&window, &enter);
+    outcome.entered = enter.isAccepted();
+    if (!outcome.entered)
+        return outcome;
+    QDragMoveEvent move(at, offered, &data, Qt::LeftButton, keys);
+    QApplication::sendEvent(&window, &move);
+    QDropEvent drop(at, offered, &data, Qt::LeftButton, keys);
+    QApplication::sendEvent(&window, &drop);
+    outcome.dropped = drop.isAccepted();
+    outcome.action = drop.dropAction();
+    QCoreApplication::processEvents();
+    return outcome;
 }
 
 } // namespace
@@ -654,6 +711,312 @@ private Q_SLOTS:
         QFile::setPermissions(data_, QFile::WriteOwner);
         QVERIFY(searchFolder(data_, QStringLiteral("*.txt")).isEmpty());
         QFile::setPermissions(data_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    // --- drops from a file manager ------------------------------------------------------
+
+    void dropOfFilesChoosesTheirKindAndFolder()
+    {
+        const QDir data(data_);
+        for (const char* name : {"b.txt", "A.txt", "c.TXT", "w.doc", "v.RTF", "e.xls", "d.csv"})
+            touch(data.filePath(QString::fromLatin1(name)));
+        const SettingsRecord& s = state_->set;
+
+        // Names in the listing's order whatever order the drag gave them in.
+        DropChoice c = chooseDrop({data.filePath("c.TXT"), data.filePath("b.txt"), data.filePath("A.txt")}, s, {});
+        QCOMPARE(c.refusal, DropRefusal::None);
+        QCOMPARE(c.kind, Kind::Text);
+        QCOMPARE(c.folder, data_);
+        QCOMPARE(c.names, (QStringList{"A.txt", "b.txt", "c.TXT"}));
+
+        // Either pattern of a kind; the kind that was listed before does not matter.
+        c = chooseDrop({data.filePath("w.doc"), data.filePath("v.RTF")}, s, Kind::Text);
+        QCOMPARE(c.refusal, DropRefusal::None);
+        QCOMPARE(c.kind, Kind::Word);
+        QCOMPARE(c.names, (QStringList{"v.RTF", "w.doc"}));
+        c = chooseDrop({data.filePath("d.csv"), data.filePath("e.xls")}, s, Kind::Word);
+        QCOMPARE(c.kind, Kind::Excel);
+
+        // The folder is stored clean, as the picker stores it.
+        c = chooseDrop({data_ + QStringLiteral("/.//e.xls")}, s, {});
+        QCOMPARE(c.refusal, DropRefusal::None);
+        QCOMPARE(c.folder, data_);
+        QCOMPARE(c.names, QStringList{"e.xls"});
+    }
+
+    void dropOfAFolderOpensItForTheListedKind()
+    {
+        const QString other = dir_->filePath(QStringLiteral("other"));
+        QVERIFY(QDir().mkpath(other));
+        const SettingsRecord& s = state_->set;
+
+        DropChoice c = chooseDrop({other + u'/'}, s, std::nullopt);
+        QCOMPARE(c.refusal, DropRefusal::None);
+        QCOMPARE(c.kind, Kind::Text);
+        QCOMPARE(c.folder, other);
+        QVERIFY(c.names.isEmpty());
+
+        c = chooseDrop({other}, s, Kind::Excel);
+        QCOMPARE(c.refusal, DropRefusal::None);
+        QCOMPARE(c.kind, Kind::Excel);
+        QCOMPARE(c.folder, other);
+    }
+
+    void dropRefusals_data()
+    {
+        QTest::addColumn<QStringList>("paths");
+        QTest::addColumn<DropRefusal>("refusal");
+        const QString a = QStringLiteral("data/a.txt");
+        const QString b = QStringLiteral("data/b.txt");
+        const QString w = QStringLiteral("data/w.doc");
+        const QString other = QStringLiteral("other/c.txt");
+        const QString picture = QStringLiteral("data/p.png");
+        QTest::newRow("two folders") << QStringList{a, other} << DropRefusal::SeveralFolders;
+        QTest::newRow("two kinds") << QStringList{a, w} << DropRefusal::MixedKinds;
+        QTest::newRow("no kind's file") << QStringList{picture} << DropRefusal::NotKumiros;
+        QTest::newRow("no kind's file among others") << QStringList{a, picture, b} << DropRefusal::NotKumiros;
+        QTest::newRow("hidden file") << QStringList{QStringLiteral("data/.h.txt")} << DropRefusal::NotKumiros;
+        QTest::newRow("missing file") << QStringList{QStringLiteral("data/gone.txt")} << DropRefusal::NotKumiros;
+        QTest::newRow("file and folder") << QStringList{a, QStringLiteral("other")} << DropRefusal::NotKumiros;
+        QTest::newRow("two folders dropped")
+            << QStringList{QStringLiteral("data"), QStringLiteral("other")} << DropRefusal::NotKumiros;
+        QTest::newRow("nothing") << QStringList{} << DropRefusal::NotKumiros;
+        // Not the program's is told before the folders, the folders before the kinds.
+        QTest::newRow("no kind's file elsewhere")
+            << QStringList{a, QStringLiteral("other/p.png")} << DropRefusal::NotKumiros;
+        QTest::newRow("two kinds in two folders") << QStringList{w, other} << DropRefusal::SeveralFolders;
+    }
+
+    void dropRefusals()
+    {
+        QFETCH(QStringList, paths);
+        QFETCH(DropRefusal, refusal);
+        const QDir root(dir_->path());
+        QVERIFY(root.mkpath(QStringLiteral("other")));
+        for (const char* name :
+             {"data/a.txt", "data/b.txt", "data/w.doc", "data/p.png", "data/.h.txt", "other/c.txt", "other/p.png"})
+            touch(root.filePath(QString::fromLatin1(name)));
+        QStringList absolute;
+        for (const QString& path : paths)
+            absolute << root.filePath(path);
+
+        for (std::optional<Kind> current : {std::optional<Kind>(), std::optional<Kind>(Kind::Word)}) {
+            const DropChoice c = chooseDrop(absolute, state_->set, current);
+            QCOMPARE(c.refusal, refusal);
+            QVERIFY(c.refused());
+            QVERIFY(c.names.isEmpty());
+        }
+    }
+
+    void dropFollowsThePatternsInTheSettings()
+    {
+        const QDir data(data_);
+        for (const char* name : {"a.doc", "b.rtf", "c.log"})
+            touch(data.filePath(QString::fromLatin1(name)));
+        SettingsRecord s = state_->set;
+        QCOMPARE(chooseDrop({data.filePath("b.rtf")}, s, {}).kind, Kind::Word);
+
+        // A pattern switched off lists nothing, so its files are no kind's.
+        s.OptWkaku[1][1] = QStringLiteral("0");
+        QCOMPARE(chooseDrop({data.filePath("b.rtf")}, s, {}).refusal, DropRefusal::NotKumiros);
+        QCOMPARE(chooseDrop({data.filePath("a.doc")}, s, {}).refusal, DropRefusal::None);
+        // An empty Text pattern switched on matches nothing.
+        s.OptTkaku[1] = {QString(), QStringLiteral("1")};
+        QCOMPARE(chooseDrop({data.filePath("c.log")}, s, {}).refusal, DropRefusal::NotKumiros);
+        // A user pattern for Text: its files become Text files.
+        s.OptTkaku[2] = {QStringLiteral("*.LOG"), QStringLiteral("1")};
+        QCOMPARE(chooseDrop({data.filePath("c.log")}, s, {}).kind, Kind::Text);
+        // A file that two kinds list cannot say which it is.
+        s.OptTkaku[3] = {QStringLiteral("*.doc"), QStringLiteral("1")};
+        QCOMPARE(chooseDrop({data.filePath("a.doc")}, s, {}).refusal, DropRefusal::MixedKinds);
+    }
+
+    void dropOfAnUnreadableFolderIsRefused()
+    {
+        if (geteuid() == 0)
+            QSKIP("root reads every folder");
+        const QString locked = dir_->filePath(QStringLiteral("locked"));
+        QVERIFY(QDir().mkpath(locked));
+        touch(locked + QStringLiteral("/a.txt"));
+        QFile::setPermissions(locked, QFile::ExeOwner);
+        const DropChoice folder = chooseDrop({locked}, state_->set, Kind::Text);
+        const DropChoice file = chooseDrop({locked + QStringLiteral("/a.txt")}, state_->set, {});
+        QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(folder.refusal, DropRefusal::UnreadableFolder);
+        QCOMPARE(folder.folder, locked);
+        QCOMPARE(file.refusal, DropRefusal::UnreadableFolder);
+
+        // The window tells it as the picker does, and keeps the stored folder.
+        QFile::setPermissions(locked, QFile::ExeOwner);
+        KUMIRO w(*state_, platform_->platform, *office_);
+        const auto data = fileUrls({locked});
+        const DragOutcome outcome = dragOnto(w, *data);
+        QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY(!outcome.dropped);
+        QCOMPARE(platform_->messages.shown.size(), 1);
+        QCOMPARE(platform_->messages.shown[0].title, QStringLiteral("フォルダ確認"));
+        QCOMPARE(platform_->messages.shown[0].text,
+                 QStringLiteral("フォルダ ") + locked +
+                     QStringLiteral(" を開けません。　\r\r読み取る権限がありません。"));
+        QCOMPARE(state_->set.DataFol[Kind::Text], data_);
+    }
+
+    void droppedFilesAreListedAndAppendedToTheOrder()
+    {
+        const QDir data(data_);
+        for (const char* name : {"c.txt", "B.txt", "a.txt", "d.doc"})
+            touch(data.filePath(QString::fromLatin1(name)));
+        const QString before = dir_->filePath(QStringLiteral("before"));
+        state_->set.DataFol[Kind::Text] = before;
+        state_->OrderLast = 1;
+        state_->OrderFile[0] = QStringLiteral("kept");
+        state_->OrderFile[1] = QStringLiteral("kept too");
+
+        KUMIRO w(*state_, platform_->platform, *office_);
+        // Drops over the lists reach the window: neither list takes drops itself.
+        QVERIFY(w.acceptDrops());
+        for (QListWidget* list : {w.List1, w.List2})
+            QVERIFY(!list->acceptDrops() && !list->viewport()->acceptDrops());
+        w.List2->addItem(QStringLiteral("stale"));
+
+        // Shift asks the file manager for a move: the window still only copies.
+        const auto dragged = fileUrls({data.filePath("c.txt"), data.filePath("a.txt")});
+        const DragOutcome outcome = dragOnto(w, *dragged, Qt::CopyAction | Qt::MoveAction, Qt::ShiftModifier);
+        QVERIFY(outcome.entered);
+        QVERIFY(outcome.dropped);
+        QCOMPARE(outcome.action, Qt::CopyAction);
+
+        QCOMPARE(w.windowTitle(), QStringLiteral("くみろ君 for Windows ( Text ﾌｧｲﾙ 編 )"));
+        QCOMPARE(rows(w.List1), (QStringList{"a.txt", "B.txt", "c.txt"}));
+        QCOMPARE(rows(w.List2), (QStringList{"a.txt", "c.txt"}));
+        const auto& shown = platform_->messages.shown;
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].icon, MsgIcon::Information);
+        QCOMPARE(shown[0].title, QStringLiteral("ファイル数確認"));
+        QCOMPARE(shown[0].text, QStringLiteral("同一のフォルダの中から 3 個 の Text ファイルを読み取りました。　"));
+        QCOMPARE(state_->CurKind, Kind::Text);
+        QCOMPARE(state_->set.DataFol[Kind::Text], data_);
+        QCOMPARE(store_->read(QStringLiteral("kumiro"), kSectionKumiro, kindKey(QStringLiteral("DataFol"), 2)), data_);
+        // The old order is void and the new one is not confirmed until "OK".
+        QCOMPARE(state_->OrderLast, qint16(-1));
+        QVERIFY(!hasConfirmedOrder(*state_));
+
+        w.Timer1_Timer();
+        QVERIFY(w.Command1[OrderButton::Confirm]->isEnabled());
+        w.Command1[OrderButton::Confirm]->click();
+        QCOMPARE(confirmedOrder(*state_), (QStringList{data.filePath("a.txt"), data.filePath("c.txt")}));
+
+        // A Word file next: the lists start again for Word.
+        const auto word = fileUrls({data.filePath("d.doc")});
+        QVERIFY(dragOnto(w, *word).dropped);
+        QCOMPARE(w.windowTitle(), QStringLiteral("くみろ君 for Windows ( Word ﾌｧｲﾙ 編 )"));
+        QCOMPARE(rows(w.List1), QStringList{"d.doc"});
+        QCOMPARE(rows(w.List2), QStringList{"d.doc"});
+        QCOMPARE(shown.last().text, QStringLiteral("同一のフォルダの中から 1 個 の Word ファイルを読み取りました。　"));
+        QVERIFY(!hasConfirmedOrder(*state_));
+    }
+
+    void droppedFolderOpensForTheKindListedLast()
+    {
+        const QString other = dir_->filePath(QStringLiteral("other"));
+        QVERIFY(QDir().mkpath(other));
+        touch(other + QStringLiteral("/x.doc"));
+        touch(other + QStringLiteral("/y.txt"));
+        touch(QDir(data_).filePath(QStringLiteral("a.doc")));
+        state_->CurKind = Kind::Word; // what a new window finds, though no kind was listed yet
+
+        KUMIRO w(*state_, platform_->platform, *office_);
+        const auto folder = fileUrls({other});
+        QVERIFY(dragOnto(w, *folder).dropped);
+        QCOMPARE(state_->CurKind, Kind::Text);
+        QCOMPARE(w.windowTitle(), QStringLiteral("くみろ君 for Windows ( Text ﾌｧｲﾙ 編 )"));
+        QCOMPARE(rows(w.List1), QStringList{"y.txt"});
+        QCOMPARE(w.List2->count(), 0);
+        QCOMPARE(state_->set.DataFol[Kind::Text], other);
+        QCOMPARE(platform_->messages.shown.last().text,
+                 QStringLiteral("同一のフォルダの中から 1 個 の Text ファイルを読み取りました。　"));
+
+        // After Word is listed through the picker, a dropped folder is Word's.
+        w.execModal = [](QDialog& d) { static_cast<SEL_FOLD&>(d).Command1[PickerButton::Ok]->click(); };
+        w.mnuFileOpen_Click(0);
+        QCOMPARE(rows(w.List1), QStringList{"a.doc"});
+        w.List2->addItem(QStringLiteral("a.doc"));
+        QVERIFY(dragOnto(w, *folder).dropped);
+        QCOMPARE(rows(w.List1), QStringList{"x.doc"});
+        QCOMPARE(w.List2->count(), 0);
+        QCOMPARE(state_->set.DataFol[Kind::Word], other);
+        QCOMPARE(state_->set.DataFol[Kind::Text], other);
+    }
+
+    void refusedDropsChangeNothing()
+    {
+        const QDir root(dir_->path());
+        QVERIFY(root.mkpath(QStringLiteral("other")));
+        for (const char* name : {"data/a.txt", "data/b.txt", "data/w.doc", "data/p.png", "other/c.txt"})
+            touch(root.filePath(QString::fromLatin1(name)));
+        const QString a = root.filePath("data/a.txt");
+
+        KUMIRO w(*state_, platform_->platform, *office_);
+        w.execModal = [](QDialog& d) { static_cast<SEL_FOLD&>(d).Command1[PickerButton::Ok]->click(); };
+        w.mnuFileOpen_Click(2);
+        w.List2->addItems({"b.txt", "a.txt"});
+        w.Command1_Click(OrderButton::Confirm);
+        const QStringList order = confirmedOrder(*state_);
+        const QString title = w.windowTitle();
+        const QString stored = store_->read(QStringLiteral("kumiro"), kSectionKumiro, QStringLiteral("DataFol(2)"));
+        auto& shown = platform_->messages.shown;
+        shown.clear();
+
+        auto unchanged = [&] {
+            QCOMPARE(w.windowTitle(), title);
+            QCOMPARE(rows(w.List1), (QStringList{"a.txt", "b.txt"}));
+            QCOMPARE(rows(w.List2), (QStringList{"b.txt", "a.txt"}));
+            QCOMPARE(confirmedOrder(*state_), order);
+            QVERIFY(hasConfirmedOrder(*state_));
+            for (Kind kind : kAllKinds)
+                QCOMPARE(state_->set.DataFol[kind], data_);
+            QCOMPARE(store_->read(QStringLiteral("kumiro"), kSectionKumiro, QStringLiteral("DataFol(2)")), stored);
+        };
+
+        struct Case {
+            QStringList paths;
+            QString text;
+        };
+        const QString severalFolders = QStringLiteral(
+            "ドロップされたファイルが複数のフォルダにあります。　同じフォルダのファイルだけをドロップして下さい。　");
+        const QString mixedKinds = QStringLiteral(
+            "ドロップされたファイルの種類が混在しています。　同じ種類のファイルだけをドロップして下さい。　");
+        const QString notKumiros = QStringLiteral("ドロップされたファイルはくみろの対象ではありません。　");
+        for (const Case& c :
+             {Case{{a, root.filePath("other/c.txt")}, severalFolders},
+              Case{{a, root.filePath("data/w.doc")}, mixedKinds}, Case{{root.filePath("data/p.png")}, notKumiros},
+              Case{{a, root.filePath("other")}, notKumiros}}) {
+            const auto data = fileUrls(c.paths);
+            const DragOutcome outcome = dragOnto(w, *data);
+            QVERIFY(outcome.entered);
+            QVERIFY(!outcome.dropped);
+            QCOMPARE(shown.size(), 1);
+            QCOMPARE(shown[0].icon, MsgIcon::Exclamation);
+            QCOMPARE(shown[0].title, QStringLiteral("ドロップ確認"));
+            QCOMPARE(shown[0].text, c.text);
+            unchanged();
+            shown.clear();
+        }
+
+        // Not local files, or no files at all: refused as the drag enters, without a word.
+        QMimeData web;
+        web.setUrls({QUrl(QStringLiteral("https://example.org/a.txt")), QUrl::fromLocalFile(a)});
+        QMimeData text;
+        text.setText(a);
+        QMimeData empty;
+        empty.setUrls({});
+        for (const QMimeData* data : {&web, &text, &empty})
+            QVERIFY(!dragOnto(w, *data).entered);
+        // A drag that can only move the files would have the file manager delete them.
+        const auto local = fileUrls({a});
+        QVERIFY(!dragOnto(w, *local, Qt::MoveAction).entered);
+        QVERIFY(shown.isEmpty());
+        unchanged();
     }
 
     // --- order list --------------------------------------------------------------------

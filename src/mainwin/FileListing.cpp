@@ -39,6 +39,14 @@ bool wildcardMatch(QStringView name, QStringView pattern)
     return p == pattern.size();
 }
 
+void sortNames(QStringList& names)
+{
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        const int c = a.compare(b, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a < b;
+    });
+}
+
 QStringList searchFolder(const QString& folder, const QString& pattern)
 {
     QStringList names;
@@ -52,10 +60,7 @@ QStringList searchFolder(const QString& folder, const QString& pattern)
         if (wildcardMatch(name, pattern))
             names.append(name);
     }
-    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-        const int c = a.compare(b, Qt::CaseInsensitive);
-        return c != 0 ? c < 0 : a < b;
-    });
+    sortNames(names);
     return names;
 }
 

@@ -12,6 +12,10 @@ struct SettingsRecord;
 // Case-insensitive match with "*" (any run) and "?" (one character).
 bool wildcardMatch(QStringView name, QStringView pattern);
 
+// Sorts names as the lists show them: ignoring case, and equal names that differ only in
+// case in a fixed order.
+void sortNames(QStringList& names);
+
 // Ordinary, visible files of the folder (not its subfolders) that match the pattern,
 // sorted by name ignoring case. An unreadable folder gives nothing.
 QStringList searchFolder(const QString& folder, const QString& pattern);

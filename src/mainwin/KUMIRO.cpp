@@ -1,5 +1,6 @@
 #include "KUMIRO.h"
 
+#include "Drop.h"
 #include "FileListing.h"
 #include "MainLayout.h"
 #include "Order.h"
@@ -9,6 +10,7 @@
 #include "app/PlatformProbes.h"
 #include "app/ProgramState.h"
 #include "app/TextValues.h"
+#include "platform/FolderList.h"
 #include "platform/Icons.h"
 #include "platform/Look.h"
 #include "platform/Platform.h"
@@ -20,8 +22,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QListWidget>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QMenuBar>
 #include <QPushButton>
@@ -58,6 +62,8 @@ KUMIRO::KUMIRO(ProgramState& state, Platform& platform, OfficeRunner& office, Pr
     setObjectName(QStringLiteral("KUMIRO"));
     setWindowTitle(title());
     setWindowIcon(programIcon());
+    // Drops over the lists and buttons come here too: none of them takes drops.
+    setAcceptDrops(true);
     endProgram = [] { QApplication::exit(0); };
     execModal = [](QDialog& dialog) { dialog.exec(); };
     backupFolder = kBackupFolder;
@@ -359,24 +365,104 @@ void KUMIRO::mnuFileOpen_Click(int index)
     if (!folder)
         return;
 
+    listDataFolder(kind, *folder);
+}
+
+void KUMIRO::listDataFolder(Kind kind, const QString& folder)
+{
     state_.CurKind = kind;
+    listedKind_ = kind;
     List1->clear();
     List2->clear();
     setWindowTitle(title() + kindInfo(kind).captionSuffix);
 
-    const QStringList names = listKindFiles(state_.set, kind, *folder);
+    const QStringList names = listKindFiles(state_.set, kind, folder);
     List1->addItems(names);
 
     platform_.messages.show(this, MsgIcon::Information, kFileCountTitle,
-                            fileCountText(List1->count(), kind, countUnnamableFiles(state_.set, kind, *folder)));
+                            fileCountText(List1->count(), kind, countUnnamableFiles(state_.set, kind, folder)));
 
-    if (anyPathTooLong(*folder, names)) {
+    if (anyPathTooLong(folder, names)) {
         platform_.messages.show(this, MsgIcon::Exclamation, kPathTooLongTitle, pathTooLongText());
         for (QPushButton* b : Command1)
             b->setEnabled(false);
         Command1[OrderButton::ClearAll]->setEnabled(true);
     }
     // The list scrolls sideways to its widest name by itself.
+}
+
+namespace {
+
+// The local paths a drag carries; none when it carries anything but local files.
+QStringList droppedPaths(const QMimeData* data)
+{
+    QStringList paths;
+    if (!data || !data->hasUrls())
+        return paths;
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile())
+            return {};
+        paths << url.toLocalFile();
+    }
+    return paths;
+}
+
+// Dropped files are only ever copied: a move would let the file manager delete them.
+bool takeAsCopy(QDropEvent& event)
+{
+    if (!(event.possibleActions() & Qt::CopyAction))
+        return false;
+    event.setDropAction(Qt::CopyAction);
+    return true;
+}
+
+} // namespace
+
+void KUMIRO::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!droppedPaths(event->mimeData()).isEmpty() && takeAsCopy(*event))
+        event->accept();
+    else
+        event->ignore();
+}
+
+void KUMIRO::dragMoveEvent(QDragMoveEvent* event)
+{
+    // Again on every move: a modifier key may propose a move instead.
+    if (!droppedPaths(event->mimeData()).isEmpty() && takeAsCopy(*event))
+        event->accept();
+    else
+        event->ignore();
+}
+
+void KUMIRO::dropEvent(QDropEvent* event)
+{
+    const QStringList paths = droppedPaths(event->mimeData());
+    if (paths.isEmpty() || !takeAsCopy(*event)) {
+        event->ignore();
+        return;
+    }
+    const DropChoice choice = chooseDrop(paths, state_.set, listedKind_);
+    if (choice.refused())
+        event->ignore();
+    else
+        event->accept();
+    // The file manager waits until the drop returns: messages and the listing come after.
+    QTimer::singleShot(0, this, [this, choice] {
+        if (choice.refusal == DropRefusal::UnreadableFolder) {
+            platform_.messages.show(this, MsgIcon::Exclamation, QStringLiteral("フォルダ確認"),
+                                    folderUnreadableText(choice.folder));
+            return;
+        }
+        if (choice.refused()) {
+            platform_.messages.show(this, MsgIcon::Exclamation, kDropTitle, dropRefusalText(choice.refusal));
+            return;
+        }
+        confirmDataFolder(state_, choice.kind, choice.folder);
+        listDataFolder(choice.kind, choice.folder);
+        // Appended, not confirmed: the user still checks the order and presses "OK".
+        List2->addItems(choice.names);
+    });
 }
 
 SETTEI* KUMIRO::settingsDialog() const

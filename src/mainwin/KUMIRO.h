@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/Kinds.h"
 #include "app/PlatformProbes.h"
 
 #include <QMainWindow>
@@ -7,6 +8,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 class QAction;
 class QDialog;
@@ -126,8 +128,15 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Files or a folder dropped from a file manager open as the picker would open them.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
+    // Lists a data folder the user has just chosen (the picker's "OK" or a drop) in the left
+    // list, empties the order list and tells the count.
+    void listDataFolder(Kind kind, const QString& folder);
     // The combine of the current kind (CombineCommand.cpp); true when it completed.
     bool runTextCombine();
     bool runOfficeCombine();
@@ -154,6 +163,8 @@ private:
     bool ending_ = false;
     bool centreFramePending_ = false;
     qint16 DragFrom = 0;
+    // The kind last listed in this window; a dropped folder opens as its data folder.
+    std::optional<Kind> listedKind_;
     QPointer<SETTEI> settei_;
 
 public:

@@ -32,6 +32,14 @@ void setTip(QWidget* w, const QString& tip)
 
 } // namespace
 
+void confirmDataFolder(ProgramState& state, Kind kind, const QString& folder)
+{
+    state.set.DataFol[kind] = folder;
+    state.saveSetting(Key::DataFol, indexOf(kind));
+    state.OrderLast = -1;
+    state.OrderFile.fill(QString());
+}
+
 SEL_FOLD::SEL_FOLD(Kind kind, ProgramState& state, Platform& platform, QWidget* parent)
     : QDialog(parent), kind_(kind), state_(state), platform_(platform)
 {
@@ -136,10 +144,7 @@ void SEL_FOLD::Command1_Click(int index)
         // Nothing could be opened at all: there is no folder to keep.
         if (Dir1->path().isEmpty())
             return;
-        state_.set.DataFol[kind_] = Dir1->path();
-        state_.saveSetting(Key::DataFol, indexOf(kind_));
-        state_.OrderLast = -1;
-        state_.OrderFile.fill(QString());
+        confirmDataFolder(state_, kind_, Dir1->path());
         chosen_ = Dir1->path();
         done(QDialog::Accepted);
         break;

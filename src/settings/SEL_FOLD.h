@@ -17,6 +17,11 @@ struct Platform;
 class DriveList;
 class FolderList;
 
+// Makes `folder` the kind's data folder, stored at once, and voids the confirmed order: its
+// files were named in the folder that was current. The picker's "OK" and a drop on the
+// main window both choose a folder this way.
+void confirmDataFolder(ProgramState& state, Kind kind, const QString& folder);
+
 // Command1 of the picker.
 struct PickerButton {
     enum { Ok, Cancel, Help, Count };

@@ -1,0 +1,98 @@
+#include "Drop.h"
+
+#include "FileListing.h"
+#include "app/SettingsRecord.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <set>
+
+namespace kumiro {
+
+namespace {
+
+DropChoice refusal(DropRefusal why)
+{
+    DropChoice choice;
+    choice.refusal = why;
+    return choice;
+}
+
+// As the picker asks of a folder it opens.
+bool listable(const QString& folder)
+{
+    const QFileInfo info(folder);
+    return info.isDir() && info.isReadable() && info.isExecutable();
+}
+
+DropChoice opened(Kind kind, const QString& folder, QStringList names = {})
+{
+    if (!listable(folder)) {
+        DropChoice choice = refusal(DropRefusal::UnreadableFolder);
+        choice.folder = folder;
+        return choice;
+    }
+    sortNames(names);
+    return {DropRefusal::None, kind, folder, names};
+}
+
+} // namespace
+
+DropChoice chooseDrop(const QStringList& paths, const SettingsRecord& settings, std::optional<Kind> current)
+{
+    if (paths.isEmpty())
+        return refusal(DropRefusal::NotKumiros);
+
+    if (paths.size() == 1 && QFileInfo(paths.first()).isDir())
+        return opened(current.value_or(Kind::Text), QDir::cleanPath(QFileInfo(paths.first()).absoluteFilePath()));
+
+    PerKind<QStringList> patterns;
+    for (Kind kind : kAllKinds)
+        patterns[kind] = kindPatterns(settings, kind);
+
+    std::set<QString> folders;
+    std::set<Kind> kinds;
+    QStringList names;
+    for (const QString& path : paths) {
+        const QFileInfo info(path);
+        // Folders among files, missing paths, devices and files the listing hides.
+        if (!info.isFile() || info.isHidden())
+            return refusal(DropRefusal::NotKumiros);
+        const QString name = info.fileName();
+        bool matched = false;
+        for (Kind kind : kAllKinds) {
+            const QStringList& own = patterns[kind];
+            if (std::any_of(own.begin(), own.end(), [&](const QString& p) { return wildcardMatch(name, p); })) {
+                kinds.insert(kind);
+                matched = true;
+            }
+        }
+        if (!matched)
+            return refusal(DropRefusal::NotKumiros);
+        folders.insert(QDir::cleanPath(info.absolutePath()));
+        names << name;
+    }
+    if (folders.size() > 1)
+        return refusal(DropRefusal::SeveralFolders);
+    if (kinds.size() > 1)
+        return refusal(DropRefusal::MixedKinds);
+    return opened(*kinds.begin(), *folders.begin(), names);
+}
+
+QString dropRefusalText(DropRefusal refusal)
+{
+    switch (refusal) {
+    case DropRefusal::SeveralFolders:
+        return QStringLiteral(
+            "ドロップされたファイルが複数のフォルダにあります。　同じフォルダのファイルだけをドロップして下さい。　");
+    case DropRefusal::MixedKinds:
+        return QStringLiteral(
+            "ドロップされたファイルの種類が混在しています。　同じ種類のファイルだけをドロップして下さい。　");
+    case DropRefusal::NotKumiros: return QStringLiteral("ドロップされたファイルはくみろの対象ではありません。　");
+    default: return {};
+    }
+}
+
+} // namespace kumiro

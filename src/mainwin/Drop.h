@@ -1,0 +1,44 @@
+#pragma once
+
+#include "app/Kinds.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace kumiro {
+
+struct SettingsRecord;
+
+// Why a drop on the main window is refused.
+enum class DropRefusal {
+    None,
+    SeveralFolders, // files of more than one folder
+    MixedKinds, // files of more than one kind
+    NotKumiros, // a file no kind lists, or folders dropped with anything else
+    UnreadableFolder, // the folder cannot be listed: told as the picker tells it
+};
+
+// What a drop opens: the kind and its data folder, and the dropped files to put in the
+// order list (none when a folder was dropped); or why it is refused.
+struct DropChoice {
+    DropRefusal refusal = DropRefusal::None;
+    Kind kind = Kind::Text;
+    QString folder;
+    QStringList names; // sorted as the listing sorts
+    bool refused() const { return refusal != DropRefusal::None; }
+};
+
+// Decides what dropped local paths open. Files must be files the listing would show (ordinary,
+// not hidden) and match the enabled patterns of one kind, all in one folder. One folder alone
+// opens as the data folder of `current`, or of Text when no kind was chosen yet. When several
+// things are wrong, a path that is not the program's is told first, then several folders,
+// then several kinds.
+DropChoice chooseDrop(const QStringList& paths, const SettingsRecord& settings, std::optional<Kind> current);
+
+inline const QString kDropTitle = QStringLiteral("ドロップ確認");
+// The message of a refusal other than UnreadableFolder.
+QString dropRefusalText(DropRefusal refusal);
+
+} // namespace kumiro

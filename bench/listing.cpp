@@ -2,7 +2,7 @@
 // `find DIR -maxdepth 1 -type f -iname '*.txt'` on the same folder in the same run.
 #include "Bench.h"
 #include "app/SettingsRecord.h"
-#include "mainwin/FileListing.h"
+#include "app/FileListing.h"
 #include "platform/Look.h"
 
 #include <QApplication>

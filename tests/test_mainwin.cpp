@@ -3,7 +3,7 @@
 #include "app/SettingsStore.h"
 #include "mainwin/DragReorder.h"
 #include "mainwin/Drop.h"
-#include "mainwin/FileListing.h"
+#include "app/FileListing.h"
 #include "mainwin/KUMIRO.h"
 #include "mainwin/MainLayout.h"
 #include "platform/FolderList.h"

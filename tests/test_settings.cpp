@@ -5,7 +5,7 @@
 #include "platform/FolderList.h"
 #include "settings/SEL_FOLD.h"
 #include "settings/SETTEI.h"
-#include "mainwin/FileListing.h"
+#include "app/FileListing.h"
 #include "platform/Twips.h"
 #include "support/StoredKeys.h"
 #include "support/ScriptedPlatform.h"
@@ -366,8 +366,9 @@ private Q_SLOTS:
             const QString first = kind == 0 ? QStringLiteral("*.doc") : QStringLiteral("*.xls");
             const QString second = kind == 0 ? QStringLiteral("*.rtf") : QStringLiteral("*.csv");
             QCOMPARE(shown[0].title, QStringLiteral("設定確認"));
-            QCOMPARE(shown[0].text,
-                     QStringLiteral("「%1」 と 「%2」 の両方をくみろ対象としない設定はできません。　").arg(first, second));
+            QCOMPARE(
+                shown[0].text,
+                QStringLiteral("「%1」 と 「%2」 の両方をくみろ対象としない設定はできません。　").arg(first, second));
             QCOMPARE(shown[1].title, QStringLiteral("強制設定"));
             QCOMPARE(shown[1].text, QStringLiteral("強制的に 「%1」 をくみろ対象に設定します。　").arg(first));
             QVERIFY(boxes[0]->isChecked());

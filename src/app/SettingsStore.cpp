@@ -77,12 +77,18 @@ QSettings& SettingsStore::settingsFor(const QString& app) const
 
 QString SettingsStore::read(const QString& app, const QString& section, const QString& key) const
 {
+    if (const auto it = unsaved_.find(app + u'/' + section + u'/' + key); it != unsaved_.end())
+        return it->second;
     const QVariant v = settingsFor(app).value(section + u'/' + key);
     return v.typeId() == QMetaType::QString ? v.toString() : QString();
 }
 
 bool SettingsStore::save(const QString& app, const QString& section, const QString& key, const QString& text)
 {
+    if (readOnly_) {
+        unsaved_[app + u'/' + section + u'/' + key] = text;
+        return true;
+    }
     QSettings& s = settingsFor(app);
     s.setValue(section + u'/' + key, text);
     s.sync();

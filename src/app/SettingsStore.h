@@ -29,6 +29,9 @@ public:
     // Where an unreadable file was copied before it was first rewritten; empty if none.
     QString brokenCopy(const QString& app) const;
     bool hadWriteError() const { return writeError_; }
+    // From here on, saves change only what this store reads back, never the file: the
+    // command line reads the settings and leaves them as they are.
+    void setReadOnly() { readOnly_ = true; }
 
 private:
     QSettings& settingsFor(const QString& app) const;
@@ -37,6 +40,8 @@ private:
     mutable std::map<QString, std::unique_ptr<QSettings>> open_;
     mutable std::map<QString, QString> brokenCopies_;
     bool writeError_ = false;
+    bool readOnly_ = false;
+    std::map<QString, QString> unsaved_; // "app/section/key" -> text, when read-only
 };
 
 } // namespace kumiro

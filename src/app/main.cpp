@@ -1,5 +1,6 @@
 #include "about/INITDISP.h"
 #include "app/Main.h"
+#include "cli/CommandLine.h"
 #include "app/Paths.h"
 #include "app/ProgramState.h"
 #include "mainwin/KUMIRO.h"
@@ -13,10 +14,38 @@
 #include <QTimer>
 #include <QTranslator>
 
+#include <unistd.h>
+
 #include <csignal>
+#include <cstdio>
 #include <memory>
 
 using namespace kumiro;
+
+namespace {
+
+int runCommandLineProgram(int argc, char** argv, const QStringList& arguments)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(kAppTitle);
+    SettingsStore store(SettingsStore::defaultRoot());
+    const QString folder = programFolder();
+    CliContext context{store,
+                       folder,
+                       [&] { return loadOffice(folder); },
+                       {},
+                       {},
+                       ::isatty(2) == 1,
+                       qEnvironmentVariable("LANG").startsWith(QStringLiteral("ja"))};
+    context.out = [](const QString& line) { std::fprintf(stdout, "%s\n", line.toUtf8().constData()); };
+    context.err = [](const QString& line) {
+        std::fprintf(stderr, "%s\n", line.toUtf8().constData());
+        std::fflush(stderr);
+    };
+    return runCommandLine(parseCommandLine(arguments), context);
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -25,6 +54,14 @@ int main(int argc, char** argv)
     std::signal(SIGPIPE, SIG_IGN);
     // A file-size limit makes a write fail with EFBIG, which is reported like a full disk.
     std::signal(SIGXFSZ, SIG_IGN);
+    // A command runs without a window, and without a display.
+    {
+        QStringList arguments;
+        for (int i = 1; i < argc; ++i)
+            arguments << QString::fromLocal8Bit(argv[i]);
+        if (isCommandLine(arguments))
+            return runCommandLineProgram(argc, argv, arguments);
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(kAppTitle);
     installFontSubstitutions();

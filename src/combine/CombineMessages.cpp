@@ -39,7 +39,8 @@ OfficeMessage officeFailureMessage(const OfficeError& error, const QString& dest
 Message combineDoneMessage(Kind kind, const QString& output)
 {
     const QString text = kindInfo(kind).doneText;
-    return {MsgIcon::Information, QStringLiteral("完了確認"), output.isEmpty() ? text : text + QStringLiteral("\r\r") + output};
+    return {MsgIcon::Information, QStringLiteral("完了確認"),
+            output.isEmpty() ? text : text + QStringLiteral("\r\r") + output};
 }
 
 QList<Message> textCombineMessages(const TextCombineResult& result, const QStringList& inputs, const QString& output)

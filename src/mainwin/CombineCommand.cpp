@@ -57,7 +57,8 @@ bool KUMIRO::runOfficeCombine()
         });
     if (run != OfficeRunner::Result::Done)
         return false;
-    const bool usualFormat = outputExtensionOf(state_.set, kind) == u'.' + kindInfo(kind).outputFormats.first().extension;
+    const bool usualFormat =
+        outputExtensionOf(state_.set, kind) == u'.' + kindInfo(kind).outputFormats.first().extension;
     showMessage(platform_.messages, this, combineDoneMessage(kind, usualFormat ? QString() : output));
     return true;
 }

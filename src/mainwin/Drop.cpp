@@ -1,6 +1,6 @@
 #include "Drop.h"
 
-#include "FileListing.h"
+#include "app/FileListing.h"
 #include "app/SettingsRecord.h"
 
 #include <QDir>

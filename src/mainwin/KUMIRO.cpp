@@ -1,7 +1,7 @@
 #include "KUMIRO.h"
 
 #include "Drop.h"
-#include "FileListing.h"
+#include "app/FileListing.h"
 #include "MainLayout.h"
 #include "Order.h"
 #include "about/INFO_VER.h"

@@ -208,7 +208,8 @@ void SETTEI::buildKindTab(Kind kind)
     };
     if (kind == Kind::Word || kind == Kind::Excel) {
         const QStringList patterns = kind == Kind::Word
-            ? QStringList{QStringLiteral("*.doc"), QStringLiteral("*.rtf"), QStringLiteral("*.docx"), QStringLiteral("*.odt")}
+            ? QStringList{QStringLiteral("*.doc"), QStringLiteral("*.rtf"), QStringLiteral("*.docx"),
+                          QStringLiteral("*.odt")}
             : QStringList{QStringLiteral("*.xls"), QStringLiteral("*.csv"), QStringLiteral("*.xlsx"),
                           QStringLiteral("*.xlsm"), QStringLiteral("*.ods")};
         // The later patterns below the two of old, in the same style; the frame grows to hold them.

@@ -10,8 +10,7 @@ QList<BackupCopy> backupCopies(const SettingsRecord& s, const QString& backupFol
 {
     QList<BackupCopy> copies;
     for (Kind kind : {Kind::Word, Kind::Excel}) {
-        copies.append(
-            {outputPathOf(s, kind), joinPath(backupFolder, s.KumiroFile[kind] + outputExtensionOf(s, kind))});
+        copies.append({outputPathOf(s, kind), joinPath(backupFolder, s.KumiroFile[kind] + outputExtensionOf(s, kind))});
     }
     return copies;
 }

@@ -6,7 +6,6 @@
 
 namespace kumiro {
 
-
 // The file a conversion writes: the source's extension replaced by the target's
 // ("memo.doc" -> "memo.txt"; "report.docx" -> "report.txt"; "notes" -> "notes.txt").
 QString convertedPath(const QString& path, int index);

@@ -145,7 +145,10 @@ void Session::store(const Reference<css::uno::XInterface>& doc, const Sequence<c
                           QStringLiteral("LibreOffice の作業フォルダ %1 の空きが足りません。%2")
                               .arg(QDir::tempPath(), roomText(estimate, room)),
                           path);
-    const QString staging = temp + QStringLiteral("/kumiro-save-%1").arg(++saves_);
+    // With the target's extension: some export filters (PDF) go by it.
+    const QString suffix = QFileInfo(path).suffix();
+    const QString staging =
+        temp + QStringLiteral("/kumiro-save-%1").arg(++saves_) + (suffix.isEmpty() ? QString() : u'.' + suffix);
     struct Remove {
         QString file;
         ~Remove() { QFile::remove(file); }

@@ -66,6 +66,8 @@ public:
     Reference<css::lang::XMultiComponentFactory> services() const { return remote_->getServiceManager(); }
     Reference<css::uno::XComponentContext> context() const { return remote_; }
     QString profileDir() const { return process_.profileDir(); }
+    // The office's own temporary folder, removed with it.
+    QString tempDir() const { return process_.tempDir(); }
 
     // A document model without a frame or view (nothing is ever shown or laid out on
     // screen, which makes loading and inserting cheaper): empty, or loaded by `args`.

@@ -14,6 +14,7 @@
 #include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/document/XDocumentInsertable.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
+#include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/io/IOException.hpp>
 #include <com/sun/star/lang/IllegalArgumentException.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
@@ -66,6 +67,10 @@ public:
 
     void SaveAs(const QString& path, WordFormat format) override
     {
+        if (format == WordFormat::Pdf) {
+            savePdf(path);
+            return;
+        }
         const char* filter = "MS Word 97";
         switch (format) {
         case WordFormat::Native: break;
@@ -80,6 +85,39 @@ public:
                     prop("FilterOptions", Any(rtl::OUString("UTF8,CRLF,,,"))))
             : props(prop("FilterName", Any(rtl::OUString::createFromAscii(filter))), prop("Overwrite", Any(true)));
         session_.store(doc_, args, path, format == WordFormat::Text);
+    }
+
+    // A document made here has no view, and the PDF export lays one out: it goes through
+    // an OpenDocument copy, opened hidden in the same office.
+    void savePdf(const QString& path)
+    {
+        const QString odt = session_.tempDir() + QStringLiteral("/kumiro-pdf-source.odt");
+        struct Cleanup {
+            QString file;
+            Reference<css::util::XCloseable> view;
+            ~Cleanup()
+            {
+                try {
+                    if (view.is())
+                        view->close(true);
+                } catch (const css::uno::Exception&) {
+                }
+                QFile::remove(file);
+            }
+        } cleanup{odt, {}};
+        session_.call(
+            [&] {
+                Reference<css::frame::XStorable>(doc_, UNO_QUERY_THROW)
+                    ->storeToURL(
+                        fileUrl(odt),
+                        props(prop("FilterName", Any(rtl::OUString("writer8"))), prop("Overwrite", Any(true))));
+                const auto loader = Reference<css::frame::XComponentLoader>(session_.desktop(), UNO_QUERY_THROW);
+                cleanup.view.set(loader->loadComponentFromURL(fileUrl(odt), rtl::OUString("_blank"), 0,
+                                                              inputProps(prop("Hidden", Any(true)))),
+                                 UNO_QUERY_THROW);
+            },
+            path);
+        session_.store(cleanup.view, props(prop("FilterName", Any(rtl::OUString("writer_pdf_Export")))), path);
     }
 
     void Close() override

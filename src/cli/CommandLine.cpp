@@ -1,0 +1,326 @@
+#include "CommandLine.h"
+
+#include "app/BuildInfo.h"
+#include "app/FileListing.h"
+#include "app/Main.h"
+#include "app/Paths.h"
+#include "app/ProgramState.h"
+#include "app/SettingsStore.h"
+#include "app/SettingsTable.h"
+#include "combine/CombineMessages.h"
+#include "combine/ExcelCombine.h"
+#include "combine/TextCombine.h"
+#include "combine/WordCombine.h"
+#include "platform/MessageBoxes.h"
+#include "tools/Convert.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace kumiro {
+
+bool isCommandLine(const QStringList& arguments)
+{
+    // Any word is a command (an unknown one is a usage error, not a window); of the options
+    // only the program's own: the rest are the window system's ("-platform", "-display").
+    if (arguments.isEmpty())
+        return false;
+    const QString& first = arguments.first();
+    return !first.startsWith(u'-') || first == u"--help" || first == u"-h" || first == u"--version";
+}
+
+namespace {
+
+std::optional<Kind> kindNamed(const QString& name)
+{
+    if (name == u"word")
+        return Kind::Word;
+    if (name == u"excel")
+        return Kind::Excel;
+    if (name == u"text")
+        return Kind::Text;
+    return std::nullopt;
+}
+
+std::optional<WordFormat> formatNamed(const QString& name)
+{
+    for (WordFormat f : {WordFormat::Text, WordFormat::Native, WordFormat::RichText, WordFormat::Docx,
+                         WordFormat::Odt, WordFormat::Pdf}) {
+        if (extensionOf(f) == name)
+            return f;
+    }
+    return std::nullopt;
+}
+
+CliRequest usage(const QString& problem)
+{
+    CliRequest r;
+    r.command = CliRequest::Usage;
+    r.problem = problem;
+    return r;
+}
+
+} // namespace
+
+CliRequest parseCommandLine(const QStringList& arguments)
+{
+    if (arguments.isEmpty())
+        return usage(QStringLiteral("コマンドを指定して下さい。"));
+    const QString command = arguments.first();
+    if (command == u"--help" || command == u"-h") {
+        CliRequest r;
+        r.command = CliRequest::Help;
+        return r;
+    }
+    if (command == u"--version") {
+        CliRequest r;
+        r.command = CliRequest::Version;
+        return r;
+    }
+    if (command != u"combine" && command != u"convert")
+        return usage(QStringLiteral("コマンド 「%1」 はありません。").arg(command));
+
+    CliRequest r;
+    r.command = command == u"combine" ? CliRequest::Combine : CliRequest::Convert;
+    bool toGiven = false;
+    bool options = true;
+    for (int i = 1; i < arguments.size(); ++i) {
+        QString a = arguments[i];
+        if (options && a == u"--") {
+            options = false;
+            continue;
+        }
+        if (!options || !a.startsWith(u'-') || a == u"-") {
+            r.files << a;
+            continue;
+        }
+        // "--kind=word" as well as "--kind word".
+        QString value;
+        const qsizetype eq = a.indexOf(u'=');
+        if (a.startsWith(QStringLiteral("--")) && eq > 0) {
+            value = a.mid(eq + 1);
+            a = a.left(eq);
+        } else if (a == u"--kind" || a == u"-o" || a == u"--output" || a == u"--to") {
+            if (i + 1 >= arguments.size())
+                return usage(QStringLiteral("%1 の値がありません。").arg(a));
+            value = arguments[++i];
+        }
+        if (r.command == CliRequest::Combine && a == u"--kind") {
+            r.kind = kindNamed(value);
+            if (!r.kind)
+                return usage(QStringLiteral("--kind は word、excel、text のどれかです。"));
+        } else if (r.command == CliRequest::Combine && (a == u"-o" || a == u"--output")) {
+            r.output = value;
+        } else if (r.command == CliRequest::Convert && a == u"--to") {
+            const auto f = formatNamed(value);
+            if (!f)
+                return usage(QStringLiteral("--to は txt、doc、rtf、docx、odt、pdf のどれかです。"));
+            r.to = *f;
+            toGiven = true;
+        } else {
+            return usage(QStringLiteral("オプション 「%1」 はありません。").arg(arguments[i]));
+        }
+    }
+    if (r.files.isEmpty())
+        return usage(QStringLiteral("ファイルを指定して下さい。"));
+    if (r.command == CliRequest::Convert && !toGiven)
+        return usage(QStringLiteral("--to で変換先の形式を指定して下さい。"));
+    return r;
+}
+
+QString commandLineHelp(bool japanese)
+{
+    if (japanese)
+        return QStringLiteral(
+            "使い方:\n"
+            "  kumiro                                         ウィンドウで使う\n"
+            "  kumiro combine [--kind word|excel|text] [-o 出力] ファイル...\n"
+            "      ファイルを指定の順に 1 つにまとめる（2 個から 100 個）。種類は --kind か拡張子で決まり、\n"
+            "      出力の形式は -o の拡張子で決まる。-o がなければ設定のくみろ先とファイル名に書く。\n"
+            "  kumiro convert --to txt|doc|rtf|docx|odt|pdf ファイル...\n"
+            "      ファイルを指定の形式に変換し、元のファイルの隣に書く。\n"
+            "  kumiro --help | --version\n"
+            "\n"
+            "終了コード: 0 成功、1 失敗（何も書かれていない）、2 使い方の誤り。\n"
+            "設定は読むだけで、書き換えない。");
+    return QStringLiteral(
+        "Usage:\n"
+        "  kumiro                                          use the window\n"
+        "  kumiro combine [--kind word|excel|text] [-o OUTPUT] FILE...\n"
+        "      Combine 2 to 100 files into one, in the order given. The kind comes from --kind or\n"
+        "      from the extensions; the output's extension chooses its format. Without -o, the\n"
+        "      output is the kind's output folder and name from the settings.\n"
+        "  kumiro convert --to txt|doc|rtf|docx|odt|pdf FILE...\n"
+        "      Convert each file; the result is written beside it.\n"
+        "  kumiro --help | --version\n"
+        "\n"
+        "Exit status: 0 success, 1 failure (nothing written), 2 usage error.\n"
+        "The settings are read, never written. Messages are in Japanese.");
+}
+
+namespace {
+
+void say(CliContext& c, const QString& title, const QString& text)
+{
+    QStringList lines = displayText(text).split(u'\n');
+    lines.removeIf([](const QString& line) { return line.trimmed().isEmpty(); });
+    c.err(title + QStringLiteral(": ") + lines.join(QStringLiteral("\n  ")));
+}
+
+void say(CliContext& c, const Message& m)
+{
+    say(c, m.title, m.text);
+}
+
+int usageError(CliContext& c, const QString& problem)
+{
+    c.err(QStringLiteral("kumiro: ") + problem);
+    c.err(c.japanese ? QStringLiteral("kumiro --help で使い方を表示します。")
+                     : QStringLiteral("Try 'kumiro --help'."));
+    return kExitUsage;
+}
+
+CommandProgress progressOn(CliContext& c)
+{
+    CommandProgress progress;
+    if (c.terminal)
+        progress.step = [&c](int index, int count, const QString& file) {
+            c.err(QStringLiteral("%1 / %2 : %3").arg(index + 1).arg(count).arg(QFileInfo(file).fileName()));
+        };
+    return progress;
+}
+
+SettingsRecord readSettings(CliContext& c)
+{
+    c.store.setReadOnly();
+    SettingsRecord settings;
+    loadLogoSetting(settings, c.store, kAppTitle);
+    const QString fallback = fallbackFolder(c.programFolder, isWritableFolder(c.programFolder));
+    loadRemainingSettings(settings, c.store, kAppTitle, fallback, ScreenTwips{});
+    return settings;
+}
+
+// The one kind whose patterns every file matches; nothing, with the reason, otherwise.
+std::optional<Kind> kindOfFiles(const SettingsRecord& settings, const QStringList& files, QString& problem)
+{
+    std::optional<Kind> found;
+    for (const QString& file : files) {
+        const QString name = QFileInfo(file).fileName();
+        std::optional<Kind> kind;
+        for (Kind k : kAllKinds) {
+            const QStringList patterns = kindPatterns(settings, k);
+            if (std::any_of(patterns.begin(), patterns.end(),
+                            [&](const QString& p) { return wildcardMatch(name, p); })) {
+                kind = k;
+                break;
+            }
+        }
+        if (!kind) {
+            problem = QStringLiteral("ファイル %1 の種類が分かりません。　--kind で種類を指定して下さい。").arg(file);
+            return std::nullopt;
+        }
+        if (found && *found != *kind) {
+            problem = QStringLiteral("種類の違うファイルが混ざっています。　同じ種類のファイルを指定して下さい。");
+            return std::nullopt;
+        }
+        found = kind;
+    }
+    return found;
+}
+
+int combine(const CliRequest& r, CliContext& c)
+{
+    const SettingsRecord settings = readSettings(c);
+    // The same limits as the order list's "OK".
+    if (r.files.size() == 1) {
+        say(c, QStringLiteral("選択ファイル数の確認"),
+            QStringLiteral("くみろ順で指定されたファイルの数は \"１個\" だけです。　複数のファイルを選択して下さい。　"));
+        return kExitUsage;
+    }
+    if (r.files.size() > kMaxOrder) {
+        say(c, QStringLiteral("選択ファイル数の確認"),
+            QStringLiteral("くみろ順で指定されたファイルの数が \"100個\" を超えています。　\r\r"
+                           "これ以上のファイル数を扱う場合は、数回に分けて実行して下さい。　"));
+        return kExitUsage;
+    }
+    QString problem;
+    const std::optional<Kind> kind = r.kind ? r.kind : kindOfFiles(settings, r.files, problem);
+    if (!kind)
+        return usageError(c, problem);
+
+    QStringList inputs;
+    for (const QString& f : r.files)
+        inputs << QFileInfo(f).absoluteFilePath();
+    const QString output = r.output.isEmpty() ? outputPathOf(settings, *kind) : QFileInfo(r.output).absoluteFilePath();
+    const CommandProgress progress = progressOn(c);
+
+    if (*kind == Kind::Text) {
+        const TextCombineResult result = combineTextFiles(inputs, output, progress);
+        if (result.status == TextCombineResult::Done) {
+            say(c, combineDoneMessage(Kind::Text, output));
+            return kExitOk;
+        }
+        for (const Message& m : textCombineMessages(result, inputs, output))
+            say(c, m);
+        return kExitFailed;
+    }
+    try {
+        const std::unique_ptr<Office> office = c.office();
+        if (*kind == Kind::Word)
+            combineWord(*office, inputs, output, progress);
+        else
+            combineExcel(*office, inputs, output, progress);
+    } catch (const OfficeError& e) {
+        const OfficeMessage m = officeFailureMessage(e);
+        say(c, m.title, m.text);
+        return kExitFailed;
+    }
+    say(c, combineDoneMessage(*kind, output));
+    return kExitOk;
+}
+
+QString conversionDoneText(WordFormat to)
+{
+    switch (to) {
+    case WordFormat::Text: return convertDoneText(0);
+    case WordFormat::Native: return convertDoneText(1);
+    case WordFormat::RichText: return convertDoneText(2);
+    default: return QStringLiteral("選択したファイルを *.%1 へ変換しました。　").arg(extensionOf(to));
+    }
+}
+
+int convert(const CliRequest& r, CliContext& c)
+{
+    try {
+        const std::unique_ptr<Office> office = c.office();
+        const CommandProgress progress = progressOn(c);
+        for (int i = 0; i < r.files.size(); ++i) {
+            const QString input = QFileInfo(r.files[i]).absoluteFilePath();
+            progress.at(i, int(r.files.size()), input);
+            const QString output = convertFileTo(*office, input, r.to);
+            say(c, QStringLiteral("変換確認"), conversionDoneText(r.to) + QStringLiteral("\r") + output);
+        }
+    } catch (const OfficeError& e) {
+        // As in the window, a failure stops the files after it.
+        const OfficeMessage m = officeFailureMessage(e, QStringLiteral("変換先"));
+        say(c, m.title, m.text);
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
+} // namespace
+
+int runCommandLine(const CliRequest& r, CliContext& c)
+{
+    switch (r.command) {
+    case CliRequest::Help: c.out(commandLineHelp(c.japanese)); return kExitOk;
+    case CliRequest::Version: c.out(QStringLiteral("kumiro " KUMIRO_VERSION)); return kExitOk;
+    case CliRequest::Usage: return usageError(c, r.problem);
+    case CliRequest::Combine: return combine(r, c);
+    case CliRequest::Convert: return convert(r, c);
+    }
+    return kExitUsage;
+}
+
+} // namespace kumiro

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "app/Kinds.h"
+#include "combine/Office.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace kumiro {
+
+class SettingsStore;
+
+// True when the arguments ask for the command line (a command word, --help or --version)
+// rather than the window.
+bool isCommandLine(const QStringList& arguments);
+
+// What was asked, before anything is looked at on disk.
+struct CliRequest {
+    enum Command { Help, Version, Combine, Convert, Usage };
+    Command command = Usage;
+    std::optional<Kind> kind;    // combine --kind
+    QString output;              // combine -o
+    WordFormat to = WordFormat::Text; // convert --to
+    QStringList files;
+    QString problem;             // for Usage: what is wrong
+};
+// `arguments` without the program name.
+CliRequest parseCommandLine(const QStringList& arguments);
+
+// Where the command line runs: its settings, its office and its standard error.
+struct CliContext {
+    SettingsStore& store;          // read only: nothing is ever saved
+    QString programFolder;         // for the settings' fallback folder and the office driver
+    std::function<std::unique_ptr<Office>()> office;
+    std::function<void(const QString&)> out; // standard output: the help and the version
+    std::function<void(const QString&)> err; // standard error: progress and messages, a line each
+    bool terminal = false;         // standard error is a terminal: progress is shown
+    bool japanese = true;          // the help is in Japanese (else English)
+};
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitUsage = 2;
+
+// Runs the request; the exit status.
+int runCommandLine(const CliRequest& request, CliContext& context);
+
+QString commandLineHelp(bool japanese);
+
+} // namespace kumiro

@@ -44,7 +44,7 @@ namespace {
 bool isWordType(const QString& type)
 {
     return type.startsWith(QStringLiteral("writer_MS_Word")) || type.startsWith(QStringLiteral("writer_Rich_Text")) ||
-        type.startsWith(QStringLiteral("writer_Word")) || type == u"writer8" ||
+        type.startsWith(QStringLiteral("writer_Word")) || type == u"writer8" || type == u"writer_OOXML" ||
         type.startsWith(QStringLiteral("writer_StarOffice_XML_Writer"));
 }
 

@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# The command line without any display: three .docx combined into a PDF and three .xlsx into
+# an .xlsx, each output read back by another reader (pdftotext; the command-line office into
+# flat XML) and compared input by input.
+set -euo pipefail
+kumiro=$1
+office=${KUMIRO_OFFICE_PROGRAM_DIR:-/usr/lib/libreoffice/program}
+work=$(mktemp -d /tmp/kumiro-e2e-cli.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+unset DISPLAY WAYLAND_DISPLAY
+export XDG_CONFIG_HOME="$work/config"
+cd "$work"
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# An office of the test's own for making inputs and reading outputs.
+convert() {
+    local format=$1 outdir=$2; shift 2
+    mkdir -p "$work/profile/tmp"
+    TMPDIR="$work/profile/tmp" "$office/soffice" -env:UserInstallation=file://"$work/profile" \
+        --headless --norestore --convert-to "$format" --outdir "$outdir" "$@" >/dev/null 2>&1
+}
+
+# Word: three documents made from text by the command line's own conversion.
+for n in 1 2 3; do printf '第%s章 E2E-WORD-%s\n本文 %s\n' "$n" "$n" "$n" > "w$n.txt"; done
+"$kumiro" convert --to docx w1.txt w2.txt w3.txt 2>/dev/null || fail "convert to docx"
+for n in 1 2 3; do [ -s "w$n.docx" ] || fail "w$n.docx missing"; done
+"$kumiro" combine -o all.pdf w1.docx w2.docx w3.docx 2>err.txt || { cat err.txt >&2; fail "word combine"; }
+grep -q 'all.pdf' err.txt || fail "completion message without the file name"
+text=$(pdftotext -layout all.pdf -)
+order=$(printf '%s\n' "$text" | grep -o 'E2E-WORD-[0-9]' | tr '\n' ' ')
+[ "$order" = "E2E-WORD-1 E2E-WORD-2 E2E-WORD-3 " ] || fail "PDF holds '$order'"
+for n in 1 2 3; do printf '%s\n' "$text" | grep -q "本文 $n" || fail "PDF lacks 本文 $n"; done
+pages=$(pdfinfo all.pdf | sed -n 's/^Pages: *//p')
+[ "$pages" -ge 3 ] || fail "PDF has $pages pages, each document starts one"
+# The same documents into .docx and .odt, read back as flat XML by the office.
+for format in docx odt; do
+    "$kumiro" combine -o "all.$format" w1.docx w2.docx w3.docx 2>/dev/null || fail "word combine to $format"
+    mkdir -p "read/$format"
+    convert fodt "$work/read/$format" "all.$format"
+    order=$(grep -o 'E2E-WORD-[0-9]' "read/$format/all.fodt" | tr '\n' ' ')
+    [ "$order" = "E2E-WORD-1 E2E-WORD-2 E2E-WORD-3 " ] || fail "$format holds '$order'"
+done
+
+# Excel: three workbooks of two sheets each, made by the office from flat XML.
+for n in 1 2 3; do
+    cat > "b$n.fods" <<XML
+<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
+ xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0"
+ xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" office:version="1.2"
+ office:mimetype="application/vnd.oasis.opendocument.spreadsheet"><office:body><office:spreadsheet>
+<table:table table:name="売上"><table:table-row><table:table-cell office:value-type="string"><text:p>E2E-BOOK-$n-A</text:p></table:table-cell><table:table-cell office:value-type="float" office:value="$n"><text:p>$n</text:p></table:table-cell></table:table-row></table:table>
+<table:table table:name="Sheet$n"><table:table-row><table:table-cell office:value-type="string"><text:p>E2E-BOOK-$n-B</text:p></table:table-cell></table:table-row></table:table>
+</office:spreadsheet></office:body></office:document>
+XML
+done
+convert xlsx "$work" b1.fods b2.fods b3.fods
+for n in 1 2 3; do [ -s "b$n.xlsx" ] || fail "b$n.xlsx missing"; done
+for format in xlsx ods; do
+"$kumiro" combine -o "all.$format" b1.xlsx b2.xlsx b3.xlsx 2>err.txt || { cat err.txt >&2; fail "excel combine to $format"; }
+mkdir -p "read/$format"
+convert fods "$work/read/$format" "all.$format"
+/usr/bin/python3 - "$work/read/$format/all.fods" <<'PY' || fail "workbook ($format) differs"
+import sys, xml.etree.ElementTree as ET
+ns = {"table": "urn:oasis:names:tc:opendocument:xmlns:table:1.0", "text": "urn:oasis:names:tc:opendocument:xmlns:text:1.0"}
+sheets = ET.parse(sys.argv[1]).getroot().findall(".//table:table", ns)
+got = [(s.get("{%s}name" % ns["table"]), " ".join(p.text or "" for p in s.findall(".//text:p", ns))) for s in sheets]
+want = ["E2E-BOOK-%d-%s" % (n, part) for n in (1, 2, 3) for part in "AB"]
+firsts = [cells.split(" ")[0] for _, cells in got]
+if firsts != want:
+    sys.exit("sheets hold %r" % got)
+names = [name for name, _ in got]
+if len(set(names)) != len(names) or any(len(n) > 31 for n in names):
+    sys.exit("sheet names %r" % names)
+PY
+done
+echo "command line: 3 documents into PDF ($pages pages), .docx and .odt; 3 workbooks into .xlsx and .ods; read back"

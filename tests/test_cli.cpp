@@ -1,0 +1,158 @@
+// The command line, run in this process with its standard streams captured.
+#include "app/SettingsStore.h"
+#include "cli/CommandLine.h"
+#include "support/Files.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace kumiro;
+using namespace kumiro::test;
+
+namespace {
+
+// An office that is not there: what the command line does when Word or Excel work fails.
+std::unique_ptr<Office> noOffice()
+{
+    throw OfficeError(OfficeError::Missing, QStringLiteral("soffice.bin"));
+}
+
+} // namespace
+
+class TestCli : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<SettingsStore> store_;
+    QStringList out_, err_;
+
+    QString at(const QString& name) const { return dir_->filePath(name); }
+
+    int run(const QStringList& arguments, bool terminal = false)
+    {
+        out_.clear();
+        err_.clear();
+        CliContext c{*store_, dir_->filePath(QStringLiteral("prog")), noOffice, {}, {}, terminal, true};
+        c.out = [this](const QString& line) { out_ << line; };
+        c.err = [this](const QString& line) { err_ << line; };
+        return runCommandLine(parseCommandLine(arguments), c);
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        dir_ = std::make_unique<QTemporaryDir>();
+        QDir().mkpath(at(QStringLiteral("prog")));
+        store_ = std::make_unique<SettingsStore>(at(QStringLiteral("config")));
+        writeFile(at(QStringLiteral("a.txt")), "one\ntwo\n");
+        writeFile(at(QStringLiteral("b.txt")), "three\r\n");
+    }
+
+    void commandsAndOptionsAreRead()
+    {
+        QVERIFY(isCommandLine({QStringLiteral("combine")}));
+        QVERIFY(isCommandLine({QStringLiteral("frob")}));
+        QVERIFY(isCommandLine({QStringLiteral("--version")}));
+        QVERIFY(!isCommandLine({}));
+        QVERIFY(!isCommandLine({QStringLiteral("-platform"), QStringLiteral("offscreen")}));
+
+        CliRequest r = parseCommandLine({QStringLiteral("combine"), QStringLiteral("--kind=excel"), QStringLiteral("-o"),
+                                         QStringLiteral("out.xlsx"), QStringLiteral("x.xls"), QStringLiteral("--"),
+                                         QStringLiteral("-odd.csv")});
+        QCOMPARE(r.command, CliRequest::Combine);
+        QCOMPARE(r.kind, std::optional<Kind>(Kind::Excel));
+        QCOMPARE(r.output, QStringLiteral("out.xlsx"));
+        QCOMPARE(r.files, (QStringList{QStringLiteral("x.xls"), QStringLiteral("-odd.csv")}));
+        r = parseCommandLine({QStringLiteral("convert"), QStringLiteral("--to"), QStringLiteral("pdf"), QStringLiteral("a.docx")});
+        QCOMPARE(r.command, CliRequest::Convert);
+        QCOMPARE(r.to, WordFormat::Pdf);
+
+        for (const QStringList& bad : {QStringList{QStringLiteral("combine")},
+                                       {QStringLiteral("combine"), QStringLiteral("--kind"), QStringLiteral("pdf"), QStringLiteral("a")},
+                                       {QStringLiteral("combine"), QStringLiteral("-o")},
+                                       {QStringLiteral("combine"), QStringLiteral("--fast"), QStringLiteral("a")},
+                                       {QStringLiteral("convert"), QStringLiteral("a.doc")},
+                                       {QStringLiteral("convert"), QStringLiteral("--to"), QStringLiteral("xls"), QStringLiteral("a")},
+                                       {QStringLiteral("frob")}}) {
+            QCOMPARE(parseCommandLine(bad).command, CliRequest::Usage);
+            QCOMPARE(run(bad), kExitUsage);
+            QVERIFY(err_.first().startsWith(QStringLiteral("kumiro: ")));
+        }
+        QCOMPARE(run({QStringLiteral("--version")}), kExitOk);
+        QVERIFY(out_.first().startsWith(QStringLiteral("kumiro ")));
+        QCOMPARE(run({QStringLiteral("--help")}), kExitOk);
+        QVERIFY(out_.join(u'\n').contains(QStringLiteral("使い方")));
+        QVERIFY(commandLineHelp(false).startsWith(QStringLiteral("Usage:")));
+    }
+
+    // The same text combine as the window: CR LF line ends, the completion message with the
+    // file's name, progress only on a terminal; the settings file is never written.
+    void textCombineFromTheCommandLine()
+    {
+        const QString out = at(QStringLiteral("joined.txt"));
+        QCOMPARE(run({QStringLiteral("combine"), QStringLiteral("-o"), out, at(QStringLiteral("a.txt")),
+                      at(QStringLiteral("b.txt"))}),
+                 kExitOk);
+        QCOMPARE(readFile(out), QByteArray("one\r\ntwo\r\nthree\r\n"));
+        QCOMPARE(err_.size(), 1);
+        QCOMPARE(err_.first(), QStringLiteral("完了確認: 選択した Text ファイルの 「くみろ」 が完了しました。　\n  ") + out);
+        QVERIFY(!QFile::exists(store_->filePath(QStringLiteral("kumiro"))));
+
+        QCOMPARE(run({QStringLiteral("combine"), QStringLiteral("--output=") + out, at(QStringLiteral("b.txt")),
+                      at(QStringLiteral("a.txt"))},
+                     true),
+                 kExitOk);
+        QCOMPARE(err_.first(), QStringLiteral("1 / 2 : b.txt"));
+        QCOMPARE(err_[1], QStringLiteral("2 / 2 : a.txt"));
+    }
+
+    // Without -o the output is the one the window would write; the settings stay untouched.
+    void defaultOutputComesFromTheSettings()
+    {
+        const QString ini = store_->filePath(QStringLiteral("kumiro"));
+        QDir().mkpath(QFileInfo(ini).absolutePath());
+        writeFile(ini, "[Kumiro]\nFolderName(2)=" + QFile::encodeName(dir_->path()) + "\nKumiroFile(2)=まとめ\n");
+        const QByteArray before = readFile(ini);
+        QCOMPARE(run({QStringLiteral("combine"), at(QStringLiteral("a.txt")), at(QStringLiteral("b.txt"))}), kExitOk);
+        QCOMPARE(readFile(at(QStringLiteral("まとめ.txt"))), QByteArray("one\r\ntwo\r\nthree\r\n"));
+        QCOMPARE(readFile(ini), before);
+    }
+
+    void refusalsAndFailuresAreToldWithTheirStatus()
+    {
+        // One file: the order list's message, a usage error.
+        QCOMPARE(run({QStringLiteral("combine"), at(QStringLiteral("a.txt"))}), kExitUsage);
+        QVERIFY(err_.first().startsWith(QStringLiteral("選択ファイル数の確認: ")));
+        // Kinds from the extensions: mixed, or none.
+        writeFile(at(QStringLiteral("c.doc")), "x");
+        writeFile(at(QStringLiteral("d.bin")), "x");
+        QCOMPARE(run({QStringLiteral("combine"), at(QStringLiteral("a.txt")), at(QStringLiteral("c.doc"))}), kExitUsage);
+        QVERIFY(err_.first().contains(QStringLiteral("種類の違うファイル")));
+        QCOMPARE(run({QStringLiteral("combine"), at(QStringLiteral("a.txt")), at(QStringLiteral("d.bin"))}), kExitUsage);
+        QVERIFY(err_.first().contains(at(QStringLiteral("d.bin"))));
+        // --kind takes any file as that kind.
+        QCOMPARE(run({QStringLiteral("combine"), QStringLiteral("--kind"), QStringLiteral("text"), QStringLiteral("-o"),
+                      at(QStringLiteral("e.txt")), at(QStringLiteral("a.txt")), at(QStringLiteral("d.bin"))}),
+                 kExitOk);
+        // A missing input: a failure, and nothing written.
+        QCOMPARE(run({QStringLiteral("combine"), QStringLiteral("-o"), at(QStringLiteral("f.txt")),
+                      at(QStringLiteral("a.txt")), at(QStringLiteral("gone.txt"))}),
+                 kExitFailed);
+        QVERIFY(err_.first().startsWith(QStringLiteral("ファイル確認: ")));
+        // Word work without an office: the office message, a failure.
+        QCOMPARE(run({QStringLiteral("combine"), QStringLiteral("-o"), at(QStringLiteral("w.docx")),
+                      at(QStringLiteral("c.doc")), at(QStringLiteral("c.doc"))}),
+                 kExitFailed);
+        QVERIFY(err_.first().startsWith(QStringLiteral("LibreOffice 確認: ")));
+        QVERIFY(!QFile::exists(at(QStringLiteral("w.docx"))));
+        QCOMPARE(run({QStringLiteral("convert"), QStringLiteral("--to"), QStringLiteral("txt"), at(QStringLiteral("c.doc"))}),
+                 kExitFailed);
+    }
+};
+
+#include "support/TestMain.h"
+
+KUMIRO_TEST_GUILESS_MAIN(TestCli)
+#include "test_cli.moc"

@@ -3,7 +3,7 @@
 # an .xlsx, each output read back by another reader (pdftotext; the command-line office into
 # flat XML) and compared input by input.
 set -euo pipefail
-kumiro=$1
+kumiro=$(realpath "$1")
 office=${KUMIRO_OFFICE_PROGRAM_DIR:-/usr/lib/libreoffice/program}
 work=$(mktemp -d /tmp/kumiro-e2e-cli.XXXXXX)
 trap 'rm -rf "$work"' EXIT

@@ -58,24 +58,26 @@ private Q_SLOTS:
         QVERIFY(!isCommandLine({}));
         QVERIFY(!isCommandLine({QStringLiteral("-platform"), QStringLiteral("offscreen")}));
 
-        CliRequest r = parseCommandLine({QStringLiteral("combine"), QStringLiteral("--kind=excel"), QStringLiteral("-o"),
-                                         QStringLiteral("out.xlsx"), QStringLiteral("x.xls"), QStringLiteral("--"),
-                                         QStringLiteral("-odd.csv")});
+        CliRequest r = parseCommandLine({QStringLiteral("combine"), QStringLiteral("--kind=excel"),
+                                         QStringLiteral("-o"), QStringLiteral("out.xlsx"), QStringLiteral("x.xls"),
+                                         QStringLiteral("--"), QStringLiteral("-odd.csv")});
         QCOMPARE(r.command, CliRequest::Combine);
         QCOMPARE(r.kind, std::optional<Kind>(Kind::Excel));
         QCOMPARE(r.output, QStringLiteral("out.xlsx"));
         QCOMPARE(r.files, (QStringList{QStringLiteral("x.xls"), QStringLiteral("-odd.csv")}));
-        r = parseCommandLine({QStringLiteral("convert"), QStringLiteral("--to"), QStringLiteral("pdf"), QStringLiteral("a.docx")});
+        r = parseCommandLine(
+            {QStringLiteral("convert"), QStringLiteral("--to"), QStringLiteral("pdf"), QStringLiteral("a.docx")});
         QCOMPARE(r.command, CliRequest::Convert);
         QCOMPARE(r.to, WordFormat::Pdf);
 
-        for (const QStringList& bad : {QStringList{QStringLiteral("combine")},
-                                       {QStringLiteral("combine"), QStringLiteral("--kind"), QStringLiteral("pdf"), QStringLiteral("a")},
-                                       {QStringLiteral("combine"), QStringLiteral("-o")},
-                                       {QStringLiteral("combine"), QStringLiteral("--fast"), QStringLiteral("a")},
-                                       {QStringLiteral("convert"), QStringLiteral("a.doc")},
-                                       {QStringLiteral("convert"), QStringLiteral("--to"), QStringLiteral("xls"), QStringLiteral("a")},
-                                       {QStringLiteral("frob")}}) {
+        for (const QStringList& bad :
+             {QStringList{QStringLiteral("combine")},
+              {QStringLiteral("combine"), QStringLiteral("--kind"), QStringLiteral("pdf"), QStringLiteral("a")},
+              {QStringLiteral("combine"), QStringLiteral("-o")},
+              {QStringLiteral("combine"), QStringLiteral("--fast"), QStringLiteral("a")},
+              {QStringLiteral("convert"), QStringLiteral("a.doc")},
+              {QStringLiteral("convert"), QStringLiteral("--to"), QStringLiteral("xls"), QStringLiteral("a")},
+              {QStringLiteral("frob")}}) {
             QCOMPARE(parseCommandLine(bad).command, CliRequest::Usage);
             QCOMPARE(run(bad), kExitUsage);
             QVERIFY(err_.first().startsWith(QStringLiteral("kumiro: ")));
@@ -97,7 +99,8 @@ private Q_SLOTS:
                  kExitOk);
         QCOMPARE(readFile(out), QByteArray("one\r\ntwo\r\nthree\r\n"));
         QCOMPARE(err_.size(), 1);
-        QCOMPARE(err_.first(), QStringLiteral("完了確認: 選択した Text ファイルの 「くみろ」 が完了しました。　\n  ") + out);
+        QCOMPARE(err_.first(),
+                 QStringLiteral("完了確認: 選択した Text ファイルの 「くみろ」 が完了しました。　\n  ") + out);
         QVERIFY(!QFile::exists(store_->filePath(QStringLiteral("kumiro"))));
 
         QCOMPARE(run({QStringLiteral("combine"), QStringLiteral("--output=") + out, at(QStringLiteral("b.txt")),
@@ -128,9 +131,11 @@ private Q_SLOTS:
         // Kinds from the extensions: mixed, or none.
         writeFile(at(QStringLiteral("c.doc")), "x");
         writeFile(at(QStringLiteral("d.bin")), "x");
-        QCOMPARE(run({QStringLiteral("combine"), at(QStringLiteral("a.txt")), at(QStringLiteral("c.doc"))}), kExitUsage);
+        QCOMPARE(run({QStringLiteral("combine"), at(QStringLiteral("a.txt")), at(QStringLiteral("c.doc"))}),
+                 kExitUsage);
         QVERIFY(err_.first().contains(QStringLiteral("種類の違うファイル")));
-        QCOMPARE(run({QStringLiteral("combine"), at(QStringLiteral("a.txt")), at(QStringLiteral("d.bin"))}), kExitUsage);
+        QCOMPARE(run({QStringLiteral("combine"), at(QStringLiteral("a.txt")), at(QStringLiteral("d.bin"))}),
+                 kExitUsage);
         QVERIFY(err_.first().contains(at(QStringLiteral("d.bin"))));
         // --kind takes any file as that kind.
         QCOMPARE(run({QStringLiteral("combine"), QStringLiteral("--kind"), QStringLiteral("text"), QStringLiteral("-o"),
@@ -147,7 +152,8 @@ private Q_SLOTS:
                  kExitFailed);
         QVERIFY(err_.first().startsWith(QStringLiteral("LibreOffice 確認: ")));
         QVERIFY(!QFile::exists(at(QStringLiteral("w.docx"))));
-        QCOMPARE(run({QStringLiteral("convert"), QStringLiteral("--to"), QStringLiteral("txt"), at(QStringLiteral("c.doc"))}),
+        QCOMPARE(run({QStringLiteral("convert"), QStringLiteral("--to"), QStringLiteral("txt"),
+                      at(QStringLiteral("c.doc"))}),
                  kExitFailed);
     }
 };

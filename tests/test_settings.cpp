@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -402,6 +403,48 @@ private Q_SLOTS:
         dialog.Check3[1]->toggle();
         QCOMPARE(platform_->messages.shown.size(), 4);
         QVERIFY(dialog.Check3[0]->isChecked());
+    }
+
+    // The later patterns and the output format: shown, saved, and outside the both-off rule.
+    void laterFormatsAndTheOutputFormat()
+    {
+        auto& s = state_->set;
+        s.FolderName.fill(data_);
+        s.OptWkaku = {{{QStringLiteral("*.doc"), QStringLiteral("1")},
+                       {QStringLiteral("*.rtf"), QStringLiteral("1")},
+                       {QStringLiteral("*.docx"), QStringLiteral("1")},
+                       {QStringLiteral("*.odt"), QStringLiteral("0")}}};
+        s.OptEkaku = {{{QStringLiteral("*.xls"), QStringLiteral("1")},
+                       {QStringLiteral("*.csv"), QStringLiteral("1")},
+                       {QStringLiteral("*.xlsx"), QStringLiteral("1")},
+                       {QStringLiteral("*.xlsm"), QStringLiteral("1")},
+                       {QStringLiteral("*.ods"), QStringLiteral("1")}}};
+        s.KumiroExt = {QStringLiteral("pdf"), QStringLiteral("xls")};
+        SETTEI dialog(*state_, platform_->platform, nullptr);
+        QCOMPARE(dialog.Check2[2]->text(), QStringLiteral("*.docx"));
+        QVERIFY(dialog.Check2[2]->isChecked() && !dialog.Check2[3]->isChecked());
+        QCOMPARE(dialog.Check3[4]->text(), QStringLiteral("*.ods"));
+        QCOMPARE(dialog.Combo1[0]->count(), 4);
+        QCOMPARE(dialog.Combo1[0]->currentText(), QStringLiteral("PDF (*.pdf)"));
+        QCOMPARE(dialog.Combo1[1]->currentText(), QStringLiteral("Excel 97-2003 (*.xls)"));
+        QCOMPARE(dialog.Combo1[1]->accessibleName(), QStringLiteral("保存形式"));
+
+        // Switching off every later one is no refusal; the two of old still are.
+        dialog.Check3[2]->setChecked(false);
+        dialog.Check3[3]->setChecked(false);
+        dialog.Check3[4]->setChecked(false);
+        QVERIFY(platform_->messages.shown.isEmpty());
+        dialog.Combo1[1]->setCurrentIndex(dialog.Combo1[1]->findData(QStringLiteral("xlsx")));
+        dialog.SSTab1->setCurrentIndex(tabOf(Kind::Excel));
+        dialog.Command1[SettingsButton::Apply]->click();
+        QCOMPARE(store_->read(QStringLiteral("kumiro"), kSectionKumiro, QStringLiteral("KumiroExt(1)")),
+                 QStringLiteral("xlsx"));
+        QCOMPARE(store_->read(QStringLiteral("kumiro"), kSectionKumiro, QStringLiteral("OptEkaku(4,1)")),
+                 QStringLiteral("0"));
+        QCOMPARE(kindPatterns(s, Kind::Excel), (QStringList{QStringLiteral("*.xls"), QStringLiteral("*.csv")}));
+        QCOMPARE(kindPatterns(s, Kind::Word),
+                 (QStringList{QStringLiteral("*.doc"), QStringLiteral("*.rtf"), QStringLiteral("*.docx")}));
+        QCOMPARE(outputPathOf(s, Kind::Excel), data_ + QStringLiteral("/") + s.KumiroFile[1] + QStringLiteral(".xlsx"));
     }
 
     void applySavesTheTabOnTopOkSavesAll()

@@ -44,8 +44,8 @@ std::optional<Kind> kindNamed(const QString& name)
 
 std::optional<WordFormat> formatNamed(const QString& name)
 {
-    for (WordFormat f : {WordFormat::Text, WordFormat::Native, WordFormat::RichText, WordFormat::Docx,
-                         WordFormat::Odt, WordFormat::Pdf}) {
+    for (WordFormat f : {WordFormat::Text, WordFormat::Native, WordFormat::RichText, WordFormat::Docx, WordFormat::Odt,
+                         WordFormat::Pdf}) {
         if (extensionOf(f) == name)
             return f;
     }
@@ -143,19 +143,18 @@ QString commandLineHelp(bool japanese)
             "\n"
             "終了コード: 0 成功、1 失敗（何も書かれていない）、2 使い方の誤り。\n"
             "設定は読むだけで、書き換えない。");
-    return QStringLiteral(
-        "Usage:\n"
-        "  kumiro                                          use the window\n"
-        "  kumiro combine [--kind word|excel|text] [-o OUTPUT] FILE...\n"
-        "      Combine 2 to 100 files into one, in the order given. The kind comes from --kind or\n"
-        "      from the extensions; the output's extension chooses its format. Without -o, the\n"
-        "      output is the kind's output folder and name from the settings.\n"
-        "  kumiro convert --to txt|doc|rtf|docx|odt|pdf FILE...\n"
-        "      Convert each file; the result is written beside it.\n"
-        "  kumiro --help | --version\n"
-        "\n"
-        "Exit status: 0 success, 1 failure (nothing written), 2 usage error.\n"
-        "The settings are read, never written. Messages are in Japanese.");
+    return QStringLiteral("Usage:\n"
+                          "  kumiro                                          use the window\n"
+                          "  kumiro combine [--kind word|excel|text] [-o OUTPUT] FILE...\n"
+                          "      Combine 2 to 100 files into one, in the order given. The kind comes from --kind or\n"
+                          "      from the extensions; the output's extension chooses its format. Without -o, the\n"
+                          "      output is the kind's output folder and name from the settings.\n"
+                          "  kumiro convert --to txt|doc|rtf|docx|odt|pdf FILE...\n"
+                          "      Convert each file; the result is written beside it.\n"
+                          "  kumiro --help | --version\n"
+                          "\n"
+                          "Exit status: 0 success, 1 failure (nothing written), 2 usage error.\n"
+                          "The settings are read, never written. Messages are in Japanese.");
 }
 
 namespace {
@@ -175,8 +174,7 @@ void say(CliContext& c, const Message& m)
 int usageError(CliContext& c, const QString& problem)
 {
     c.err(QStringLiteral("kumiro: ") + problem);
-    c.err(c.japanese ? QStringLiteral("kumiro --help で使い方を表示します。")
-                     : QStringLiteral("Try 'kumiro --help'."));
+    c.err(c.japanese ? QStringLiteral("kumiro --help で使い方を表示します。") : QStringLiteral("Try 'kumiro --help'."));
     return kExitUsage;
 }
 
@@ -234,7 +232,8 @@ int combine(const CliRequest& r, CliContext& c)
     // The same limits as the order list's "OK".
     if (r.files.size() == 1) {
         say(c, QStringLiteral("選択ファイル数の確認"),
-            QStringLiteral("くみろ順で指定されたファイルの数は \"１個\" だけです。　複数のファイルを選択して下さい。　"));
+            QStringLiteral(
+                "くみろ順で指定されたファイルの数は \"１個\" だけです。　複数のファイルを選択して下さい。　"));
         return kExitUsage;
     }
     if (r.files.size() > kMaxOrder) {

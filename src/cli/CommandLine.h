@@ -22,24 +22,24 @@ bool isCommandLine(const QStringList& arguments);
 struct CliRequest {
     enum Command { Help, Version, Combine, Convert, Usage };
     Command command = Usage;
-    std::optional<Kind> kind;    // combine --kind
-    QString output;              // combine -o
+    std::optional<Kind> kind; // combine --kind
+    QString output; // combine -o
     WordFormat to = WordFormat::Text; // convert --to
     QStringList files;
-    QString problem;             // for Usage: what is wrong
+    QString problem; // for Usage: what is wrong
 };
 // `arguments` without the program name.
 CliRequest parseCommandLine(const QStringList& arguments);
 
 // Where the command line runs: its settings, its office and its standard error.
 struct CliContext {
-    SettingsStore& store;          // read only: nothing is ever saved
-    QString programFolder;         // for the settings' fallback folder and the office driver
+    SettingsStore& store; // read only: nothing is ever saved
+    QString programFolder; // for the settings' fallback folder and the office driver
     std::function<std::unique_ptr<Office>()> office;
     std::function<void(const QString&)> out; // standard output: the help and the version
     std::function<void(const QString&)> err; // standard error: progress and messages, a line each
-    bool terminal = false;         // standard error is a terminal: progress is shown
-    bool japanese = true;          // the help is in Japanese (else English)
+    bool terminal = false; // standard error is a terminal: progress is shown
+    bool japanese = true; // the help is in Japanese (else English)
 };
 
 inline constexpr int kExitOk = 0;

@@ -50,8 +50,8 @@ bool isCalcType(const QString& type)
 {
     // The workbooks of today: "MS Excel 2007 XML" (.xlsx), its VBA twin (.xlsm), and
     // "Office Open XML Spreadsheet".
-    return type.startsWith(QStringLiteral("calc_MS_Excel")) || type == u"calc8" ||
-        type == u"MS Excel 2007 XML" || type == u"MS Excel 2007 VBA XML" || type == u"Office Open XML Spreadsheet" ||
+    return type.startsWith(QStringLiteral("calc_MS_Excel")) || type == u"calc8" || type == u"MS Excel 2007 XML" ||
+        type == u"MS Excel 2007 VBA XML" || type == u"Office Open XML Spreadsheet" ||
         type.startsWith(QStringLiteral("calc_StarOffice_XML_Calc")) ||
         type.startsWith(QStringLiteral("calc_Text_txt_csv"));
 }

@@ -252,6 +252,11 @@ private Q_SLOTS:
         QCOMPARE(copies[1].source, QStringLiteral("/E.xls"));
         QCOMPARE(copies[1].target, QStringLiteral("/media/floppy/E.xls"));
         QCOMPARE(kBackupFolder, QStringLiteral("/media/floppy"));
+        // The chosen output format is what the combine wrote, so that is what is backed up.
+        s.KumiroExt = {QStringLiteral("pdf"), QStringLiteral("xlsx")};
+        const auto chosen = backupCopies(s, QStringLiteral("/media/floppy"));
+        QCOMPARE(chosen[0].source, QStringLiteral("/out/W.pdf"));
+        QCOMPARE(chosen[1].target, QStringLiteral("/media/floppy/E.xlsx"));
     }
 
 private:

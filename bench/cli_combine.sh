@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
 # `kumiro combine` from the command line against peers, in one run on the same inputs:
 # 20 workbooks of 3 sheets against `ssconvert --merge-to` (Gnumeric), and 20 text files of
-# 30,000 lines (the most a text input may have) against `cat`. Prints medians, ratios and peak
-# memory as markdown.
+# 30,000 lines (the most a text input may have) against `cat`. Prints medians, ratios, CPU
+# time and peak memory as markdown; for the Excel combine also when its output is in place
+# against when the command ends, and its phases from traces of its file opens.
 #
 # Usage: bench/cli_combine.sh [KUMIRO]      (default: build/kumiro of this repository)
 # Environment: RUNS        timed runs of each Excel command (default 5)
 #              TEXT_RUNS   timed runs of each text command (default 11)
 #              BOOKS       format of the 20 workbooks: xlsx (default), xls or ods
 #              TEXT_LINES  lines of each text input (default 30000; kumiro refuses more)
-#              TIMELINE=0  skips the one traced run that splits the Excel combine in phases
+#              TIMELINE=0  skips the traced runs that split the Excel combine in phases
+#              TRACE_RUNS  how many traced runs (default 3)
 # Needs: the office in /usr/lib/libreoffice (makes the workbooks), ssconvert (Debian package
 # gnumeric; installed with apt-get when missing and run as root), /usr/bin/time (package
 # time, likewise), /usr/bin/python3; strace for the phases (skipped without it).
@@ -75,7 +77,7 @@ for book in range(1, 21):
 PY
 mkdir -p "$work/lo-profile/tmp"
 TMPDIR="$work/lo-profile/tmp" "$soffice" "-env:UserInstallation=file://$work/lo-profile" --headless \
-    --convert-to "$books" --outdir "$work/books" "$work"/books/book*.fods >/dev/null 2>&1
+    --convert-to "$books" --outdir "$work/books" "$work"/books/book*.fods >/dev/null 2>&1 || true
 rm -rf "$work/lo-profile" "$work"/books/*.fods
 inputs=("$work"/books/book*."$books")
 [ "${#inputs[@]}" = 20 ] || { echo "the office made ${#inputs[@]} of 20 workbooks" >&2; exit 1; }
@@ -89,16 +91,20 @@ for n in range(1, 21):
                         for i in range(1, int(sys.argv[2]) + 1)))
 PY
 texts=("$work"/text/text*.txt)
+# Two one-line files: what a text combine costs beside the reading and writing.
+printf 'one line\n' >"$work/text/tiny1.txt"
+printf 'one line\n' >"$work/text/tiny2.txt"
 
 # --- Timing --------------------------------------------------------------------------------
-# timed NAME STDOUT COMMAND...: one run, wall time (ns clock around /usr/bin/time) and the
-# peak RSS that /usr/bin/time reports (the largest of the process and the children it
-# waited for: for kumiro that includes its office). Appends "ms KiB" to NAME.times.
+# timed NAME STDOUT COMMAND...: one run, wall time (ns clock around /usr/bin/time), and the
+# peak RSS and CPU time that /usr/bin/time reports (peak: the largest of the process and the
+# children it waited for; CPU: their sum; for kumiro both include its office). Appends
+# "ms KiB user-s sys-s" to NAME.times.
 timed() {
     local name=$1 stdout=$2 t0 t1
     shift 2
     t0=$(date +%s%N)
-    if ! /usr/bin/time -f %M -o "$work/rss" "$@" >"$stdout" 2>"$work/err"; then
+    if ! /usr/bin/time -f '%M %U %S' -o "$work/rss" "$@" >"$stdout" 2>"$work/err"; then
         echo "$name: exit status not 0" >&2
         cat "$work/err" >&2
         return 1
@@ -165,6 +171,7 @@ cat "${texts[@]}" >"$work/out/c.txt"
 for ((i = 1; i <= text_runs; i++)); do
     rm -f "$work/out/k.txt"; timed kumiro-text /dev/null "$kumiro" combine --kind text -o "$work/out/k.txt" "${texts[@]}"
     rm -f "$work/out/c.txt"; timed cat-text "$work/out/c.txt" cat "${texts[@]}"
+    rm -f "$work/out/t.txt"; timed kumiro-tiny /dev/null "$kumiro" combine --kind text -o "$work/out/t.txt" "$work"/text/tiny?.txt
 done
 k_lines=$(wc -l <"$work/out/k.txt")
 c_lines=$(wc -l <"$work/out/c.txt")
@@ -177,49 +184,92 @@ tr -d '\r' <"$work/out/k.txt" | cmp -s - "$work/out/c.txt" ||
     { echo "kumiro's text without CR differs from cat's" >&2; exit 1; }
 check+=("text: kumiro's output with CR removed equals cat's")
 
-# --- Phases of one Excel combine, from a trace of its file opens --------------------------
-timeline=""
-if [ $excel_ok = 1 ] && [ "${TIMELINE:-1}" != 0 ] && command -v strace >/dev/null; then
-    fresh
-    must strace -f -tt --seccomp-bpf -e trace=execve,openat,exit_group -o "$work/trace" \
-        "$kumiro" combine --kind excel -o "$work/out/k.xlsx" "${inputs[@]}"
-    timeline=$("$py" - "$work/trace" "$work/out" "${inputs[0]}" "${inputs[19]}" <<'PY'
-import re, sys
-trace, outdir, first, last = sys.argv[1:]
-events, main = [], None
-for line in open(trace):
-    m = re.match(r'(\d+) (\d+):(\d+):([\d.]+) (.*)', line)
-    if not m:
-        continue
-    t = int(m[2]) * 3600 + int(m[3]) * 60 + float(m[4])
-    events.append((t, int(m[1]), m[5]))
-t0, main = events[0][0], events[0][1]
-def at(test, after=0.0):
-    for t, pid, call in events:
-        if (t - t0) * 1000 >= after and test(pid, call):
-            return (t - t0) * 1000
-    return float('nan')
-last_read = at(lambda p, c: c.startswith('openat(') and f'"{last}"' in c)
-marks = [
-    ('kumiro started', 0.0),
-    ('office program started', at(lambda p, c: c.startswith('execve(') and 'soffice.bin"' in c)),
-    ('first workbook read', at(lambda p, c: c.startswith('openat(') and f'"{first}"' in c)),
-    ('last workbook read', last_read),
-    ('output folder opened (save begins)',
-     at(lambda p, c: p == main and c.startswith('openat(') and f'"{outdir}' in c, last_read)),
-    ("office's saved file created", at(lambda p, c: c.startswith('openat(') and 'kumiro-save-' in c and 'O_CREAT' in c)),
-    ('office ended', at(lambda p, c: p != main and c.startswith('exit_group(') and
-                        any(q == p and 'soffice.bin"' in d for _, q, d in events))),
-    ('kumiro ended', at(lambda p, c: p == main and c.startswith('exit_group('))),
-]
-print('| mark | ms from start | ms since previous |')
-print('|---|---|---|')
-prev = 0.0
-for name, t in marks:
-    print(f'| {name} | {t:.0f} | {t - prev:.0f} |')
-    prev = t
+# --- When the output is in place, against when the command ends --------------------------
+# RUNS plain runs of the 20-workbook combine into .xlsx, the output's folder looked at every
+# 5 ms: the output appears complete (it is linked or renamed into place), so the time from
+# its appearance to the end of the command is the office's ending and Kumiro's own.
+ready=""
+if [ $excel_ok = 1 ]; then
+    ready=$("$py" - "$runs" "$work/out/k.xlsx" "$kumiro" "${inputs[@]}" <<'PY'
+import os, statistics, subprocess, sys, time
+runs, out, command = int(sys.argv[1]), sys.argv[2], [sys.argv[3], 'combine', '--kind', 'excel', '-o', sys.argv[2]]
+rows = []
+for _ in range(runs):
+    if os.path.exists(out):
+        os.remove(out)
+    start = time.monotonic()
+    p = subprocess.Popen(command + sys.argv[4:], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    seen = None
+    while p.poll() is None:
+        if seen is None and os.path.exists(out):
+            seen = time.monotonic()
+        time.sleep(0.005)
+    end = time.monotonic()
+    if p.returncode != 0 or seen is None:
+        raise SystemExit('a run failed')
+    rows.append(((seen - start) * 1000, (end - start) * 1000))
+print('| run | output in place ms | command ended ms | between ms |')
+print('|---|---|---|---|')
+for i, (seen, end) in enumerate(rows, 1):
+    print(f'| {i} | {seen:.0f} | {end:.0f} | {end - seen:.0f} |')
+print(f'| median | {statistics.median(r[0] for r in rows):.0f} | {statistics.median(r[1] for r in rows):.0f} '
+      f'| {statistics.median(r[1] - r[0] for r in rows):.0f} |')
 PY
-)
+) || ready="(a run failed)"
+fi
+
+# --- Phases of the Excel combine, from traces of its file opens ---------------------------
+# TRACE_RUNS traced runs; a phase ends at a file event: the office program's start, the
+# first and the last workbook opened, Kumiro opening the output folder (it is about to ask
+# the office to save), the office creating its saved file, Kumiro's exit.
+timeline=""
+trace_runs=${TRACE_RUNS:-3}
+if [ $excel_ok = 1 ] && [ "${TIMELINE:-1}" != 0 ] && command -v strace >/dev/null; then
+    for ((i = 1; i <= trace_runs; i++)); do
+        fresh
+        must strace -f -tt -s 4096 --seccomp-bpf -e trace=execve,openat,exit_group -o "$work/trace.$i" \
+            "$kumiro" combine --kind excel -o "$work/out/k.xlsx" "${inputs[@]}"
+    done
+    timeline=$("$py" - "$work/out" "${inputs[0]}" "${inputs[19]}" "$work"/trace.* <<'PY'
+import re, statistics, sys
+outdir, first, last, traces = sys.argv[1], sys.argv[2], sys.argv[3], sys.argv[4:]
+def phases(trace):
+    events = []
+    for line in open(trace):
+        m = re.match(r'\s*(\d+)\s+(\d+):(\d+):([\d.]+) (.*)', line)
+        if m:
+            t = int(m[2]) * 3600 + int(m[3]) * 60 + float(m[4])
+            events.append((t, int(m[1]), m[5]))
+    t0, main = events[0][0], events[0][1]
+    office = {p for _, p, c in events if c.startswith('execve(') and 'soffice.bin"' in c}
+    def at(test, after=0.0):
+        for t, pid, call in events:
+            if (t - t0) * 1000 >= after and test(pid, call):
+                return (t - t0) * 1000
+        raise SystemExit(f'{trace}: a mark is missing')
+    def opened(path):
+        return lambda p, c: c.startswith('openat(') and f'"{path}' in c
+    marks = [0.0, at(lambda p, c: p in office and c.startswith('execve(')), at(opened(first)), at(opened(last))]
+    marks.append(at(lambda p, c: p == main and opened(outdir)(p, c), marks[-1]))
+    marks.append(at(lambda p, c: c.startswith('openat(') and 'kumiro-save-' in c and 'O_CREAT' in c, marks[-1]))
+    marks.append(at(lambda p, c: p == main and c.startswith('exit_group(')))
+    return [b - a for a, b in zip(marks, marks[1:])] + [marks[-1]]
+names = ['Kumiro starts, copies the prepared profile, starts the office',
+         'office starts, until it opens the first workbook',
+         'workbooks 1 to 19 opened',
+         'workbook 20 opened, new workbook, 60 sheet copies and their fixes',
+         'office saves the .xlsx (into its own folder)',
+         'copy into place, office quits, Kumiro ends',
+         'whole traced run']
+runs = [phases(t) for t in traces]
+whole = statistics.median(r[-1] for r in runs)
+print('| phase | median ms | min–max ms | share |')
+print('|---|---|---|---|')
+for i, name in enumerate(names):
+    v = [r[i] for r in runs]
+    print(f'| {name} | {statistics.median(v):.0f} | {min(v):.0f}–{max(v):.0f} | {statistics.median(v) / whole:.0%} |')
+PY
+) || timeline="(the traces lack a mark: no phases)"
 fi
 
 # --- Report --------------------------------------------------------------------------------
@@ -234,36 +284,38 @@ def load(name):
     if not os.path.exists(path):
         return None
     rows = [line.split() for line in open(path)]
-    return [float(r[0]) for r in rows], max(int(r[1]) for r in rows)
+    return [float(r[0]) for r in rows], max(int(r[1]) for r in rows), [float(r[2]) + float(r[3]) for r in rows]
 def med(name):
     d = load(name)
     return statistics.median(d[0]) if d else None
 rows = [
-    ('kumiro-first', f'kumiro combine, 20 workbooks → .xlsx, first run (prepares the profile cache)'),
-    ('kumiro-20', f'kumiro combine, 20 workbooks → .xlsx'),
-    ('kumiro-2', f'kumiro combine, 2 workbooks → .xlsx'),
-    ('kumiro-20-xls', f'kumiro combine, 20 workbooks → .xls'),
-    ('kumiro-20-ods', f'kumiro combine, 20 workbooks → .ods'),
-    ('ssconvert-20', f'ssconvert --merge-to, 20 workbooks → .xlsx'),
-    ('ssconvert-2', f'ssconvert --merge-to, 2 workbooks → .xlsx'),
+    ('kumiro-first', 'kumiro combine, 20 workbooks → .xlsx, first run (prepares the profile cache)'),
+    ('kumiro-20', 'kumiro combine, 20 workbooks → .xlsx'),
+    ('kumiro-2', 'kumiro combine, 2 workbooks → .xlsx'),
+    ('kumiro-20-xls', 'kumiro combine, 20 workbooks → .xls'),
+    ('kumiro-20-ods', 'kumiro combine, 20 workbooks → .ods'),
+    ('ssconvert-20', 'ssconvert --merge-to, 20 workbooks → .xlsx'),
+    ('ssconvert-2', 'ssconvert --merge-to, 2 workbooks → .xlsx'),
     ('kumiro-text', f'kumiro combine --kind text, 20 × {text_lines:,} lines'),
-    ('cat-text', f'cat of the same 20 files'),
+    ('cat-text', 'cat of the same 20 files'),
+    ('kumiro-tiny', 'kumiro combine --kind text, 2 files of one line'),
 ]
 print(f'Excel: {runs} interleaved runs each, text: {text_runs}.')
 print()
-print('| what | median ms | min–max ms | peak RSS KiB |')
-print('|---|---|---|---|')
+print('| what | median ms | min–max ms | CPU s (median) | peak RSS KiB |')
+print('|---|---|---|---|---|')
 for name, label in rows:
     d = load(name)
     if d is None:
-        if name.startswith('kumiro') and name != 'kumiro-text':
-            print(f'| {label} | failed | | |')
+        if name.startswith('kumiro') and name not in ('kumiro-text', 'kumiro-tiny'):
+            print(f'| {label} | failed | | | |')
         continue
-    times, rss = d
+    times, rss, cpu = d
     spread = f'{min(times):.0f}–{max(times):.0f}' if len(times) > 1 else ''
-    print(f'| {label} | {statistics.median(times):.0f} | {spread} | {rss} |')
+    print(f'| {label} | {statistics.median(times):.0f} | {spread} | {statistics.median(cpu):.2f} | {rss} |')
 print()
-k20, k2, s20, kt, ct = (med(n) for n in ('kumiro-20', 'kumiro-2', 'ssconvert-20', 'kumiro-text', 'cat-text'))
+k20, k2, s20, kt, ct, k0 = (med(n) for n in ('kumiro-20', 'kumiro-2', 'ssconvert-20', 'kumiro-text', 'cat-text',
+                                               'kumiro-tiny'))
 if k20 and s20:
     print(f'- Excel combine of 20 workbooks, kumiro / ssconvert: {k20 / s20:.1f}')
 if k20 and k2:
@@ -271,13 +323,20 @@ if k20 and k2:
     print(f'- from 2 to 20 workbooks: {per:.0f} ms a workbook (3 sheets); '
           f'fixed part (2-workbook run less 2 workbooks) {k2 - 2 * per:.0f} ms')
 if kt and ct:
-    print(f'- text combine, kumiro / cat: {kt / ct:.2f}')
+    print(f'- text combine, kumiro / cat: {kt / ct:.2f}; without the cost of a combine of 2 one-line files: '
+          f'{(kt - k0) / ct:.2f}')
 PY
 echo
 printf -- '- check: %s\n' "${check[@]}"
+if [ -n "$ready" ]; then
+    echo
+    echo "Output in place against command ended, kumiro combine of the 20 workbooks into .xlsx:"
+    echo
+    echo "$ready"
+fi
 if [ -n "$timeline" ]; then
     echo
-    echo "One traced kumiro combine of the 20 workbooks into .xlsx (strace of execve, openat, exit_group):"
+    echo "$trace_runs traced kumiro combines of the 20 workbooks into .xlsx (strace -f of execve, openat, exit_group):"
     echo
     echo "$timeline"
 fi

@@ -79,7 +79,7 @@ QString ProfileCache::preparedProfile()
     }
     // Let one office set the profile up, then keep what it made.
     Session session(options_, seed.path());
-    session.end();
+    session.end(true);
     const QString made = session.profileDir();
     QDir(cache).mkpath(QStringLiteral("."));
     const QString staging = ready + QStringLiteral(".tmp-%1").arg(getpid());

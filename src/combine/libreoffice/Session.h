@@ -96,8 +96,9 @@ public:
     void store(const Reference<css::uno::XInterface>& doc, const Sequence<css::beans::PropertyValue>& args,
                const QString& path, bool dropByteOrderMark = false);
 
-    // Ends the office: asked first, killed if it does not go.
-    void end();
+    // Ends the office: asked first, killed if it does not go (after 0.4 s, or 5 s when
+    // `patient`).
+    void end(bool patient = false);
 
 private:
     OfficeError lost(const QString& file) const;

@@ -90,6 +90,17 @@ QStringList kindPatterns(const SettingsRecord& s, Kind kind)
     return patterns;
 }
 
+QList<Kind> kindsMatching(const SettingsRecord& settings, const QString& name)
+{
+    QList<Kind> kinds;
+    for (Kind kind : kAllKinds) {
+        const QStringList patterns = kindPatterns(settings, kind);
+        if (std::any_of(patterns.begin(), patterns.end(), [&](const QString& p) { return wildcardMatch(name, p); }))
+            kinds << kind;
+    }
+    return kinds;
+}
+
 QStringList listKindFiles(const SettingsRecord& settings, Kind kind, const QString& folder)
 {
     QStringList names;

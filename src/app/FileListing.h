@@ -23,6 +23,9 @@ QStringList searchFolder(const QString& folder, const QString& pattern);
 // The patterns a kind searches, in order; a pattern may appear twice.
 QStringList kindPatterns(const SettingsRecord& settings, Kind kind);
 
+// The kinds whose listed patterns the file name matches, in the kinds' order.
+QList<Kind> kindsMatching(const SettingsRecord& settings, const QString& name);
+
 // Every search of the kind, appended in order.
 QStringList listKindFiles(const SettingsRecord& settings, Kind kind, const QString& folder);
 

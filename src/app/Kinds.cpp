@@ -16,7 +16,8 @@ const KindInfo& kindInfo(Kind kind)
          {{QStringLiteral("doc"), QStringLiteral("Word 97-2003 (*.doc)")},
           {QStringLiteral("docx"), QStringLiteral("Word (*.docx)")},
           {QStringLiteral("odt"), QStringLiteral("OpenDocument (*.odt)")},
-          {QStringLiteral("pdf"), QStringLiteral("PDF (*.pdf)")}}},
+          {QStringLiteral("pdf"), QStringLiteral("PDF (*.pdf)")}},
+         {QStringLiteral("*.doc"), QStringLiteral("*.rtf"), QStringLiteral("*.docx"), QStringLiteral("*.odt")}},
         // "Execl" in the completion message as the program has always spelled it.
         {QStringLiteral(" ( Excel ﾌｧｲﾙ 編 )"),
          QStringLiteral("Excel"),
@@ -28,7 +29,9 @@ const KindInfo& kindInfo(Kind kind)
          QStringLiteral("くみろ後の Excel ファイル保存用の指定フォルダは存在しません。　"),
          {{QStringLiteral("xls"), QStringLiteral("Excel 97-2003 (*.xls)")},
           {QStringLiteral("xlsx"), QStringLiteral("Excel (*.xlsx)")},
-          {QStringLiteral("ods"), QStringLiteral("OpenDocument (*.ods)")}}},
+          {QStringLiteral("ods"), QStringLiteral("OpenDocument (*.ods)")}},
+         {QStringLiteral("*.xls"), QStringLiteral("*.csv"), QStringLiteral("*.xlsx"), QStringLiteral("*.xlsm"),
+          QStringLiteral("*.ods")}},
         {QStringLiteral(" ( Text ﾌｧｲﾙ 編 )"),
          QStringLiteral("Text"),
          QStringLiteral("NewText"),
@@ -37,7 +40,8 @@ const KindInfo& kindInfo(Kind kind)
          40,
          QStringLiteral("選択した Text ファイルの 「くみろ」 が完了しました。　"),
          QStringLiteral("くみろ後の Text ファイル保存用の指定フォルダは存在しません。　"),
-         {{QStringLiteral("txt"), QStringLiteral("Text (*.txt)")}}},
+         {{QStringLiteral("txt"), QStringLiteral("Text (*.txt)")}},
+         {QStringLiteral("*.txt")}},
     }};
     return table[std::size_t(kind)];
 }

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 
@@ -40,6 +41,7 @@ struct KindInfo {
     QString doneText; // the combine's completion message
     QString outputFolderMissing; // the settings dialog's text for a missing output folder
     QList<OutputFormat> outputFormats; // the first is the default
+    QStringList patterns; // the fixed patterns of the extension table, in its rows' order
 };
 
 // The kind's output format of that extension, or its default one.

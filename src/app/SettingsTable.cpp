@@ -193,16 +193,12 @@ void loadRemainingSettings(SettingsRecord& rec, SettingsStore& store, const QStr
         saveSetting(store, app, rec, Key::FolderName, i);
     }
 
-    rec.OptWkaku[0][0] = QStringLiteral("*.doc");
-    rec.OptWkaku[1][0] = QStringLiteral("*.rtf");
-    rec.OptWkaku[2][0] = QStringLiteral("*.docx");
-    rec.OptWkaku[3][0] = QStringLiteral("*.odt");
-    rec.OptEkaku[0][0] = QStringLiteral("*.xls");
-    rec.OptEkaku[1][0] = QStringLiteral("*.csv");
-    rec.OptEkaku[2][0] = QStringLiteral("*.xlsx");
-    rec.OptEkaku[3][0] = QStringLiteral("*.xlsm");
-    rec.OptEkaku[4][0] = QStringLiteral("*.ods");
-    rec.OptTkaku[0][0] = QStringLiteral("*.txt");
+    // The fixed patterns live in memory only.
+    for (std::size_t j = 0; j < rec.OptWkaku.size(); ++j)
+        rec.OptWkaku[j][0] = kindInfo(Kind::Word).patterns.at(qsizetype(j));
+    for (std::size_t j = 0; j < rec.OptEkaku.size(); ++j)
+        rec.OptEkaku[j][0] = kindInfo(Kind::Excel).patterns.at(qsizetype(j));
+    rec.OptTkaku[0][0] = kindInfo(Kind::Text).patterns.first();
 
     for (int i = 0; i < 2; ++i) {
         load(rec, store, app, Key::OptWkaku, i, 1);

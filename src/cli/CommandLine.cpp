@@ -203,21 +203,13 @@ std::optional<Kind> kindOfFiles(const SettingsRecord& settings, const QStringLis
 {
     std::optional<Kind> found;
     for (const QString& file : files) {
-        const QString name = QFileInfo(file).fileName();
-        std::optional<Kind> kind;
-        for (Kind k : kAllKinds) {
-            const QStringList patterns = kindPatterns(settings, k);
-            if (std::any_of(patterns.begin(), patterns.end(),
-                            [&](const QString& p) { return wildcardMatch(name, p); })) {
-                kind = k;
-                break;
-            }
-        }
-        if (!kind) {
+        const QList<Kind> matching = kindsMatching(settings, QFileInfo(file).fileName());
+        if (matching.isEmpty()) {
             problem = QStringLiteral("ファイル %1 の種類が分かりません。　--kind で種類を指定して下さい。").arg(file);
             return std::nullopt;
         }
-        if (found && *found != *kind) {
+        const Kind kind = matching.first();
+        if (found && *found != kind) {
             problem = QStringLiteral("種類の違うファイルが混ざっています。　同じ種類のファイルを指定して下さい。");
             return std::nullopt;
         }

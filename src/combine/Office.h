@@ -44,6 +44,8 @@ enum class ExcelFormat { Xls, Xlsx, Ods };
 
 // The format a file name's extension asks for; anything unknown is the Word 97 or Excel 97 one.
 WordFormat wordFormatFor(const QString& path);
+// "doc", "txt", "rtf", "docx", "odt", "pdf"
+QString extensionOf(WordFormat format);
 ExcelFormat excelFormatFor(const QString& path);
 inline constexpr int kSectionBreakNextPage = 2;
 

@@ -51,19 +51,26 @@ std::unique_ptr<Office> loadOffice(const QString& programFolder, const OfficeOpt
     return std::unique_ptr<Office>(create(&options));
 }
 
+QString extensionOf(WordFormat format)
+{
+    switch (format) {
+    case WordFormat::Native: return QStringLiteral("doc");
+    case WordFormat::Text: return QStringLiteral("txt");
+    case WordFormat::RichText: return QStringLiteral("rtf");
+    case WordFormat::Docx: return QStringLiteral("docx");
+    case WordFormat::Odt: return QStringLiteral("odt");
+    case WordFormat::Pdf: return QStringLiteral("pdf");
+    }
+    return QStringLiteral("doc");
+}
+
 WordFormat wordFormatFor(const QString& path)
 {
     const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == u"docx")
-        return WordFormat::Docx;
-    if (suffix == u"odt")
-        return WordFormat::Odt;
-    if (suffix == u"pdf")
-        return WordFormat::Pdf;
-    if (suffix == u"rtf")
-        return WordFormat::RichText;
-    if (suffix == u"txt")
-        return WordFormat::Text;
+    for (WordFormat f : {WordFormat::Text, WordFormat::RichText, WordFormat::Docx, WordFormat::Odt, WordFormat::Pdf}) {
+        if (extensionOf(f) == suffix)
+            return f;
+    }
     return WordFormat::Native;
 }
 

@@ -48,10 +48,6 @@ DropChoice chooseDrop(const QStringList& paths, const SettingsRecord& settings, 
     if (paths.size() == 1 && QFileInfo(paths.first()).isDir())
         return opened(current.value_or(Kind::Text), QDir::cleanPath(QFileInfo(paths.first()).absoluteFilePath()));
 
-    PerKind<QStringList> patterns;
-    for (Kind kind : kAllKinds)
-        patterns[kind] = kindPatterns(settings, kind);
-
     std::set<QString> folders;
     std::set<Kind> kinds;
     QStringList names;
@@ -61,16 +57,10 @@ DropChoice chooseDrop(const QStringList& paths, const SettingsRecord& settings, 
         if (!info.isFile() || info.isHidden())
             return refusal(DropRefusal::NotKumiros);
         const QString name = info.fileName();
-        bool matched = false;
-        for (Kind kind : kAllKinds) {
-            const QStringList& own = patterns[kind];
-            if (std::any_of(own.begin(), own.end(), [&](const QString& p) { return wildcardMatch(name, p); })) {
-                kinds.insert(kind);
-                matched = true;
-            }
-        }
-        if (!matched)
+        const QList<Kind> matching = kindsMatching(settings, name);
+        if (matching.isEmpty())
             return refusal(DropRefusal::NotKumiros);
+        kinds.insert(matching.begin(), matching.end());
         folders.insert(QDir::cleanPath(info.absolutePath()));
         names << name;
     }

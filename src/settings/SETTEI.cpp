@@ -207,11 +207,7 @@ void SETTEI::buildKindTab(Kind kind)
         return box;
     };
     if (kind == Kind::Word || kind == Kind::Excel) {
-        const QStringList patterns = kind == Kind::Word
-            ? QStringList{QStringLiteral("*.doc"), QStringLiteral("*.rtf"), QStringLiteral("*.docx"),
-                          QStringLiteral("*.odt")}
-            : QStringList{QStringLiteral("*.xls"), QStringLiteral("*.csv"), QStringLiteral("*.xlsx"),
-                          QStringLiteral("*.xlsm"), QStringLiteral("*.ods")};
+        const QStringList& patterns = kindInfo(kind).patterns;
         // The later patterns below the two of old, in the same style; the frame grows to hold them.
         Frame1[k]->resize(Frame1[k]->width(), twipsToPixels(330 + 360 * patterns.size() + 90));
         for (int j = 0; j < patterns.size(); ++j) {

@@ -7,19 +7,6 @@
 
 namespace kumiro {
 
-QString extensionOf(WordFormat format)
-{
-    switch (format) {
-    case WordFormat::Native: return QStringLiteral("doc");
-    case WordFormat::Text: return QStringLiteral("txt");
-    case WordFormat::RichText: return QStringLiteral("rtf");
-    case WordFormat::Docx: return QStringLiteral("docx");
-    case WordFormat::Odt: return QStringLiteral("odt");
-    case WordFormat::Pdf: return QStringLiteral("pdf");
-    }
-    return QStringLiteral("doc");
-}
-
 namespace {
 
 WordFormat formatOfConversion(int index)

@@ -10,8 +10,6 @@ namespace kumiro {
 // ("memo.doc" -> "memo.txt"; "report.docx" -> "report.txt"; "notes" -> "notes.txt").
 QString convertedPath(const QString& path, int index);
 QString convertedPathTo(const QString& path, WordFormat format);
-// "txt", "doc", "rtf", "docx", "odt", "pdf"
-QString extensionOf(WordFormat format);
 
 // The dialog filter and the completion message of each conversion.
 QString convertFilter(int index);

@@ -255,18 +255,19 @@ int combine(const CliRequest& r, CliContext& c)
             say(c, m);
         return kExitFailed;
     }
+    QStringList shortfalls;
     try {
         const std::unique_ptr<Office> office = c.office();
         if (*kind == Kind::Word)
-            combineWord(*office, inputs, output, progress);
+            combineWord(*office, inputs, output, progress, &shortfalls);
         else
-            combineExcel(*office, inputs, output, progress);
+            combineExcel(*office, inputs, output, progress, &shortfalls);
     } catch (const OfficeError& e) {
         const OfficeMessage m = officeFailureMessage(e);
         say(c, m.title, m.text);
         return kExitFailed;
     }
-    say(c, combineDoneMessage(*kind, output));
+    say(c, combineDoneMessage(*kind, output, shortfalls));
     return kExitOk;
 }
 

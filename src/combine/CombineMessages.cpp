@@ -36,11 +36,14 @@ OfficeMessage officeFailureMessage(const OfficeError& error, const QString& dest
             QStringLiteral("LibreOffice で処理できませんでした。　\r\r") + file + error.what()};
 }
 
-Message combineDoneMessage(Kind kind, const QString& output)
+Message combineDoneMessage(Kind kind, const QString& output, const QStringList& shortfalls)
 {
-    const QString text = kindInfo(kind).doneText;
-    return {MsgIcon::Information, QStringLiteral("完了確認"),
-            output.isEmpty() ? text : text + QStringLiteral("\r\r") + output};
+    QString text = kindInfo(kind).doneText;
+    if (!output.isEmpty())
+        text += QStringLiteral("\r\r") + output;
+    if (!shortfalls.isEmpty())
+        text += QStringLiteral("\r\r") + shortfalls.join(u'\r');
+    return {MsgIcon::Information, QStringLiteral("完了確認"), text};
 }
 
 QList<Message> textCombineMessages(const TextCombineResult& result, const QStringList& inputs, const QString& output)

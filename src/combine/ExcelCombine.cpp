@@ -6,7 +6,8 @@
 
 namespace kumiro {
 
-bool combineExcel(Office& office, const QStringList& inputs, const QString& outputPath, const CommandProgress& progress)
+bool combineExcel(Office& office, const QStringList& inputs, const QString& outputPath, const CommandProgress& progress,
+                  QStringList* shortfalls)
 {
     auto cancelled = [&] { return progress.cancelled && progress.cancelled(); };
     const auto excel = office.newExcel();
@@ -39,6 +40,8 @@ bool combineExcel(Office& office, const QStringList& inputs, const QString& outp
     excel->DeleteActiveSheet();
     const ExcelFormat format = excelFormatFor(outputPath);
     saveReplacing(outputPath, [&](const QString& path) { excel->ActiveWorkbook().SaveAs(path, format); });
+    if (shortfalls)
+        *shortfalls = excel->Shortfalls();
     closeAfterSaving([&] {
         excel->DisplayAlerts(true);
         excel->Quit();

@@ -73,6 +73,9 @@ public:
     virtual WordDocument& Documents_Add() = 0;
     virtual WordDocument& Documents_Open(const QString& path) = 0;
     virtual WordSelection& Selection() = 0;
+    // What the inserted files lost on the way, one sentence a file for the user; nothing
+    // when all arrived.
+    virtual QStringList Shortfalls() { return {}; }
     virtual void Quit() = 0;
 };
 
@@ -104,6 +107,9 @@ public:
     virtual void DisplayAlerts(bool on) = 0;
     virtual void DeleteActiveSheet() = 0;
     virtual ExcelWorkbook& ActiveWorkbook() = 0;
+    // What the copied sheets lost on the way, one sentence a source workbook for the user,
+    // known once the active workbook is saved; nothing when all arrived.
+    virtual QStringList Shortfalls() { return {}; }
     virtual void Quit() = 0;
 };
 

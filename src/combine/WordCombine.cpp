@@ -4,8 +4,10 @@
 
 namespace kumiro {
 
-bool combineWord(Office& office, const QStringList& inputs, const QString& outputPath, const CommandProgress& progress)
+bool combineWord(Office& office, const QStringList& inputs, const QString& outputPath, const CommandProgress& progress,
+                 QStringList* shortfalls)
 {
+    const WordFormat format = wordFormatFor(outputPath);
     const auto word = office.newWord();
     WordDocument& doc = word->Documents_Add();
     WordSelection& selection = word->Selection();
@@ -17,9 +19,12 @@ bool combineWord(Office& office, const QStringList& inputs, const QString& outpu
         if (progress.step)
             progress.step(i, int(inputs.size()), inputs[i]);
         selection.InsertFile(inputs[i]);
-        selection.InsertBreak(kSectionBreakNextPage);
+        if (i + 1 < inputs.size() || format != WordFormat::Pdf)
+            selection.InsertBreak(kSectionBreakNextPage);
     }
-    saveReplacing(doc, outputPath, wordFormatFor(outputPath));
+    if (shortfalls)
+        *shortfalls = word->Shortfalls();
+    saveReplacing(doc, outputPath, format);
     closeAfterSaving([&] {
         doc.Close();
         word->Quit();

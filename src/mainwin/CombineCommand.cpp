@@ -51,15 +51,16 @@ bool KUMIRO::runOfficeCombine()
     const QStringList inputs = confirmedOrder(state_);
     const QString output = outputPathOf(state_.set, kind);
     const auto combine = kind == Kind::Word ? combineWord : combineExcel;
+    QStringList shortfalls;
     const OfficeRunner::Result run =
         office_.run(this, QStringLiteral("くみろ実行中"), [&](Office& office, const CommandProgress& progress) {
-            return combine(office, inputs, output, progress);
+            return combine(office, inputs, output, progress, &shortfalls);
         });
     if (run != OfficeRunner::Result::Done)
         return false;
     const bool usualFormat =
         outputExtensionOf(state_.set, kind) == u'.' + kindInfo(kind).outputFormats.first().extension;
-    showMessage(platform_.messages, this, combineDoneMessage(kind, usualFormat ? QString() : output));
+    showMessage(platform_.messages, this, combineDoneMessage(kind, usualFormat ? QString() : output, shortfalls));
     return true;
 }
 

@@ -1,10 +1,10 @@
 // The Word side: documents, the insertion point and the application, on an office of their own.
 #include "Writer.h"
 #include "Session.h"
+#include "WriterLooks.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XEnumeration.hpp>
@@ -14,6 +14,7 @@
 #include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/document/XDocumentInsertable.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
+#include <com/sun/star/frame/XLoadable.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/io/IOException.hpp>
 #include <com/sun/star/lang/IllegalArgumentException.hpp>
@@ -146,18 +147,27 @@ class LoWordSelection final : public WordSelection {
 public:
     explicit LoWordSelection(Session& session) : session_(session) {}
 
-    void attach(Reference<css::text::XTextDocument> doc) { doc_ = std::move(doc); }
+    void attach(Reference<css::text::XTextDocument> doc)
+    {
+        doc_ = std::move(doc);
+        looks_.attach(doc_);
+        defaults_.take(doc_);
+        shortfalls_.clear();
+        breakStyle_ = "Standard"; // the first part starts on the default page
+    }
+
+    // What each input lacks in the document, one sentence an input.
+    const QStringList& shortfalls() const { return shortfalls_; }
 
     void InsertFile(const QString& path) override
     {
         checkReadable(path);
         const QString filter = wordFilterFor(path);
-        const bool richText = filter == u"Rich Text Format";
-        const auto page = richText ? richTextPage(path) : std::map<std::string, int>{};
         session_.noteInput(path);
         session_.call(
             [&] {
                 const auto stylesBefore = pageStyles()->getElementNames();
+                const WordTotals before = wordTotals(doc_);
                 const auto cursor = doc_->getText()->createTextCursor();
                 cursor->gotoEnd(false);
                 Reference<css::document::XDocumentInsertable>(cursor, UNO_QUERY_THROW)
@@ -168,7 +178,28 @@ public:
                 const Reference<css::text::XTextRangeCompare> compare(doc_->getText(), UNO_QUERY_THROW);
                 if (compare->compareRegionStarts(cursor->getStart(), cursor->getEnd()) == 0)
                     throw OfficeError(OfficeError::Unreadable, unreadableContent(), path);
-                tidySeams(cursor, stylesBefore, richText, page, path);
+                // The input as the office shows it alone: what the part should look like.
+                struct Alone {
+                    Reference<css::util::XCloseable> doc;
+                    ~Alone()
+                    {
+                        try {
+                            doc->close(true);
+                        } catch (const css::uno::Exception&) {
+                        }
+                    }
+                } alone{Reference<css::util::XCloseable>(session_.newModel("com.sun.star.text.TextDocument"),
+                                                         UNO_QUERY_THROW)};
+                Reference<css::frame::XLoadable>(alone.doc, UNO_QUERY_THROW)
+                    ->load(inputProps(prop("URL", Any(fileUrl(path))), prop("FilterName", Any(ou(filter)))));
+                const Reference<css::text::XTextDocument> aloneDoc(alone.doc, UNO_QUERY_THROW);
+                const auto aloneElements = elementsOf(aloneDoc->getText());
+                std::set<rtl::OUString> own{breakStyle_};
+                const auto elements = tidySeams(cursor, stylesBefore, aloneElements.size(), own);
+                defaults_.restore();
+                const QString lost = looks_.keep(aloneDoc, aloneElements, elements, own, path, before);
+                if (!lost.isEmpty())
+                    shortfalls_ << lost;
             },
             path);
     }
@@ -184,6 +215,7 @@ public:
             text->insertControlCharacter(range(cursor), css::text::ControlCharacter::PARAGRAPH_BREAK, false);
             // A page style of its own makes the break a section break in .doc and .rtf.
             const rtl::OUString name = ou(QStringLiteral("Kumiro %1").arg(++sections_));
+            breakStyle_ = name;
             const Reference<css::lang::XMultiServiceFactory> factory(doc_, UNO_QUERY_THROW);
             const Reference<css::style::XStyleFamiliesSupplier> families(doc_, UNO_QUERY_THROW);
             Reference<css::container::XNameContainer> pageStyles(
@@ -201,16 +233,6 @@ public:
     }
 
 private:
-    static std::vector<Reference<css::uno::XInterface>> elementsOf(const Reference<css::uno::XInterface>& range)
-    {
-        std::vector<Reference<css::uno::XInterface>> out;
-        const Reference<css::container::XEnumerationAccess> access(range, UNO_QUERY_THROW);
-        const auto e = access->createEnumeration();
-        while (e->hasMoreElements())
-            out.emplace_back(e->nextElement(), UNO_QUERY);
-        return out;
-    }
-
     Reference<css::container::XNameContainer> pageStyles() const
     {
         const Reference<css::style::XStyleFamiliesSupplier> families(doc_, UNO_QUERY_THROW);
@@ -245,24 +267,25 @@ private:
             ->setPropertyValue(rtl::OUString("PageDescName"), Any(name));
     }
 
-    // An inserted document arrives with an empty paragraph before it (.doc) or after it
-    // (.rtf): remove them, keeping the section's page style on the first paragraph, and
-    // give the section the page setup the document brought with it.
-    void tidySeams(const Reference<css::text::XTextCursor>& inserted, const Sequence<rtl::OUString>& stylesBefore,
-                   bool richText, const std::map<std::string, int>& page, const QString& path)
+    // An inserted document may arrive with an empty paragraph before it (.doc) or after it
+    // (.rtf, .docx) that the document alone does not have (`paragraphs` is what it has):
+    // remove them, keeping the section's page style on the first paragraph. Returns the
+    // part's paragraphs and tables; the page styles it brought join `own`.
+    std::vector<Reference<css::uno::XInterface>> tidySeams(const Reference<css::text::XTextCursor>& inserted,
+                                                           const Sequence<rtl::OUString>& stylesBefore,
+                                                           size_t paragraphs, std::set<rtl::OUString>& own)
     {
         // Only the inserted range is looked at: the document before it is done with.
         auto elements = elementsOf(inserted);
-        if (!richText && elements.size() > 1 && isEmptyParagraph(elements[0]) && isParagraph(elements[1])) {
+        if (elements.size() > paragraphs && elements.size() > 1 && isEmptyParagraph(elements[0]) &&
+            isParagraph(elements[1])) {
             const rtl::OUString page = pageDesc(elements[0]);
             Reference<css::lang::XComponent>(elements[0], UNO_QUERY_THROW)->dispose();
             if (!page.isEmpty())
                 setPageDesc(elements[1], page);
             elements.erase(elements.begin());
         }
-        // Only rich text brings an empty paragraph of its own at the end; a Word document's
-        // last empty paragraph is the author's and stays.
-        if (richText && elements.size() > 1 && isEmptyParagraph(elements.back()) &&
+        if (elements.size() > paragraphs && elements.size() > 1 && isEmptyParagraph(elements.back()) &&
             isParagraph(elements[elements.size() - 2]) && pageDesc(elements.back()).isEmpty()) {
             Reference<css::lang::XComponent>(elements.back(), UNO_QUERY_THROW)->dispose();
             elements.pop_back();
@@ -270,104 +293,28 @@ private:
         // The import names a document's page setup "Convert 0", "Convert 1"... and reuses a
         // name that exists: rename each new one so that the next document brings its own.
         const std::set<rtl::OUString> known(stylesBefore.begin(), stylesBefore.end());
-        rtl::OUString first;
         for (const rtl::OUString& name : pageStyles()->getElementNames()) {
-            if (known.count(name) || !name.startsWith("Convert"))
+            if (known.count(name))
                 continue;
-            const rtl::OUString unique = ou(QStringLiteral("Kumiro page %1").arg(++imported_));
-            Reference<css::container::XNamed>(pageStyles()->getByName(name), UNO_QUERY_THROW)->setName(unique);
-            if (first.isEmpty())
-                first = unique;
+            if (name.startsWith("Convert")) {
+                const rtl::OUString unique = ou(QStringLiteral("Kumiro page %1").arg(++imported_));
+                Reference<css::container::XNamed>(pageStyles()->getByName(name), UNO_QUERY_THROW)->setName(unique);
+                own.insert(unique);
+            } else {
+                own.insert(name);
+            }
         }
-        if (!first.isEmpty() && !elements.empty() && isParagraph(elements[0]))
-            setPageDesc(elements[0], first);
-        // Rich text brings no page style of its own when inserted: give its section the
-        // paper and margins the file states.
-        if (richText && first.isEmpty() && !page.empty() && !elements.empty() && isParagraph(elements[0])) {
-            rtl::OUString name = pageDesc(elements[0]);
-            if (name.isEmpty())
-                name = "Standard";
-            const Reference<css::beans::XPropertySet> style(pageStyles()->getByName(name), UNO_QUERY_THROW);
-            auto set = [&](const char* property, const char* word) {
-                const auto it = page.find(word);
-                if (it != page.end())
-                    style->setPropertyValue(rtl::OUString::createFromAscii(property),
-                                            Any(sal_Int32(it->second * 2540 / 1440)));
-            };
-            if (page.count("landscape"))
-                style->setPropertyValue(rtl::OUString("IsLandscape"), Any(true));
-            set("Width", "paperw");
-            set("Height", "paperh");
-            set("LeftMargin", "margl");
-            set("RightMargin", "margr");
-            set("TopMargin", "margt");
-            set("BottomMargin", "margb");
-            copyHeadersAndFooters(path, style);
-        }
-    }
-
-    // Nor its headers and footers: their text is taken from the file opened on its own.
-    void copyHeadersAndFooters(const QString& path, const Reference<css::beans::XPropertySet>& to)
-    {
-        const auto loadable = session_.newModel("com.sun.star.text.TextDocument");
-        try {
-            loadable->load(inputProps(prop("URL", Any(fileUrl(path))),
-                                      prop("FilterName", Any(rtl::OUString("Rich Text Format")))));
-        } catch (const css::uno::Exception&) {
-            return; // what was inserted stays; only the headers are missing
-        }
-        const Reference<css::style::XStyleFamiliesSupplier> families(loadable, UNO_QUERY_THROW);
-        const Reference<css::container::XNameAccess> styles(
-            families->getStyleFamilies()->getByName(rtl::OUString("PageStyles")), UNO_QUERY_THROW);
-        const Reference<css::beans::XPropertySet> from(styles->getByName(rtl::OUString("Standard")), UNO_QUERY_THROW);
-        for (const char* part : {"Header", "Footer"}) {
-            const rtl::OUString on = rtl::OUString::createFromAscii(part) + "IsOn";
-            bool isOn = false;
-            from->getPropertyValue(on) >>= isOn;
-            if (!isOn)
-                continue;
-            Reference<css::text::XText> source, target;
-            from->getPropertyValue(rtl::OUString::createFromAscii(part) + "Text") >>= source;
-            to->setPropertyValue(on, Any(true));
-            to->getPropertyValue(rtl::OUString::createFromAscii(part) + "Text") >>= target;
-            if (source.is() && target.is())
-                target->setString(source->getString());
-        }
-        const Reference<css::util::XCloseable> closeable(loadable, UNO_QUERY);
-        if (closeable.is())
-            closeable->close(true);
-    }
-
-    // The page a rich-text file states, in twips: \paperw, \paperh, \margl... and
-    // \landscape, the first section's own values (\pgwsxn...) winning.
-    static std::map<std::string, int> richTextPage(const QString& path)
-    {
-        std::map<std::string, int> page;
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            return page;
-        const QByteArray head = file.read(256 << 10);
-        static const QRegularExpression word(
-            QStringLiteral("\\\\(paperw|paperh|margl|margr|margt|margb|landscape|"
-                           "pgwsxn|pghsxn|marglsxn|margrsxn|margtsxn|margbsxn|lndscpsxn|sect)(-?\\d*)"));
-        static const std::map<std::string, std::string> section = {
-            {"pgwsxn", "paperw"},  {"pghsxn", "paperh"},  {"marglsxn", "margl"},     {"margrsxn", "margr"},
-            {"margtsxn", "margt"}, {"margbsxn", "margb"}, {"lndscpsxn", "landscape"}};
-        for (auto it = word.globalMatch(QString::fromLatin1(head)); it.hasNext();) {
-            const auto m = it.next();
-            const std::string name = m.captured(1).toStdString();
-            if (name == "sect")
-                break; // the first section ends
-            const auto s = section.find(name);
-            page[s == section.end() ? name : s->second] = m.captured(2).toInt();
-        }
-        return page;
+        return elements;
     }
 
     Session& session_;
     Reference<css::text::XTextDocument> doc_;
     int sections_ = 0;
     int imported_ = 0;
+    rtl::OUString breakStyle_; // the page style of the last break, which the next part starts with
+    PartLooks looks_;
+    WordDefaults defaults_;
+    QStringList shortfalls_;
 };
 
 class LoWordApplication final : public WordApplication {
@@ -387,9 +334,10 @@ public:
         auto doc = session_->call([&] {
             const auto loadable = session_->newModel("com.sun.star.text.TextDocument");
             loadable->initNew();
-            return Reference<css::text::XTextDocument>(loadable, UNO_QUERY_THROW);
+            const Reference<css::text::XTextDocument> d(loadable, UNO_QUERY_THROW);
+            selection_.attach(d);
+            return d;
         });
-        selection_.attach(doc);
         documents_.push_back(std::make_unique<LoWordDocument>(*session_, doc));
         return *documents_.back();
     }
@@ -426,6 +374,8 @@ public:
     }
 
     WordSelection& Selection() override { return selection_; }
+
+    QStringList Shortfalls() override { return selection_.shortfalls(); }
 
     void Quit() override
     {

@@ -1,5 +1,7 @@
 // The Excel side: sheets, workbooks and the application, on an office of their own.
 #include "Calc.h"
+#include "CalcNames.h"
+#include "CalcTally.h"
 #include "Session.h"
 #include "combine/SheetNames.h"
 
@@ -38,6 +40,7 @@
 #include <com/sun/star/table/XCell.hpp>
 #include <com/sun/star/util/XSearchable.hpp>
 
+#include <map>
 #include <memory>
 #include <set>
 #include <vector>
@@ -116,9 +119,12 @@ public:
         session_.call(
             [&] {
                 relinkCopies();
+                const auto copies = sheetCopies();
+                const auto namesLost = defineNames(doc_, copies);
                 // Copied formulas wait for their results; without them a text or TRUE/FALSE
                 // result would be written as 0.
                 Reference<css::sheet::XCalculatable>(doc_, UNO_QUERY_THROW)->calculate();
+                shortfalls_ = calcShortfalls(doc_, copies, namesLost);
             },
             path);
         const char* filter = format == ExcelFormat::Xlsx ? "Calc MS Excel 2007 XML"
@@ -132,55 +138,14 @@ public:
     const Reference<css::sheet::XSpreadsheetDocument>& document() const { return doc_; }
     const QString& path() const { return path_; }
 
-    // A source, once, before its first sheet is copied into `target`: its workbook names
-    // that the target already has (from an earlier source, maybe meaning something else) get
-    // a name of their own, and its formulas follow, so that each copied sheet keeps its
-    // meaning. Only the source in memory changes.
+    // A source, once, before its first sheet is copied into `target`: names that clash with
+    // the target's get names of their own.
     void keepNamesApartFrom(const Reference<css::sheet::XSpreadsheetDocument>& target)
     {
         if (namesKeptApart_)
             return;
         namesKeptApart_ = true;
-        const Reference<css::sheet::XNamedRanges> ours(namedRanges(doc_), UNO_QUERY_THROW);
-        const Reference<css::container::XNameAccess> theirs(namedRanges(target), UNO_QUERY_THROW);
-        QList<QPair<QString, QString>> renamed;
-        for (const rtl::OUString& name : ours->getElementNames()) {
-            if (!theirs->hasByName(name))
-                continue;
-            rtl::OUString unique;
-            for (int n = 2; unique.isEmpty() || ours->hasByName(unique) || theirs->hasByName(unique); ++n)
-                unique = name + "_" + rtl::OUString::number(n);
-            const Reference<css::sheet::XNamedRange> old(ours->getByName(name), UNO_QUERY_THROW);
-            ours->addNewByName(unique, old->getContent(), old->getReferencePosition(), old->getType());
-            renamed << qMakePair(qs(name), qs(unique));
-        }
-        if (renamed.isEmpty())
-            return;
-        // The office would rename a name without its formulas: they are rewritten here,
-        // outside string constants, then the old name goes.
-        QList<QPair<QRegularExpression, QString>> rules;
-        for (const auto& [from, to] : renamed)
-            rules << qMakePair(
-                QRegularExpression(QStringLiteral("(?<![\\w.$'])%1(?![\\w.(])").arg(QRegularExpression::escape(from)),
-                                   QRegularExpression::CaseInsensitiveOption |
-                                       QRegularExpression::UseUnicodePropertiesOption),
-                to);
-        const auto sheets = sheetsOf(doc_);
-        for (sal_Int32 i = 0; i < sheets->getCount(); ++i) {
-            forEachFormula(sheets->getByIndex(i), [&](const Reference<css::table::XCell>& cell) {
-                const QString formula = qs(cell->getFormula());
-                QStringList parts = formula.split(u'"');
-                for (qsizetype p = 0; p < parts.size(); p += 2) {
-                    for (const auto& [re, to] : rules)
-                        parts[p].replace(re, to);
-                }
-                const QString rewritten = parts.join(u'"');
-                if (rewritten != formula)
-                    cell->setFormula(ou(rewritten));
-            });
-        }
-        for (const auto& [from, to] : renamed)
-            ours->removeByName(ou(from));
+        keepNamesApart(doc_, target);
     }
 
     // A source, once, before its first sheet is copied: its cells in the default style keep
@@ -258,31 +223,17 @@ public:
     int copies() const { return int(copies_.size()); }
 
     // The target, after a sheet was copied in from `source`.
-    void noteCopy(const Reference<css::sheet::XSpreadsheetDocument>& source, const rtl::OUString& sourceSheet,
+    void noteCopy(const LoExcelWorkbook& from, int sourceIndex, const rtl::OUString& sourceSheet,
                   const Reference<css::container::XNamed>& copy)
     {
-        copies_.push_back({Reference<css::frame::XModel>(source, UNO_QUERY_THROW)->getURL(), sourceSheet, copy});
+        copies_.push_back({Reference<css::frame::XModel>(from.document(), UNO_QUERY_THROW)->getURL(), sourceSheet, copy,
+                           from.document(), from.path(), sourceIndex});
     }
+
+    // What the sources lost on the way, known once saved.
+    const QStringList& shortfalls() const { return shortfalls_; }
 
 private:
-    static Reference<css::uno::XInterface> namedRanges(const Reference<css::sheet::XSpreadsheetDocument>& doc)
-    {
-        Reference<css::uno::XInterface> names;
-        Reference<css::beans::XPropertySet>(doc, UNO_QUERY_THROW)->getPropertyValue(rtl::OUString("NamedRanges")) >>=
-            names;
-        return names;
-    }
-
-    template <typename F> static void forEachFormula(const Any& sheet, F&& f)
-    {
-        const Reference<css::sheet::XCellRangesQuery> query(sheet, UNO_QUERY_THROW);
-        const auto cells = Reference<css::container::XEnumerationAccess>(
-                               query->queryContentCells(css::sheet::CellFlags::FORMULA)->getCells(), UNO_QUERY_THROW)
-                               ->createEnumeration();
-        while (cells->hasMoreElements())
-            f(Reference<css::table::XCell>(cells->nextElement(), UNO_QUERY_THROW));
-    }
-
     static Reference<css::container::XNameAccess> cellStyles(const Reference<css::sheet::XSpreadsheetDocument>& doc)
     {
         return Reference<css::container::XNameAccess>(
@@ -363,13 +314,33 @@ private:
         rtl::OUString sourceUrl;
         rtl::OUString sourceSheet;
         Reference<css::container::XNamed> copy;
+        Reference<css::sheet::XSpreadsheetDocument> source;
+        QString path;
+        int sourceIndex;
     };
+
+    // Where each source's sheets are now, sources in the order of their first copy.
+    std::vector<SheetCopies> sheetCopies() const
+    {
+        std::map<rtl::OUString, int> at;
+        const auto names = doc_->getSheets()->getElementNames();
+        for (sal_Int32 i = 0; i < names.getLength(); ++i)
+            at[names[i]] = int(i);
+        std::vector<SheetCopies> out;
+        for (const Copied& c : copies_) {
+            if (out.empty() || out.back().source != c.source)
+                out.push_back({c.source, c.path, {}});
+            out.back().sheets[c.sourceIndex] = at[c.copy->getName()];
+        }
+        return out;
+    }
 
     Session& session_;
     Reference<css::sheet::XSpreadsheetDocument> doc_;
     QString path_; // empty for a new workbook
     std::vector<std::unique_ptr<LoExcelSheet>> sheets_;
     std::vector<Copied> copies_;
+    QStringList shortfalls_;
     bool namesKeptApart_ = false;
     bool lookKeptApart_ = false;
 };
@@ -402,7 +373,7 @@ void LoExcelSheet::Copy(ExcelSheet& afterSheet)
                     areas.getArray()[a].Sheet = sal_Int16(at);
                 Reference<css::sheet::XPrintAreas>(copy, UNO_QUERY_THROW)->setPrintAreas(areas);
             }
-            after.book().noteCopy(book_.document(), source, copy);
+            after.book().noteCopy(book_, index_, source, copy);
         },
         book_.path());
 }
@@ -493,6 +464,8 @@ public:
             doc->getSheets()->removeByName(sheetName(doc, activeSheet_));
         });
     }
+
+    QStringList Shortfalls() override { return active_ ? active_->shortfalls() : QStringList(); }
 
     ExcelWorkbook& ActiveWorkbook() override
     {

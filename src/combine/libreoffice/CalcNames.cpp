@@ -1,0 +1,221 @@
+#include "CalcNames.h"
+
+#include <QList>
+#include <QPair>
+#include <QRegularExpression>
+#include <QStringList>
+
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/beans/XPropertySetInfo.hpp>
+#include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/sheet/ComplexReference.hpp>
+#include <com/sun/star/sheet/FormulaToken.hpp>
+#include <com/sun/star/sheet/NameToken.hpp>
+#include <com/sun/star/sheet/ReferenceFlags.hpp>
+#include <com/sun/star/sheet/SingleReference.hpp>
+#include <com/sun/star/sheet/XFormulaTokens.hpp>
+#include <com/sun/star/sheet/XNamedRange.hpp>
+#include <com/sun/star/sheet/XNamedRanges.hpp>
+
+namespace kumiro::lo {
+
+namespace {
+
+Reference<css::container::XIndexAccess> sheetsOf(const Reference<css::sheet::XSpreadsheetDocument>& doc)
+{
+    return Reference<css::container::XIndexAccess>(doc->getSheets(), UNO_QUERY_THROW);
+}
+
+// The workbook's names (sheet -1), then each sheet's own.
+template <typename F> void forEachNameSet(const Reference<css::sheet::XSpreadsheetDocument>& doc, F&& f)
+{
+    f(-1, Reference<css::sheet::XNamedRanges>(namedRanges(doc), UNO_QUERY));
+    const auto sheets = sheetsOf(doc);
+    for (sal_Int32 s = 0; s < sheets->getCount(); ++s)
+        f(int(s),
+          Reference<css::sheet::XNamedRanges>(namedRanges(sheets->getByIndex(s).get<Reference<css::uno::XInterface>>()),
+                                              UNO_QUERY));
+}
+
+int tokenIndex(const Reference<css::uno::XInterface>& range)
+{
+    sal_Int32 index = -1;
+    Reference<css::beans::XPropertySet>(range, UNO_QUERY_THROW)->getPropertyValue(rtl::OUString("TokenIndex")) >>=
+        index;
+    return int(index);
+}
+
+} // namespace
+
+Reference<css::uno::XInterface> namedRanges(const Reference<css::uno::XInterface>& holder)
+{
+    Reference<css::uno::XInterface> names;
+    const Reference<css::beans::XPropertySet> p(holder, UNO_QUERY);
+    if (p.is() && p->getPropertySetInfo()->hasPropertyByName(rtl::OUString("NamedRanges")))
+        p->getPropertyValue(rtl::OUString("NamedRanges")) >>= names;
+    return names;
+}
+
+int nameCount(const Reference<css::sheet::XSpreadsheetDocument>& doc)
+{
+    int n = 0;
+    forEachNameSet(doc, [&](int, const Reference<css::sheet::XNamedRanges>& names) {
+        if (names.is())
+            n += int(names->getElementNames().getLength());
+    });
+    return n;
+}
+
+void keepNamesApart(const Reference<css::sheet::XSpreadsheetDocument>& source,
+                    const Reference<css::sheet::XSpreadsheetDocument>& target)
+{
+    const Reference<css::sheet::XNamedRanges> ours(namedRanges(source), UNO_QUERY_THROW);
+    const Reference<css::container::XNameAccess> theirs(namedRanges(target), UNO_QUERY_THROW);
+    QList<QPair<QString, QString>> renamed;
+    for (const rtl::OUString& name : ours->getElementNames()) {
+        if (!theirs->hasByName(name))
+            continue;
+        rtl::OUString unique;
+        for (int n = 2; unique.isEmpty() || ours->hasByName(unique) || theirs->hasByName(unique); ++n)
+            unique = name + "_" + rtl::OUString::number(n);
+        const Reference<css::sheet::XNamedRange> old(ours->getByName(name), UNO_QUERY_THROW);
+        ours->addNewByName(unique, old->getContent(), old->getReferencePosition(), old->getType());
+        renamed << qMakePair(qs(name), qs(unique));
+    }
+    if (renamed.isEmpty())
+        return;
+    // The office would rename a name without its formulas: they are rewritten here,
+    // outside string constants, and so are names made of other names; then the old name
+    // goes.
+    QList<QPair<QRegularExpression, QString>> rules;
+    for (const auto& [from, to] : renamed)
+        rules << qMakePair(
+            QRegularExpression(QStringLiteral("(?<![\\w.$'])%1(?![\\w.(])").arg(QRegularExpression::escape(from)),
+                               QRegularExpression::CaseInsensitiveOption |
+                                   QRegularExpression::UseUnicodePropertiesOption),
+            to);
+    auto rewrite = [&](const rtl::OUString& text) {
+        QStringList parts = qs(text).split(u'"');
+        for (qsizetype p = 0; p < parts.size(); p += 2) {
+            for (const auto& [re, to] : rules)
+                parts[p].replace(re, to);
+        }
+        return ou(parts.join(u'"'));
+    };
+    const auto sheets = sheetsOf(source);
+    for (sal_Int32 i = 0; i < sheets->getCount(); ++i) {
+        forEachFormula(sheets->getByIndex(i), [&](const Reference<css::table::XCell>& cell) {
+            const rtl::OUString formula = cell->getFormula();
+            const rtl::OUString rewritten = rewrite(formula);
+            if (rewritten != formula)
+                cell->setFormula(rewritten);
+        });
+    }
+    forEachNameSet(source, [&](int, const Reference<css::sheet::XNamedRanges>& names) {
+        if (!names.is())
+            return;
+        for (const rtl::OUString& name : names->getElementNames()) {
+            const Reference<css::sheet::XNamedRange> range(names->getByName(name), UNO_QUERY_THROW);
+            const rtl::OUString content = range->getContent();
+            const rtl::OUString rewritten = rewrite(content);
+            if (rewritten != content)
+                range->setContent(rewritten);
+        }
+    });
+    for (const auto& [from, to] : renamed)
+        ours->removeByName(ou(from));
+}
+
+std::vector<int> defineNames(const Reference<css::sheet::XSpreadsheetDocument>& target,
+                             const std::vector<SheetCopies>& copies)
+{
+    const auto targetSheets = sheetsOf(target);
+    std::vector<int> failed;
+    for (const SheetCopies& c : copies) {
+        auto sheetOf = [&](int s) {
+            const auto it = c.sheets.find(s);
+            return it == c.sheets.end() ? s : it->second;
+        };
+        auto targetNames = [&](int sheet) {
+            return Reference<css::sheet::XNamedRanges>(
+                sheet < 0 ? namedRanges(target)
+                          : namedRanges(targetSheets->getByIndex(sheet).get<Reference<css::uno::XInterface>>()),
+                UNO_QUERY);
+        };
+        // First every name, so that names made of names find each other; the source's
+        // tokens name them by number.
+        struct Name {
+            int sheet; // -1 for the workbook's
+            rtl::OUString name;
+            Reference<css::sheet::XNamedRange> from;
+            Reference<css::sheet::XNamedRange> to;
+        };
+        std::vector<Name> names;
+        std::map<std::pair<int, int>, size_t> byIndex; // (sheet, token index) in the source
+        int lost = 0;
+        forEachNameSet(c.source, [&](int sheet, const Reference<css::sheet::XNamedRanges>& ranges) {
+            if (!ranges.is() || (sheet >= 0 && !c.sheets.count(sheet)))
+                return;
+            const auto into = targetNames(sheet < 0 ? -1 : sheetOf(sheet));
+            for (const rtl::OUString& name : ranges->getElementNames()) {
+                try {
+                    const Reference<css::sheet::XNamedRange> from(ranges->getByName(name), UNO_QUERY_THROW);
+                    if (!into->hasByName(name)) {
+                        auto at = from->getReferencePosition();
+                        at.Sheet = sal_Int16(sheetOf(at.Sheet));
+                        into->addNewByName(name, rtl::OUString("0"), at, from->getType());
+                    }
+                    byIndex[{sheet, tokenIndex(from)}] = names.size();
+                    names.push_back({sheet, name, from,
+                                     Reference<css::sheet::XNamedRange>(into->getByName(name), UNO_QUERY_THROW)});
+                } catch (const css::uno::Exception&) {
+                    ++lost;
+                }
+            }
+        });
+        for (const Name& n : names) {
+            try {
+                const rtl::OUString content = n.from->getContent();
+                // A name for another workbook keeps its link, which the target makes anew.
+                if (content.indexOf("'file:") >= 0) {
+                    n.to->setContent(content);
+                    continue;
+                }
+                auto tokens = Reference<css::sheet::XFormulaTokens>(n.from, UNO_QUERY_THROW)->getTokens();
+                for (auto& t : tokens) {
+                    css::sheet::SingleReference single;
+                    css::sheet::ComplexReference complex;
+                    css::sheet::NameToken name;
+                    auto move = [&](css::sheet::SingleReference& r) {
+                        if (!(r.Flags & css::sheet::ReferenceFlags::SHEET_RELATIVE))
+                            r.Sheet = sheetOf(r.Sheet);
+                    };
+                    if (t.Data >>= single) {
+                        move(single);
+                        t.Data <<= single;
+                    } else if (t.Data >>= complex) {
+                        move(complex.Reference1);
+                        move(complex.Reference2);
+                        t.Data <<= complex;
+                    } else if (t.Data >>= name) {
+                        const auto it = byIndex.find({name.Sheet < 0 ? -1 : int(name.Sheet), int(name.Index)});
+                        if (it != byIndex.end()) {
+                            const Name& other = names[it->second];
+                            name.Index = tokenIndex(other.to);
+                            name.Sheet = other.sheet < 0 ? -1 : sheetOf(other.sheet);
+                            t.Data <<= name;
+                        }
+                    }
+                }
+                Reference<css::sheet::XFormulaTokens>(n.to, UNO_QUERY_THROW)->setTokens(tokens);
+            } catch (const css::uno::Exception&) {
+                ++lost;
+            }
+        }
+        failed.push_back(lost);
+    }
+    return failed;
+}
+
+} // namespace kumiro::lo

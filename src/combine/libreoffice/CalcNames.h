@@ -1,0 +1,60 @@
+// Workbook names across a combine: each source keeps what its names mean, whatever names
+// other sources bring and wherever its sheets land.
+#pragma once
+
+#include "Uno.h"
+
+#include <QString>
+
+#include <com/sun/star/container/XEnumeration.hpp>
+#include <com/sun/star/container/XEnumerationAccess.hpp>
+#include <com/sun/star/sheet/CellFlags.hpp>
+#include <com/sun/star/sheet/XCellRangesQuery.hpp>
+#include <com/sun/star/sheet/XSheetCellRanges.hpp>
+#include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
+#include <com/sun/star/table/XCell.hpp>
+
+#include <map>
+#include <vector>
+
+namespace kumiro::lo {
+
+// The names of a workbook, or of one sheet (its own names); null when it has none.
+Reference<css::uno::XInterface> namedRanges(const Reference<css::uno::XInterface>& holder);
+
+// Every formula cell of a sheet or of a set of ranges.
+template <typename F> void forEachFormula(const Any& sheet, F&& f)
+{
+    const Reference<css::sheet::XCellRangesQuery> query(sheet, UNO_QUERY_THROW);
+    const auto cells = Reference<css::container::XEnumerationAccess>(
+                           query->queryContentCells(css::sheet::CellFlags::FORMULA)->getCells(), UNO_QUERY_THROW)
+                           ->createEnumeration();
+    while (cells->hasMoreElements())
+        f(Reference<css::table::XCell>(cells->nextElement(), UNO_QUERY_THROW));
+}
+
+// A source, before its first sheet is copied into `target`: its workbook names that the
+// target already has (from an earlier source, maybe meaning something else) get a name of
+// their own, and its formulas and names made of names follow. Only the source in memory
+// changes.
+void keepNamesApart(const Reference<css::sheet::XSpreadsheetDocument>& source,
+                    const Reference<css::sheet::XSpreadsheetDocument>& target);
+
+// Where one source's sheets landed: its sheet index to the copy's index in the target.
+struct SheetCopies {
+    Reference<css::sheet::XSpreadsheetDocument> source;
+    QString path; // the user's file
+    std::map<int, int> sheets;
+};
+
+// Once every sheet is in place: every name of every source defined in the target as it is
+// in the source, pointing at the copies of its sheets (3-D ranges, names made of names,
+// names of errors and of other workbooks included), never at the source file. Returns the
+// names of each source that could not be defined, in the order of `copies`.
+std::vector<int> defineNames(const Reference<css::sheet::XSpreadsheetDocument>& target,
+                             const std::vector<SheetCopies>& copies);
+
+// How many names a workbook has, its sheets' own included.
+int nameCount(const Reference<css::sheet::XSpreadsheetDocument>& doc);
+
+} // namespace kumiro::lo

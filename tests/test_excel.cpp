@@ -11,6 +11,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QXmlStreamReader>
@@ -205,6 +206,80 @@ private Q_SLOTS:
             }
         }
         QCOMPARE(at, combined.size());
+    }
+
+    // Two workbooks with the same names for other cells (a 3-D name, names made of names, a
+    // sheet's own name read from another sheet, a name of #REF!), after another workbook:
+    // each input's formulas compute what they computed alone, its names are all there, and
+    // no name or formula links to an input file.
+    void namesKeepTheirMeaning_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::newRow("xls") << QStringLiteral("xls");
+        QTest::newRow("xlsx") << QStringLiteral("xlsx");
+    }
+
+    void namesKeepTheirMeaning()
+    {
+        QFETCH(QString, format);
+        const QStringList inputs = {QStringLiteral(KUMIRO_TESTS_DIR "/fixtures/sales.xls"),
+                                    QStringLiteral(KUMIRO_TESTS_DIR "/fixtures/names.xls"),
+                                    QStringLiteral(KUMIRO_TESTS_DIR "/fixtures/names2.xls")};
+        const QString output = out_->filePath(QStringLiteral("NewExcel.") + format);
+        QStringList shortfalls;
+        QVERIFY(combineExcel(*office_, inputs, output, {}, &shortfalls));
+        QCOMPARE(shortfalls, QStringList());
+        QJsonObject combined;
+        if (format == u"xlsx") {
+            QProcess unzip;
+            unzip.start(QStringLiteral("unzip"), {QStringLiteral("-l"), output});
+            QVERIFY(unzip.waitForFinished(60000));
+            const QByteArray parts = unzip.readAllStandardOutput();
+            QVERIFY(parts.contains("xl/workbook.xml"));
+            QVERIFY2(!parts.contains("xl/externalLinks"), "the workbook links to another file");
+            QProcess py;
+            py.start(QStringLiteral("/usr/bin/python3"),
+                     {QStringLiteral(KUMIRO_TESTS_DIR "/support/xlsx_dump.py"), output});
+            QVERIFY(py.waitForFinished(60000));
+            combined = QJsonDocument::fromJson(py.readAllStandardOutput()).object();
+        } else {
+            combined = xlrdAll(output);
+        }
+        const QJsonArray sheets = combined.value(QStringLiteral("sheets")).toArray();
+        QStringList names;
+        for (const auto& n : combined.value(QStringLiteral("names")).toArray())
+            names << n.toArray()[0].toString();
+        int at = 0;
+        for (const QString& input : inputs) {
+            const QJsonObject alone = xlrdAll(input);
+            const QString file = QFileInfo(input).fileName();
+            for (const auto& sheet : alone.value(QStringLiteral("sheets")).toArray()) {
+                const QJsonArray in = sheet.toObject().value(QStringLiteral("cells")).toArray();
+                const QJsonArray got = sheets[at++].toObject().value(QStringLiteral("cells")).toArray();
+                for (int r = 0; r < in.size(); ++r) {
+                    for (int c = 0; c < in[r].toArray().size(); ++c) {
+                        const QJsonValue want = in[r].toArray()[c];
+                        if (want == QJsonValue(QString()))
+                            continue;
+                        const QJsonValue have = got[r].toArray()[c];
+                        QVERIFY2(have == want,
+                                 qPrintable(QStringLiteral("%1 %2 row %3 column %4: %5 alone, %6 in the output")
+                                                .arg(file, sheet.toObject().value(QStringLiteral("name")).toString())
+                                                .arg(r + 1)
+                                                .arg(c + 1)
+                                                .arg(want.toVariant().toString(), have.toVariant().toString())));
+                    }
+                }
+            }
+            for (const auto& n : alone.value(QStringLiteral("names")).toArray()) {
+                const QString name = n.toArray()[0].toString();
+                QVERIFY2(names.contains(name) ||
+                             names.indexOf(
+                                 QRegularExpression(QRegularExpression::escape(name) + QStringLiteral("_\\d+"))) >= 0,
+                         qPrintable(file + QStringLiteral(": name lost: ") + name));
+            }
+        }
+        QCOMPARE(at, sheets.size());
     }
 
     void initTestCase()

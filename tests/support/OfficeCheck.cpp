@@ -48,7 +48,18 @@ OfficeCheck::Document OfficeCheck::read(const QString& path)
     QMap<QString, QString> masterOfStyle; // paragraph style -> page style it starts
     QMap<QString, QString> layoutOfMaster, sizeOfLayout;
     QString currentLayout, currentMaster;
-    QMap<QString, QStringList> headersOfMaster;
+    QMap<QString, QStringList> headersOfMaster, boldHeadersOfMaster;
+    QMap<QString, QString> marginsOfLayout;
+    // Paragraph and text styles: parent, font and size (Western and Asian), bold; "" is the
+    // default paragraph style.
+    struct Style {
+        QString parent, font, size, fontAsian, sizeAsian;
+        bool bold = false;
+    };
+    QMap<QString, Style> styles;
+    QMap<QString, QString> fontFamily; // font face -> family
+    QString currentStyle;
+    QStringList blockStyles;
     int depthInBody = 0;
     bool inBody = false;
     QString blockTag, blockText;
@@ -63,6 +74,33 @@ OfficeCheck::Document OfficeCheck::read(const QString& path)
                 inBinary = true;
             if (name == u"document-statistic")
                 doc.pageCount = attrs.value(QStringLiteral("meta:page-count")).toInt();
+            if (name == u"font-face")
+                fontFamily[attrs.value(QStringLiteral("style:name")).toString()] =
+                    attrs.value(QStringLiteral("svg:font-family")).toString().remove(u'\'');
+            if ((name == u"style" || name == u"default-style") && xml.prefix() == u"style") {
+                const QString family = attrs.value(QStringLiteral("style:family")).toString();
+                currentStyle = family == u"paragraph" || family == u"text"
+                    ? (name == u"default-style" ? QString() : attrs.value(QStringLiteral("style:name")).toString())
+                    : QStringLiteral("-");
+                if (currentStyle != u"-")
+                    styles[currentStyle].parent = name == u"default-style"
+                        ? QStringLiteral("-")
+                        : attrs.value(QStringLiteral("style:parent-style-name")).toString();
+            }
+            if (name == u"text-properties" && currentStyle != u"-" && styles.contains(currentStyle)) {
+                Style& st = styles[currentStyle];
+                auto take = [&](const char* attr, QString& into) {
+                    const QString v = attrs.value(QLatin1String(attr)).toString();
+                    if (!v.isEmpty())
+                        into = v;
+                };
+                take("style:font-name", st.font);
+                take("fo:font-size", st.size);
+                take("style:font-name-asian", st.fontAsian);
+                take("style:font-size-asian", st.sizeAsian);
+                st.bold = st.bold || attrs.value(QStringLiteral("fo:font-weight")) == u"bold" ||
+                    attrs.value(QStringLiteral("style:font-weight-asian")) == u"bold";
+            }
             if (name == u"style" && attrs.hasAttribute(QStringLiteral("style:master-page-name")))
                 masterOfStyle[attrs.value(QStringLiteral("style:name")).toString()] =
                     attrs.value(QStringLiteral("style:master-page-name")).toString();
@@ -71,24 +109,46 @@ OfficeCheck::Document OfficeCheck::read(const QString& path)
                 layoutOfMaster[currentMaster] = attrs.value(QStringLiteral("style:page-layout-name")).toString();
             }
             if ((name == u"header" || name == u"footer") && xml.prefix() == u"style" && !currentMaster.isEmpty()) {
-                const QString text = xml.readElementText(QXmlStreamReader::IncludeChildElements).trimmed();
+                // Its text, and whether a paragraph or span of it is bold.
+                QString text;
+                bool bold = false;
+                for (int depth = 1; depth > 0 && !xml.atEnd();) {
+                    xml.readNext();
+                    if (xml.isStartElement()) {
+                        ++depth;
+                        bold = bold ||
+                            styles.value(xml.attributes().value(QStringLiteral("text:style-name")).toString()).bold;
+                    } else if (xml.isEndElement()) {
+                        --depth;
+                    } else if (xml.isCharacters()) {
+                        text += xml.text();
+                    }
+                }
+                text = text.trimmed();
                 if (!text.isEmpty())
-                    headersOfMaster[currentMaster] << text;
+                    (bold ? boldHeadersOfMaster : headersOfMaster)[currentMaster] << text;
                 continue;
             }
             if (name == u"page-layout")
                 currentLayout = attrs.value(QStringLiteral("style:name")).toString();
-            if (name == u"page-layout-properties")
+            if (name == u"page-layout-properties") {
                 sizeOfLayout[currentLayout] = attrs.value(QStringLiteral("fo:page-width")).toString() +
                     QStringLiteral(" x ") + attrs.value(QStringLiteral("fo:page-height")).toString();
+                QStringList margins;
+                for (const char* side : {"fo:margin-left", "fo:margin-right", "fo:margin-top", "fo:margin-bottom"})
+                    margins << attrs.value(QLatin1String(side)).toString();
+                marginsOfLayout[currentLayout] = margins.join(u' ');
+            }
             if (name == u"text" && xml.namespaceUri().endsWith(u"office:1.0"))
                 inBody = true;
             if (inBody) {
                 ++depthInBody;
                 if (name == u"table" && xml.prefix() == u"table") {
                     ++doc.tables;
-                    if (blockDepth < 0)
+                    if (blockDepth < 0) {
                         doc.blocks << QStringLiteral("table");
+                        blockStyles << QStringLiteral("-");
+                    }
                 }
                 if (name == u"image")
                     ++doc.images;
@@ -99,6 +159,7 @@ OfficeCheck::Document OfficeCheck::read(const QString& path)
                     blockText.clear();
                     blockDepth = depthInBody;
                     const QString style = attrs.value(QStringLiteral("text:style-name")).toString();
+                    blockStyles << style;
                     if (masterOfStyle.contains(style))
                         doc.masters << masterOfStyle[style];
                     else if (doc.masters.isEmpty() && doc.blocks.isEmpty())
@@ -122,10 +183,39 @@ OfficeCheck::Document OfficeCheck::read(const QString& path)
     }
     for (const QString& master : doc.masters) {
         doc.pageSizes << sizeOfLayout.value(layoutOfMaster.value(master));
-        for (const QString& h : headersOfMaster.value(master))
+        doc.pageMargins << marginsOfLayout.value(layoutOfMaster.value(master));
+        for (const QString& h : headersOfMaster.value(master) + boldHeadersOfMaster.value(master))
             if (!doc.headers.contains(h))
                 doc.headers << h;
+        for (const QString& h : boldHeadersOfMaster.value(master))
+            if (!doc.boldHeaders.contains(h))
+                doc.boldHeaders << h;
     }
+    // A block's look: the first font and size found up its style's parents, sizes in
+    // percent taken of the parent's.
+    auto resolve = [&](QString style, QString Style::*font, QString Style::*size) {
+        QString f, sz;
+        double scale = 1;
+        for (int guard = 0; guard < 20 && style != u"-"; ++guard) {
+            const Style st = styles.value(style);
+            if (f.isEmpty())
+                f = st.*font;
+            if (sz.isEmpty() && !(st.*size).isEmpty()) {
+                if ((st.*size).endsWith(u'%'))
+                    scale *= (st.*size).chopped(1).toDouble() / 100;
+                else
+                    sz = QString::number((st.*size).chopped(2).toDouble() * scale) + (st.*size).right(2);
+            }
+            if (style.isEmpty())
+                break;
+            style = st.parent;
+        }
+        return fontFamily.value(f, f) + u' ' + sz;
+    };
+    for (const QString& style : blockStyles)
+        doc.looks << (style == u"-" ? QString()
+                                    : resolve(style, &Style::font, &Style::size) + QStringLiteral(" / ") +
+                              resolve(style, &Style::fontAsian, &Style::sizeAsian));
     return doc;
 }
 

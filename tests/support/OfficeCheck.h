@@ -20,11 +20,14 @@ public:
         QStringList blocks; // "p:text", "h:text", "table" in body order
         QStringList masters; // the page style starting each section, in order
         QStringList pageSizes; // "width x height" of each of those page styles
+        QStringList pageMargins; // "left right top bottom" of each of those page styles
+        QStringList looks; // "font size / Asian font size" of each block's paragraph style
         int pageCount = 0;
         int tables = 0;
         int images = 0;
         int footnotes = 0;
         QStringList headers; // text of every header and footer of the page styles used
+        QStringList boldHeaders; // those of them with bold text
         QString lastParagraph; // text of the last paragraph with text
     };
     // Reads a document (any format the office reads) back as flat XML.

@@ -151,6 +151,7 @@ public:
     {
         doc_ = std::move(doc);
         looks_.attach(doc_);
+        pageStyles_ = family(doc_, "PageStyles");
         defaults_.take(doc_);
         shortfalls_.clear();
         breakStyle_ = "Standard"; // the first part starts on the default page
@@ -167,7 +168,7 @@ public:
         session_.call(
             [&] {
                 const auto stylesBefore = pageStyles()->getElementNames();
-                const WordTotals before = wordTotals(doc_);
+                const WordTotals before = looks_.totals();
                 const auto cursor = doc_->getText()->createTextCursor();
                 cursor->gotoEnd(false);
                 Reference<css::document::XDocumentInsertable>(cursor, UNO_QUERY_THROW)
@@ -217,10 +218,8 @@ public:
             const rtl::OUString name = ou(QStringLiteral("Kumiro %1").arg(++sections_));
             breakStyle_ = name;
             const Reference<css::lang::XMultiServiceFactory> factory(doc_, UNO_QUERY_THROW);
-            const Reference<css::style::XStyleFamiliesSupplier> families(doc_, UNO_QUERY_THROW);
-            Reference<css::container::XNameContainer> pageStyles(
-                families->getStyleFamilies()->getByName(rtl::OUString("PageStyles")), UNO_QUERY_THROW);
-            pageStyles->insertByName(name, Any(factory->createInstance(rtl::OUString("com.sun.star.style.PageStyle"))));
+            pageStyles_->insertByName(name,
+                                      Any(factory->createInstance(rtl::OUString("com.sun.star.style.PageStyle"))));
             Reference<css::beans::XPropertySet>(cursor, UNO_QUERY_THROW)
                 ->setPropertyValue(rtl::OUString("PageDescName"), Any(name));
         });
@@ -233,12 +232,7 @@ public:
     }
 
 private:
-    Reference<css::container::XNameContainer> pageStyles() const
-    {
-        const Reference<css::style::XStyleFamiliesSupplier> families(doc_, UNO_QUERY_THROW);
-        return Reference<css::container::XNameContainer>(
-            families->getStyleFamilies()->getByName(rtl::OUString("PageStyles")), UNO_QUERY_THROW);
-    }
+    const Reference<css::container::XNameContainer>& pageStyles() const { return pageStyles_; }
 
     static bool isParagraph(const Reference<css::uno::XInterface>& e)
     {
@@ -313,6 +307,7 @@ private:
     int imported_ = 0;
     rtl::OUString breakStyle_; // the page style of the last break, which the next part starts with
     PartLooks looks_;
+    Reference<css::container::XNameContainer> pageStyles_;
     WordDefaults defaults_;
     QStringList shortfalls_;
 };

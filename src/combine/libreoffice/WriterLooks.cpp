@@ -3,7 +3,9 @@
 
 #include <QFileInfo>
 
+#include <com/sun/star/beans/UnknownPropertyException.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/NoSuchElementException.hpp>
 #include <com/sun/star/container/XEnumeration.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
@@ -107,6 +109,8 @@ void copyValues(const Sequence<rtl::OUString>& names, const Reference<css::beans
     }
 }
 
+} // namespace
+
 Reference<css::container::XNameContainer> family(const Reference<css::text::XTextDocument>& doc, const char* name)
 {
     return Reference<css::container::XNameContainer>(Reference<css::style::XStyleFamiliesSupplier>(doc, UNO_QUERY_THROW)
@@ -115,11 +119,7 @@ Reference<css::container::XNameContainer> family(const Reference<css::text::XTex
                                                      UNO_QUERY_THROW);
 }
 
-bool isParagraph(const Reference<css::uno::XInterface>& e)
-{
-    const Reference<css::lang::XServiceInfo> info(e, UNO_QUERY);
-    return info.is() && info->supportsService(rtl::OUString("com.sun.star.text.Paragraph"));
-}
+namespace {
 
 rtl::OUString pageDesc(const Reference<css::uno::XInterface>& e)
 {
@@ -128,15 +128,6 @@ rtl::OUString pageDesc(const Reference<css::uno::XInterface>& e)
     if (p.is())
         p->getPropertyValue(rtl::OUString("PageDescName")) >>= name;
     return name;
-}
-
-int countOf(const Reference<css::uno::XInterface>& container)
-{
-    const Reference<css::container::XIndexAccess> index(container, UNO_QUERY);
-    if (index.is())
-        return int(index->getCount());
-    const Reference<css::container::XNameAccess> names(container, UNO_QUERY);
-    return names.is() ? int(names->getElementNames().getLength()) : 0;
 }
 
 // A header's or footer's text, formatting and fields included; only its words where the
@@ -192,6 +183,26 @@ void copyPageStyle(const Reference<css::beans::XPropertySet>& from, const Refere
     }
 }
 
+// A font by its first family: a Word file's fonts come with the one they stand in for
+// ("Liberation Serif;Times New Roman"), and look the same without it.
+rtl::OUString firstFamily(const rtl::OUString& font)
+{
+    const sal_Int32 end = font.indexOf(';');
+    return end < 0 ? font : font.copy(0, end);
+}
+
+bool sameLook(const Sequence<Any>& a, const Sequence<Any>& b)
+{
+    if (a.getLength() != b.getLength())
+        return false;
+    for (sal_Int32 i = 0; i < a.getLength(); ++i) {
+        rtl::OUString x, y;
+        if ((a[i] >>= x) && (b[i] >>= y) ? firstFamily(x) != firstFamily(y) : a[i] != b[i])
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 std::vector<Reference<css::uno::XInterface>> elementsOf(const Reference<css::uno::XInterface>& text)
@@ -204,17 +215,22 @@ std::vector<Reference<css::uno::XInterface>> elementsOf(const Reference<css::uno
     return out;
 }
 
-WordTotals wordTotals(const Reference<css::text::XTextDocument>& doc)
+WordCollections::WordCollections(const Reference<css::text::XTextDocument>& doc)
+    : tables(Reference<css::text::XTextTablesSupplier>(doc, UNO_QUERY_THROW)->getTextTables(), UNO_QUERY_THROW),
+      pictures(Reference<css::text::XTextGraphicObjectsSupplier>(doc, UNO_QUERY_THROW)->getGraphicObjects(),
+               UNO_QUERY_THROW),
+      objects(Reference<css::text::XTextEmbeddedObjectsSupplier>(doc, UNO_QUERY_THROW)->getEmbeddedObjects(),
+              UNO_QUERY_THROW),
+      footnotes(Reference<css::text::XFootnotesSupplier>(doc, UNO_QUERY_THROW)->getFootnotes(), UNO_QUERY_THROW)
 {
-    WordTotals t;
-    t.tables = countOf(Reference<css::text::XTextTablesSupplier>(doc, UNO_QUERY_THROW)->getTextTables());
-    t.pictures = countOf(Reference<css::text::XTextGraphicObjectsSupplier>(doc, UNO_QUERY_THROW)->getGraphicObjects()) +
-        countOf(Reference<css::text::XTextEmbeddedObjectsSupplier>(doc, UNO_QUERY_THROW)->getEmbeddedObjects());
-    t.footnotes = countOf(Reference<css::text::XFootnotesSupplier>(doc, UNO_QUERY_THROW)->getFootnotes());
-    return t;
 }
 
-// The defaults answer one property at a time. A .docx replaces them all, so a few tell.
+WordTotals WordCollections::totals() const
+{
+    return {int(tables->getCount()), int(pictures->getCount()) + int(objects->getCount()), int(footnotes->getCount())};
+}
+
+// The defaults answer one property at a time. A .docx replaces them all, so three tell.
 void WordDefaults::take(const Reference<css::text::XTextDocument>& doc)
 {
     defaults_.set(Reference<css::lang::XMultiServiceFactory>(doc, UNO_QUERY_THROW)
@@ -236,8 +252,7 @@ void WordDefaults::restore() const
         return;
     bool changed = false;
     for (const auto& [name, value] : values_) {
-        if (name == "CharFontName" || name == "CharHeight" || name == "CharFontNameAsian" ||
-            name == "CharHeightAsian" || name == "CharLocale" || name == "CharLocaleAsian")
+        if (name == "CharFontName" || name == "CharHeight" || name == "CharFontNameAsian")
             changed = changed || defaults_->getPropertyValue(name) != value;
     }
     if (!changed)
@@ -255,42 +270,43 @@ QString PartLooks::keep(const Reference<css::text::XTextDocument>& alone,
                         const std::vector<Reference<css::uno::XInterface>>& elements,
                         const std::set<rtl::OUString>& own, const QString& path, const WordTotals& before)
 {
-    const int sections = keepPages(alone, aloneElements, elements, own);
-    keepTextLook(alone, elements, path);
-
-    int aloneSections = 0, aloneParagraphs = 0, paragraphs = 0;
-    for (size_t i = 0; i < aloneElements.size(); ++i) {
-        aloneParagraphs += isParagraph(aloneElements[i]);
-        aloneSections += i == 0 || !pageDesc(aloneElements[i]).isEmpty();
+    // Each remote call costs a round trip: what is read once serves every purpose.
+    std::vector<rtl::OUString> starts; // the page style each of the input's elements starts, if any
+    int aloneSections = 0;
+    for (const auto& e : aloneElements) {
+        starts.push_back(pageDesc(e));
+        aloneSections += starts.size() == 1 || !starts.back().isEmpty();
     }
-    for (const auto& e : elements)
-        paragraphs += isParagraph(e);
-    const WordTotals input = wordTotals(alone), after = wordTotals(doc_);
+    const int sections = keepPages(alone, starts, elements, own);
+    keepTextLook(alone, elements);
+    const WordTotals input = WordCollections(alone).totals();
+    after_ = collections_->totals();
+    // Paragraphs are the elements that are no tables (tables in tables are rare enough).
     return shortfallSentence(path,
-                             {{QStringLiteral("段落"), aloneParagraphs, paragraphs},
-                              {QStringLiteral("表"), input.tables, after.tables - before.tables},
-                              {QStringLiteral("図"), input.pictures, after.pictures - before.pictures},
-                              {QStringLiteral("脚注"), input.footnotes, after.footnotes - before.footnotes},
+                             {{QStringLiteral("段落"), int(aloneElements.size()) - input.tables,
+                               int(elements.size()) - (after_.tables - before.tables)},
+                              {QStringLiteral("表"), input.tables, after_.tables - before.tables},
+                              {QStringLiteral("図"), input.pictures, after_.pictures - before.pictures},
+                              {QStringLiteral("脚注"), input.footnotes, after_.footnotes - before.footnotes},
                               {QStringLiteral("セクション"), aloneSections, sections}});
 }
 
 // Each section of the input (where a page style starts) gets that style's page setup. When
 // the part's paragraphs and tables do not pair off with the input's, only the first section
 // can be told; the count says so. Returns the sections given their setup.
-int PartLooks::keepPages(const Reference<css::text::XTextDocument>& alone,
-                         const std::vector<Reference<css::uno::XInterface>>& aloneElements,
+int PartLooks::keepPages(const Reference<css::text::XTextDocument>& alone, const std::vector<rtl::OUString>& starts,
                          const std::vector<Reference<css::uno::XInterface>>& elements,
                          const std::set<rtl::OUString>& own)
 {
-    if (elements.empty() || aloneElements.empty())
+    if (elements.empty() || starts.empty())
         return 0;
     const auto aloneStyles = family(alone, "PageStyles");
-    const auto styles = family(doc_, "PageStyles");
+    const auto& styles = pageStyles_;
     const Reference<css::lang::XMultiServiceFactory> factory(doc_, UNO_QUERY_THROW);
-    const bool paired = aloneElements.size() == elements.size();
+    const bool paired = starts.size() == elements.size();
     int kept = 0;
     for (size_t i = 0; i < (paired ? elements.size() : 1); ++i) {
-        rtl::OUString from = pageDesc(aloneElements[i]);
+        rtl::OUString from = starts[i];
         if (from.isEmpty() && i == 0)
             from = "Standard"; // where every document starts
         if (from.isEmpty() || !aloneStyles->hasByName(from))
@@ -299,7 +315,7 @@ int PartLooks::keepPages(const Reference<css::text::XTextDocument>& alone,
         if (to.isEmpty() && i == 0)
             to = "Standard";
         if (!own.count(to)) {
-            to = ou(QStringLiteral("Kumiro page setup %1").arg(++pageStyles_));
+            to = ou(QStringLiteral("Kumiro page setup %1").arg(++pageSetups_));
             styles->insertByName(to, Any(factory->createInstance(rtl::OUString("com.sun.star.style.PageStyle"))));
             Reference<css::beans::XPropertySet>(elements[i], UNO_QUERY_THROW)
                 ->setPropertyValue(rtl::OUString("PageDescName"), Any(to));
@@ -313,61 +329,85 @@ int PartLooks::keepPages(const Reference<css::text::XTextDocument>& alone,
 
 // Paragraphs whose style looks different here than in the input (another default font, or
 // a style of the same name defined otherwise) get a style of the input's own, based on it.
+void PartLooks::attach(Reference<css::text::XTextDocument> doc)
+{
+    doc_ = std::move(doc);
+    made_.clear();
+    here_.clear();
+    pageStyles_ = family(doc_, "PageStyles");
+    paraStyles_ = family(doc_, "ParagraphStyles");
+    collections_ = std::make_unique<WordCollections>(doc_);
+    after_ = collections_->totals();
+}
+
 void PartLooks::keepTextLook(const Reference<css::text::XTextDocument>& alone,
-                             const std::vector<Reference<css::uno::XInterface>>& elements, const QString& path)
+                             const std::vector<Reference<css::uno::XInterface>>& elements)
 {
     static const Sequence<rtl::OUString> look = names(kLook);
     std::map<rtl::OUString, std::vector<Reference<css::beans::XPropertySet>>> byStyle;
-    auto note = [&](const Reference<css::uno::XInterface>& e) {
-        if (!isParagraph(e))
-            return;
+    // The body's paragraphs; a table's keep the document's look.
+    for (const auto& e : elements) {
         const Reference<css::beans::XPropertySet> p(e, UNO_QUERY_THROW);
         rtl::OUString style;
-        p->getPropertyValue(rtl::OUString("ParaStyleName")) >>= style;
+        try {
+            p->getPropertyValue(rtl::OUString("ParaStyleName")) >>= style;
+        } catch (const css::beans::UnknownPropertyException&) {
+            continue; // a table
+        }
         byStyle[style].push_back(p);
-    };
-    for (const auto& e : elements) {
-        const Reference<css::text::XTextTable> table(e, UNO_QUERY);
-        if (!table.is()) {
-            note(e);
-            continue;
-        }
-        for (const rtl::OUString& cell : table->getCellNames()) {
-            for (const auto& p : elementsOf(table->getCellByName(cell)))
-                note(p);
-        }
     }
     const auto aloneStyles = family(alone, "ParagraphStyles");
-    const auto styles = family(doc_, "ParagraphStyles");
+    const auto& styles = paraStyles_;
     const Reference<css::lang::XMultiServiceFactory> factory(doc_, UNO_QUERY_THROW);
-    const QString base = QFileInfo(path).completeBaseName();
     for (const auto& [style, paragraphs] : byStyle) {
-        if (style.isEmpty() || !aloneStyles->hasByName(style) || !styles->hasByName(style))
-            continue;
+        // The document's own style: whether it is a heading, and its look. Inserting keeps a
+        // style that exists, so both are asked once.
+        auto known = here_.find(style);
+        if (known == here_.end()) {
+            Here h;
+            try {
+                const Reference<css::beans::XPropertySet> st(styles->getByName(style), UNO_QUERY_THROW);
+                sal_Int16 level = 0;
+                st->getPropertyValue(rtl::OUString("OutlineLevel")) >>= level;
+                h.heading = level > 0;
+                h.look = Reference<css::beans::XMultiPropertySet>(st, UNO_QUERY_THROW)->getPropertyValues(look);
+            } catch (const css::uno::Exception&) {
+                h.heading = true; // nothing to compare with
+            }
+            known = here_.emplace(style, h).first;
+        }
         // Headings keep the document's own: a style based on one would be no heading in a
         // Word file (nor in its outline).
-        sal_Int16 level = 0;
+        if (known->second.heading)
+            continue;
+        Sequence<Any> wanted;
         try {
-            Reference<css::beans::XPropertySet>(styles->getByName(style), UNO_QUERY_THROW)
-                ->getPropertyValue(rtl::OUString("OutlineLevel")) >>= level;
-        } catch (const css::uno::Exception&) {
+            wanted = Reference<css::beans::XMultiPropertySet>(aloneStyles->getByName(style), UNO_QUERY_THROW)
+                         ->getPropertyValues(look);
+        } catch (const css::container::NoSuchElementException&) {
+            continue;
         }
-        if (level > 0)
+        if (sameLook(known->second.look, wanted))
             continue;
-        const Sequence<Any> wanted =
-            Reference<css::beans::XMultiPropertySet>(aloneStyles->getByName(style), UNO_QUERY_THROW)
-                ->getPropertyValues(look);
-        if (Reference<css::beans::XMultiPropertySet>(styles->getByName(style), UNO_QUERY_THROW)
-                ->getPropertyValues(look) == wanted)
-            continue;
-        rtl::OUString name = ou(base) + " " + style;
-        for (int n = 2; styles->hasByName(name); ++n)
-            name = ou(base) + " " + style + " " + rtl::OUString::number(n);
-        const Reference<css::style::XStyle> own(
-            factory->createInstance(rtl::OUString("com.sun.star.style.ParagraphStyle")), UNO_QUERY_THROW);
-        styles->insertByName(name, Any(own));
-        own->setParentStyle(style);
-        Reference<css::beans::XMultiPropertySet>(own, UNO_QUERY_THROW)->setPropertyValues(look, wanted);
+        // One style for each look, shared by the inputs that have it.
+        rtl::OUString name;
+        for (const auto& [made, values, as] : made_) {
+            if (made == style && values == wanted)
+                name = as;
+        }
+        if (name.isEmpty()) {
+            const rtl::OUString font = firstFamily(wanted[0].get<rtl::OUString>());
+            const rtl::OUString named = style + " (" + font + " " + ou(QString::number(wanted[5].get<float>())) + ")";
+            name = named;
+            for (int n = 2; styles->hasByName(name); ++n)
+                name = named + " " + rtl::OUString::number(n);
+            const Reference<css::style::XStyle> own(
+                factory->createInstance(rtl::OUString("com.sun.star.style.ParagraphStyle")), UNO_QUERY_THROW);
+            styles->insertByName(name, Any(own));
+            own->setParentStyle(style);
+            Reference<css::beans::XMultiPropertySet>(own, UNO_QUERY_THROW)->setPropertyValues(look, wanted);
+            made_.push_back({style, wanted, name});
+        }
         for (const auto& p : paragraphs)
             p->setPropertyValue(rtl::OUString("ParaStyleName"), Any(name));
     }

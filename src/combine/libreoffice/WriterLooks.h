@@ -8,9 +8,14 @@
 
 #include <com/sun/star/beans/XMultiPropertySet.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/container/XNameContainer.hpp>
 #include <com/sun/star/text/XTextDocument.hpp>
 
+#include <map>
+#include <memory>
 #include <set>
+#include <tuple>
 #include <vector>
 
 namespace kumiro::lo {
@@ -21,7 +26,15 @@ struct WordTotals {
     int pictures = 0;
     int footnotes = 0;
 };
-WordTotals wordTotals(const Reference<css::text::XTextDocument>& doc);
+// A document's tables, pictures, embedded objects and footnotes, asked for once.
+struct WordCollections {
+    explicit WordCollections(const Reference<css::text::XTextDocument>& doc);
+    WordTotals totals() const;
+    Reference<css::container::XIndexAccess> tables, pictures, objects, footnotes;
+};
+
+// A style family of a document: "PageStyles", "ParagraphStyles".
+Reference<css::container::XNameContainer> family(const Reference<css::text::XTextDocument>& doc, const char* name);
 
 // A document's default font, size and language. Inserting a .docx replaces the combined
 // document's with its own, which would change the look of every input before it.
@@ -39,7 +52,10 @@ std::vector<Reference<css::uno::XInterface>> elementsOf(const Reference<css::uno
 
 class PartLooks {
 public:
-    void attach(Reference<css::text::XTextDocument> doc) { doc_ = std::move(doc); }
+    void attach(Reference<css::text::XTextDocument> doc);
+
+    // What the document holds after the last part.
+    const WordTotals& totals() const { return after_; }
 
     // `alone` is the input `path` opened on its own, `aloneElements` its paragraphs and
     // tables; `elements` the paragraphs and tables
@@ -52,14 +68,23 @@ public:
                  const QString& path, const WordTotals& before);
 
 private:
-    int keepPages(const Reference<css::text::XTextDocument>& alone,
-                  const std::vector<Reference<css::uno::XInterface>>& aloneElements,
+    int keepPages(const Reference<css::text::XTextDocument>& alone, const std::vector<rtl::OUString>& starts,
                   const std::vector<Reference<css::uno::XInterface>>& elements, const std::set<rtl::OUString>& own);
     void keepTextLook(const Reference<css::text::XTextDocument>& alone,
-                      const std::vector<Reference<css::uno::XInterface>>& elements, const QString& path);
+                      const std::vector<Reference<css::uno::XInterface>>& elements);
 
     Reference<css::text::XTextDocument> doc_;
-    int pageStyles_ = 0;
+    Reference<css::container::XNameContainer> pageStyles_, paraStyles_;
+    std::unique_ptr<WordCollections> collections_;
+    int pageSetups_ = 0;
+    // The paragraph styles made for inputs: the style each is based on, its look, its name.
+    std::vector<std::tuple<rtl::OUString, Sequence<Any>, rtl::OUString>> made_;
+    struct Here {
+        bool heading = false;
+        Sequence<Any> look;
+    };
+    std::map<rtl::OUString, Here> here_; // the document's own paragraph styles, by name
+    WordTotals after_;
 };
 
 } // namespace kumiro::lo

@@ -282,6 +282,55 @@ private Q_SLOTS:
         QCOMPARE(at, sheets.size());
     }
 
+    // A later workbook whose default font differs from the first's: every cell keeps its
+    // font, size, bold, italic and colour, and the columns and rows keep their length, in
+    // .xls and .xlsx. Both sides are read as .xls written by the command-line office.
+    void laterWorkbookKeepsItsLook_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::newRow("xls") << QStringLiteral("xls");
+        QTest::newRow("xlsx") << QStringLiteral("xlsx");
+    }
+
+    void laterWorkbookKeepsItsLook()
+    {
+        QFETCH(QString, format);
+        const QString look = QStringLiteral(KUMIRO_TESTS_DIR "/fixtures/look.xlsx");
+        const QString output = out_->filePath(QStringLiteral("NewExcel.") + format);
+        QVERIFY(combineExcel(*office_, {QStringLiteral(KUMIRO_TESTS_DIR "/fixtures/sales.xls"), look}, output));
+        QTemporaryDir read;
+        auto asXls = [&](const QString& path, const QString& dir) {
+            QDir().mkpath(read.filePath(dir));
+            return path.endsWith(QStringLiteral(".xls"))
+                ? path
+                : check_.convert(path, QStringLiteral("xls:MS Excel 97"), read.filePath(dir));
+        };
+        const QJsonArray in = xlrd(asXls(look, QStringLiteral("in")));
+        const QJsonArray out = xlrd(asXls(output, QStringLiteral("out")));
+        QCOMPARE(out.size(), 3);
+        const QJsonObject want = in[0].toObject().value(QStringLiteral("fonts")).toObject();
+        const QJsonObject got = out[2].toObject().value(QStringLiteral("fonts")).toObject();
+        QVERIFY(!want.isEmpty());
+        for (auto it = want.begin(); it != want.end(); ++it)
+            QVERIFY2(got.value(it.key()) == it.value(),
+                     qPrintable(
+                         QStringLiteral("look.xlsx cell %1: font %2 alone, %3 in the output")
+                             .arg(it.key(),
+                                  QString::fromUtf8(QJsonDocument(it.value().toArray()).toJson(QJsonDocument::Compact)),
+                                  QString::fromUtf8(
+                                      QJsonDocument(got.value(it.key()).toArray()).toJson(QJsonDocument::Compact)))));
+        const auto alone = officeSheets(look);
+        const auto mine = officeSheets(output);
+        QCOMPARE(mine.size(), 3);
+        for (int c = 0; c < alone[0].widths.size(); ++c)
+            QVERIFY2(qAbs(mine[2].widths.value(c) - alone[0].widths[c]) <= 0.01 * alone[0].widths[c],
+                     qPrintable(QStringLiteral("look.xlsx column %1: %2 in wide alone, %3 in the output")
+                                    .arg(c)
+                                    .arg(alone[0].widths[c])
+                                    .arg(mine[2].widths.value(c))));
+        QCOMPARE(out[2].toObject().value(QStringLiteral("heights")), in[0].toObject().value(QStringLiteral("heights")));
+    }
+
     void initTestCase()
     {
         if (!QFileInfo(QStringLiteral("/usr/bin/python3")).isExecutable())

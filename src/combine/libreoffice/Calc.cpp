@@ -1,5 +1,6 @@
 // The Excel side: sheets, workbooks and the application, on an office of their own.
 #include "Calc.h"
+#include "CalcLooks.h"
 #include "CalcNames.h"
 #include "CalcTally.h"
 #include "Session.h"
@@ -148,76 +149,13 @@ public:
         keepNamesApart(doc_, target);
     }
 
-    // A source, once, before its first sheet is copied: its cells in the default style keep
-    // its default font. The first source's default becomes the new workbook's (Excel keeps
-    // one per workbook); a later source with another default gets a style of its own.
+    // A source, once, before its first sheet is copied: its cells keep their look.
     void keepLookApartFrom(const Reference<css::sheet::XSpreadsheetDocument>& target, bool first)
     {
         if (lookKeptApart_)
             return;
         lookKeptApart_ = true;
-        static const char* const kFont[] = {"CharFontName",
-                                            "CharFontNameAsian",
-                                            "CharFontNameComplex",
-                                            "CharFontFamily",
-                                            "CharFontFamilyAsian",
-                                            "CharFontCharSet",
-                                            "CharFontCharSetAsian",
-                                            "CharFontPitch",
-                                            "CharFontPitchAsian",
-                                            "CharHeight",
-                                            "CharHeightAsian",
-                                            "CharHeightComplex",
-                                            "CharWeight",
-                                            "CharWeightAsian",
-                                            "CharPosture",
-                                            "CharPostureAsian",
-                                            "CharColor"};
-        const auto ours = defaultStyle(doc_);
-        const auto theirs = defaultStyle(target);
-        auto copyFont = [&](const Reference<css::beans::XPropertySet>& to) {
-            for (const char* name : kFont) {
-                try {
-                    to->setPropertyValue(rtl::OUString::createFromAscii(name),
-                                         ours->getPropertyValue(rtl::OUString::createFromAscii(name)));
-                } catch (const css::uno::Exception&) {
-                }
-            }
-        };
-        if (first) {
-            copyFont(theirs);
-            return;
-        }
-        bool same = true;
-        for (const char* name : {"CharFontName", "CharFontNameAsian", "CharHeight", "CharHeightAsian"})
-            same = same &&
-                ours->getPropertyValue(rtl::OUString::createFromAscii(name)) ==
-                    theirs->getPropertyValue(rtl::OUString::createFromAscii(name));
-        if (same)
-            return;
-        const Reference<css::container::XNameContainer> styles(cellStyles(doc_), UNO_QUERY_THROW);
-        const Reference<css::container::XNameAccess> targetStyles(cellStyles(target), UNO_QUERY_THROW);
-        rtl::OUString name = ou(QFileInfo(path_).completeBaseName());
-        for (int n = 2; styles->hasByName(name) || targetStyles->hasByName(name); ++n)
-            name = ou(QFileInfo(path_).completeBaseName()) + " " + rtl::OUString::number(n);
-        const Reference<css::beans::XPropertySet> style(
-            Reference<css::lang::XMultiServiceFactory>(doc_, UNO_QUERY_THROW)
-                ->createInstance(rtl::OUString("com.sun.star.style.CellStyle")),
-            UNO_QUERY_THROW);
-        styles->insertByName(name, Any(style));
-        copyFont(style);
-        const auto sheets = sheetsOf(doc_);
-        for (sal_Int32 i = 0; i < sheets->getCount(); ++i) {
-            const auto ranges = Reference<css::sheet::XCellFormatRangesSupplier>(sheets->getByIndex(i), UNO_QUERY_THROW)
-                                    ->getCellFormatRanges();
-            for (sal_Int32 r = 0; r < ranges->getCount(); ++r) {
-                const Reference<css::beans::XPropertySet> range(ranges->getByIndex(r), UNO_QUERY_THROW);
-                rtl::OUString current;
-                range->getPropertyValue(rtl::OUString("CellStyle")) >>= current;
-                if (current == "Default")
-                    range->setPropertyValue(rtl::OUString("CellStyle"), Any(name));
-            }
-        }
+        keepLookApart(doc_, target, first, QFileInfo(path_).completeBaseName());
     }
 
     int copies() const { return int(copies_.size()); }
@@ -234,21 +172,6 @@ public:
     const QStringList& shortfalls() const { return shortfalls_; }
 
 private:
-    static Reference<css::container::XNameAccess> cellStyles(const Reference<css::sheet::XSpreadsheetDocument>& doc)
-    {
-        return Reference<css::container::XNameAccess>(
-            Reference<css::style::XStyleFamiliesSupplier>(doc, UNO_QUERY_THROW)
-                ->getStyleFamilies()
-                ->getByName(rtl::OUString("CellStyles")),
-            UNO_QUERY_THROW);
-    }
-
-    static Reference<css::beans::XPropertySet> defaultStyle(const Reference<css::sheet::XSpreadsheetDocument>& doc)
-    {
-        return Reference<css::beans::XPropertySet>(cellStyles(doc)->getByName(rtl::OUString("Default")),
-                                                   UNO_QUERY_THROW);
-    }
-
     static rtl::OUString quotedSheet(const rtl::OUString& name) { return "'" + name.replaceAll("'", "''") + "'"; }
 
     // A sheet copied before the sheets it refers to (a total that reads a later sheet, a

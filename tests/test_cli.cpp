@@ -14,7 +14,7 @@ using namespace kumiro::test;
 namespace {
 
 // An office that is not there: what the command line does when Word or Excel work fails.
-std::unique_ptr<Office> noOffice()
+std::unique_ptr<Office> noOffice(const OfficeOptions&)
 {
     throw OfficeError(OfficeError::Missing, QStringLiteral("soffice.bin"));
 }

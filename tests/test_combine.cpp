@@ -319,6 +319,72 @@ private Q_SLOTS:
         QCOMPARE(read(out_), QByteArray("kept\r\na\r\n"));
     }
 
+    // One rule for what may stand where an output goes, for the Text combine and for the
+    // office kinds, checked before any input is read: the user's own link is replaced by a
+    // regular file (its target untouched, a dangling one never created); a link into
+    // somebody else's folder, a FIFO and a folder are refused at once, without blocking.
+    void outputsThroughLinksAndSpecialFilesFollowOneRule()
+    {
+        const QString a = write(QStringLiteral("a.txt"), "a\n");
+        const QString target = write(QStringLiteral("target.txt"), "old\r\n");
+        QVERIFY(QFile::link(target, out_));
+        QCOMPARE(combineTextFiles({a, a}, out_).status, TextCombineResult::Done);
+        QVERIFY(!QFileInfo(out_).isSymLink());
+        QCOMPARE(read(out_), QByteArray("old\r\na\r\na\r\n"));
+        QCOMPARE(read(target), QByteArray("old\r\n"));
+
+        // A combine that fails puts the link back as it was.
+        QFile::remove(out_);
+        QVERIFY(QFile::link(target, out_));
+        QCOMPARE(combineTextFiles({a, dir_->filePath(QStringLiteral("missing.txt"))}, out_).status,
+                 TextCombineResult::ReadFailed);
+        QCOMPARE(QFileInfo(out_).symLinkTarget(), target);
+
+        const QString dangling = dir_->filePath(QStringLiteral("dangling.txt"));
+        QFile::remove(out_);
+        QVERIFY(QFile::link(dangling, out_));
+        QCOMPARE(combineTextFiles({a, a}, out_).status, TextCombineResult::Done);
+        QVERIFY(!QFileInfo::exists(dangling));
+        QCOMPARE(read(out_), QByteArray("a\r\na\r\n"));
+
+        // Word work never gets as far as starting an office.
+        struct NoOffice final : Office {
+            int started = 0;
+            std::unique_ptr<WordApplication> newWord() override { return ++started, nullptr; }
+            std::unique_ptr<ExcelApplication> newExcel() override { return ++started, nullptr; }
+        } office;
+        // The reason both kinds give, or what went wrong.
+        auto refused = [&](const QString& output) {
+            const TextCombineResult r = combineTextFiles({a, a}, output);
+            QString word;
+            try {
+                combineWord(office, {a, a}, output);
+            } catch (const OfficeError& e) {
+                word = e.what();
+            }
+            if (office.started != 0 || r.status != TextCombineResult::WriteFailed || word != r.reason)
+                return QStringLiteral("<not refused alike: %1, %2>").arg(r.status).arg(word);
+            return r.reason;
+        };
+        const QString fifo = dir_->filePath(QStringLiteral("fifo.txt"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        QCOMPARE(refused(fifo), QStringLiteral("通常のファイルではありません。"));
+        QCOMPARE(refused(dir_->path()), QStringLiteral("同じ名前のフォルダがあります。"));
+
+        if (::getuid() != 0)
+            QSKIP("a folder of another user needs root to make");
+        const QString theirs = dir_->filePath(QStringLiteral("theirs"));
+        QVERIFY(QDir().mkpath(theirs));
+        const QString victim = theirs + QStringLiteral("/victim.txt");
+        write(QStringLiteral("theirs/victim.txt"), "victim\n");
+        QCOMPARE(::chown(QFile::encodeName(theirs).constData(), 65534, 65534), 0);
+        QFile::remove(out_);
+        QVERIFY(QFile::link(victim, out_));
+        QVERIFY(refused(out_).contains(victim));
+        QCOMPARE(read(victim), QByteArray("victim\n"));
+        QVERIFY(QFileInfo(out_).isSymLink());
+    }
+
 private:
     std::unique_ptr<QTemporaryDir> dir_;
     QString out_;

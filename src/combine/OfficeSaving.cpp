@@ -1,4 +1,5 @@
 #include "OfficeSaving.h"
+#include "platform/OutputPath.h"
 
 #include "platform/FileModes.h"
 #include "platform/ReplaceFile.h"
@@ -6,6 +7,12 @@
 #include <QFileInfo>
 
 namespace kumiro {
+
+void refuseUnwritableOutput(const QString& target)
+{
+    if (const QString refusal = outputRefusal(target); !refusal.isEmpty())
+        throw OfficeError(OfficeError::OutputFile, refusal, target);
+}
 
 void saveReplacing(const QString& target, const std::function<void(const QString&)>& save)
 {

@@ -1,6 +1,9 @@
 #include "TextCombine.h"
 
 #include "platform/FileWriting.h"
+#include "platform/Leftovers.h"
+#include "platform/OutputPath.h"
+#include "platform/ReplaceFile.h"
 #include "platform/SystemErrors.h"
 
 #include <QFile>
@@ -11,6 +14,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 namespace kumiro {
@@ -164,6 +168,12 @@ TextCombineResult combineTextFiles(const QStringList& inputs, const QString& out
                                    const CommandProgress& progress)
 {
     TextCombineResult result;
+    // An output where no file may be written is refused before anything is read.
+    result.reason = outputRefusal(outputPath);
+    if (!result.reason.isEmpty()) {
+        result.status = TextCombineResult::WriteFailed;
+        return result;
+    }
     // Every input is looked at before anything is read or written.
     for (int i = 0; i < inputs.size(); ++i) {
         bool notAFile = false;
@@ -182,6 +192,38 @@ TextCombineResult combineTextFiles(const QStringList& inputs, const QString& out
         return result;
     }
 
+    // An output that is the user's own link becomes a regular file in the link's place,
+    // holding what the link showed, as the other kinds write it; a combine that does not
+    // complete puts the link back.
+    const QString link = linkText(outputPath);
+    if (!link.isEmpty()) {
+        const ReplaceResult made = replaceFile(outputPath, [&](const QString& temp) {
+            const QString target = QFileInfo(outputPath).symLinkTarget();
+            QFile empty(temp);
+            const bool made = QFileInfo::exists(target) ? QFile::copy(target, temp) : empty.open(QIODevice::WriteOnly);
+            return made ? QString() : plainSystemReason(EACCES, true);
+        });
+        if (!made.ok()) {
+            result.status = TextCombineResult::WriteFailed;
+            result.reason = made.reason;
+            return result;
+        }
+    }
+    struct PutLinkBack {
+        const QString& path;
+        const QString& link;
+        const TextCombineResult& result;
+        ~PutLinkBack()
+        {
+            if (link.isEmpty() || result.status == TextCombineResult::Done)
+                return;
+            const QString temp = partialFileName(QFileInfo(path).absolutePath());
+            if (QFile::link(link, temp) &&
+                std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0)
+                QFile::remove(temp);
+        }
+    } putLinkBack{outputPath, link, result};
+
     const QFileInfo before(outputPath);
     const bool existed = before.exists();
     const qint64 sizeBefore = existed ? before.size() : 0;
@@ -189,16 +231,20 @@ TextCombineResult combineTextFiles(const QStringList& inputs, const QString& out
     bool outputHasBytes = sizeBefore > 0;
     QByteArray chunk(1 << 20, Qt::Uninitialized);
     QByteArray out;
+    // A cancel, asked before an input or once all are in, leaves nothing of this combine.
+    auto cancelled = [&] {
+        if (!progress.cancelRequested())
+            return false;
+        if (!existed)
+            QFile::remove(outputPath);
+        else
+            QFile::resize(outputPath, sizeBefore);
+        result.status = TextCombineResult::Cancelled;
+        return true;
+    };
     for (int i = 0; i < inputs.size(); ++i) {
-        if (progress.cancelRequested()) {
-            // Nothing of this combine stays.
-            if (!existed)
-                QFile::remove(outputPath);
-            else
-                QFile::resize(outputPath, sizeBefore);
-            result.status = TextCombineResult::Cancelled;
+        if (cancelled())
             return result;
-        }
         progress.at(i, int(inputs.size()), inputs[i]);
         switch (readInput(inputs[i], chunk, out, result.reason, outputHasBytes)) {
         case ReadStatus::Ok: break;
@@ -218,6 +264,7 @@ TextCombineResult combineTextFiles(const QStringList& inputs, const QString& out
         }
         outputHasBytes = outputHasBytes || !out.isEmpty();
     }
+    cancelled();
     return result;
 }
 

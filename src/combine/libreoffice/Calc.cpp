@@ -353,7 +353,11 @@ private:
             for (const auto& ranges : touch) {
                 forEachFormula(Any(ranges), [&](const Reference<css::table::XCell>& cell) {
                     const rtl::OUString formula = cell->getFormula();
-                    cell->setFormula(formula.indexOf("'file:") >= 0 ? relink(formula) : formula);
+                    const rtl::OUString relinked = formula.indexOf("'file:") >= 0 ? relink(formula) : formula;
+                    // A formula that still reads another file or program would fetch it
+                    // when set again: it keeps the value it was saved with.
+                    if (relinked.indexOf("'file:") < 0 && relinked.toAsciiUpperCase().indexOf("DDE(") < 0)
+                        cell->setFormula(relinked);
                 });
             }
         }
@@ -425,11 +429,12 @@ public:
         if (csv) {
             // Comma, double quote, UTF-8 (76; the copy is in UTF-8), from line 1, standard
             // columns, Japanese.
-            args = inputProps(prop("URL", Any(fileUrl(session_->utf8Copy(path, false)))),
+            args = inputProps(prop("URL", Any(session_->utf8Copy(path, false))),
                               prop("FilterName", Any(rtl::OUString("Text - txt - csv (StarCalc)"))),
                               prop("FilterOptions", Any(rtl::OUString("44,34,76,1,,1041"))));
         } else {
-            args = inputProps(prop("URL", Any(fileUrl(path))), prop("FilterName", Any(ou(calcFilterFor(path)))));
+            args = inputProps(prop("URL", Any(session_->inputUrl(path))),
+                              prop("FilterName", Any(ou(calcFilterFor(path)))));
         }
         session_->noteInput(path);
         auto doc = session_->call(

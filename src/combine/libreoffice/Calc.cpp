@@ -1,5 +1,6 @@
 // The Excel side: sheets, workbooks and the application, on an office of their own.
 #include "Calc.h"
+#include "CalcLinks.h"
 #include "Session.h"
 #include "combine/SheetNames.h"
 
@@ -448,6 +449,7 @@ public:
                     throw OfficeError(OfficeError::Unreadable, unreadableContent(), path);
                 }
                 Reference<css::sheet::XSpreadsheetDocument> d(loadable, UNO_QUERY_THROW);
+                keepLinkedValues(d);
                 if (csv) // a CSV's sheet is named after its file, as Excel names it
                     Reference<css::container::XNamed>(sheetsOf(d)->getByIndex(0), UNO_QUERY_THROW)
                         ->setName(ou(excelSheetName(QFileInfo(path).completeBaseName(), {})));

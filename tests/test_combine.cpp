@@ -6,6 +6,7 @@
 #include "combine/WordCombine.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -51,7 +52,7 @@ private Q_SLOTS:
         const QStringList inputs = {QStringLiteral("/d/a.txt"), QStringLiteral("/d/b.txt")};
         const QString output = QStringLiteral("/out/NewText.txt");
         auto messages = [&](TextCombineResult::Status status, const QString& reason = {}) {
-            return textCombineMessages({status, 1, reason}, inputs, output);
+            return textCombineMessages({status, 1, reason, {}, {}}, inputs, output);
         };
         QCOMPARE(messages(TextCombineResult::Done).size(), 1);
         QCOMPARE(messages(TextCombineResult::Done)[0].text,
@@ -86,12 +87,11 @@ private Q_SLOTS:
             write(QStringLiteral("sjis.txt"), sjis),
             write(QStringLiteral("nul.txt"), QByteArray("x\0y\nz", 5)),
             write(QStringLiteral("blank.txt"), "\n"),
-            write(QStringLiteral("utf8.txt"), "\xEF\xBB\xBFメモ"),
         };
         const TextCombineResult r = combineTextFiles(inputs, out_);
         QCOMPARE(r.status, TextCombineResult::Done);
         const QByteArray expected = QByteArray("a\r\nb\r\n") + "c\r\nd\r\n" + "e\r\nf\r\n" + "g\r\n\r\nh\r\n\r\ni\r\n" +
-            sjis + QByteArray("x\0y\r\nz\r\n", 8) + "\r\n" + "メモ\r\n"; // its byte-order mark would be mid-file
+            sjis + QByteArray("x\0y\r\nz\r\n", 8) + "\r\n";
         QCOMPARE(read(out_), expected);
     }
 
@@ -125,14 +125,18 @@ private Q_SLOTS:
         QCOMPARE(combineTextFiles({exact, exact}, out_).status, TextCombineResult::Done);
         QCOMPARE(read(out_).count('\n'), 60000);
 
-        QFile::remove(out_);
+        // Nothing of a combine that stops stays, so running it again adds nothing twice.
+        write(QFileInfo(out_).fileName(), "kept\r\n");
         const TextCombineResult r = combineTextFiles({small, small, over, small, small}, out_);
         QCOMPARE(r.status, TextCombineResult::LineLimit);
         QCOMPARE(r.failedIndex, 2);
-        QCOMPARE(read(out_), QByteArray("s\r\ns\r\n"));
+        QCOMPARE(read(out_), QByteArray("kept\r\n"));
 
-        QCOMPARE(combineTextFiles({overUnterminated}, out_).status, TextCombineResult::LineLimit);
-        QCOMPARE(read(out_), QByteArray("s\r\ns\r\n"));
+        QCOMPARE(combineTextFiles({small, overUnterminated}, out_).status, TextCombineResult::LineLimit);
+        QCOMPARE(read(out_), QByteArray("kept\r\n"));
+        QFile::remove(out_);
+        QCOMPARE(combineTextFiles({small, over}, out_).status, TextCombineResult::LineLimit);
+        QVERIFY(!QFileInfo::exists(out_));
     }
 
     // Every input is looked at before anything is written; a FIFO is refused without
@@ -235,10 +239,43 @@ private Q_SLOTS:
         QCOMPARE(read(out_),
                  QByteArray("\xEF\xBB\xBF"
                             "a\r\nb\r\nb\r\n"));
-        // Anything else at the start is bytes like any other.
-        const QString utf16 = write(QStringLiteral("w.txt"), "\xFF\xFEx");
-        QCOMPARE(combineTextFiles({utf16}, out_).status, TextCombineResult::Done);
-        QVERIFY(read(out_).endsWith("\xFF\xFEx\r\n"));
+    }
+
+    // Inputs in several encodings give an output in one: the existing output's, else the
+    // first input's that is not plain ASCII; a character it cannot hold writes nothing.
+    void mixedEncodingsGiveOneEncoding()
+    {
+        const QString sjis = write(QStringLiteral("sjis.txt"), "\x83\x65\x83\x4c\x83\x58\x83\x67\n"); // テキスト
+        const QString utf8 = write(QStringLiteral("utf8.txt"), "\xEF\xBB\xBFメモ\n");
+        const QString utf16 = write(QStringLiteral("utf16.txt"), QByteArray("\xFF\xFE\xE5\x65\x2C\x67\n\0", 8)); // 日本
+        const QString euc = write(QStringLiteral("euc.txt"), "\xA5\xED\xA5\xB0\xA5\xA4\xA5\xF3\r\n"); // ログイン
+        const QString ascii = write(QStringLiteral("ascii.txt"), "plain\n");
+        const TextCombineResult r = combineTextFiles({ascii, sjis, utf8, utf16, euc}, out_);
+        QCOMPARE(r.status, TextCombineResult::Done);
+        QCOMPARE(r.encoding, QStringLiteral("Shift_JIS"));
+        QCOMPARE(r.converted.size(), 3);
+        // Read back by another program, strictly.
+        QProcess iconv;
+        iconv.start(
+            QStringLiteral("iconv"),
+            {QStringLiteral("-f"), QStringLiteral("CP932"), QStringLiteral("-t"), QStringLiteral("UTF-8"), out_});
+        QVERIFY(iconv.waitForFinished(10000));
+        QCOMPARE(iconv.exitCode(), 0);
+        QCOMPARE(QString::fromUtf8(iconv.readAllStandardOutput()),
+                 QStringLiteral("plain\r\nテキスト\r\nメモ\r\n日本\r\nログイン\r\n"));
+        const QString done = textCombineMessages(r, {ascii, sjis, utf8, utf16, euc}, out_)[0].text;
+        QVERIFY2(done.contains(QStringLiteral("utf16.txt (UTF-16LE)")), qPrintable(done));
+
+        // 𠮷 has no Shift-JIS code: the output stays as it was.
+        const QByteArray before = read(out_);
+        const QString yoshi = write(QStringLiteral("yoshi.txt"), "ok\n\xF0\xA0\xAE\xB7\n");
+        const TextCombineResult refused = combineTextFiles({ascii, yoshi}, out_);
+        QCOMPARE(refused.status, TextCombineResult::EncodingFailed);
+        QCOMPARE(refused.failedIndex, 1);
+        QVERIFY2(refused.reason.contains(QStringLiteral("2 行目")) &&
+                     refused.reason.contains(QStringLiteral("Shift_JIS")),
+                 qPrintable(refused.reason));
+        QCOMPARE(read(out_), before);
     }
 
     // Japanese text in each encoding editors write is told apart and read back whole.
@@ -316,7 +353,7 @@ private Q_SLOTS:
         QCOMPARE(r.status, TextCombineResult::WriteFailed);
         QCOMPARE(r.failedIndex, 1);
         QVERIFY(!r.reason.isEmpty());
-        QCOMPARE(read(out_), QByteArray("kept\r\na\r\n"));
+        QCOMPARE(read(out_), QByteArray("kept\r\n")); // the first input goes too
     }
 
     // One rule for what may stand where an output goes, for the Text combine and for the

@@ -13,6 +13,7 @@
 #include "combine/WordCombine.h"
 #include "platform/Interrupt.h"
 #include "platform/MessageBoxes.h"
+#include "platform/OutputPath.h"
 #include "tools/Convert.h"
 
 #include <QDir>
@@ -264,17 +265,16 @@ int combine(const CliRequest& r, CliContext& c)
     for (const QString& f : r.files)
         inputs << QFileInfo(f).absoluteFilePath();
     const QString output = r.output.isEmpty() ? outputPathOf(settings, *kind) : QFileInfo(r.output).absoluteFilePath();
+    if (const int same = inputIndexOf(output, inputs); same >= 0)
+        return usageError(
+            c, QStringLiteral("出力 %1 は、くみろするファイル %2 と同じファイルです。").arg(output, inputs[same]));
     const CommandProgress progress = progressOn(c);
 
     if (*kind == Kind::Text) {
         const TextCombineResult result = combineTextFiles(inputs, output, progress);
-        if (result.status == TextCombineResult::Done) {
-            say(c, combineDoneMessage(Kind::Text, output));
-            return kExitOk;
-        }
-        for (const Message& m : textCombineMessages(result, inputs, output))
+        for (const Message& m : textCombineMessages(result, inputs, output, true))
             say(c, m);
-        return kExitFailed;
+        return result.status == TextCombineResult::Done ? kExitOk : kExitFailed;
     }
     try {
         const std::unique_ptr<Office> office = c.office(officeOptions(r));

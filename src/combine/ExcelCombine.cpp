@@ -9,7 +9,7 @@ namespace kumiro {
 bool combineExcel(Office& office, const QStringList& inputs, const QString& outputPath, const CommandProgress& progress)
 {
     auto cancelled = [&] { return progress.cancelled && progress.cancelled(); };
-    refuseUnwritableOutput(outputPath);
+    refuseUnwritableOutput(outputPath, inputs);
     const auto excel = office.newExcel();
     excel->SheetsInNewWorkbook(1);
 

@@ -8,10 +8,17 @@
 
 namespace kumiro {
 
-void refuseUnwritableOutput(const QString& target)
+QString outputIsInputReason()
+{
+    return QStringLiteral("くみろするファイルの 1 つです。　別のファイル名を指定して下さい。");
+}
+
+void refuseUnwritableOutput(const QString& target, const QStringList& inputs)
 {
     if (const QString refusal = outputRefusal(target); !refusal.isEmpty())
         throw OfficeError(OfficeError::OutputFile, refusal, target);
+    if (inputIndexOf(target, inputs) >= 0)
+        throw OfficeError(OfficeError::OutputFile, outputIsInputReason(), target);
 }
 
 void saveReplacing(const QString& target, const std::function<void(const QString&)>& save)

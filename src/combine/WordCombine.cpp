@@ -6,7 +6,7 @@ namespace kumiro {
 
 bool combineWord(Office& office, const QStringList& inputs, const QString& outputPath, const CommandProgress& progress)
 {
-    refuseUnwritableOutput(outputPath);
+    refuseUnwritableOutput(outputPath, inputs);
     const auto word = office.newWord();
     WordDocument& doc = word->Documents_Add();
     WordSelection& selection = word->Selection();

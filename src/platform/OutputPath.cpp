@@ -16,6 +16,20 @@ QString linkText(const QString& path)
     return n > 0 ? QFile::decodeName(QByteArray(buffer, int(n))) : QString();
 }
 
+int inputIndexOf(const QString& output, const QStringList& inputs)
+{
+    struct stat out {};
+    if (::stat(QFile::encodeName(output).constData(), &out) != 0)
+        return -1;
+    for (int i = 0; i < inputs.size(); ++i) {
+        struct stat in {};
+        if (::stat(QFile::encodeName(inputs[i]).constData(), &in) == 0 && in.st_dev == out.st_dev &&
+            in.st_ino == out.st_ino)
+            return i;
+    }
+    return -1;
+}
+
 QString outputRefusal(const QString& path)
 {
     const QByteArray name = QFile::encodeName(path);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace kumiro {
 
@@ -13,6 +14,11 @@ namespace kumiro {
 // place, never through it. Anything else would let a link someone else planted steer a
 // write into a file the user never named.
 QString outputRefusal(const QString& path);
+
+// The index of the input that is the very file `output` names (the same file, by its
+// inode, also through a link or a second name), or -1: a combine never writes into one of
+// its own inputs.
+int inputIndexOf(const QString& output, const QStringList& inputs);
 
 // What a symbolic link at `path` holds; empty when it is no link.
 QString linkText(const QString& path);

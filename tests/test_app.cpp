@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 #include "support/StoredKeys.h"
 #include "support/Files.h"
 
@@ -133,6 +135,37 @@ private Q_SLOTS:
         }
         QCOMPARE(QDir(QFileInfo(path).path()).entryList({QStringLiteral("*.broken-*")}).size(), 1);
         QVERIFY(!parseIni(readFile(path)).broken());
+    }
+
+    // A settings file that is a link to something that is not Kumiro's settings is never
+    // written through: the link is set aside and its target stays byte for byte. A FIFO
+    // there is neither read (it would block) nor written.
+    void settingsThroughLinksAndSpecialFiles()
+    {
+        const QString path = store_->filePath(kAppTitle);
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        const QString foreign = dir_->filePath(QStringLiteral("foreign.conf"));
+        const QByteArray text("root:x:0:0:root:/root:/bin/bash\n\x01not settings\n");
+        writeFile(foreign, text);
+        QVERIFY(QFile::link(foreign, path));
+        {
+            SettingsStore store(dir_->filePath(QStringLiteral("config")));
+            QCOMPARE(store.read(kAppTitle, kSectionKumiro, QStringLiteral("KumiroFile(2)")), QString());
+            QVERIFY(store.save(kAppTitle, kSectionKumiro, QStringLiteral("KumiroFile(0)"), QStringLiteral("W")));
+            QCOMPARE(QFileInfo(store.brokenCopy(kAppTitle)).symLinkTarget(), foreign);
+        }
+        QCOMPARE(readFile(foreign), text);
+        QVERIFY(!QFileInfo(path).isSymLink());
+        QVERIFY(!parseIni(readFile(path)).broken());
+
+        QFile::remove(path);
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        SettingsStore store(dir_->filePath(QStringLiteral("config")));
+        QCOMPARE(store.read(kAppTitle, kSectionKumiro, QStringLiteral("KumiroFile(2)")), QString());
+        QVERIFY(!store.save(kAppTitle, kSectionKumiro, QStringLiteral("KumiroFile(0)"), QStringLiteral("W")));
+        QVERIFY(store.hadWriteError());
+        QCOMPARE(store.refusal(kAppTitle), QStringLiteral("通常のファイルではありません。"));
+        QCOMPARE(store.read(kAppTitle, kSectionKumiro, QStringLiteral("KumiroFile(0)")), QStringLiteral("W"));
     }
 
     void brokenStoreEndsInDefaultsAndKeepsTheOriginal()

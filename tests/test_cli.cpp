@@ -1,5 +1,6 @@
 // The command line, run in this process with its standard streams captured.
 #include "app/SettingsStore.h"
+#include "cli/ArgumentNames.h"
 #include "cli/CommandLine.h"
 #include "support/Files.h"
 
@@ -8,13 +9,16 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 using namespace kumiro;
 using namespace kumiro::test;
 
 namespace {
 
 // An office that is not there: what the command line does when Word or Excel work fails.
-std::unique_ptr<Office> noOffice()
+std::unique_ptr<Office> noOffice(const OfficeOptions&)
 {
     throw OfficeError(OfficeError::Missing, QStringLiteral("soffice.bin"));
 }
@@ -41,6 +45,27 @@ class TestCli : public QObject {
     }
 
 private Q_SLOTS:
+    // A file named in Shift-JIS on a UTF-8 system: the name reaches the file by its raw
+    // bytes, keeps its extension (its kind), and is shown escaped.
+    void namesInAnotherEncodingStillOpen()
+    {
+        const QByteArray raw = QFile::encodeName(dir_->path()) + "/\x93\xfa\x96\x7b.txt"; // 日本 in Shift-JIS
+        const int fd = ::open(raw.constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+        QVERIFY(fd >= 0);
+        QCOMPARE(::write(fd, "text\n", 5), ssize_t(5));
+        ::close(fd);
+        QByteArray program("kumiro"), combine("combine"), name = raw;
+        char* argv[] = {program.data(), combine.data(), name.data(), nullptr};
+        const ArgumentNames names = argumentNames(3, argv);
+        QCOMPARE(names.words.size(), 2);
+        QCOMPARE(names.words[0], QStringLiteral("combine"));
+        QVERIFY(names.isAlias(names.words[1]));
+        QVERIFY(names.words[1].endsWith(QStringLiteral(".txt")));
+        QCOMPARE(readFile(names.words[1]), QByteArray("text\n"));
+        QCOMPARE(names.shown(QStringLiteral("ファイル %1 を").arg(names.words[1])),
+                 QStringLiteral("ファイル %1/\\x93\\xfa\\x96{.txt を").arg(dir_->path()));
+    }
+
     void init()
     {
         dir_ = std::make_unique<QTemporaryDir>();

@@ -6,6 +6,7 @@
 #include "combine/WordCombine.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -51,7 +52,7 @@ private Q_SLOTS:
         const QStringList inputs = {QStringLiteral("/d/a.txt"), QStringLiteral("/d/b.txt")};
         const QString output = QStringLiteral("/out/NewText.txt");
         auto messages = [&](TextCombineResult::Status status, const QString& reason = {}) {
-            return textCombineMessages({status, 1, reason}, inputs, output);
+            return textCombineMessages({status, 1, reason, {}, {}}, inputs, output);
         };
         QCOMPARE(messages(TextCombineResult::Done).size(), 1);
         QCOMPARE(messages(TextCombineResult::Done)[0].text,
@@ -86,12 +87,11 @@ private Q_SLOTS:
             write(QStringLiteral("sjis.txt"), sjis),
             write(QStringLiteral("nul.txt"), QByteArray("x\0y\nz", 5)),
             write(QStringLiteral("blank.txt"), "\n"),
-            write(QStringLiteral("utf8.txt"), "\xEF\xBB\xBFメモ"),
         };
         const TextCombineResult r = combineTextFiles(inputs, out_);
         QCOMPARE(r.status, TextCombineResult::Done);
         const QByteArray expected = QByteArray("a\r\nb\r\n") + "c\r\nd\r\n" + "e\r\nf\r\n" + "g\r\n\r\nh\r\n\r\ni\r\n" +
-            sjis + QByteArray("x\0y\r\nz\r\n", 8) + "\r\n" + "メモ\r\n"; // its byte-order mark would be mid-file
+            sjis + QByteArray("x\0y\r\nz\r\n", 8) + "\r\n";
         QCOMPARE(read(out_), expected);
     }
 
@@ -125,14 +125,18 @@ private Q_SLOTS:
         QCOMPARE(combineTextFiles({exact, exact}, out_).status, TextCombineResult::Done);
         QCOMPARE(read(out_).count('\n'), 60000);
 
-        QFile::remove(out_);
+        // Nothing of a combine that stops stays, so running it again adds nothing twice.
+        write(QFileInfo(out_).fileName(), "kept\r\n");
         const TextCombineResult r = combineTextFiles({small, small, over, small, small}, out_);
         QCOMPARE(r.status, TextCombineResult::LineLimit);
         QCOMPARE(r.failedIndex, 2);
-        QCOMPARE(read(out_), QByteArray("s\r\ns\r\n"));
+        QCOMPARE(read(out_), QByteArray("kept\r\n"));
 
-        QCOMPARE(combineTextFiles({overUnterminated}, out_).status, TextCombineResult::LineLimit);
-        QCOMPARE(read(out_), QByteArray("s\r\ns\r\n"));
+        QCOMPARE(combineTextFiles({small, overUnterminated}, out_).status, TextCombineResult::LineLimit);
+        QCOMPARE(read(out_), QByteArray("kept\r\n"));
+        QFile::remove(out_);
+        QCOMPARE(combineTextFiles({small, over}, out_).status, TextCombineResult::LineLimit);
+        QVERIFY(!QFileInfo::exists(out_));
     }
 
     // Every input is looked at before anything is written; a FIFO is refused without
@@ -235,10 +239,43 @@ private Q_SLOTS:
         QCOMPARE(read(out_),
                  QByteArray("\xEF\xBB\xBF"
                             "a\r\nb\r\nb\r\n"));
-        // Anything else at the start is bytes like any other.
-        const QString utf16 = write(QStringLiteral("w.txt"), "\xFF\xFEx");
-        QCOMPARE(combineTextFiles({utf16}, out_).status, TextCombineResult::Done);
-        QVERIFY(read(out_).endsWith("\xFF\xFEx\r\n"));
+    }
+
+    // Inputs in several encodings give an output in one: the existing output's, else the
+    // first input's that is not plain ASCII; a character it cannot hold writes nothing.
+    void mixedEncodingsGiveOneEncoding()
+    {
+        const QString sjis = write(QStringLiteral("sjis.txt"), "\x83\x65\x83\x4c\x83\x58\x83\x67\n"); // テキスト
+        const QString utf8 = write(QStringLiteral("utf8.txt"), "\xEF\xBB\xBFメモ\n");
+        const QString utf16 = write(QStringLiteral("utf16.txt"), QByteArray("\xFF\xFE\xE5\x65\x2C\x67\n\0", 8)); // 日本
+        const QString euc = write(QStringLiteral("euc.txt"), "\xA5\xED\xA5\xB0\xA5\xA4\xA5\xF3\r\n"); // ログイン
+        const QString ascii = write(QStringLiteral("ascii.txt"), "plain\n");
+        const TextCombineResult r = combineTextFiles({ascii, sjis, utf8, utf16, euc}, out_);
+        QCOMPARE(r.status, TextCombineResult::Done);
+        QCOMPARE(r.encoding, QStringLiteral("Shift_JIS"));
+        QCOMPARE(r.converted.size(), 3);
+        // Read back by another program, strictly.
+        QProcess iconv;
+        iconv.start(
+            QStringLiteral("iconv"),
+            {QStringLiteral("-f"), QStringLiteral("CP932"), QStringLiteral("-t"), QStringLiteral("UTF-8"), out_});
+        QVERIFY(iconv.waitForFinished(10000));
+        QCOMPARE(iconv.exitCode(), 0);
+        QCOMPARE(QString::fromUtf8(iconv.readAllStandardOutput()),
+                 QStringLiteral("plain\r\nテキスト\r\nメモ\r\n日本\r\nログイン\r\n"));
+        const QString done = textCombineMessages(r, {ascii, sjis, utf8, utf16, euc}, out_)[0].text;
+        QVERIFY2(done.contains(QStringLiteral("utf16.txt (UTF-16LE)")), qPrintable(done));
+
+        // 𠮷 has no Shift-JIS code: the output stays as it was.
+        const QByteArray before = read(out_);
+        const QString yoshi = write(QStringLiteral("yoshi.txt"), "ok\n\xF0\xA0\xAE\xB7\n");
+        const TextCombineResult refused = combineTextFiles({ascii, yoshi}, out_);
+        QCOMPARE(refused.status, TextCombineResult::EncodingFailed);
+        QCOMPARE(refused.failedIndex, 1);
+        QVERIFY2(refused.reason.contains(QStringLiteral("2 行目")) &&
+                     refused.reason.contains(QStringLiteral("Shift_JIS")),
+                 qPrintable(refused.reason));
+        QCOMPARE(read(out_), before);
     }
 
     // Japanese text in each encoding editors write is told apart and read back whole.
@@ -316,7 +353,73 @@ private Q_SLOTS:
         QCOMPARE(r.status, TextCombineResult::WriteFailed);
         QCOMPARE(r.failedIndex, 1);
         QVERIFY(!r.reason.isEmpty());
-        QCOMPARE(read(out_), QByteArray("kept\r\na\r\n"));
+        QCOMPARE(read(out_), QByteArray("kept\r\n")); // the first input goes too
+    }
+
+    // One rule for what may stand where an output goes, for the Text combine and for the
+    // office kinds, checked before any input is read: the user's own link is replaced by a
+    // regular file (its target untouched, a dangling one never created); a link into
+    // somebody else's folder, a FIFO and a folder are refused at once, without blocking.
+    void outputsThroughLinksAndSpecialFilesFollowOneRule()
+    {
+        const QString a = write(QStringLiteral("a.txt"), "a\n");
+        const QString target = write(QStringLiteral("target.txt"), "old\r\n");
+        QVERIFY(QFile::link(target, out_));
+        QCOMPARE(combineTextFiles({a, a}, out_).status, TextCombineResult::Done);
+        QVERIFY(!QFileInfo(out_).isSymLink());
+        QCOMPARE(read(out_), QByteArray("old\r\na\r\na\r\n"));
+        QCOMPARE(read(target), QByteArray("old\r\n"));
+
+        // A combine that fails puts the link back as it was.
+        QFile::remove(out_);
+        QVERIFY(QFile::link(target, out_));
+        QCOMPARE(combineTextFiles({a, dir_->filePath(QStringLiteral("missing.txt"))}, out_).status,
+                 TextCombineResult::ReadFailed);
+        QCOMPARE(QFileInfo(out_).symLinkTarget(), target);
+
+        const QString dangling = dir_->filePath(QStringLiteral("dangling.txt"));
+        QFile::remove(out_);
+        QVERIFY(QFile::link(dangling, out_));
+        QCOMPARE(combineTextFiles({a, a}, out_).status, TextCombineResult::Done);
+        QVERIFY(!QFileInfo::exists(dangling));
+        QCOMPARE(read(out_), QByteArray("a\r\na\r\n"));
+
+        // Word work never gets as far as starting an office.
+        struct NoOffice final : Office {
+            int started = 0;
+            std::unique_ptr<WordApplication> newWord() override { return ++started, nullptr; }
+            std::unique_ptr<ExcelApplication> newExcel() override { return ++started, nullptr; }
+        } office;
+        // The reason both kinds give, or what went wrong.
+        auto refused = [&](const QString& output) {
+            const TextCombineResult r = combineTextFiles({a, a}, output);
+            QString word;
+            try {
+                combineWord(office, {a, a}, output);
+            } catch (const OfficeError& e) {
+                word = e.what();
+            }
+            if (office.started != 0 || r.status != TextCombineResult::WriteFailed || word != r.reason)
+                return QStringLiteral("<not refused alike: %1, %2>").arg(r.status).arg(word);
+            return r.reason;
+        };
+        const QString fifo = dir_->filePath(QStringLiteral("fifo.txt"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        QCOMPARE(refused(fifo), QStringLiteral("通常のファイルではありません。"));
+        QCOMPARE(refused(dir_->path()), QStringLiteral("同じ名前のフォルダがあります。"));
+
+        if (::getuid() != 0)
+            QSKIP("a folder of another user needs root to make");
+        const QString theirs = dir_->filePath(QStringLiteral("theirs"));
+        QVERIFY(QDir().mkpath(theirs));
+        const QString victim = theirs + QStringLiteral("/victim.txt");
+        write(QStringLiteral("theirs/victim.txt"), "victim\n");
+        QCOMPARE(::chown(QFile::encodeName(theirs).constData(), 65534, 65534), 0);
+        QFile::remove(out_);
+        QVERIFY(QFile::link(victim, out_));
+        QVERIFY(refused(out_).contains(victim));
+        QCOMPARE(read(victim), QByteArray("victim\n"));
+        QVERIFY(QFileInfo(out_).isSymLink());
     }
 
 private:

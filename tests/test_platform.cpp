@@ -1,5 +1,6 @@
 // The platform layer: message text display, file filters, twips, the help file and viewer.
 #include "platform/Help.h"
+#include "platform/Leftovers.h"
 #include "platform/HelpWindow.h"
 #include "platform/FileDialogs.h"
 #include "platform/Look.h"
@@ -23,6 +24,9 @@
 #include <QTest>
 
 #include <stdexcept>
+
+#include <sys/wait.h>
+#include <unistd.h>
 #include <QTextBrowser>
 #include <QTimer>
 
@@ -39,6 +43,38 @@ class TestPlatform : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // A program killed while its partial file had a name (a file system without unnamed
+    // files) leaves it; the next start removes it, and only what a dead process of ours noted.
+    void partialFilesOfDeadProgramsGoAtTheNextStart()
+    {
+        QTemporaryDir cache, folder;
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
+        const QString kept = folder.filePath(QStringLiteral(".~kumiro-1-0123456789abcdef.tmp"));
+        QFile(kept).open(QIODevice::WriteOnly);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            const QString partial = partialFileName(folder.path());
+            notePartialFile(partial);
+            QFile(partial).open(QIODevice::WriteOnly);
+            ::_exit(0); // as if killed: never forgotten, never removed
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        const QStringList left =
+            QDir(folder.path()).entryList({QStringLiteral(".~kumiro-%1-*").arg(child)}, QDir::Files | QDir::Hidden);
+        QCOMPARE(left.size(), 1);
+        // A live process's partial file stays.
+        const QString ours = partialFileName(folder.path());
+        notePartialFile(ours);
+        QFile(ours).open(QIODevice::WriteOnly);
+        sweepLeftovers();
+        QVERIFY(!QFileInfo::exists(folder.filePath(left[0])));
+        QVERIFY(QFileInfo::exists(ours));
+        QVERIFY(QFileInfo::exists(kept)); // never noted: not ours to remove
+        forgetPartialFile(ours);
+        qunsetenv("XDG_CACHE_HOME");
+    }
+
     void messageTextKeepsCarriageReturnsUntilShown()
     {
         const QString text = QStringLiteral("一つ目。　\r\r二つ目。　");

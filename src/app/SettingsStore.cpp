@@ -1,4 +1,5 @@
 #include "SettingsStore.h"
+#include "platform/OutputPath.h"
 
 #include "IniFormat.h"
 
@@ -50,7 +51,22 @@ QString keptCopyOf(const QString& path, const QByteArray& bytes)
     return QFile::copy(path, copy) ? copy : QString();
 }
 
+QString setAside(const QString& path)
+{
+    const QString aside =
+        path + QStringLiteral(".broken-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    return QFile::rename(path, aside) ? aside : QString();
+}
+
 } // namespace
+
+QString SettingsStore::refusal(const QString& app) const
+{
+    auto it = refusals_.find(app);
+    if (it == refusals_.end())
+        it = refusals_.emplace(app, outputRefusal(filePath(app))).first;
+    return it->second;
+}
 
 QSettings& SettingsStore::settingsFor(const QString& app) const
 {
@@ -65,7 +81,9 @@ QSettings& SettingsStore::settingsFor(const QString& app) const
         // beside it so that a damaged file loses nothing.
         const QByteArray bytes = file.readAll();
         if (parseIni(bytes).broken()) {
-            const QString copy = keptCopyOf(path, bytes);
+            // A link to a file that is not ours is never written through: the link is set
+            // aside, and what it points at stays as it is.
+            const QString copy = QFileInfo(path).isSymLink() ? setAside(path) : keptCopyOf(path, bytes);
             if (!copy.isEmpty())
                 brokenCopies_[app] = copy;
         }
@@ -79,15 +97,20 @@ QString SettingsStore::read(const QString& app, const QString& section, const QS
 {
     if (const auto it = unsaved_.find(app + u'/' + section + u'/' + key); it != unsaved_.end())
         return it->second;
+    if (!refusal(app).isEmpty())
+        return QString();
     const QVariant v = settingsFor(app).value(section + u'/' + key);
     return v.typeId() == QMetaType::QString ? v.toString() : QString();
 }
 
 bool SettingsStore::save(const QString& app, const QString& section, const QString& key, const QString& text)
 {
-    if (readOnly_) {
+    if (readOnly_ || !refusal(app).isEmpty()) {
         unsaved_[app + u'/' + section + u'/' + key] = text;
-        return true;
+        if (readOnly_)
+            return true;
+        writeError_ = true;
+        return false;
     }
     QSettings& s = settingsFor(app);
     s.setValue(section + u'/' + key, text);

@@ -29,6 +29,9 @@ public:
     // Where an unreadable file was copied before it was first rewritten; empty if none.
     QString brokenCopy(const QString& app) const;
     bool hadWriteError() const { return writeError_; }
+    // Why the file of `app` is neither read nor written (a FIFO, a folder, a link someone
+    // else planted); empty when it is used.
+    QString refusal(const QString& app) const;
     // From here on, saves change only what this store reads back, never the file: the
     // command line reads the settings and leaves them as they are.
     void setReadOnly() { readOnly_ = true; }
@@ -39,6 +42,7 @@ private:
     QString root_;
     mutable std::map<QString, std::unique_ptr<QSettings>> open_;
     mutable std::map<QString, QString> brokenCopies_;
+    mutable std::map<QString, QString> refusals_;
     bool writeError_ = false;
     bool readOnly_ = false;
     std::map<QString, QString> unsaved_; // "app/section/key" -> text, when read-only

@@ -1,16 +1,21 @@
 #include "about/INITDISP.h"
 #include "app/Main.h"
+#include "cli/ArgumentNames.h"
 #include "cli/CommandLine.h"
 #include "app/Paths.h"
 #include "app/ProgramState.h"
 #include "mainwin/KUMIRO.h"
 #include "mainwin/OfficeRunner.h"
+#include "mainwin/ProgressWindow.h"
+#include "platform/Interrupt.h"
+#include "platform/Leftovers.h"
 #include "platform/Look.h"
 #include "platform/Platform.h"
 #include "platform/Twips.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QTranslator>
 
@@ -24,7 +29,7 @@ using namespace kumiro;
 
 namespace {
 
-int runCommandLineProgram(int argc, char** argv, const QStringList& arguments)
+int runCommandLineProgram(int argc, char** argv, const ArgumentNames& names)
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(kAppTitle);
@@ -32,17 +37,30 @@ int runCommandLineProgram(int argc, char** argv, const QStringList& arguments)
     const QString folder = programFolder();
     CliContext context{store,
                        folder,
-                       [&] { return loadOffice(folder); },
+                       [&](const OfficeOptions& options) { return loadOffice(folder, options); },
                        {},
                        {},
                        ::isatty(2) == 1,
                        qEnvironmentVariable("LANG").startsWith(QStringLiteral("ja"))};
     context.out = [](const QString& line) { std::fprintf(stdout, "%s\n", line.toUtf8().constData()); };
-    context.err = [](const QString& line) {
-        std::fprintf(stderr, "%s\n", line.toUtf8().constData());
+    context.err = [&](const QString& line) {
+        std::fprintf(stderr, "%s\n", names.shown(line).toUtf8().constData());
         std::fflush(stderr);
     };
-    return runCommandLine(parseCommandLine(arguments), context);
+    const CliRequest request = parseCommandLine(names.words);
+    // A name that is not text in the locale's encoding can be read, but nothing is written
+    // under it: the written file would be named after its stand-in.
+    QStringList written = request.command == CliRequest::Convert ? request.files : QStringList{};
+    if (!request.output.isEmpty())
+        written << request.output;
+    for (const QString& file : written) {
+        if (names.isAlias(file)) {
+            context.err(QStringLiteral("kumiro: ") +
+                        QStringLiteral("ファイル名 %1 は文字コードが違うため、書き込む名前には使えません。").arg(file));
+            return kExitUsage;
+        }
+    }
+    return runCommandLine(request, context);
 }
 
 } // namespace
@@ -54,13 +72,15 @@ int main(int argc, char** argv)
     std::signal(SIGPIPE, SIG_IGN);
     // A file-size limit makes a write fail with EFBIG, which is reported like a full disk.
     std::signal(SIGXFSZ, SIG_IGN);
+    // Ctrl+C, SIGTERM and SIGHUP cancel the command under way before the program ends.
+    installInterruptHandlers();
+    // What an earlier run of ours left when it was killed goes first.
+    sweepLeftovers();
     // A command runs without a window, and without a display.
     {
-        QStringList arguments;
-        for (int i = 1; i < argc; ++i)
-            arguments << QString::fromLocal8Bit(argv[i]);
-        if (isCommandLine(arguments))
-            return runCommandLineProgram(argc, argv, arguments);
+        const ArgumentNames names = argumentNames(argc, argv);
+        if (isCommandLine(names.words))
+            return runCommandLineProgram(argc, argv, names);
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(kAppTitle);
@@ -80,7 +100,20 @@ int main(int argc, char** argv)
     QtHelpViewer help(messages);
     DesktopShell shell;
     Platform platform{messages, files, help, shell};
-    OfficeRunner office(messages, [&] { return loadOffice(state.ProgramFolder); });
+    OfficeRunner office(messages, [&] {
+        OfficeOptions options;
+        options.interrupt = interruptFlag();
+        return loadOffice(state.ProgramFolder, options);
+    });
+    // Asked to end while no command runs: end now. A running command sees the signal, is
+    // cancelled and then ends the program (ProgressWindow).
+    QSocketNotifier interrupts(interruptDescriptor(), QSocketNotifier::Read);
+    QObject::connect(&interrupts, &QSocketNotifier::activated, &app, [] {
+        char drain[16];
+        while (::read(interruptDescriptor(), drain, sizeof drain) > 0) {}
+        if (!ProgressWindow::anyRunning())
+            QApplication::exit(interruptExitStatus());
+    });
 
     std::unique_ptr<KUMIRO> mainWindow;
     MainWindows windows;
@@ -98,7 +131,11 @@ int main(int argc, char** argv)
     if (store.hadWriteError()) {
         messages.show(mainWindow.get(), MsgIcon::Exclamation, QStringLiteral("設定確認"),
                       QStringLiteral("設定ファイル 「") + store.filePath(state.AppTitle) +
-                          QStringLiteral("」 に書き込めません。　\r\r変更した設定は保存されません。　"));
+                          QStringLiteral("」 に書き込めません。　\r\r") +
+                          (store.refusal(state.AppTitle).isEmpty()
+                               ? QString()
+                               : store.refusal(state.AppTitle) + QStringLiteral("\r\r")) +
+                          QStringLiteral("変更した設定は保存されません。　"));
     }
     // For the start-up benchmark: leave as soon as the main window is up.
     if (qEnvironmentVariableIsSet("KUMIRO_QUIT_WHEN_SHOWN"))

@@ -11,7 +11,9 @@
 #include "combine/ExcelCombine.h"
 #include "combine/TextCombine.h"
 #include "combine/WordCombine.h"
+#include "platform/Interrupt.h"
 #include "platform/MessageBoxes.h"
+#include "platform/OutputPath.h"
 #include "tools/Convert.h"
 
 #include <QDir>
@@ -100,7 +102,7 @@ CliRequest parseCommandLine(const QStringList& arguments)
         if (a.startsWith(QStringLiteral("--")) && eq > 0) {
             value = a.mid(eq + 1);
             a = a.left(eq);
-        } else if (a == u"--kind" || a == u"-o" || a == u"--output" || a == u"--to") {
+        } else if (a == u"--kind" || a == u"-o" || a == u"--output" || a == u"--to" || a == u"--timeout") {
             if (i + 1 >= arguments.size())
                 return usage(QStringLiteral("%1 の値がありません。").arg(a));
             value = arguments[++i];
@@ -111,6 +113,11 @@ CliRequest parseCommandLine(const QStringList& arguments)
                 return usage(QStringLiteral("--kind は word、excel、text のどれかです。"));
         } else if (r.command == CliRequest::Combine && (a == u"-o" || a == u"--output")) {
             r.output = value;
+        } else if (a == u"--timeout") {
+            bool ok = false;
+            r.timeoutSeconds = value.toInt(&ok);
+            if (!ok || r.timeoutSeconds <= 0)
+                return usage(QStringLiteral("--timeout は 1 以上の秒数です。"));
         } else if (r.command == CliRequest::Convert && a == u"--to") {
             const auto f = formatNamed(value);
             if (!f)
@@ -134,26 +141,32 @@ QString commandLineHelp(bool japanese)
         return QStringLiteral(
             "使い方:\n"
             "  kumiro                                         ウィンドウで使う\n"
-            "  kumiro combine [--kind word|excel|text] [-o 出力] ファイル...\n"
+            "  kumiro combine [--kind word|excel|text] [-o 出力] [--timeout 秒] ファイル...\n"
             "      ファイルを指定の順に 1 つにまとめる（2 個から 100 個）。種類は --kind か拡張子で決まり、\n"
             "      出力の形式は -o の拡張子で決まる。-o がなければ設定のくみろ先とファイル名に書く。\n"
-            "  kumiro convert --to txt|doc|rtf|docx|odt|pdf ファイル...\n"
+            "  kumiro convert --to txt|doc|rtf|docx|odt|pdf [--timeout 秒] ファイル...\n"
             "      ファイルを指定の形式に変換し、元のファイルの隣に書く。\n"
+            "  --timeout 秒 は LibreOffice の 1 回の処理を待つ上限（既定 1800）。応答のない LibreOffice は\n"
+            "      10 秒で終了させる。\n"
             "  kumiro --help | --version\n"
             "\n"
-            "終了コード: 0 成功、1 失敗（何も書かれていない）、2 使い方の誤り。\n"
+            "終了コード: 0 成功、1 失敗（何も書かれていない）、2 使い方の誤り、\n"
+            "128 + N シグナル N（Ctrl+C、SIGTERM、SIGHUP）で中止（何も書かれていない）。\n"
             "設定は読むだけで、書き換えない。");
     return QStringLiteral("Usage:\n"
                           "  kumiro                                          use the window\n"
-                          "  kumiro combine [--kind word|excel|text] [-o OUTPUT] FILE...\n"
+                          "  kumiro combine [--kind word|excel|text] [-o OUTPUT] [--timeout SECONDS] FILE...\n"
                           "      Combine 2 to 100 files into one, in the order given. The kind comes from --kind or\n"
                           "      from the extensions; the output's extension chooses its format. Without -o, the\n"
                           "      output is the kind's output folder and name from the settings.\n"
-                          "  kumiro convert --to txt|doc|rtf|docx|odt|pdf FILE...\n"
+                          "  kumiro convert --to txt|doc|rtf|docx|odt|pdf [--timeout SECONDS] FILE...\n"
                           "      Convert each file; the result is written beside it.\n"
+                          "  --timeout SECONDS bounds one LibreOffice call (default 1800); a LibreOffice that\n"
+                          "      makes no progress is ended after 10 seconds.\n"
                           "  kumiro --help | --version\n"
                           "\n"
-                          "Exit status: 0 success, 1 failure (nothing written), 2 usage error.\n"
+                          "Exit status: 0 success, 1 failure (nothing written), 2 usage error,\n"
+                          "128 + N when signal N (Ctrl+C, SIGTERM, SIGHUP) stopped it (nothing written).\n"
                           "The settings are read, never written. Messages are in Japanese.");
 }
 
@@ -181,6 +194,7 @@ int usageError(CliContext& c, const QString& problem)
 CommandProgress progressOn(CliContext& c)
 {
     CommandProgress progress;
+    progress.cancelled = [] { return interruptSignal() != 0; };
     if (c.terminal)
         progress.step = [&c](int index, int count, const QString& file) {
             c.err(QStringLiteral("%1 / %2 : %3").arg(index + 1).arg(count).arg(QFileInfo(file).fileName()));
@@ -218,6 +232,14 @@ std::optional<Kind> kindOfFiles(const SettingsRecord& settings, const QStringLis
     return found;
 }
 
+OfficeOptions officeOptions(const CliRequest& r)
+{
+    OfficeOptions options;
+    options.callTimeoutMs = r.timeoutSeconds * 1000;
+    options.interrupt = interruptFlag();
+    return options;
+}
+
 int combine(const CliRequest& r, CliContext& c)
 {
     const SettingsRecord settings = readSettings(c);
@@ -243,25 +265,24 @@ int combine(const CliRequest& r, CliContext& c)
     for (const QString& f : r.files)
         inputs << QFileInfo(f).absoluteFilePath();
     const QString output = r.output.isEmpty() ? outputPathOf(settings, *kind) : QFileInfo(r.output).absoluteFilePath();
+    if (const int same = inputIndexOf(output, inputs); same >= 0)
+        return usageError(
+            c, QStringLiteral("出力 %1 は、くみろするファイル %2 と同じファイルです。").arg(output, inputs[same]));
     const CommandProgress progress = progressOn(c);
 
     if (*kind == Kind::Text) {
         const TextCombineResult result = combineTextFiles(inputs, output, progress);
-        if (result.status == TextCombineResult::Done) {
-            say(c, combineDoneMessage(Kind::Text, output));
-            return kExitOk;
-        }
-        for (const Message& m : textCombineMessages(result, inputs, output))
+        for (const Message& m : textCombineMessages(result, inputs, output, true))
             say(c, m);
-        return kExitFailed;
+        return result.status == TextCombineResult::Done ? kExitOk : kExitFailed;
     }
     QStringList shortfalls;
     try {
-        const std::unique_ptr<Office> office = c.office();
-        if (*kind == Kind::Word)
-            combineWord(*office, inputs, output, progress, &shortfalls);
-        else
-            combineExcel(*office, inputs, output, progress, &shortfalls);
+        const std::unique_ptr<Office> office = c.office(officeOptions(r));
+        const bool completed = *kind == Kind::Word ? combineWord(*office, inputs, output, progress, &shortfalls)
+                                                   : combineExcel(*office, inputs, output, progress, &shortfalls);
+        if (!completed)
+            return kExitFailed; // cancelled: nothing written
     } catch (const OfficeError& e) {
         const OfficeMessage m = officeFailureMessage(e);
         say(c, m.title, m.text);
@@ -284,9 +305,11 @@ QString conversionDoneText(WordFormat to)
 int convert(const CliRequest& r, CliContext& c)
 {
     try {
-        const std::unique_ptr<Office> office = c.office();
+        const std::unique_ptr<Office> office = c.office(officeOptions(r));
         const CommandProgress progress = progressOn(c);
         for (int i = 0; i < r.files.size(); ++i) {
+            if (progress.cancelRequested())
+                return kExitFailed;
             const QString input = QFileInfo(r.files[i]).absoluteFilePath();
             progress.at(i, int(r.files.size()), input);
             const QString output = convertFileTo(*office, input, r.to);
@@ -305,14 +328,16 @@ int convert(const CliRequest& r, CliContext& c)
 
 int runCommandLine(const CliRequest& r, CliContext& c)
 {
+    int status = kExitUsage;
     switch (r.command) {
     case CliRequest::Help: c.out(commandLineHelp(c.japanese)); return kExitOk;
     case CliRequest::Version: c.out(QStringLiteral("kumiro " KUMIRO_VERSION)); return kExitOk;
     case CliRequest::Usage: return usageError(c, r.problem);
-    case CliRequest::Combine: return combine(r, c);
-    case CliRequest::Convert: return convert(r, c);
+    case CliRequest::Combine: status = combine(r, c); break;
+    case CliRequest::Convert: status = convert(r, c); break;
     }
-    return kExitUsage;
+    // A command that was done before it saw the signal stays done.
+    return status != kExitOk && interruptSignal() != 0 ? interruptExitStatus() : status;
 }
 
 } // namespace kumiro

@@ -18,12 +18,17 @@ class SettingsStore;
 // rather than the window.
 bool isCommandLine(const QStringList& arguments);
 
+// A generous bound for one office call on the command line, where nobody may be there to
+// cancel: a frozen office is ended far sooner, after 10 s without progress.
+inline constexpr int kDefaultTimeoutSeconds = 1800;
+
 // What was asked, before anything is looked at on disk.
 struct CliRequest {
     enum Command { Help, Version, Combine, Convert, Usage };
     Command command = Usage;
     std::optional<Kind> kind; // combine --kind
     QString output; // combine -o
+    int timeoutSeconds = kDefaultTimeoutSeconds; // --timeout: the longest one office call may take
     WordFormat to = WordFormat::Text; // convert --to
     QStringList files;
     QString problem; // for Usage: what is wrong
@@ -35,7 +40,7 @@ CliRequest parseCommandLine(const QStringList& arguments);
 struct CliContext {
     SettingsStore& store; // read only: nothing is ever saved
     QString programFolder; // for the settings' fallback folder and the office driver
-    std::function<std::unique_ptr<Office>()> office;
+    std::function<std::unique_ptr<Office>(const OfficeOptions&)> office;
     std::function<void(const QString&)> out; // standard output: the help and the version
     std::function<void(const QString&)> err; // standard error: progress and messages, a line each
     bool terminal = false; // standard error is a terminal: progress is shown
@@ -46,7 +51,7 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
 
-// Runs the request; the exit status.
+// Runs the request; the exit status (128 + the signal's number when a signal ended it).
 int runCommandLine(const CliRequest& request, CliContext& context);
 
 QString commandLineHelp(bool japanese);

@@ -46,12 +46,27 @@ Message combineDoneMessage(Kind kind, const QString& output, const QStringList& 
     return {MsgIcon::Information, QStringLiteral("完了確認"), text};
 }
 
-QList<Message> textCombineMessages(const TextCombineResult& result, const QStringList& inputs, const QString& output)
+QList<Message> textCombineMessages(const TextCombineResult& result, const QStringList& inputs, const QString& output,
+                                   bool namesOutput)
 {
     const QString input =
         result.failedIndex >= 0 && result.failedIndex < inputs.size() ? inputs[result.failedIndex] : QString();
     switch (result.status) {
-    case TextCombineResult::Done: return {combineDoneMessage(Kind::Text)};
+    case TextCombineResult::Done: {
+        Message done = combineDoneMessage(Kind::Text, namesOutput ? output : QString());
+        if (!result.converted.isEmpty()) {
+            QStringList names;
+            for (const auto& [index, from] : result.converted)
+                names << QStringLiteral("%1 (%2)").arg(QFileInfo(inputs.value(index)).fileName(), from);
+            done.text += QStringLiteral("\r\r次のファイルは文字コードを %1 に変換して追加しました: %2。　")
+                             .arg(result.encoding, names.join(QStringLiteral("、")));
+        }
+        return {done};
+    }
+    case TextCombineResult::EncodingFailed:
+        return {{MsgIcon::Critical, QStringLiteral("文字コード確認"),
+                 QStringLiteral("Text ファイル ") + input + QStringLiteral(" の ") + result.reason +
+                     QStringLiteral("　\r\rくみろ先のファイルは変更していません。　")}};
     case TextCombineResult::LineLimit:
         return {
             {MsgIcon::Exclamation, QStringLiteral("行数確認"),

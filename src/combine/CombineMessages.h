@@ -19,8 +19,10 @@ struct OfficeMessage {
 // conversion.
 OfficeMessage officeFailureMessage(const OfficeError& error, const QString& destination = QStringLiteral("くみろ先"));
 
-// What the user is told after a Text combine, in order; nothing for a cancel.
-QList<Message> textCombineMessages(const TextCombineResult& result, const QStringList& inputs, const QString& output);
+// What the user is told after a Text combine, in order; nothing for a cancel. The
+// completion names the output when `namesOutput`, and the inputs whose text was converted.
+QList<Message> textCombineMessages(const TextCombineResult& result, const QStringList& inputs, const QString& output,
+                                   bool namesOutput = false);
 
 // The completion message of a kind's combine; `output`, when given (a format other than the
 // kind's first), follows in a paragraph of its own, so the user knows the file. What the

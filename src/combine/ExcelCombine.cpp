@@ -10,6 +10,7 @@ bool combineExcel(Office& office, const QStringList& inputs, const QString& outp
                   QStringList* shortfalls)
 {
     auto cancelled = [&] { return progress.cancelled && progress.cancelled(); };
+    refuseUnwritableOutput(outputPath, inputs);
     const auto excel = office.newExcel();
     excel->SheetsInNewWorkbook(1);
 

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <memory>
 
 namespace kumiro {
@@ -125,7 +126,18 @@ public:
 inline const QString kOfficeProgramDir = QStringLiteral(KUMIRO_OFFICE_PROGRAM_DIR);
 
 struct OfficeOptions {
-    int callTimeoutMs = 120000; // an office that does not answer a call in this time is ended
+    // A call that has not returned in this time ends the office; 0: a busy office may work
+    // as long as the user lets it (the progress window's cancel).
+    int callTimeoutMs = 0;
+    // An office that makes no progress in a call for this time (no CPU time, or stopped) is
+    // ended: it is frozen.
+    int stallTimeoutMs = 10000;
+    // The memory the office may use; 0: a quarter of the machine's, between 1 and 4 GiB.
+    qint64 memoryLimitBytes = 0;
+    // Set to a signal number when the program is asked to end: the office is ended at once.
+    const std::atomic<int>* interrupt = nullptr;
+    // Run the office in a box that sees only its own private folder, where the system can.
+    bool boxed = true;
     QString officeProgramDir; // empty: the system's LibreOffice
     QString cacheDir; // where the prepared profile is kept; empty: the user's cache
 };

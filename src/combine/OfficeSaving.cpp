@@ -1,4 +1,5 @@
 #include "OfficeSaving.h"
+#include "platform/OutputPath.h"
 
 #include "platform/FileModes.h"
 #include "platform/ReplaceFile.h"
@@ -6,6 +7,19 @@
 #include <QFileInfo>
 
 namespace kumiro {
+
+QString outputIsInputReason()
+{
+    return QStringLiteral("くみろするファイルの 1 つです。　別のファイル名を指定して下さい。");
+}
+
+void refuseUnwritableOutput(const QString& target, const QStringList& inputs)
+{
+    if (const QString refusal = outputRefusal(target); !refusal.isEmpty())
+        throw OfficeError(OfficeError::OutputFile, refusal, target);
+    if (inputIndexOf(target, inputs) >= 0)
+        throw OfficeError(OfficeError::OutputFile, outputIsInputReason(), target);
+}
 
 void saveReplacing(const QString& target, const std::function<void(const QString&)>& save)
 {

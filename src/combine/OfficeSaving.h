@@ -11,6 +11,13 @@ namespace kumiro {
 // does not exist yet) only when its content is complete. A folder that cannot be written is
 // told before `save` runs.
 void saveReplacing(const QString& target, const std::function<void(const QString&)>& save);
+// Refuses, before any input is read, an output path that no file may be written at (a
+// folder, a FIFO, a device, a link someone else planted) or that is one of the inputs:
+// OfficeError(OutputFile).
+void refuseUnwritableOutput(const QString& target, const QStringList& inputs);
+
+// Why a combine does not write into one of its own inputs, in the user's words.
+QString outputIsInputReason();
 // Once the output is saved the command has done its work: an office that fails while it is
 // closed (it is ended and reaped anyway) must not turn the result into a failure.
 inline void closeAfterSaving(const std::function<void()>& close)

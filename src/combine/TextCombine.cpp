@@ -1,6 +1,11 @@
 #include "TextCombine.h"
+#include "OfficeSaving.h"
+#include "TextEncoding.h"
 
 #include "platform/FileWriting.h"
+#include "platform/Leftovers.h"
+#include "platform/OutputPath.h"
+#include "platform/ReplaceFile.h"
 #include "platform/SystemErrors.h"
 
 #include <QFile>
@@ -11,7 +16,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <optional>
 
 namespace kumiro {
 
@@ -39,7 +46,7 @@ const char* findLineEnd(const char* p, const char* end)
     return p;
 }
 
-enum class ReadStatus { Ok, TooManyLines, Failed };
+enum class ReadStatus { Ok, TooManyLines };
 
 // Reads one input and turns it into what the output receives: every line, whatever ended
 // it (CR LF, LF or CR), followed by CR LF. Stops as soon as the line limit is passed.
@@ -63,76 +70,66 @@ int openRegular(const QString& path, QString& reason, bool& notAFile)
     return fd;
 }
 
-ReadStatus readInput(const QString& path, QByteArray& chunk, QByteArray& out, QString& reason, bool dropBom)
+// Reads a whole regular file; false with the reason when it cannot.
+bool readWhole(const QString& path, QByteArray& bytes, QString& reason)
 {
-    out.resize(0);
     bool notAFile = false;
     const int fd = openRegular(path, reason, notAFile);
     if (fd < 0) {
         if (notAFile)
             reason = QStringLiteral("通常のファイルではありません。");
-        return ReadStatus::Failed;
+        return false;
     }
     QFile file;
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         reason = file.errorString();
         ::close(fd);
-        return ReadStatus::Failed;
+        return false;
     }
+    bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        reason = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+// Turns one input's text into what the output receives: every line, whatever ended it
+// (CR LF, LF or CR), followed by CR LF. Stops as soon as the line limit is passed.
+ReadStatus withCrLfLines(const QByteArray& in, QByteArray& out)
+{
+    const char* p = in.constData();
+    const char* end = p + in.size();
+    out.resize(2 * in.size() + 2); // the worst case: every byte a line end of its own
+    char* o = out.data();
     qsizetype lines = 0;
-    bool atLineStart = true;
-    bool swallowLf = false; // a CR ended the last piece: an LF next belongs to it
-    for (;;) {
-        const qint64 got = file.read(chunk.data(), chunk.size());
-        if (got < 0) {
-            reason = file.errorString();
-            return ReadStatus::Failed;
-        }
-        if (got == 0)
-            break;
-        const char* p = chunk.constData();
-        const char* end = p + got;
-        // A UTF-8 byte-order mark belongs at the start of a file only: in the middle of the
-        // output it would be garbage to most programs.
-        if (dropBom && got >= 3 && std::memcmp(p, "\xEF\xBB\xBF", 3) == 0)
-            p += 3;
-        dropBom = false;
-        if (swallowLf && *p == '\n')
-            ++p;
-        swallowLf = false;
-        // Room for the worst case, every byte a line end of its own.
-        const qsizetype used = out.size();
-        out.resize(used + 2 * (end - p) + 2);
-        char* o = out.data() + used;
-        while (p < end) {
-            const char* q = findLineEnd(p, end);
-            std::memcpy(o, p, size_t(q - p));
-            o += q - p;
-            if (q == end) {
-                atLineStart = false;
-                break;
-            }
-            *o++ = '\r';
-            *o++ = '\n';
-            atLineStart = true;
-            if (++lines > kTextLineLimit)
-                return ReadStatus::TooManyLines;
-            p = q + 1;
-            if (*q == '\r') {
-                if (p == end)
-                    swallowLf = true;
-                else if (*p == '\n')
-                    ++p;
-            }
-        }
-        out.resize(o - out.constData());
-    }
-    if (!atLineStart) {
-        out.append("\r\n", 2);
+    while (p < end) {
+        const char* q = findLineEnd(p, end);
+        std::memcpy(o, p, size_t(q - p));
+        o += q - p;
+        *o++ = '\r';
+        *o++ = '\n';
         if (++lines > kTextLineLimit)
             return ReadStatus::TooManyLines;
+        if (q == end)
+            break;
+        p = q + 1;
+        if (*q == '\r' && p < end && *p == '\n')
+            ++p;
     }
+    out.resize(o - out.constData());
     return ReadStatus::Ok;
+}
+
+// The line (from 1) that holds byte `offset` of a text.
+int lineAt(const QByteArray& text, qsizetype offset)
+{
+    int line = 1;
+    for (qsizetype i = 0; i < offset && i < text.size(); ++i) {
+        if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n')))
+            ++line;
+    }
+    return line;
 }
 
 bool appendToOutput(const QString& outputPath, const QByteArray& out, QString& reason)
@@ -164,6 +161,17 @@ TextCombineResult combineTextFiles(const QStringList& inputs, const QString& out
                                    const CommandProgress& progress)
 {
     TextCombineResult result;
+    // An output where no file may be written is refused before anything is read.
+    result.reason = outputRefusal(outputPath);
+    if (!result.reason.isEmpty()) {
+        result.status = TextCombineResult::WriteFailed;
+        return result;
+    }
+    if ((result.failedIndex = inputIndexOf(outputPath, inputs)) >= 0) {
+        result.status = TextCombineResult::WriteFailed;
+        result.reason = outputIsInputReason();
+        return result;
+    }
     // Every input is looked at before anything is read or written.
     for (int i = 0; i < inputs.size(); ++i) {
         bool notAFile = false;
@@ -182,42 +190,113 @@ TextCombineResult combineTextFiles(const QStringList& inputs, const QString& out
         return result;
     }
 
+    // An output that is the user's own link becomes a regular file in the link's place,
+    // holding what the link showed, as the other kinds write it; a combine that does not
+    // complete puts the link back.
+    const QString link = linkText(outputPath);
+    if (!link.isEmpty()) {
+        const ReplaceResult made = replaceFile(outputPath, [&](const QString& temp) {
+            const QString target = QFileInfo(outputPath).symLinkTarget();
+            QFile empty(temp);
+            const bool made = QFileInfo::exists(target) ? QFile::copy(target, temp) : empty.open(QIODevice::WriteOnly);
+            return made ? QString() : plainSystemReason(EACCES, true);
+        });
+        if (!made.ok()) {
+            result.status = TextCombineResult::WriteFailed;
+            result.reason = made.reason;
+            return result;
+        }
+    }
+    struct PutLinkBack {
+        const QString& path;
+        const QString& link;
+        const TextCombineResult& result;
+        ~PutLinkBack()
+        {
+            if (link.isEmpty() || result.status == TextCombineResult::Done)
+                return;
+            const QString temp = partialFileName(QFileInfo(path).absolutePath());
+            if (QFile::link(link, temp) &&
+                std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0)
+                QFile::remove(temp);
+        }
+    } putLinkBack{outputPath, link, result};
+
     const QFileInfo before(outputPath);
     const bool existed = before.exists();
     const qint64 sizeBefore = existed ? before.size() : 0;
 
-    bool outputHasBytes = sizeBefore > 0;
-    QByteArray chunk(1 << 20, Qt::Uninitialized);
-    QByteArray out;
-    for (int i = 0; i < inputs.size(); ++i) {
-        if (progress.cancelRequested()) {
-            // Nothing of this combine stays.
-            if (!existed)
-                QFile::remove(outputPath);
-            else
-                QFile::resize(outputPath, sizeBefore);
-            result.status = TextCombineResult::Cancelled;
-            return result;
-        }
-        progress.at(i, int(inputs.size()), inputs[i]);
-        switch (readInput(inputs[i], chunk, out, result.reason, outputHasBytes)) {
-        case ReadStatus::Ok: break;
-        case ReadStatus::TooManyLines:
-            result.status = TextCombineResult::LineLimit;
-            result.failedIndex = i;
-            return result;
-        case ReadStatus::Failed:
-            result.status = TextCombineResult::ReadFailed;
-            result.failedIndex = i;
-            return result;
-        }
-        if (!appendToOutput(outputPath, out, result.reason)) {
+    // The output has one encoding: the existing output's, else the first input's that is
+    // not plain ASCII (never UTF-16: UTF-8 then).
+    std::optional<TextEncoding> target;
+    if (sizeBefore > 0) {
+        QByteArray existing;
+        if (!readWhole(outputPath, existing, result.reason)) {
             result.status = TextCombineResult::WriteFailed;
-            result.failedIndex = i;
             return result;
         }
+        if (!isPlainAscii(existing))
+            target = detectTextEncoding(existing);
+        if (target == TextEncoding::Utf16LE || target == TextEncoding::Utf16BE) {
+            result.status = TextCombineResult::WriteFailed;
+            result.reason = QStringLiteral("UTF-16 のファイルには追記できません。");
+            return result;
+        }
+    }
+
+    bool outputHasBytes = sizeBefore > 0;
+    QByteArray bytes, out;
+    // Whatever stops the combine after something was written puts the output back as it
+    // was: a combine that fails writes nothing, and running it again adds nothing twice.
+    auto putBack = [&](TextCombineResult::Status status, int index) {
+        if (!existed)
+            QFile::remove(outputPath);
+        else
+            QFile::resize(outputPath, sizeBefore);
+        result.status = status;
+        result.failedIndex = index;
+        return result;
+    };
+    for (int i = 0; i < inputs.size(); ++i) {
+        if (progress.cancelRequested())
+            return putBack(TextCombineResult::Cancelled, -1);
+        progress.at(i, int(inputs.size()), inputs[i]);
+        if (!readWhole(inputs[i], bytes, result.reason))
+            return putBack(TextCombineResult::ReadFailed, i);
+        // Bytes go through unchanged when the input is in the output's encoding (or plain
+        // ASCII, the same in all); else its text is converted, every character or nothing.
+        if (!isPlainAscii(bytes)) {
+            const TextEncoding encoding = detectTextEncoding(bytes);
+            if (!target)
+                target = encoding == TextEncoding::Utf16LE || encoding == TextEncoding::Utf16BE ? TextEncoding::Utf8
+                                                                                                : encoding;
+            if (encoding != *target) {
+                const QByteArray utf8 = toUtf8(bytes, encoding);
+                if (*target == TextEncoding::Utf8) {
+                    bytes = utf8;
+                } else if (const qsizetype at = fromUtf8Strictly(utf8, *target, bytes); at >= 0) {
+                    result.reason = QStringLiteral("%1 行目に %2 で表せない文字があります。")
+                                        .arg(lineAt(utf8, at))
+                                        .arg(QLatin1String(encodingName(*target)));
+                    return putBack(TextCombineResult::EncodingFailed, i);
+                }
+                result.converted << qMakePair(i, QString::fromLatin1(encodingName(encoding)));
+            }
+            result.encoding = QString::fromLatin1(encodingName(*target));
+        }
+        // A UTF-8 byte-order mark belongs at the start of a file only: in the middle of the
+        // output it would be garbage to most programs.
+        if (outputHasBytes && bytes.startsWith("\xEF\xBB\xBF"))
+            bytes.remove(0, 3);
+        if (withCrLfLines(bytes, out) == ReadStatus::TooManyLines)
+            return putBack(TextCombineResult::LineLimit, i);
+        if (!appendToOutput(outputPath, out, result.reason))
+            return putBack(TextCombineResult::WriteFailed, i);
         outputHasBytes = outputHasBytes || !out.isEmpty();
     }
+    // A cancel asked once all are in leaves nothing of this combine either.
+    if (progress.cancelRequested())
+        return putBack(TextCombineResult::Cancelled, -1);
     return result;
 }
 

@@ -25,8 +25,37 @@ inline int byteOrderMarkLength(const QByteArray& bytes)
     return 0;
 }
 
+// How unlikely a short text is in an encoding: -1 when it does not decode there at all,
+// else the number of half-width katakana it would show (rare in real text, common in
+// another encoding's bytes read wrongly).
+inline int shortTextOddness(const QByteArray& bytes, const char* encoding)
+{
+    iconv_t cd = iconv_open("UTF-8", encoding);
+    if (cd == iconv_t(-1))
+        return -1;
+    QByteArray in = bytes;
+    QByteArray out(in.size() * 4 + 16, Qt::Uninitialized);
+    char* src = in.data();
+    size_t srcLeft = size_t(in.size());
+    char* dst = out.data();
+    size_t dstLeft = size_t(out.size());
+    const bool ok = iconv(cd, &src, &srcLeft, &dst, &dstLeft) != size_t(-1) && srcLeft == 0;
+    iconv_close(cd);
+    if (!ok)
+        return -1;
+    int odd = 0;
+    for (const char* p = out.constData(); p + 2 < dst; ++p) {
+        // U+FF61..U+FF9F: EF BD A1..BF, EF BE 80..9F
+        if (uchar(p[0]) == 0xEF && (uchar(p[1]) == 0xBD || uchar(p[1]) == 0xBE))
+            ++odd;
+    }
+    return odd;
+}
+
 // A byte-order mark decides; then uchardet, with strict UTF-8 before the rest (plain ASCII
-// is UTF-8); what cannot be told apart is Shift-JIS (CP932), the usual Japanese text.
+// is UTF-8); what cannot be told apart is Shift-JIS (CP932), the usual Japanese text. A
+// text too short for uchardet's answer to be worth much is Shift-JIS or EUC-JP, whichever
+// decodes without error and looks least like another encoding's bytes.
 // `complete`: the bytes are the whole file (else a character cut at the end is no error).
 inline TextEncoding detectTextEncoding(const QByteArray& bytes, bool complete = true)
 {
@@ -53,6 +82,15 @@ inline TextEncoding detectTextEncoding(const QByteArray& bytes, bool complete = 
     Q_UNUSED(decoded);
     if (!utf8.hasError())
         return TextEncoding::Utf8;
+    constexpr qsizetype kShortText = 256;
+    if (complete && bytes.size() < kShortText && guess != "UTF-16LE" && guess != "UTF-16BE") {
+        const int sjis = shortTextOddness(bytes, "CP932");
+        const int euc = shortTextOddness(bytes, "EUC-JP-MS");
+        if (euc >= 0 && (sjis < 0 || euc < sjis))
+            return TextEncoding::EucJp;
+        if (sjis >= 0)
+            return TextEncoding::ShiftJis;
+    }
     if (guess == "EUC-JP")
         return TextEncoding::EucJp;
     if (guess == "UTF-16LE")
@@ -120,6 +158,69 @@ inline QByteArray toUtf8(const QByteArray& bytes, TextEncoding encoding)
     out.resize(dst - out.data());
     iconv_close(cd);
     return out;
+}
+
+// Seven-bit text without escapes: the same bytes in every encoding a text output is written in.
+inline bool isPlainAscii(const QByteArray& bytes)
+{
+    for (char c : bytes) {
+        if (uchar(c) >= 0x80 || c == '\x1B')
+            return false;
+    }
+    return true;
+}
+
+// The encoding's name as editors show it.
+inline const char* encodingName(TextEncoding encoding)
+{
+    switch (encoding) {
+    case TextEncoding::Utf8: return "UTF-8";
+    case TextEncoding::ShiftJis: return "Shift_JIS";
+    case TextEncoding::EucJp: return "EUC-JP";
+    case TextEncoding::Iso2022Jp: return "ISO-2022-JP";
+    case TextEncoding::Utf16LE: return "UTF-16LE";
+    case TextEncoding::Utf16BE: return "UTF-16BE";
+    }
+    return "Shift_JIS";
+}
+
+// UTF-8 text in another encoding, every character kept or nothing: the offset of the first
+// character the encoding cannot hold, or -1 when all went through into `out`.
+inline qsizetype fromUtf8Strictly(const QByteArray& utf8, TextEncoding encoding, QByteArray& out)
+{
+    iconv_t cd = iconv_open(iconvName(encoding), "UTF-8");
+    if (cd == iconv_t(-1))
+        return 0;
+    QByteArray in = utf8;
+    out = QByteArray(in.size() * 2 + 16, Qt::Uninitialized);
+    char* src = in.data();
+    size_t srcLeft = size_t(in.size());
+    char* dst = out.data();
+    size_t dstLeft = size_t(out.size());
+    qsizetype failedAt = -1;
+    while (srcLeft > 0 || failedAt < 0) {
+        const size_t r =
+            srcLeft > 0 ? iconv(cd, &src, &srcLeft, &dst, &dstLeft) : iconv(cd, nullptr, nullptr, &dst, &dstLeft);
+        if (r != size_t(-1)) {
+            if (srcLeft == 0)
+                break;
+            continue;
+        }
+        if (errno == E2BIG) {
+            const qsizetype used = dst - out.data();
+            out.resize(out.size() * 2);
+            dst = out.data() + used;
+            dstLeft = size_t(out.size() - used);
+            continue;
+        }
+        failedAt = src - in.data();
+        break;
+    }
+    iconv_close(cd);
+    if (failedAt >= 0)
+        return failedAt;
+    out.resize(dst - out.data());
+    return -1;
 }
 
 // CR LF, LF and CR alike become LF: one line, one paragraph, whatever made the file.

@@ -7,6 +7,7 @@ namespace kumiro {
 bool combineWord(Office& office, const QStringList& inputs, const QString& outputPath, const CommandProgress& progress,
                  QStringList* shortfalls)
 {
+    refuseUnwritableOutput(outputPath, inputs);
     const WordFormat format = wordFormatFor(outputPath);
     const auto word = office.newWord();
     WordDocument& doc = word->Documents_Add();

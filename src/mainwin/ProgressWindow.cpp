@@ -1,8 +1,10 @@
 #include "ProgressWindow.h"
+#include "platform/Interrupt.h"
 
 #include "platform/Look.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
@@ -35,7 +37,7 @@ void ProgressWindow::run(const std::function<void(const CommandProgress&)>& job)
 {
     std::exception_ptr failure;
     CommandProgress progress;
-    progress.cancelled = [this] { return cancel_.load(); };
+    progress.cancelled = [this] { return cancel_.load() || interruptSignal() != 0; };
     progress.step = [this](int index, int count, const QString& file) {
         QMetaObject::invokeMethod(
             this, [=, this] { show(index, count, file); }, Qt::QueuedConnection);
@@ -52,9 +54,14 @@ void ProgressWindow::run(const std::function<void(const CommandProgress&)>& job)
         done(QDialog::Accepted);
     });
     worker->start();
+    ++running_;
     exec();
     worker->wait();
+    --running_;
     delete worker;
+    // Everything of the command is cleaned up by now: the program may end.
+    if (interruptSignal() != 0)
+        QCoreApplication::exit(interruptExitStatus());
     if (failure)
         std::rethrow_exception(failure);
 }

@@ -24,8 +24,11 @@ public:
     ProgressWindow(QWidget* parent, const QString& title,
                    const QString& firstText = QStringLiteral("LibreOffice を起動しています…"));
 
-    // Returns when the job has ended; an exception the job threw is thrown again here.
+    // Returns when the job has ended; an exception the job threw is thrown again here. A
+    // signal that asks the program to end cancels the job, and the program ends after it.
     void run(const std::function<void(const CommandProgress&)>& job);
+    // Whether a job runs behind a progress window.
+    static bool anyRunning() { return running_ > 0; }
     bool cancelRequested() const { return cancel_; }
 
     QLabel* label() const { return label_; }
@@ -44,6 +47,7 @@ private:
     QPushButton* cancelButton_;
     std::atomic<bool> cancel_{false};
     bool finished_ = false;
+    static inline int running_ = 0;
 };
 
 } // namespace kumiro

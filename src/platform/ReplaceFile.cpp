@@ -1,4 +1,7 @@
 #include "ReplaceFile.h"
+#include "Interrupt.h"
+#include "Leftovers.h"
+#include "OutputPath.h"
 
 #include "FileWriting.h"
 #include "SystemErrors.h"
@@ -16,13 +19,21 @@ namespace kumiro {
 ReplaceResult replaceFile(const QString& target, const std::function<QString(const QString&)>& write)
 {
     const QFileInfo info(target);
+    if (const QString refusal = outputRefusal(target); !refusal.isEmpty())
+        return {ReplaceResult::WriteFailed, refusal};
     if (!info.absoluteDir().exists())
         return {ReplaceResult::FolderNotWritable, plainSystemReason(ENOENT)};
     if (const int error = folderWriteError(info.absolutePath()))
         return {ReplaceResult::FolderNotWritable, plainSystemReason(error)};
 
-    const QString temp = info.absoluteDir().filePath(
-        QStringLiteral(".~kumiro-%1.tmp").arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0')));
+    // Where the file system has no unnamed files the temporary has this name until it is
+    // renamed; noted, so that a start after a crash removes it.
+    const QString temp = partialFileName(info.absolutePath());
+    notePartialFile(temp);
+    struct Forget {
+        QString path;
+        ~Forget() { forgetPartialFile(path); }
+    } forget{temp};
     QString reason;
     try {
         reason = write(temp);
@@ -30,6 +41,9 @@ ReplaceResult replaceFile(const QString& target, const std::function<QString(con
         QFile::remove(temp);
         throw;
     }
+    // A program asked to end keeps the old file: the command did not finish.
+    if (reason.isEmpty() && interruptSignal() != 0)
+        reason = QStringLiteral("中止しました。");
     if (!reason.isEmpty()) {
         QFile::remove(temp);
         return {ReplaceResult::WriteFailed, reason};

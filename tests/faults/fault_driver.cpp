@@ -3,13 +3,15 @@
 //   fault_driver [--timeout MS] word|excel|text OUTPUT INPUT...
 //   fault_driver [--timeout MS] convert INDEX INPUT
 //   fault_driver sweep        (only what every office command does first)
-// Prints "done", "cancelled" or "failed" with the message the user would see.
-// Exit status: 0 done, 1 failed, 2 usage.
+// Prints "done", "cancelled" or "failed" with the message the user would see. SIGINT, SIGTERM
+// and SIGHUP cancel the command as they do in the program.
+// Exit status: 0 done, 1 failed, 2 usage, 128 + N when signal N stopped it.
 #include "combine/ExcelCombine.h"
 #include "combine/Office.h"
 #include "combine/CombineMessages.h"
 #include "combine/TextCombine.h"
 #include "combine/WordCombine.h"
+#include "platform/Interrupt.h"
 #include "tools/Convert.h"
 
 #include <QCoreApplication>
@@ -40,6 +42,7 @@ int main(int argc, char** argv)
 {
     std::signal(SIGPIPE, SIG_IGN);
     std::signal(SIGXFSZ, SIG_IGN);
+    installInterruptHandlers();
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     if (args == QStringList{QStringLiteral("sweep")}) {
@@ -51,6 +54,7 @@ int main(int argc, char** argv)
         return std::printf("done\n"), 0;
     }
     OfficeOptions options;
+    options.interrupt = interruptFlag();
     if (args.size() > 1 && args[0] == u"--timeout") {
         options.callTimeoutMs = args[1].toInt();
         args = args.mid(2);
@@ -66,8 +70,17 @@ int main(int argc, char** argv)
     const QStringList inputs = args.mid(2);
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
 
+    CommandProgress progress;
+    progress.step = [](int i, int n, const QString& f) { std::printf("step %d/%d %s\n", i + 1, n, qPrintable(f)); };
+    progress.cancelled = [] { return interruptSignal() != 0; };
+    auto cancelled = [] {
+        std::printf("cancelled\n");
+        return interruptSignal() != 0 ? interruptExitStatus() : 1;
+    };
     if (command == u"text") {
-        const TextCombineResult r = combineTextFiles(inputs, target);
+        const TextCombineResult r = combineTextFiles(inputs, target, progress);
+        if (r.status == TextCombineResult::Cancelled)
+            return cancelled();
         if (r.status == TextCombineResult::Done)
             return std::printf("done\n"), 0;
         return failed(QStringLiteral("text"),
@@ -76,17 +89,20 @@ int main(int argc, char** argv)
     const QString destination = command == u"convert" ? QStringLiteral("変換先") : QStringLiteral("くみろ先");
     try {
         const auto office = loadOffice(programDir(), options);
-        CommandProgress progress;
-        progress.step = [](int i, int n, const QString& f) { std::printf("step %d/%d %s\n", i + 1, n, qPrintable(f)); };
+        bool completed = true;
         if (command == u"word")
-            combineWord(*office, inputs, target, progress);
+            completed = combineWord(*office, inputs, target, progress);
         else if (command == u"excel")
-            combineExcel(*office, inputs, target, progress);
+            completed = combineExcel(*office, inputs, target, progress);
         else if (command == u"convert")
             ConvertFile(*office, inputs[0], target.toInt());
         else
             return 2;
+        if (!completed)
+            return cancelled();
     } catch (const OfficeError& e) {
+        if (interruptSignal() != 0)
+            return cancelled();
         const OfficeMessage m = officeFailureMessage(e, destination);
         return failed(m.title, m.text);
     }

@@ -219,34 +219,50 @@ OfficeCheck::Document OfficeCheck::read(const QString& path)
     return doc;
 }
 
-pid_t officeOf(pid_t parent)
-{
-    const QByteArray ppid = "PPid:\t" + QByteArray::number(parent) + "\n";
-    for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-        if (status.open(QIODevice::ReadOnly)) {
-            const QByteArray s = status.readAll();
-            if (s.startsWith("Name:\tsoffice.bin") && s.contains(ppid))
-                return pid.toInt();
-        }
-    }
-    return -1;
-}
+namespace {
 
-int officeProcessCount()
+// Every soffice.bin below `ancestor` (the office may run in a box of a few processes).
+QList<pid_t> officesBelow(pid_t ancestor)
 {
-    // Only this process's own offices: other test programs may run theirs meanwhile.
-    int n = 0;
-    const QByteArray parent = "PPid:\t" + QByteArray::number(getpid()) + "\n";
+    QMap<pid_t, pid_t> parents;
+    QList<pid_t> offices;
     for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
         QFile status(QStringLiteral("/proc/%1/status").arg(pid));
         if (!status.open(QIODevice::ReadOnly))
             continue;
         const QByteArray s = status.readAll();
-        if (s.startsWith("Name:\tsoffice.bin") && s.contains(parent))
-            ++n;
+        const qsizetype at = s.indexOf("PPid:\t");
+        if (at < 0)
+            continue;
+        parents[pid.toInt()] = s.mid(at + 6, s.indexOf('\n', at) - at - 6).toInt();
+        if (s.startsWith("Name:\tsoffice.bin"))
+            offices << pid.toInt();
     }
-    return n;
+    QList<pid_t> below;
+    for (pid_t office : offices) {
+        int depth = 0;
+        for (pid_t p = parents.value(office); p > 1 && depth < 64; p = parents.value(p), ++depth) {
+            if (p == ancestor) {
+                below << office;
+                break;
+            }
+        }
+    }
+    return below;
+}
+
+} // namespace
+
+pid_t officeOf(pid_t parent)
+{
+    const QList<pid_t> offices = officesBelow(parent);
+    return offices.isEmpty() ? -1 : offices.first();
+}
+
+int officeProcessCount()
+{
+    // Only this process's own offices: other test programs may run theirs meanwhile.
+    return int(officesBelow(getpid()).size());
 }
 
 int officeProfileCount()

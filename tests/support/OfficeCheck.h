@@ -38,7 +38,7 @@ private:
     QTemporaryDir work_;
 };
 
-// The soffice.bin whose parent is `parent`, or -1.
+// The soffice.bin that `parent` started (directly or in its box), or -1.
 pid_t officeOf(pid_t parent);
 
 // The offices this process runs right now, and the private profiles it has.

@@ -1,5 +1,6 @@
 // The Excel side: sheets, workbooks and the application, on an office of their own.
 #include "Calc.h"
+#include "CalcLinks.h"
 #include "CalcLooks.h"
 #include "CalcNames.h"
 #include "CalcTally.h"
@@ -121,11 +122,11 @@ public:
             [&] {
                 relinkCopies();
                 const auto copies = sheetCopies();
-                const auto namesLost = defineNames(doc_, copies);
+                const auto names = defineNames(doc_, copies);
                 // Copied formulas wait for their results; without them a text or TRUE/FALSE
                 // result would be written as 0.
                 Reference<css::sheet::XCalculatable>(doc_, UNO_QUERY_THROW)->calculate();
-                shortfalls_ = calcShortfalls(doc_, copies, namesLost);
+                shortfalls_ = calcShortfalls(doc_, copies, names);
             },
             path);
         const char* filter = format == ExcelFormat::Xlsx ? "Calc MS Excel 2007 XML"
@@ -227,7 +228,11 @@ private:
             for (const auto& ranges : touch) {
                 forEachFormula(Any(ranges), [&](const Reference<css::table::XCell>& cell) {
                     const rtl::OUString formula = cell->getFormula();
-                    cell->setFormula(formula.indexOf("'file:") >= 0 ? relink(formula) : formula);
+                    const rtl::OUString relinked = formula.indexOf("'file:") >= 0 ? relink(formula) : formula;
+                    // A formula that still reads another file or program would fetch it
+                    // when set again: it keeps the value it was saved with.
+                    if (relinked.indexOf("'file:") < 0 && relinked.toAsciiUpperCase().indexOf("DDE(") < 0)
+                        cell->setFormula(relinked);
                 });
             }
         }
@@ -319,11 +324,12 @@ public:
         if (csv) {
             // Comma, double quote, UTF-8 (76; the copy is in UTF-8), from line 1, standard
             // columns, Japanese.
-            args = inputProps(prop("URL", Any(fileUrl(session_->utf8Copy(path, false)))),
+            args = inputProps(prop("URL", Any(session_->utf8Copy(path, false))),
                               prop("FilterName", Any(rtl::OUString("Text - txt - csv (StarCalc)"))),
                               prop("FilterOptions", Any(rtl::OUString("44,34,76,1,,1041"))));
         } else {
-            args = inputProps(prop("URL", Any(fileUrl(path))), prop("FilterName", Any(ou(calcFilterFor(path)))));
+            args = inputProps(prop("URL", Any(session_->inputUrl(path))),
+                              prop("FilterName", Any(ou(calcFilterFor(path)))));
         }
         session_->noteInput(path);
         auto doc = session_->call(
@@ -337,6 +343,7 @@ public:
                     throw OfficeError(OfficeError::Unreadable, unreadableContent(), path);
                 }
                 Reference<css::sheet::XSpreadsheetDocument> d(loadable, UNO_QUERY_THROW);
+                keepLinkedValues(d);
                 if (csv) // a CSV's sheet is named after its file, as Excel names it
                     Reference<css::container::XNamed>(sheetsOf(d)->getByIndex(0), UNO_QUERY_THROW)
                         ->setName(ou(excelSheetName(QFileInfo(path).completeBaseName(), {})));

@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 #include <QStringList>
 
+#include <com/sun/star/beans/UnknownPropertyException.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/beans/XPropertySetInfo.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
@@ -52,19 +53,12 @@ Reference<css::uno::XInterface> namedRanges(const Reference<css::uno::XInterface
 {
     Reference<css::uno::XInterface> names;
     const Reference<css::beans::XPropertySet> p(holder, UNO_QUERY);
-    if (p.is() && p->getPropertySetInfo()->hasPropertyByName(rtl::OUString("NamedRanges")))
-        p->getPropertyValue(rtl::OUString("NamedRanges")) >>= names;
+    try {
+        if (p.is())
+            p->getPropertyValue(rtl::OUString("NamedRanges")) >>= names;
+    } catch (const css::beans::UnknownPropertyException&) {
+    }
     return names;
-}
-
-int nameCount(const Reference<css::sheet::XSpreadsheetDocument>& doc)
-{
-    int n = 0;
-    forEachNameSet(doc, [&](int, const Reference<css::sheet::XNamedRanges>& names) {
-        if (names.is())
-            n += int(names->getElementNames().getLength());
-    });
-    return n;
 }
 
 void keepNamesApart(const Reference<css::sheet::XSpreadsheetDocument>& source,
@@ -127,11 +121,11 @@ void keepNamesApart(const Reference<css::sheet::XSpreadsheetDocument>& source,
         ours->removeByName(ou(from));
 }
 
-std::vector<int> defineNames(const Reference<css::sheet::XSpreadsheetDocument>& target,
-                             const std::vector<SheetCopies>& copies)
+std::vector<std::pair<int, int>> defineNames(const Reference<css::sheet::XSpreadsheetDocument>& target,
+                                             const std::vector<SheetCopies>& copies)
 {
     const auto targetSheets = sheetsOf(target);
-    std::vector<int> failed;
+    std::vector<std::pair<int, int>> counts;
     for (const SheetCopies& c : copies) {
         auto sheetOf = [&](int s) {
             const auto it = c.sheets.find(s);
@@ -154,11 +148,16 @@ std::vector<int> defineNames(const Reference<css::sheet::XSpreadsheetDocument>& 
         std::vector<Name> names;
         std::map<std::pair<int, int>, size_t> byIndex; // (sheet, token index) in the source
         int lost = 0;
+        int all = 0;
         forEachNameSet(c.source, [&](int sheet, const Reference<css::sheet::XNamedRanges>& ranges) {
             if (!ranges.is() || (sheet >= 0 && !c.sheets.count(sheet)))
                 return;
+            const auto these = ranges->getElementNames();
+            all += int(these.getLength());
+            if (!these.hasElements())
+                return;
             const auto into = targetNames(sheet < 0 ? -1 : sheetOf(sheet));
-            for (const rtl::OUString& name : ranges->getElementNames()) {
+            for (const rtl::OUString& name : these) {
                 try {
                     const Reference<css::sheet::XNamedRange> from(ranges->getByName(name), UNO_QUERY_THROW);
                     if (!into->hasByName(name)) {
@@ -213,9 +212,9 @@ std::vector<int> defineNames(const Reference<css::sheet::XSpreadsheetDocument>& 
                 ++lost;
             }
         }
-        failed.push_back(lost);
+        counts.push_back({all, all - lost});
     }
-    return failed;
+    return counts;
 }
 
 } // namespace kumiro::lo

@@ -49,12 +49,9 @@ struct SheetCopies {
 
 // Once every sheet is in place: every name of every source defined in the target as it is
 // in the source, pointing at the copies of its sheets (3-D ranges, names made of names,
-// names of errors and of other workbooks included), never at the source file. Returns the
-// names of each source that could not be defined, in the order of `copies`.
-std::vector<int> defineNames(const Reference<css::sheet::XSpreadsheetDocument>& target,
-                             const std::vector<SheetCopies>& copies);
-
-// How many names a workbook has, its sheets' own included.
-int nameCount(const Reference<css::sheet::XSpreadsheetDocument>& doc);
+// names of errors and of other workbooks included), never at the source file. Returns, in
+// the order of `copies`, how many names each source has and how many were defined.
+std::vector<std::pair<int, int>> defineNames(const Reference<css::sheet::XSpreadsheetDocument>& target,
+                                             const std::vector<SheetCopies>& copies);
 
 } // namespace kumiro::lo

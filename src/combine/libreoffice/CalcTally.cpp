@@ -31,7 +31,9 @@ int cellsIn(const Reference<css::sheet::XCellRangesQuery>& query, sal_Int16 flag
 
 // Some sheets of a document, with as few round trips as the office allows: the cells of all
 // of them in one query a kind.
-SheetCount countSheets(const Reference<css::sheet::XSpreadsheetDocument>& doc, const std::vector<sal_Int32>& indexes)
+// `wanted`, when given, names what is worth asking: a copy cannot hold what its source lacks.
+SheetCount countSheets(const Reference<css::sheet::XSpreadsheetDocument>& doc, const std::vector<sal_Int32>& indexes,
+                       const SheetCount* wanted = nullptr)
 {
     SheetCount c;
     const Reference<css::container::XIndexAccess> sheets(doc->getSheets(), UNO_QUERY_THROW);
@@ -70,7 +72,7 @@ SheetCount countSheets(const Reference<css::sheet::XSpreadsheetDocument>& doc, c
 } // namespace
 
 QStringList calcShortfalls(const Reference<css::sheet::XSpreadsheetDocument>& target,
-                           const std::vector<SheetCopies>& copies, const std::vector<int>& namesLost)
+                           const std::vector<SheetCopies>& copies, const std::vector<std::pair<int, int>>& names)
 {
     QStringList out;
     for (size_t i = 0; i < copies.size(); ++i) {
@@ -81,17 +83,17 @@ QStringList calcShortfalls(const Reference<css::sheet::XSpreadsheetDocument>& ta
             from.push_back(s);
         for (const auto& [source, copy] : c.sheets)
             to.push_back(copy);
-        const SheetCount in = countSheets(c.source, from), got = countSheets(target, to);
-        const int names = nameCount(c.source);
-        const QString sentence =
-            shortfallSentence(c.path,
-                              {{QStringLiteral("シート"), int(sources->getCount()), int(c.sheets.size())},
-                               {QStringLiteral("値のあるセル"), in.cells, got.cells},
-                               {QStringLiteral("数式"), in.formulas, got.formulas},
-                               {QStringLiteral("名前"), names, names - (i < namesLost.size() ? namesLost[i] : 0)},
-                               {QStringLiteral("図とグラフ"), in.drawings, got.drawings},
-                               {QStringLiteral("コメント"), in.comments, got.comments}},
-                              {{QStringLiteral("ピボットテーブル"), in.pivots, got.pivots}});
+        const SheetCount in = countSheets(c.source, from);
+        const SheetCount got = countSheets(target, to, &in);
+        const QString sentence = shortfallSentence(
+            c.path,
+            {{QStringLiteral("シート"), int(sources->getCount()), int(c.sheets.size())},
+             {QStringLiteral("値のあるセル"), in.cells, got.cells},
+             {QStringLiteral("数式"), in.formulas, got.formulas},
+             {QStringLiteral("名前"), i < names.size() ? names[i].first : 0, i < names.size() ? names[i].second : 0},
+             {QStringLiteral("図とグラフ"), in.drawings, got.drawings},
+             {QStringLiteral("コメント"), in.comments, got.comments}},
+            {{QStringLiteral("ピボットテーブル"), in.pivots, got.pivots}});
         if (!sentence.isEmpty())
             out << sentence;
     }

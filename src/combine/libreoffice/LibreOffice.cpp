@@ -5,6 +5,7 @@
 #include "Profile.h"
 #include "Writer.h"
 #include "combine/Office.h"
+#include "platform/Leftovers.h"
 
 namespace kumiro::lo {
 
@@ -14,7 +15,7 @@ public:
     explicit LibreOfficeOffice(OfficeOptions options) : options_(std::move(options)), cache_(options_)
     {
         // Before any office of ours starts: what a killed Kumiro left goes.
-        removeStaleOfficeFiles();
+        sweepLeftovers();
     }
 
     std::unique_ptr<WordApplication> newWord() override

@@ -1,4 +1,6 @@
 #include "OfficeProcess.h"
+#include "combine/Office.h"
+#include "platform/Leftovers.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -17,7 +19,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -27,37 +31,14 @@ namespace kumiro::lo {
 
 namespace {
 
-const QString kProfilePrefix = QStringLiteral("kumiro-office-");
-
 QByteArray profileUrl(const QString& dir)
 {
     return QUrl::fromLocalFile(dir).toEncoded();
 }
 
-// The socket the office opens to find another instance on the same profile. It stays in
-// /tmp when the office is killed; its name is made from the profile's address.
-QString singleInstanceSocket(const QByteArray& profileUrl)
-{
-    const QString url = QString::fromUtf8(profileUrl);
-    QByteArray utf16le;
-    for (QChar c : url) {
-        utf16le.append(char(c.unicode() & 0xff));
-        utf16le.append(char(c.unicode() >> 8));
-    }
-    QString hex;
-    for (unsigned char b : QCryptographicHash::hash(utf16le, QCryptographicHash::Md5))
-        hex += QString::number(b, 16); // without zero padding, as the office writes it
-    return QStringLiteral("/tmp/OSL_PIPE_%1_SingleOfficeIPC_%2").arg(getuid()).arg(hex);
-}
-
 QString pipeSocket(const QString& pipe)
 {
     return QStringLiteral("/tmp/OSL_PIPE_%1_%2").arg(getuid()).arg(pipe);
-}
-
-bool processAlive(pid_t pid)
-{
-    return pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM);
 }
 
 // Writes a whole small file with async-signal-safe calls only (between fork and exec).
@@ -76,26 +57,7 @@ bool writeProcFile(const char* path, const char* text)
 
 QString privateProfileTemplate()
 {
-    return QDir::tempPath() + u'/' + kProfilePrefix + QStringLiteral("%1-XXXXXX").arg(getpid());
-}
-
-void removeStaleOfficeFiles()
-{
-    const QDir temp(QDir::tempPath());
-    const QRegularExpression profile(QStringLiteral("^kumiro-office-(\\d+)-"));
-    for (const QFileInfo& info : temp.entryInfoList({kProfilePrefix + u'*'}, QDir::Dirs | QDir::Hidden)) {
-        const auto m = profile.match(info.fileName());
-        if (!m.hasMatch() || info.ownerId() != getuid() || processAlive(m.captured(1).toInt()))
-            continue;
-        QFile::remove(singleInstanceSocket(profileUrl(info.absoluteFilePath())));
-        QDir(info.absoluteFilePath()).removeRecursively();
-    }
-    const QRegularExpression pipe(QStringLiteral("^OSL_PIPE_%1_kumiro_(\\d+)_").arg(getuid()));
-    for (const QFileInfo& info : QDir(QStringLiteral("/tmp")).entryInfoList(QDir::System | QDir::Files)) {
-        const auto m = pipe.match(info.fileName());
-        if (m.hasMatch() && !processAlive(m.captured(1).toInt()))
-            QFile::remove(info.absoluteFilePath());
-    }
+    return QDir::tempPath() + u'/' + kOfficeFolderPrefix + QStringLiteral("%1-XXXXXX").arg(getpid());
 }
 
 bool copyTree(const QString& from, const QString& to)
@@ -126,8 +88,88 @@ QString installedVersion(const QString& programDir)
     return m.hasMatch() ? m.captured(1) : QString();
 }
 
-OfficeProcess::OfficeProcess(QString programDir, const QString& profileTemplate)
-    : programDir_(std::move(programDir)), profile_(privateProfileTemplate())
+namespace {
+
+// In the box, the office's private folder is its /tmp, and everything the office makes
+// (the pipe, its sockets, its temporaries) lands there.
+const QString kBoxTemp = QStringLiteral("/tmp");
+
+// bwrap's place on a Debian system; the office is never given another program's.
+const char* const kBwrap = "/usr/bin/bwrap";
+
+std::vector<QByteArray> boxSystemArguments(const QString& programDir)
+{
+    std::vector<QByteArray> args = {kBwrap, "--unshare-all", "--die-with-parent", "--new-session", "--ro-bind",
+                                    "/usr", "/usr"};
+    // Merged or not, the top folders of programs and libraries are there as on the system.
+    for (const char* top : {"/bin", "/sbin", "/lib", "/lib32", "/lib64", "/libx32"}) {
+        const QFileInfo info(QString::fromLatin1(top));
+        if (info.isSymLink())
+            args.insert(args.end(), {"--symlink", QFile::encodeName(info.symLinkTarget()), top});
+        else if (info.isDir())
+            args.insert(args.end(), {"--ro-bind", top, top});
+    }
+    const QString installation = QDir(programDir + QStringLiteral("/..")).canonicalPath();
+    if (!installation.isEmpty() && !installation.startsWith(QStringLiteral("/usr/"))) {
+        const QByteArray path = QFile::encodeName(installation);
+        args.insert(args.end(), {"--ro-bind", path, path});
+    }
+    // What the office reads of the system's settings: its own (Debian links its registry
+    // there), fonts, libraries, time zone, paper size, the user's name. No secrets.
+    for (const char* etc : {"/etc/libreoffice", "/etc/fonts", "/etc/ld.so.cache", "/etc/localtime", "/etc/papersize",
+                            "/etc/passwd", "/etc/group", "/etc/nsswitch.conf", "/var/cache/fontconfig"})
+        args.insert(args.end(), {"--ro-bind-try", etc, etc});
+    args.insert(args.end(), {"--proc", "/proc", "--dev", "/dev"});
+    return args;
+}
+
+} // namespace
+
+std::vector<QByteArray> boxCommand(const QString& programDir, const QString& privateDir,
+                                   const std::vector<QByteArray>& office)
+{
+    std::vector<QByteArray> args = boxSystemArguments(programDir);
+    args.insert(args.end(),
+                {"--bind", QFile::encodeName(privateDir), QFile::encodeName(kBoxTemp), "--chdir",
+                 QFile::encodeName(kBoxTemp), "--setenv", "HOME", QFile::encodeName(kBoxTemp), "--setenv", "TMPDIR",
+                 QFile::encodeName(kBoxTemp + QStringLiteral("/tmp")), "--"});
+    args.insert(args.end(), office.begin(), office.end());
+    return args;
+}
+
+bool boxAvailable()
+{
+    static const bool available = [] {
+        if (access(kBwrap, X_OK) != 0)
+            return false;
+        // The same box, with nothing in it to run but a program that does nothing.
+        std::vector<QByteArray> args = boxSystemArguments(kOfficeProgramDir);
+        args.insert(args.end(), {"--", "/bin/true"});
+        std::vector<char*> argv;
+        for (QByteArray& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        const pid_t child = fork();
+        if (child < 0)
+            return false;
+        if (child == 0) {
+            const int null = open("/dev/null", O_RDWR);
+            if (null >= 0) {
+                dup2(null, 1);
+                dup2(null, 2);
+            }
+            execve(argv[0], argv.data(), environ);
+            _exit(127);
+        }
+        int status = 0;
+        while (waitpid(child, &status, 0) < 0 && errno == EINTR) {}
+        return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }();
+    return available;
+}
+
+OfficeProcess::OfficeProcess(QString programDir, const QString& profileTemplate, bool boxed)
+    : programDir_(std::move(programDir)), profile_(privateProfileTemplate()), boxed_(boxed && boxAvailable())
 {
     pipe_ =
         QStringLiteral("kumiro_%1_%2").arg(getpid()).arg(QRandomGenerator::system()->generate64(), 16, 16, QChar(u'0'));
@@ -141,10 +183,19 @@ OfficeProcess::OfficeProcess(QString programDir, const QString& profileTemplate)
 OfficeProcess::~OfficeProcess()
 {
     kill();
-    // The sockets stay behind when the office dies without closing them.
+    // The pipe (in the box: the link to it) and, without the box, the single-instance
+    // socket stay behind when the office dies without closing them.
     QFile::remove(pipeSocket(pipe_));
-    if (profile_.isValid())
-        QFile::remove(singleInstanceSocket(profileUrl(profile_.path())));
+    if (profile_.isValid() && !boxed_)
+        QFile::remove(officeSingleInstanceSocket(profile_.path()));
+}
+
+QString OfficeProcess::officePath(const QString& path) const
+{
+    const QString root = profile_.path();
+    if (!boxed_ || !(path == root || path.startsWith(root + u'/')))
+        return path;
+    return kBoxTemp + path.mid(root.size());
 }
 
 bool OfficeProcess::start(QString& reason)
@@ -160,7 +211,7 @@ bool OfficeProcess::start(QString& reason)
     }
     std::vector<QByteArray> args = {
         program,
-        "-env:UserInstallation=" + profileUrl(profile_.path()),
+        "-env:UserInstallation=" + profileUrl(officePath(profile_.path())),
         "--headless",
         "--invisible",
         "--norestore",
@@ -170,6 +221,17 @@ bool OfficeProcess::start(QString& reason)
         "--nofirststartwizard",
         "--accept=pipe,name=" + pipe_.toUtf8() + ";urp;StarOffice.ComponentContext",
     };
+    if (boxed_) {
+        // The office makes its pipe in its own /tmp; the client finds it through a link in
+        // the system's, where the office's runtime looks for pipes.
+        const QString inside = profile_.path() + QStringLiteral("/OSL_PIPE_%1_%2").arg(getuid()).arg(pipe_);
+        QFile::remove(pipeSocket(pipe_));
+        if (::symlink(QFile::encodeName(inside).constData(), QFile::encodeName(pipeSocket(pipe_)).constData()) != 0) {
+            reason = pipeSocket(pipe_) + QStringLiteral(": ") + QString::fromLocal8Bit(strerror(errno));
+            return false;
+        }
+        args = boxCommand(programDir_, profile_.path(), args);
+    }
     std::vector<char*> argv;
     for (QByteArray& a : args)
         argv.push_back(a.data());
@@ -186,13 +248,13 @@ bool OfficeProcess::start(QString& reason)
         envp.push_back(e.data());
     envp.push_back(nullptr);
 
-    // The office opens other people's files: it gets a network namespace with nothing in it
-    // but a loopback that is down, so no linked picture or web function reaches out. The
-    // user namespace maps this user to itself, so files stay the user's own.
+    // Without the box, the office still gets a network namespace with nothing in it but a
+    // loopback that is down, so no linked picture or web function reaches out. The user
+    // namespace maps this user to itself, so files stay the user's own.
     const QByteArray uidMap = QByteArray::number(getuid()) + ' ' + QByteArray::number(getuid()) + " 1\n";
     const QByteArray gidMap = QByteArray::number(getgid()) + ' ' + QByteArray::number(getgid()) + " 1\n";
     const pid_t parent = getpid();
-    const bool isolate = isolate_;
+    const bool isolate = isolate_ && !boxed_;
 
     // Only async-signal-safe calls between fork and exec.
     const pid_t child = fork();
@@ -210,7 +272,7 @@ bool OfficeProcess::start(QString& reason)
                 !writeProcFile("/proc/self/gid_map", gidMap.constData()))
                 _exit(kNoNamespaceExit);
         }
-        prctl(PR_SET_PDEATHSIG, SIGKILL); // never outlive the program
+        prctl(PR_SET_PDEATHSIG, SIGKILL); // never outlive the program (the box passes it on)
         if (getppid() != parent)
             _exit(127);
         signal(SIGPIPE, SIG_DFL);
@@ -277,7 +339,88 @@ void OfficeProcess::kill()
     waitpid(pid, &status, 0);
 }
 
-Watchdog::Watchdog(std::function<void()> onExpiry) : onExpiry_(std::move(onExpiry)), thread_([this] { run(); }) {}
+namespace {
+
+// One process's CPU time, resident pages and state, from /proc/<pid>/stat.
+struct ProcStat {
+    qint64 ticks = 0;
+    qint64 pages = 0;
+    char state = 0;
+};
+
+bool readStat(pid_t pid, ProcStat& out)
+{
+    char path[64];
+    std::snprintf(path, sizeof path, "/proc/%d/stat", int(pid));
+    const int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    char buffer[1024];
+    const ssize_t n = read(fd, buffer, sizeof buffer - 1);
+    close(fd);
+    if (n <= 0)
+        return false;
+    buffer[n] = 0;
+    // The name may hold anything; the fields start after its last parenthesis.
+    const char* p = strrchr(buffer, ')');
+    if (!p)
+        return false;
+    QList<QByteArray> fields = QByteArray(p + 2).split(' ');
+    if (fields.size() < 22)
+        return false;
+    out.state = fields[0].isEmpty() ? 0 : fields[0][0];
+    out.ticks = fields[11].toLongLong() + fields[12].toLongLong(); // utime, stime
+    out.pages = fields[21].toLongLong(); // rss
+    return true;
+}
+
+QList<pid_t> childrenOf(pid_t pid)
+{
+    QList<pid_t> children;
+    QFile file(QStringLiteral("/proc/%1/task/%1/children").arg(pid));
+    if (!file.open(QIODevice::ReadOnly))
+        return children;
+    for (const QByteArray& word : file.readAll().split(' ')) {
+        if (const int child = word.trimmed().toInt(); child > 0)
+            children << child;
+    }
+    return children;
+}
+
+} // namespace
+
+ProcessUse processTreeUse(pid_t root)
+{
+    ProcessUse use;
+    if (root <= 0)
+        return use;
+    static const qint64 pageSize = sysconf(_SC_PAGESIZE);
+    QList<pid_t> queue{root};
+    while (!queue.isEmpty()) {
+        const pid_t pid = queue.takeFirst();
+        ProcStat stat;
+        if (!readStat(pid, stat))
+            continue;
+        ++use.count;
+        use.cpuTicks += stat.ticks;
+        use.residentBytes += stat.pages * pageSize;
+        use.stopped = use.stopped || stat.state == 'T' || stat.state == 't';
+        queue << childrenOf(pid);
+    }
+    return use;
+}
+
+qint64 defaultOfficeMemoryLimit()
+{
+    const qint64 gib = qint64(1) << 30;
+    const qint64 machine = qint64(sysconf(_SC_PHYS_PAGES)) * sysconf(_SC_PAGESIZE);
+    return machine > 0 ? std::clamp(machine / 4, gib, 4 * gib) : 2 * gib;
+}
+
+Watchdog::Watchdog(Limits limits, std::function<pid_t()> process, std::function<void()> onExpiry)
+    : limits_(limits), process_(std::move(process)), onExpiry_(std::move(onExpiry)), thread_([this] { run(); })
+{
+}
 
 Watchdog::~Watchdog()
 {
@@ -289,12 +432,16 @@ Watchdog::~Watchdog()
     thread_.join();
 }
 
-void Watchdog::arm(int ms)
+void Watchdog::arm(int deadlineMs)
 {
     {
         std::lock_guard lock(mutex_);
         armed_ = true;
-        deadline_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        const auto now = std::chrono::steady_clock::now();
+        hasDeadline_ = deadlineMs > 0;
+        deadline_ = now + std::chrono::milliseconds(deadlineMs);
+        lastProgress_ = now;
+        lastCpu_ = -1;
     }
     wake_.notify_all();
 }
@@ -305,22 +452,49 @@ void Watchdog::disarm()
     armed_ = false;
 }
 
+Watchdog::Reason Watchdog::check(std::chrono::steady_clock::time_point now)
+{
+    if (limits_.interrupt && limits_.interrupt->load() != 0)
+        return Reason::Interrupted;
+    if (hasDeadline_ && now >= deadline_)
+        return Reason::Deadline;
+    const ProcessUse use = processTreeUse(process_());
+    if (use.count == 0)
+        return Reason::None; // gone: the call fails by itself
+    if (use.residentBytes > peak_)
+        peak_ = use.residentBytes;
+    if (limits_.memoryBytes > 0 && use.residentBytes > limits_.memoryBytes)
+        return Reason::Memory;
+    if (use.cpuTicks != lastCpu_ && !use.stopped) {
+        lastCpu_ = use.cpuTicks;
+        lastProgress_ = now;
+    } else if (now - lastProgress_ >= std::chrono::milliseconds(limits_.stallMs)) {
+        return Reason::Stalled;
+    }
+    return Reason::None;
+}
+
 void Watchdog::run()
 {
+    // Often enough that an office eating memory is stopped within a few hundred MB.
+    constexpr auto kTick = std::chrono::milliseconds(200);
     std::unique_lock lock(mutex_);
     while (!stop_) {
         if (!armed_) {
             wake_.wait(lock);
             continue;
         }
-        if (wake_.wait_until(lock, deadline_) == std::cv_status::timeout && armed_ && !stop_ &&
-            std::chrono::steady_clock::now() >= deadline_) {
-            armed_ = false;
-            fired_ = true;
-            lock.unlock();
-            onExpiry_();
-            lock.lock();
-        }
+        wake_.wait_for(lock, kTick);
+        if (!armed_ || stop_)
+            continue;
+        const Reason reason = check(std::chrono::steady_clock::now());
+        if (reason == Reason::None)
+            continue;
+        armed_ = false;
+        reason_ = reason;
+        lock.unlock();
+        onExpiry_();
+        lock.lock();
     }
 }
 

@@ -11,16 +11,21 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace kumiro::lo {
 
 // One private headless office: its own copy of the prepared profile with its temporary
-// folder inside, a random pipe that only this user can open, its own process group and,
-// where the kernel allows, a network of its own with nothing in it. The destructor ends and
-// reaps it and removes the profile and both pipes, whatever happened before.
+// folder inside, a random pipe that only this user can open and its own process group.
+// Where the system allows, it runs in a box (bubblewrap) that shows it the system's
+// programs, fonts and settings read-only and, of the user's files, only its private folder:
+// a document that refers to another file of the user's finds nothing, and there is no
+// network. Elsewhere it gets at least a network of its own with nothing in it. The
+// destructor ends and reaps it and removes the profile and both pipes, whatever happened.
 class OfficeProcess {
 public:
-    OfficeProcess(QString programDir, const QString& profileTemplate);
+    // `boxed`: run in the box when the system can make one.
+    OfficeProcess(QString programDir, const QString& profileTemplate, bool boxed = true);
     ~OfficeProcess();
     OfficeProcess(const OfficeProcess&) = delete;
     OfficeProcess& operator=(const OfficeProcess&) = delete;
@@ -36,6 +41,10 @@ public:
     QString profileDir() const { return profile_.path(); }
     // The office's TMPDIR: dies with the profile.
     QString tempDir() const { return profile_.path() + QStringLiteral("/tmp"); }
+    // Whether the office runs in the box.
+    bool boxed() const { return boxed_; }
+    // The path under which the office sees a file of its private folder.
+    QString officePath(const QString& path) const;
 
     // True while the process runs; reaps it once it has ended.
     bool running();
@@ -55,37 +64,77 @@ private:
     std::atomic<pid_t> pid_{-1};
     int exitCode_ = -1;
     bool isolate_ = true;
+    bool boxed_ = false;
 };
 
-// Runs a callback when an armed deadline passes before it is disarmed.
+// Whether the office can be run in the box here (bubblewrap installed and allowed to make
+// its namespaces); asked once per process.
+bool boxAvailable();
+
+// The bubblewrap command line that runs `office` (program and arguments) in the box, with
+// `privateDir` as its /tmp; the office's installation is `programDir`.
+std::vector<QByteArray> boxCommand(const QString& programDir, const QString& privateDir,
+                                   const std::vector<QByteArray>& office);
+
+// What the processes below `root` (itself included) use: CPU time in clock ticks, resident
+// memory in bytes, and whether one of them is stopped.
+struct ProcessUse {
+    qint64 cpuTicks = 0;
+    qint64 residentBytes = 0;
+    bool stopped = false;
+    int count = 0;
+};
+ProcessUse processTreeUse(pid_t root);
+
+// Watches an office while a call to it is under way, and runs a callback (which ends the
+// office) when the call has passed its deadline, when the office has made no progress (no
+// CPU time, or stopped) for the stall time, when it uses more memory than allowed, or when
+// the program was asked to end.
 class Watchdog {
 public:
-    explicit Watchdog(std::function<void()> onExpiry);
+    enum class Reason { None, Deadline, Stalled, Memory, Interrupted };
+    struct Limits {
+        int stallMs = 10000;
+        qint64 memoryBytes = 0; // 0: no limit
+        const std::atomic<int>* interrupt = nullptr; // a signal number once the program is asked to end
+    };
+    Watchdog(Limits limits, std::function<pid_t()> process, std::function<void()> onExpiry);
     ~Watchdog();
-    void arm(int ms);
+    // Starts watching; `deadlineMs` 0 means no deadline.
+    void arm(int deadlineMs);
     void disarm();
-    bool fired() const { return fired_; }
+    bool fired() const { return reason_ != Reason::None; }
+    Reason reason() const { return reason_; }
+    const Limits& limits() const { return limits_; }
+    // The highest resident memory seen while armed.
+    qint64 peakBytes() const { return peak_; }
 
 private:
     void run();
+    Reason check(std::chrono::steady_clock::time_point now);
 
+    Limits limits_;
+    std::function<pid_t()> process_;
     std::function<void()> onExpiry_;
     std::mutex mutex_;
     std::condition_variable wake_;
     bool armed_ = false;
     bool stop_ = false;
+    bool hasDeadline_ = false;
     std::chrono::steady_clock::time_point deadline_;
-    std::atomic<bool> fired_{false};
+    std::chrono::steady_clock::time_point lastProgress_;
+    qint64 lastCpu_ = -1;
+    std::atomic<qint64> peak_{0};
+    std::atomic<Reason> reason_{Reason::None};
     std::thread thread_;
 };
 
-// Where this process keeps a private profile ("/tmp/kumiro-office-<pid>-XXXXXX"), for
-// QTemporaryDir: what removeStaleOfficeFiles knows as ours once the process is gone.
-QString privateProfileTemplate();
+// The memory an office may use here: a quarter of the machine's, between 1 and 4 GiB.
+qint64 defaultOfficeMemoryLimit();
 
-// Removes what offices of our own dead processes left behind: profile copies, our pipes
-// and the office's single-instance sockets.
-void removeStaleOfficeFiles();
+// Where this process keeps a private profile ("/tmp/kumiro-office-<pid>-XXXXXX"), for
+// QTemporaryDir: what the sweep of leftovers knows as ours once the process is gone.
+QString privateProfileTemplate();
 
 // Copies a folder tree; false when any file cannot be copied.
 bool copyTree(const QString& from, const QString& to);

@@ -15,12 +15,13 @@ namespace kumiro::lo {
 namespace {
 
 // Raised when the seed changes, so that profiles prepared from an older seed are not used.
-constexpr int kSeedRevision = 2;
+constexpr int kSeedRevision = 3;
 
 // Settings every private office starts with. The version marks first-start work as done;
 // no lock files are written beside documents (a killed office would leave them in the way);
-// macros never run; and should the office's empty network ever not be had, every address
-// goes to a proxy that refuses.
+// macros never run; links to other files or programs (DDE, external references, linked
+// sections) are never updated, so a document keeps the values it was saved with; and should
+// the office's empty network ever not be had, every address goes to a proxy that refuses.
 QByteArray profileSeed(const QString& version)
 {
     struct Item {
@@ -34,6 +35,8 @@ QByteArray profileSeed(const QString& version)
         {"/org.openoffice.Office.Common/Security/Scripting", "MacroSecurityLevel", QStringLiteral("3")},
         {"/org.openoffice.Office.Common/Security/Scripting", "DisableMacrosExecution", QStringLiteral("true")},
         {"/org.openoffice.Office.Common/Security/Scripting", "BlockUntrustedRefererLinks", QStringLiteral("true")},
+        {"/org.openoffice.Office.Calc/Content/Update", "Link", QStringLiteral("1")}, // never
+        {"/org.openoffice.Office.Writer/Content/Update", "Link", QStringLiteral("0")}, // never
         {"/org.openoffice.Inet/Settings", "ooInetProxyType", QStringLiteral("1")},
         {"/org.openoffice.Inet/Settings", "ooInetHTTPProxyName", QStringLiteral("127.0.0.1")},
         {"/org.openoffice.Inet/Settings", "ooInetHTTPProxyPort", QStringLiteral("9")},

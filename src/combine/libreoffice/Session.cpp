@@ -16,6 +16,7 @@
 #include <com/sun/star/frame/XStorable.hpp>
 
 #include <cerrno>
+#include <algorithm>
 #include <chrono>
 #include <thread>
 #include <unistd.h>
@@ -99,7 +100,7 @@ QString Session::importFilter(const QString& path, bool (*accept)(const QString&
                 detection_.set(services()->createInstanceWithContext(
                                    rtl::OUString("com.sun.star.document.TypeDetection"), context()),
                                UNO_QUERY_THROW);
-            Sequence<css::beans::PropertyValue> descriptor = inputProps(prop("URL", Any(fileUrl(path))));
+            Sequence<css::beans::PropertyValue> descriptor = inputProps(prop("URL", Any(inputUrl(path))));
             const QString type = qs(detection_->queryTypeByDescriptor(descriptor, true));
             if (!accept(type))
                 throw OfficeError(OfficeError::Unreadable, refusal, path);
@@ -115,7 +116,7 @@ QString Session::importFilter(const QString& path, bool (*accept)(const QString&
         path);
 }
 
-QString Session::utf8Copy(const QString& path, bool lfLineEnds)
+rtl::OUString Session::utf8Copy(const QString& path, bool lfLineEnds)
 {
     QFile in(path);
     if (!in.open(QIODevice::ReadOnly))
@@ -131,7 +132,43 @@ QString Session::utf8Copy(const QString& path, bool lfLineEnds)
         throw OfficeError(OfficeError::Failed,
                           QStringLiteral("LibreOffice の作業フォルダに書き込めません。　\r\r") + out.errorString(),
                           path);
-    return copy;
+    return officeUrl(copy);
+}
+
+rtl::OUString Session::inputUrl(const QString& path)
+{
+    if (!process_.boxed())
+        return fileUrl(path);
+    if (const auto known = inputs_.find(path); known != inputs_.end())
+        return known->second;
+    // Under its own name (some filters and fields show it), in a folder of its own.
+    const QString folder = process_.tempDir() + QStringLiteral("/input-%1").arg(++copies_);
+    const QString copy = folder + u'/' + QFileInfo(path).fileName();
+    QFile in(path);
+    if (!QDir().mkpath(folder) || !in.open(QIODevice::ReadOnly))
+        throw OfficeError(OfficeError::Unreadable, in.errorString(), path);
+    QFile out(copy);
+    if (!out.open(QIODevice::WriteOnly))
+        throw OfficeError(OfficeError::Failed,
+                          QStringLiteral("LibreOffice の作業フォルダに書き込めません。　\r\r") + out.errorString(),
+                          path);
+    QByteArray buffer(1 << 20, Qt::Uninitialized);
+    for (;;) {
+        const qint64 got = in.read(buffer.data(), buffer.size());
+        if (got < 0)
+            throw OfficeError(OfficeError::Unreadable, in.errorString(), path);
+        if (got == 0)
+            break;
+        if (out.write(buffer.constData(), got) != got)
+            throw OfficeError(OfficeError::Failed,
+                              QStringLiteral("LibreOffice の作業フォルダに書き込めません。　\r\r") + out.errorString(),
+                              path);
+    }
+    if (!out.flush())
+        throw OfficeError(OfficeError::Failed,
+                          QStringLiteral("LibreOffice の作業フォルダに書き込めません。　\r\r") + out.errorString(),
+                          path);
+    return inputs_[path] = officeUrl(copy);
 }
 
 void Session::store(const Reference<css::uno::XInterface>& doc, const Sequence<css::beans::PropertyValue>& args,
@@ -153,7 +190,7 @@ void Session::store(const Reference<css::uno::XInterface>& doc, const Sequence<c
         QString file;
         ~Remove() { QFile::remove(file); }
     } removeStaging{staging};
-    call([&] { Reference<css::frame::XStorable>(doc, UNO_QUERY_THROW)->storeToURL(fileUrl(staging), args); }, path);
+    call([&] { Reference<css::frame::XStorable>(doc, UNO_QUERY_THROW)->storeToURL(officeUrl(staging), args); }, path);
     copyOut(staging, path, dropByteOrderMark);
 }
 
@@ -186,12 +223,39 @@ void Session::end(bool patient)
         process_.kill();
 }
 
+Watchdog::Limits Session::limitsOf(const OfficeOptions& options)
+{
+    Watchdog::Limits limits;
+    limits.stallMs = options.stallTimeoutMs;
+    limits.memoryBytes = options.memoryLimitBytes > 0 ? options.memoryLimitBytes : defaultOfficeMemoryLimit();
+    limits.interrupt = options.interrupt;
+    return limits;
+}
+
 OfficeError Session::lost(const QString& file) const
 {
-    if (watchdog_.fired())
+    switch (watchdog_.reason()) {
+    case Watchdog::Reason::Deadline:
+        return OfficeError(OfficeError::Hung,
+                           QStringLiteral("LibreOffice の処理が %1 秒を超えたため、終了させました。")
+                               .arg(options_.callTimeoutMs / 1000),
+                           file);
+    case Watchdog::Reason::Stalled:
         return OfficeError(OfficeError::Hung,
                            QStringLiteral("LibreOffice が %1 秒以上応答しなかったため、終了させました。")
-                               .arg(options_.callTimeoutMs / 1000),
+                               .arg(options_.stallTimeoutMs / 1000),
+                           file);
+    case Watchdog::Reason::Memory:
+        return OfficeError(OfficeError::Hung,
+                           QStringLiteral("LibreOffice の使うメモリが上限の %1 MB を超えたため、終了させました。"
+                                          "ファイルが大きすぎるか、壊れている可能性があります。")
+                               .arg(watchdog_.limits().memoryBytes >> 20),
+                           file);
+    case Watchdog::Reason::Interrupted:
+    case Watchdog::Reason::None: break;
+    }
+    if (watchdog_.reason() == Watchdog::Reason::Interrupted || (options_.interrupt && options_.interrupt->load() != 0))
+        return OfficeError(OfficeError::Hung, QStringLiteral("終了の指示を受けたため、LibreOffice を終了させました。"),
                            file);
     return OfficeError(OfficeError::Crashed, QStringLiteral("LibreOffice が途中で終了しました。"), file);
 }
@@ -220,7 +284,9 @@ void Session::connect()
 bool Session::tryConnect(const Reference<css::uno::XComponentContext>& local)
 {
     const auto connector = css::connection::Connector::create(local);
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(options_.callTimeoutMs);
+    // Starting takes well under a second; a start that takes minutes has failed.
+    const int startMs = options_.callTimeoutMs > 0 ? std::min(options_.callTimeoutMs, 60000) : 60000;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(startMs);
     Reference<css::connection::XConnection> connection;
     while (!connection.is()) {
         try {
@@ -231,7 +297,7 @@ bool Session::tryConnect(const Reference<css::uno::XComponentContext>& local)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
     }
-    watchdog_.arm(options_.callTimeoutMs);
+    watchdog_.arm(startMs);
     try {
         const auto factory = css::bridge::BridgeFactory::create(local);
         auto bridge = factory->createBridge(rtl::OUString(), rtl::OUString("urp"), connection, nullptr);
@@ -240,7 +306,9 @@ bool Session::tryConnect(const Reference<css::uno::XComponentContext>& local)
         desktop_ = css::frame::Desktop::create(remote_);
     } catch (const css::uno::Exception& e) {
         watchdog_.disarm();
-        throw OfficeError(watchdog_.fired() ? OfficeError::Hung : OfficeError::Failed, qs(e.Message));
+        if (watchdog_.fired())
+            throw lost(QString());
+        throw OfficeError(OfficeError::Failed, qs(e.Message));
     }
     watchdog_.disarm();
     return true;

@@ -14,6 +14,7 @@
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/lang/XMultiComponentFactory.hpp>
 
+#include <map>
 #include <type_traits>
 
 namespace kumiro::lo {
@@ -25,7 +26,9 @@ QString officeDir(const OfficeOptions& options);
 class Session {
 public:
     Session(const OfficeOptions& options, const QString& profileTemplate)
-        : options_(options), process_(officeDir(options), profileTemplate), watchdog_([this] { process_.signalKill(); })
+        : options_(options), process_(officeDir(options), profileTemplate, options.boxed),
+          watchdog_(
+              limitsOf(options), [this] { return process_.pid(); }, [this] { process_.signalKill(); })
     {
         connect();
     }
@@ -35,6 +38,8 @@ public:
     // Runs one call against the office; a hang, a crash or a refusal becomes OfficeError.
     template <typename F> auto call(F&& f, const QString& file = {}) -> decltype(f())
     {
+        if (options_.interrupt && options_.interrupt->load() != 0)
+            throw lost(file);
         watchdog_.arm(options_.callTimeoutMs);
         try {
             if constexpr (std::is_void_v<decltype(f())>) {
@@ -68,6 +73,13 @@ public:
     QString profileDir() const { return process_.profileDir(); }
     // The office's own temporary folder, removed with it.
     QString tempDir() const { return process_.tempDir(); }
+    // The address under which the office finds a file of its temporary folder.
+    rtl::OUString officeUrl(const QString& path) const { return fileUrl(process_.officePath(path)); }
+    // The address under which the office reads an input of the user's: a private copy in its
+    // temporary folder, so that the office never sees the user's folders (a document that
+    // refers to a file beside it finds nothing), made once per input.
+    rtl::OUString inputUrl(const QString& path);
+    bool boxed() const { return process_.boxed(); }
 
     // A document model without a frame or view (nothing is ever shown or laid out on
     // screen, which makes loading and inserting cheaper): empty, or loaded by `args`.
@@ -81,11 +93,12 @@ public:
     // `accept` refuses are refused with `refusal`.
     QString importFilter(const QString& path, bool (*accept)(const QString&), const QString& refusal);
 
-    // A text or CSV file as the office reads it best: a private copy in UTF-8 without a
+    // A text or CSV file as the office reads it best: a private copy (its address returned)
+    // in UTF-8 without a
     // byte-order mark, whatever the encoding it was written in (told apart here, where
     // EUC-JP, ISO-2022-JP and UTF-16 are known), and for text with LF line ends, so that
     // CR-only files from old editors give one paragraph a line.
-    QString utf8Copy(const QString& path, bool lfLineEnds);
+    rtl::OUString utf8Copy(const QString& path, bool lfLineEnds);
 
     // What the office has read so far, for telling whether it has room to save.
     void noteInput(const QString& path) { inputBytes_ += QFileInfo(path).size(); }
@@ -101,6 +114,7 @@ public:
     void end(bool patient = false);
 
 private:
+    static Watchdog::Limits limitsOf(const OfficeOptions& options);
     OfficeError lost(const QString& file) const;
     void connect();
     bool tryConnect(const Reference<css::uno::XComponentContext>& local);
@@ -116,6 +130,7 @@ private:
     qint64 inputBytes_ = 0;
     int saves_ = 0;
     int copies_ = 0;
+    std::map<QString, rtl::OUString> inputs_;
 };
 
 // What the user is told when the office cannot read what a file holds.

@@ -110,10 +110,10 @@ public:
             [&] {
                 Reference<css::frame::XStorable>(doc_, UNO_QUERY_THROW)
                     ->storeToURL(
-                        fileUrl(odt),
+                        session_.officeUrl(odt),
                         props(prop("FilterName", Any(rtl::OUString("writer8"))), prop("Overwrite", Any(true))));
                 const auto loader = Reference<css::frame::XComponentLoader>(session_.desktop(), UNO_QUERY_THROW);
-                cleanup.view.set(loader->loadComponentFromURL(fileUrl(odt), rtl::OUString("_blank"), 0,
+                cleanup.view.set(loader->loadComponentFromURL(session_.officeUrl(odt), rtl::OUString("_blank"), 0,
                                                               inputProps(prop("Hidden", Any(true)))),
                                  UNO_QUERY_THROW);
             },
@@ -172,7 +172,7 @@ public:
                 const auto cursor = doc_->getText()->createTextCursor();
                 cursor->gotoEnd(false);
                 Reference<css::document::XDocumentInsertable>(cursor, UNO_QUERY_THROW)
-                    ->insertDocumentFromURL(fileUrl(path), inputProps(prop("FilterName", Any(ou(filter)))));
+                    ->insertDocumentFromURL(session_.inputUrl(path), inputProps(prop("FilterName", Any(ou(filter)))));
                 // The cursor now spans what was inserted, from the paragraph it started in.
                 // Even an empty document brings a paragraph; nothing at all means the office
                 // could not read it (a password, say) and said nothing.
@@ -192,7 +192,7 @@ public:
                 } alone{Reference<css::util::XCloseable>(session_.newModel("com.sun.star.text.TextDocument"),
                                                          UNO_QUERY_THROW)};
                 Reference<css::frame::XLoadable>(alone.doc, UNO_QUERY_THROW)
-                    ->load(inputProps(prop("URL", Any(fileUrl(path))), prop("FilterName", Any(ou(filter)))));
+                    ->load(inputProps(prop("URL", Any(session_.inputUrl(path))), prop("FilterName", Any(ou(filter)))));
                 const Reference<css::text::XTextDocument> aloneDoc(alone.doc, UNO_QUERY_THROW);
                 const auto aloneElements = elementsOf(aloneDoc->getText());
                 std::set<rtl::OUString> own{breakStyle_};
@@ -342,7 +342,7 @@ public:
         checkReadable(path);
         const bool text = QFileInfo(path).suffix().compare(QStringLiteral("txt"), Qt::CaseInsensitive) == 0;
         const QString filter = text ? QStringLiteral("Text (encoded)") : selection_.wordFilterFor(path);
-        const QString source = text ? session_->utf8Copy(path, true) : path;
+        const rtl::OUString source = text ? session_->utf8Copy(path, true) : session_->inputUrl(path);
         auto args = text ? inputProps(prop("Hidden", Any(true)), prop("FilterName", Any(ou(filter))),
                                       prop("FilterOptions", Any(rtl::OUString("UTF8,LF,,,"))))
                          : inputProps(prop("Hidden", Any(true)), prop("FilterName", Any(ou(filter))));
@@ -352,7 +352,7 @@ public:
                 const Reference<css::frame::XComponentLoader> loader(session_->desktop(), UNO_QUERY_THROW);
                 Reference<css::text::XTextDocument> d;
                 try {
-                    d.set(loader->loadComponentFromURL(fileUrl(source), rtl::OUString("_blank"), 0, args), UNO_QUERY);
+                    d.set(loader->loadComponentFromURL(source, rtl::OUString("_blank"), 0, args), UNO_QUERY);
                 } catch (const css::io::IOException&) {
                     throw OfficeError(OfficeError::Unreadable, unreadableContent(), path);
                 } catch (const css::lang::IllegalArgumentException&) {

@@ -312,6 +312,24 @@ private Q_SLOTS:
                               QStringLiteral("p:") + eucCr + QStringLiteral("最後の行")}));
     }
 
+    // memo.txt -> memo.doc -> memo.txt: the original text is not lost; it is in the trash,
+    // byte for byte, and the message says so.
+    void conversionRoundTripKeepsTheOriginal()
+    {
+        const QString memo = out_->filePath(QStringLiteral("memo.txt"));
+        const QByteArray original("\x93\xfa\x96\x7b\r\nmemo\r\n"); // Shift-JIS
+        writeFile(memo, original);
+        qputenv("XDG_DATA_HOME", QFile::encodeName(out_->filePath(QStringLiteral("share"))));
+        ConvertFile(*office_, memo, 1);
+        const Conversion back = ConvertFile(*office_, out_->filePath(QStringLiteral("memo.doc")), 0);
+        qunsetenv("XDG_DATA_HOME");
+        QCOMPARE(back.output, memo);
+        QVERIFY2(back.oldFile.startsWith(out_->filePath(QStringLiteral("share/Trash/files/"))),
+                 qPrintable(back.oldFile));
+        QCOMPARE(readFile(back.oldFile), original);
+        QVERIFY(readFile(memo).contains("memo"));
+    }
+
     void convertedNames()
     {
         QCOMPARE(convertedPath(QStringLiteral("/d/memo.doc"), 0), QStringLiteral("/d/memo.txt"));

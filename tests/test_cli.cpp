@@ -151,8 +151,11 @@ private Q_SLOTS:
         }
         QCOMPARE(run({QStringLiteral("--version")}), kExitOk);
         QVERIFY(out_.first().startsWith(QStringLiteral("kumiro ")));
-        QCOMPARE(run({QStringLiteral("--help")}), kExitOk);
-        QVERIFY(out_.join(u'\n').contains(QStringLiteral("使い方")));
+        for (const char* help : {"--help", "-h"}) {
+            QVERIFY(isCommandLine({QString::fromLatin1(help)}));
+            QCOMPARE(run({QString::fromLatin1(help)}), kExitOk);
+            QVERIFY(out_.join(u'\n').contains(QStringLiteral("使い方")));
+        }
         QVERIFY(commandLineHelp(false).startsWith(QStringLiteral("Usage:")));
     }
 

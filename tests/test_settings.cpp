@@ -219,7 +219,11 @@ private Q_SLOTS:
                                      {QStringLiteral("/run/media/bob/CARD"), QStringLiteral("CARD")},
                                      {QStringLiteral("/media"), {}},
                                      {QStringLiteral("/var/lib/docker/overlay2/x/merged"), {}},
-                                     {QStringLiteral("/snap/core/1"), {}}};
+                                     {QStringLiteral("/snap/core/1"), {}},
+                                     // Beside the user's places, not in them.
+                                     {QStringLiteral("/mediastore"), {}},
+                                     {QStringLiteral("/mnt2/x"), {}},
+                                     {QStringLiteral("/home/al"), {}}};
         QStringList roots, names;
         for (const Volume& v : userVolumesOf(mounts, QStringLiteral("/home/alice"))) {
             roots << v.root;

@@ -12,7 +12,7 @@
 #include "combine/TextCombine.h"
 #include "combine/WordCombine.h"
 #include "platform/Interrupt.h"
-#include "platform/MessageBoxes.h"
+#include "platform/Message.h"
 #include "platform/OutputPath.h"
 #include "platform/ReplaceFile.h"
 #include "tools/Convert.h"

@@ -826,9 +826,13 @@ private Q_SLOTS:
         // A user pattern for Text: its files become Text files.
         s.OptTkaku[2] = {QStringLiteral("*.LOG"), QStringLiteral("1")};
         QCOMPARE(chooseDrop({data.filePath("c.log")}, s, {}).kind, Kind::Text);
-        // A file that two kinds list cannot say which it is.
+        // A file that two kinds list is the current kind when that is one of them, else the
+        // first in the kinds' order: the same answer as the command line's.
         s.OptTkaku[3] = {QStringLiteral("*.doc"), QStringLiteral("1")};
-        QCOMPARE(chooseDrop({data.filePath("a.doc")}, s, {}).refusal, DropRefusal::MixedKinds);
+        QCOMPARE(chooseDrop({data.filePath("a.doc")}, s, {}).kind, Kind::Word);
+        QCOMPARE(chooseDrop({data.filePath("a.doc")}, s, Kind::Text).kind, Kind::Text);
+        int unknown = -1;
+        QCOMPARE(kindOfNames(s, {QStringLiteral("a.doc")}, std::nullopt, unknown), std::optional<Kind>(Kind::Word));
     }
 
     void dropOfAnUnreadableFolderIsRefused()

@@ -213,24 +213,20 @@ SettingsRecord readSettings(CliContext& c)
     return settings;
 }
 
-// The one kind whose patterns every file matches; nothing, with the reason, otherwise.
+// The one kind of the files, as a drop would choose it; nothing, with the reason, otherwise.
 std::optional<Kind> kindOfFiles(const SettingsRecord& settings, const QStringList& files, QString& problem)
 {
-    std::optional<Kind> found;
-    for (const QString& file : files) {
-        const QList<Kind> matching = kindsMatching(settings, QFileInfo(file).fileName());
-        if (matching.isEmpty()) {
-            problem = QStringLiteral("ファイル %1 の種類が分かりません。　--kind で種類を指定して下さい。").arg(file);
-            return std::nullopt;
-        }
-        const Kind kind = matching.first();
-        if (found && *found != kind) {
-            problem = QStringLiteral("種類の違うファイルが混ざっています。　同じ種類のファイルを指定して下さい。");
-            return std::nullopt;
-        }
-        found = kind;
-    }
-    return found;
+    QStringList names;
+    for (const QString& file : files)
+        names << QFileInfo(file).fileName();
+    int unknown = -1;
+    const std::optional<Kind> kind = kindOfNames(settings, names, std::nullopt, unknown);
+    if (unknown >= 0)
+        problem =
+            QStringLiteral("ファイル %1 の種類が分かりません。　--kind で種類を指定して下さい。").arg(files[unknown]);
+    else if (!kind)
+        problem = QStringLiteral("種類の違うファイルが混ざっています。　同じ種類のファイルを指定して下さい。");
+    return kind;
 }
 
 // A file named .xlsx holds a workbook: an output's extension must be one its kind writes

@@ -45,6 +45,48 @@ class TestCli : public QObject {
     }
 
 private Q_SLOTS:
+    // The output's name says its format: a name the kind cannot write is a usage error
+    // before anything is read.
+    void outputNamesMatchTheirKind()
+    {
+        writeFile(at(QStringLiteral("a.doc")), "");
+        writeFile(at(QStringLiteral("b.doc")), "");
+        writeFile(at(QStringLiteral("a.txt")), "a\n");
+        QCOMPARE(run({QStringLiteral("combine"), QStringLiteral("-o"), at(QStringLiteral("x.xlsx")),
+                      at(QStringLiteral("a.doc")), at(QStringLiteral("b.doc"))}),
+                 kExitUsage);
+        QVERIFY2(err_.join(u'\n').contains(QStringLiteral(".docx")), qPrintable(err_.join(u'\n')));
+        QCOMPARE(run({QStringLiteral("combine"), QStringLiteral("--kind"), QStringLiteral("text"), QStringLiteral("-o"),
+                      at(QStringLiteral("x.xls")), at(QStringLiteral("a.txt")), at(QStringLiteral("a.txt"))}),
+                 kExitUsage);
+        QVERIFY(!QFileInfo::exists(at(QStringLiteral("x.xlsx"))) && !QFileInfo::exists(at(QStringLiteral("x.xls"))));
+        QCOMPARE(run({QStringLiteral("combine"), QStringLiteral("--kind"), QStringLiteral("text"), QStringLiteral("-o"),
+                      at(QStringLiteral("x.log")), at(QStringLiteral("a.txt")), at(QStringLiteral("a.txt"))}),
+                 kExitOk);
+    }
+
+    // Nothing writes into one of its own inputs: a combine whose output is an input (by
+    // another name too) is a usage error, and a conversion never writes over its source;
+    // both before any office is asked for.
+    void commandsNeverWriteIntoTheirInputs()
+    {
+        writeFile(at(QStringLiteral("a.txt")), "a\n");
+        writeFile(at(QStringLiteral("b.txt")), "b\n");
+        QVERIFY(QFile::link(at(QStringLiteral("a.txt")), at(QStringLiteral("link.txt"))));
+        for (const QString& output : {at(QStringLiteral("a.txt")), at(QStringLiteral("link.txt"))}) {
+            QCOMPARE(run({QStringLiteral("combine"), QStringLiteral("-o"), output, at(QStringLiteral("a.txt")),
+                          at(QStringLiteral("b.txt"))}),
+                     kExitUsage);
+            QVERIFY2(err_.join(u'\n').contains(at(QStringLiteral("a.txt"))), qPrintable(err_.join(u'\n')));
+        }
+        QCOMPARE(readFile(at(QStringLiteral("a.txt"))), QByteArray("a\n"));
+        QCOMPARE(run({QStringLiteral("convert"), QStringLiteral("--to"), QStringLiteral("txt"),
+                      at(QStringLiteral("a.txt"))}),
+                 kExitFailed);
+        QVERIFY2(err_.join(u'\n').contains(QStringLiteral("変換元")), qPrintable(err_.join(u'\n')));
+        QCOMPARE(readFile(at(QStringLiteral("a.txt"))), QByteArray("a\n"));
+    }
+
     // A file named in Shift-JIS on a UTF-8 system: the name reaches the file by its raw
     // bytes, keeps its extension (its kind), and is shown escaped.
     void namesInAnotherEncodingStillOpen()
@@ -109,8 +151,11 @@ private Q_SLOTS:
         }
         QCOMPARE(run({QStringLiteral("--version")}), kExitOk);
         QVERIFY(out_.first().startsWith(QStringLiteral("kumiro ")));
-        QCOMPARE(run({QStringLiteral("--help")}), kExitOk);
-        QVERIFY(out_.join(u'\n').contains(QStringLiteral("使い方")));
+        for (const char* help : {"--help", "-h"}) {
+            QVERIFY(isCommandLine({QString::fromLatin1(help)}));
+            QCOMPARE(run({QString::fromLatin1(help)}), kExitOk);
+            QVERIFY(out_.join(u'\n').contains(QStringLiteral("使い方")));
+        }
         QVERIFY(commandLineHelp(false).startsWith(QStringLiteral("Usage:")));
     }
 

@@ -595,7 +595,7 @@ private Q_SLOTS:
         QCOMPARE(rows(w.List1), (QStringList{QStringLiteral("a.txt"), QStringLiteral("b.txt")}));
         QCOMPARE(w.List2->count(), 0);
         QCOMPARE(state_->CurKind, Kind::Text);
-        QCOMPARE(state_->OrderLast, qint16(-1));
+        QVERIFY(!state_->Order);
         QCOMPARE(platform_->messages.shown.size(), 1);
         QCOMPARE(platform_->messages.shown[0].title, QStringLiteral("ファイル数確認"));
         QCOMPARE(platform_->messages.shown[0].icon, MsgIcon::Information);
@@ -645,8 +645,7 @@ private Q_SLOTS:
         };
         w.mnuFileOpen_Click(2);
         w.List2->addItem(QStringLiteral("a.txt"));
-        state_->OrderLast = 1;
-        state_->OrderFile[0] = QStringLiteral("kept");
+        state_->Order = QStringList{QStringLiteral("kept"), QString()};
         const QString title = w.windowTitle();
 
         w.execModal = [](QDialog& d) {
@@ -665,8 +664,8 @@ private Q_SLOTS:
         QCOMPARE(w.windowTitle(), title);
         QCOMPARE(rows(w.List1), QStringList{QStringLiteral("a.txt")});
         QCOMPARE(rows(w.List2), QStringList{QStringLiteral("a.txt")});
-        QCOMPARE(state_->OrderLast, qint16(1));
-        QCOMPARE(state_->OrderFile[0], QStringLiteral("kept"));
+        QCOMPARE(state_->Order.value_or(QStringList()).size(), 2);
+        QCOMPARE(state_->Order.value_or(QStringList()).value(0), QStringLiteral("kept"));
     }
 
     void longPathWarnsOnceAfterTheCount()
@@ -826,9 +825,13 @@ private Q_SLOTS:
         // A user pattern for Text: its files become Text files.
         s.OptTkaku[2] = {QStringLiteral("*.LOG"), QStringLiteral("1")};
         QCOMPARE(chooseDrop({data.filePath("c.log")}, s, {}).kind, Kind::Text);
-        // A file that two kinds list cannot say which it is.
+        // A file that two kinds list is the current kind when that is one of them, else the
+        // first in the kinds' order: the same answer as the command line's.
         s.OptTkaku[3] = {QStringLiteral("*.doc"), QStringLiteral("1")};
-        QCOMPARE(chooseDrop({data.filePath("a.doc")}, s, {}).refusal, DropRefusal::MixedKinds);
+        QCOMPARE(chooseDrop({data.filePath("a.doc")}, s, {}).kind, Kind::Word);
+        QCOMPARE(chooseDrop({data.filePath("a.doc")}, s, Kind::Text).kind, Kind::Text);
+        int unknown = -1;
+        QCOMPARE(kindOfNames(s, {QStringLiteral("a.doc")}, std::nullopt, unknown), std::optional<Kind>(Kind::Word));
     }
 
     void dropOfAnUnreadableFolderIsRefused()
@@ -868,9 +871,7 @@ private Q_SLOTS:
             touch(data.filePath(QString::fromLatin1(name)));
         const QString before = dir_->filePath(QStringLiteral("before"));
         state_->set.DataFol[Kind::Text] = before;
-        state_->OrderLast = 1;
-        state_->OrderFile[0] = QStringLiteral("kept");
-        state_->OrderFile[1] = QStringLiteral("kept too");
+        state_->Order = QStringList{QStringLiteral("kept"), QStringLiteral("kept too")};
 
         KUMIRO w(*state_, platform_->platform, *office_);
         // Drops over the lists reach the window: neither list takes drops itself.
@@ -898,7 +899,7 @@ private Q_SLOTS:
         QCOMPARE(state_->set.DataFol[Kind::Text], data_);
         QCOMPARE(store_->read(QStringLiteral("kumiro"), kSectionKumiro, kindKey(QStringLiteral("DataFol"), 2)), data_);
         // The old order is void and the new one is not confirmed until "OK".
-        QCOMPARE(state_->OrderLast, qint16(-1));
+        QVERIFY(!state_->Order);
         QVERIFY(!hasConfirmedOrder(*state_));
 
         w.Timer1_Timer();
@@ -1108,9 +1109,9 @@ private Q_SLOTS:
         w.Command1_Click(0);
         QCOMPARE(shown.last().title, QStringLiteral("くみろ順確認"));
         QCOMPARE(shown.last().text, QStringLiteral("くみろ順を確定しました。　くみろ実行を選択して下さい。　"));
-        QCOMPARE(state_->OrderLast, qint16(1));
-        QCOMPARE(state_->OrderFile[0], data_ + QStringLiteral("/x.txt"));
-        QCOMPARE(state_->OrderFile[1], data_ + QStringLiteral("/x.txt"));
+        QCOMPARE(state_->Order.value_or(QStringList()).size(), 2);
+        QCOMPARE(state_->Order.value_or(QStringList()).value(0), data_ + QStringLiteral("/x.txt"));
+        QCOMPARE(state_->Order.value_or(QStringList()).value(1), data_ + QStringLiteral("/x.txt"));
         QVERIFY(w.mnuFileKumiro->isEnabled());
         QVERIFY(w.toolbarButtons[6]->isEnabled());
 
@@ -1119,18 +1120,18 @@ private Q_SLOTS:
         for (int i = 0; i < 100; ++i)
             w.List2->addItem(QStringLiteral("%1.txt").arg(i));
         w.Command1_Click(0);
-        QCOMPARE(state_->OrderLast, qint16(99));
-        QCOMPARE(state_->OrderFile[99], data_ + QStringLiteral("/99.txt"));
+        QCOMPARE(state_->Order.value_or(QStringList()).size(), 100);
+        QCOMPARE(state_->Order.value_or(QStringList()).value(99), data_ + QStringLiteral("/99.txt"));
         w.List2->addItem(QStringLiteral("100.txt"));
         w.Command1_Click(0);
         QCOMPARE(shown.last().text,
                  QStringLiteral("くみろ順で指定されたファイルの数が \"100個\" を超えています。　\r\r"
                                 "これ以上のファイル数を扱う場合は、数回に分けて実行して下さい。　"));
-        QCOMPARE(state_->OrderLast, qint16(99));
+        QCOMPARE(state_->Order.value_or(QStringList()).size(), 100);
 
         // Edits after "OK" do not reach the order.
         w.List2->clear();
-        QCOMPARE(state_->OrderFile[0], data_ + QStringLiteral("/0.txt"));
+        QCOMPARE(state_->Order.value_or(QStringList()).value(0), data_ + QStringLiteral("/0.txt"));
     }
 
     void clearingAndHelp()
@@ -1260,7 +1261,7 @@ private Q_SLOTS:
         const auto& done = platform_->messages.shown.last();
         QCOMPARE(done.title, QStringLiteral("完了確認"));
         QCOMPARE(done.text, QStringLiteral("選択した Text ファイルの 「くみろ」 が完了しました。　"));
-        QCOMPARE(state_->OrderFile[0], QString());
+        QCOMPARE(state_->Order.value_or(QStringList()).value(0), QString());
         QVERIFY(!w.mnuFileKumiro->isEnabled());
         QVERIFY(!w.toolbarButtons[6]->isEnabled());
     }
@@ -1285,12 +1286,11 @@ private Q_SLOTS:
         QCOMPARE(failed.text,
                  QStringLiteral("くみろ先のフォルダ ") + dir_->filePath(QStringLiteral("missing-folder")) +
                      QStringLiteral(" に書き込めません。　\r\rフォルダがありません。"));
-        QCOMPARE(state_->OrderFile[1], data_ + QStringLiteral("/1.txt"));
+        QCOMPARE(state_->Order.value_or(QStringList()).value(1), data_ + QStringLiteral("/1.txt"));
         QVERIFY(w.mnuFileKumiro->isEnabled());
 
         // An order voided by the picker is not combined, and not reported as done.
-        state_->OrderLast = -1;
-        state_->OrderFile.fill(QString());
+        state_->voidOrder();
         w.mnuFileKumiro_Click();
         QCOMPARE(platform_->messages.shown.last().title, QStringLiteral("選択ファイルの確認"));
         QVERIFY(!w.mnuFileKumiro->isEnabled());

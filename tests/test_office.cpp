@@ -397,6 +397,24 @@ private Q_SLOTS:
                               QStringLiteral("p:") + eucCr + QStringLiteral("最後の行")}));
     }
 
+    // memo.txt -> memo.doc -> memo.txt: the original text is not lost; it is in the trash,
+    // byte for byte, and the message says so.
+    void conversionRoundTripKeepsTheOriginal()
+    {
+        const QString memo = out_->filePath(QStringLiteral("memo.txt"));
+        const QByteArray original("\x93\xfa\x96\x7b\r\nmemo\r\n"); // Shift-JIS
+        writeFile(memo, original);
+        qputenv("XDG_DATA_HOME", QFile::encodeName(out_->filePath(QStringLiteral("share"))));
+        ConvertFile(*office_, memo, 1);
+        const Conversion back = ConvertFile(*office_, out_->filePath(QStringLiteral("memo.doc")), 0);
+        qunsetenv("XDG_DATA_HOME");
+        QCOMPARE(back.output, memo);
+        QVERIFY2(back.oldFile.startsWith(out_->filePath(QStringLiteral("share/Trash/files/"))),
+                 qPrintable(back.oldFile));
+        QCOMPARE(readFile(back.oldFile), original);
+        QVERIFY(readFile(memo).contains("memo"));
+    }
+
     void convertedNames()
     {
         QCOMPARE(convertedPath(QStringLiteral("/d/memo.doc"), 0), QStringLiteral("/d/memo.txt"));
@@ -415,9 +433,7 @@ private Q_SLOTS:
         state.set.FolderName[0] = out_->path();
         state.set.KumiroFile[0] = QStringLiteral("NewWord");
         state.CurKind = Kind::Word;
-        state.OrderLast = 1;
-        state.OrderFile[0] = fixture(QStringLiteral("in1.doc"));
-        state.OrderFile[1] = fixture(QStringLiteral("in3.rtf"));
+        state.Order = QStringList{fixture(QStringLiteral("in1.doc")), fixture(QStringLiteral("in3.rtf"))};
         test::ScriptedPlatform platform;
         OfficeRunner office(platform.messages,
                             [this] { return loadOffice(QStringLiteral(KUMIRO_PROGRAM_DIR_LITERAL), options_); });
@@ -430,11 +446,10 @@ private Q_SLOTS:
                  QStringLiteral("選択した Word ファイルの 「くみろ」 が完了しました。　"));
         QVERIFY(QFileInfo(out_->filePath(QStringLiteral("NewWord.doc"))).size() > 0);
         QVERIFY(!w.mnuFileKumiro->isEnabled());
-        QCOMPARE(state.OrderFile[0], QString());
+        QVERIFY(!state.Order);
 
         // A failing input: told which file, the order stays confirmed.
-        state.OrderFile[0] = out_->filePath(QStringLiteral("nothing.doc"));
-        state.OrderFile[1] = fixture(QStringLiteral("in2.doc"));
+        state.Order = QStringList{out_->filePath(QStringLiteral("nothing.doc")), fixture(QStringLiteral("in2.doc"))};
         w.mnuFileKumiro->setEnabled(true);
         w.mnuFileKumiro->trigger();
         QCOMPARE(platform.messages.shown.last().icon, MsgIcon::Critical);
@@ -466,9 +481,7 @@ private Q_SLOTS:
         state.CurKind = Kind::Excel;
         state.set.FolderName[1] = out_->path();
         state.set.KumiroFile[1] = QStringLiteral("NewExcel");
-        state.OrderLast = 1;
-        state.OrderFile[0] = out_->filePath(QStringLiteral("x.csv"));
-        state.OrderFile[1] = out_->filePath(QStringLiteral("y.csv"));
+        state.Order = QStringList{out_->filePath(QStringLiteral("x.csv")), out_->filePath(QStringLiteral("y.csv"))};
         w.toolbarButtons[6]->setEnabled(true);
         w.toolbarButtons[6]->trigger();
         QCOMPARE(platform.messages.shown.last().text,

@@ -44,8 +44,7 @@ private Q_SLOTS:
         state_->AppTitle = QStringLiteral("kumiro");
         state_->HelpFile = prog_ + QStringLiteral("/KUMIRO.html");
         state_->set.DataFol.fill(data_);
-        state_->OrderLast = 2;
-        state_->OrderFile[0] = QStringLiteral("/x/a.txt");
+        state_->Order = QStringList{QStringLiteral("/x/a.txt"), QString(), QString()};
         platform_ = std::make_unique<test::ScriptedPlatform>();
     }
 
@@ -94,7 +93,7 @@ private Q_SLOTS:
         QVERIFY(!picker.chosenFolder());
         QCOMPARE(state_->set.DataFol[1], prog_);
         QCOMPARE(store_->read(QStringLiteral("kumiro"), kSectionKumiro, QStringLiteral("DataFol(1)")), prog_);
-        QCOMPARE(state_->OrderLast, qint16(2));
+        QCOMPARE(state_->Order.value_or(QStringList()).size(), 3);
         // An empty folder is no folder either.
         state_->set.DataFol[1].clear();
         SEL_FOLD again(Kind::Excel, *state_, platform_->platform);
@@ -128,9 +127,7 @@ private Q_SLOTS:
         QCOMPARE(state_->set.DataFol[2], data_ + QStringLiteral("/sub"));
         QCOMPARE(store_->read(QStringLiteral("kumiro"), kSectionKumiro, QStringLiteral("DataFol(2)")),
                  data_ + QStringLiteral("/sub"));
-        QCOMPARE(state_->OrderLast, qint16(-1));
-        QVERIFY(std::all_of(state_->OrderFile.begin(), state_->OrderFile.end(),
-                            [](const QString& f) { return f.isEmpty(); }));
+        QVERIFY(!state_->Order);
     }
 
     void keyboardDefaultsAndEscape()
@@ -219,7 +216,11 @@ private Q_SLOTS:
                                      {QStringLiteral("/run/media/bob/CARD"), QStringLiteral("CARD")},
                                      {QStringLiteral("/media"), {}},
                                      {QStringLiteral("/var/lib/docker/overlay2/x/merged"), {}},
-                                     {QStringLiteral("/snap/core/1"), {}}};
+                                     {QStringLiteral("/snap/core/1"), {}},
+                                     // Beside the user's places, not in them.
+                                     {QStringLiteral("/mediastore"), {}},
+                                     {QStringLiteral("/mnt2/x"), {}},
+                                     {QStringLiteral("/home/al"), {}}};
         QStringList roots, names;
         for (const Volume& v : userVolumesOf(mounts, QStringLiteral("/home/alice"))) {
             roots << v.root;

@@ -6,6 +6,7 @@
 #include "support/ScriptedPlatform.h"
 #include "tools/FILESCOPY.h"
 #include "tools/Backup.h"
+#include "platform/ReplaceFile.h"
 #include "tools/FileTools.h"
 #include "tools/RENAME.h"
 
@@ -81,6 +82,24 @@ private Q_SLOTS:
         QVERIFY(deletePermanently(at(QStringLiteral("data/c.doc"))).ok);
         QVERIFY(!QFileInfo::exists(at(QStringLiteral("data/c.doc"))));
         QVERIFY(!deletePermanently(at(QStringLiteral("data/c.doc"))).ok);
+    }
+
+    // The user's copy over a file of the same name sends that file to the trash first, byte
+    // for byte.
+    void copyOverAFileKeepsTheOldOne()
+    {
+        const QString a = at(QStringLiteral("data/a.doc"));
+        const QString b = at(QStringLiteral("data/b.doc"));
+        writeFile(a, "A");
+        writeFile(b, "old B");
+        qputenv("XDG_DATA_HOME", QFile::encodeName(at(QStringLiteral("share"))));
+        const FileResult r = copyKeepingOld(a, b);
+        qunsetenv("XDG_DATA_HOME");
+        QVERIFY(r.ok);
+        QCOMPARE(readFile(b), QByteArray("A"));
+        QVERIFY2(r.oldFile.startsWith(at(QStringLiteral("share/Trash/files/"))), qPrintable(r.oldFile));
+        QCOMPARE(readFile(r.oldFile), QByteArray("old B"));
+        QVERIFY(oldFileText(b, r.oldFile).contains(QStringLiteral("ごみ箱")));
     }
 
     void copyAndRenameThroughTheirDialogs()
@@ -222,7 +241,7 @@ private Q_SLOTS:
         int failures = 2;
         const CopyFile flaky = [&](const QString& source, const QString&) {
             tried << source;
-            return failures-- > 0 ? FileResult{false, QStringLiteral("no disk")} : FileResult{};
+            return failures-- > 0 ? FileResult{false, QStringLiteral("no disk"), {}} : FileResult{};
         };
         QVERIFY(runBackup(s, QStringLiteral("/fd"), messages, nullptr, flaky));
         QCOMPARE(tried,

@@ -101,6 +101,24 @@ QList<Kind> kindsMatching(const SettingsRecord& settings, const QString& name)
     return kinds;
 }
 
+std::optional<Kind> kindOfNames(const SettingsRecord& settings, const QStringList& names, std::optional<Kind> preferred,
+                                int& unknown)
+{
+    unknown = -1;
+    QList<Kind> common(kAllKinds.begin(), kAllKinds.end());
+    for (int i = 0; i < names.size(); ++i) {
+        const QList<Kind> matching = kindsMatching(settings, names[i]);
+        if (matching.isEmpty()) {
+            unknown = i;
+            return std::nullopt;
+        }
+        common.removeIf([&](Kind k) { return !matching.contains(k); });
+    }
+    if (common.isEmpty())
+        return std::nullopt;
+    return preferred && common.contains(*preferred) ? *preferred : common.first();
+}
+
 QStringList listKindFiles(const SettingsRecord& settings, Kind kind, const QString& folder)
 {
     QStringList names;

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace kumiro {
 
 struct SettingsRecord;
@@ -25,6 +27,13 @@ QStringList kindPatterns(const SettingsRecord& settings, Kind kind);
 
 // The kinds whose listed patterns the file name matches, in the kinds' order.
 QList<Kind> kindsMatching(const SettingsRecord& settings, const QString& name);
+
+// The one kind of a set of files (drops, "open with", the command line): a kind every
+// name matches; of several, `preferred` when it is one of them, else the first in the
+// kinds' order. `unknown` is the index of a name of no kind, or -1; nothing and -1 means
+// the names have no kind in common.
+std::optional<Kind> kindOfNames(const SettingsRecord& settings, const QStringList& names, std::optional<Kind> preferred,
+                                int& unknown);
 
 // Every search of the kind, appended in order.
 QStringList listKindFiles(const SettingsRecord& settings, Kind kind, const QString& folder);

@@ -5,6 +5,9 @@
 #include "SettingsTable.h"
 
 #include <QString>
+#include <QStringList>
+
+#include <optional>
 
 #include <array>
 
@@ -32,8 +35,11 @@ struct ProgramState {
     QString AppTitle;
     QString HelpFile;
 
-    std::array<QString, kMaxOrder> OrderFile;
-    qint16 OrderLast = 0;
+    // The confirmed combine order (OrderFile(0..OrderLast) of old): the files in order, set
+    // by the order list's "OK"; voided only through voidOrder (a folder confirmed, a
+    // combine done).
+    std::optional<QStringList> Order;
+    void voidOrder() { Order.reset(); }
     Kind CurKind = Kind::Word;
     QString AppearanceScheme;
 };

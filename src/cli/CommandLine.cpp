@@ -12,8 +12,9 @@
 #include "combine/TextCombine.h"
 #include "combine/WordCombine.h"
 #include "platform/Interrupt.h"
-#include "platform/MessageBoxes.h"
+#include "platform/Message.h"
 #include "platform/OutputPath.h"
+#include "platform/ReplaceFile.h"
 #include "tools/Convert.h"
 
 #include <QDir>
@@ -212,24 +213,44 @@ SettingsRecord readSettings(CliContext& c)
     return settings;
 }
 
-// The one kind whose patterns every file matches; nothing, with the reason, otherwise.
+// The one kind of the files, as a drop would choose it; nothing, with the reason, otherwise.
 std::optional<Kind> kindOfFiles(const SettingsRecord& settings, const QStringList& files, QString& problem)
 {
-    std::optional<Kind> found;
-    for (const QString& file : files) {
-        const QList<Kind> matching = kindsMatching(settings, QFileInfo(file).fileName());
-        if (matching.isEmpty()) {
-            problem = QStringLiteral("ファイル %1 の種類が分かりません。　--kind で種類を指定して下さい。").arg(file);
-            return std::nullopt;
-        }
-        const Kind kind = matching.first();
-        if (found && *found != kind) {
-            problem = QStringLiteral("種類の違うファイルが混ざっています。　同じ種類のファイルを指定して下さい。");
-            return std::nullopt;
-        }
-        found = kind;
+    QStringList names;
+    for (const QString& file : files)
+        names << QFileInfo(file).fileName();
+    int unknown = -1;
+    const std::optional<Kind> kind = kindOfNames(settings, names, std::nullopt, unknown);
+    if (unknown >= 0)
+        problem =
+            QStringLiteral("ファイル %1 の種類が分かりません。　--kind で種類を指定して下さい。").arg(files[unknown]);
+    else if (!kind)
+        problem = QStringLiteral("種類の違うファイルが混ざっています。　同じ種類のファイルを指定して下さい。");
+    return kind;
+}
+
+// A file named .xlsx holds a workbook: an output's extension must be one its kind writes
+// (a text may be named as the user likes, but not as an office file).
+QString outputExtensionProblem(Kind kind, const QString& output)
+{
+    const QString suffix = QFileInfo(output).suffix().toLower();
+    QStringList can;
+    for (const OutputFormat& f : kindInfo(kind).outputFormats)
+        can << f.extension;
+    if (kind == Kind::Word)
+        can << QStringLiteral("rtf");
+    if (kind == Kind::Text) {
+        QStringList office;
+        for (Kind k : {Kind::Word, Kind::Excel})
+            for (const OutputFormat& f : kindInfo(k).outputFormats)
+                office << f.extension;
+        if (!office.contains(suffix) && suffix != u"rtf")
+            return QString();
+    } else if (can.contains(suffix)) {
+        return QString();
     }
-    return found;
+    return QStringLiteral("%1 の出力には拡張子 .%2 のどれかを付けて下さい。")
+        .arg(kindInfo(kind).word, can.join(QStringLiteral("、.")));
 }
 
 OfficeOptions officeOptions(const CliRequest& r)
@@ -261,6 +282,11 @@ int combine(const CliRequest& r, CliContext& c)
     if (!kind)
         return usageError(c, problem);
 
+    if (!r.output.isEmpty()) {
+        const QString problem = outputExtensionProblem(*kind, r.output);
+        if (!problem.isEmpty())
+            return usageError(c, problem);
+    }
     QStringList inputs;
     for (const QString& f : r.files)
         inputs << QFileInfo(f).absoluteFilePath();
@@ -304,24 +330,38 @@ QString conversionDoneText(WordFormat to)
 
 int convert(const CliRequest& r, CliContext& c)
 {
+    QStringList inputs, written;
+    for (const QString& file : r.files)
+        inputs << QFileInfo(file).absoluteFilePath();
     try {
+        // Every file is looked at first: either all are converted or none.
+        for (const QString& input : inputs)
+            checkConvertible(input, r.to);
         const std::unique_ptr<Office> office = c.office(officeOptions(r));
         const CommandProgress progress = progressOn(c);
-        for (int i = 0; i < r.files.size(); ++i) {
+        for (int i = 0; i < inputs.size(); ++i) {
             if (progress.cancelRequested())
-                return kExitFailed;
-            const QString input = QFileInfo(r.files[i]).absoluteFilePath();
-            progress.at(i, int(r.files.size()), input);
-            const QString output = convertFileTo(*office, input, r.to);
-            say(c, QStringLiteral("変換確認"), conversionDoneText(r.to) + QStringLiteral("\r") + output);
+                break;
+            progress.at(i, int(inputs.size()), inputs[i]);
+            const Conversion done = convertFileTo(*office, inputs[i], r.to);
+            written << done.output;
+            const QString kept = oldFileText(done.output, done.oldFile);
+            say(c, QStringLiteral("変換確認"),
+                conversionDoneText(r.to) + QStringLiteral("\r") + done.output +
+                    (kept.isEmpty() ? QString() : QStringLiteral("\r") + kept));
         }
     } catch (const OfficeError& e) {
         // As in the window, a failure stops the files after it.
         const OfficeMessage m = officeFailureMessage(e, QStringLiteral("変換先"));
         say(c, m.title, m.text);
-        return kExitFailed;
     }
-    return kExitOk;
+    if (written.size() == inputs.size())
+        return kExitOk;
+    // What was written before the failure stays: said file by file.
+    if (!written.isEmpty())
+        say(c, QStringLiteral("変換確認"),
+            QStringLiteral("次のファイルは変換済みです:\r") + written.join(QStringLiteral("\r")));
+    return kExitFailed;
 }
 
 } // namespace

@@ -3,7 +3,7 @@
 #include "Office.h"
 #include "TextCombine.h"
 #include "app/Kinds.h"
-#include "platform/MessageBoxes.h"
+#include "platform/Message.h"
 
 #include <QList>
 

@@ -21,22 +21,26 @@ void refuseUnwritableOutput(const QString& target, const QStringList& inputs)
         throw OfficeError(OfficeError::OutputFile, outputIsInputReason(), target);
 }
 
-void saveReplacing(const QString& target, const std::function<void(const QString&)>& save)
+QString saveReplacing(const QString& target, const std::function<void(const QString&)>& save, OldFile old)
 {
-    const ReplaceResult r = replaceFile(target, [&](const QString& temp) {
-        try {
-            save(temp);
-        } catch (const OfficeError& e) {
-            // The user knows the file by its own name, not the temporary one.
-            throw OfficeError(e.kind(), e.what(), e.file() == temp ? target : e.file());
-        }
-        giveUsualPermissions(temp, target);
-        return QString();
-    });
+    const ReplaceResult r = replaceFile(
+        target,
+        [&](const QString& temp) {
+            try {
+                save(temp);
+            } catch (const OfficeError& e) {
+                // The user knows the file by its own name, not the temporary one.
+                throw OfficeError(e.kind(), e.what(), e.file() == temp ? target : e.file());
+            }
+            giveUsualPermissions(temp, target);
+            return QString();
+        },
+        old);
     if (r.status == ReplaceResult::FolderNotWritable)
         throw OfficeError(OfficeError::OutputFolder, r.reason, QFileInfo(target).absolutePath());
     if (!r.ok())
         throw OfficeError(OfficeError::OutputFile, r.reason, target);
+    return r.oldFile;
 }
 
 } // namespace kumiro

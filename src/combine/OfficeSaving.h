@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Office.h"
+#include "platform/ReplaceFile.h"
 
 #include <functional>
 
@@ -10,7 +11,10 @@ namespace kumiro {
 // a failure never leaves the target half-written or gone. `save` makes the given path (it
 // does not exist yet) only when its content is complete. A folder that cannot be written is
 // told before `save` runs.
-void saveReplacing(const QString& target, const std::function<void(const QString&)>& save);
+// With OldFile::Keep a file that was there is moved to the trash (or beside): where it went
+// is returned.
+QString saveReplacing(const QString& target, const std::function<void(const QString&)>& save,
+                      OldFile old = OldFile::Replace);
 // Refuses, before any input is read, an output path that no file may be written at (a
 // folder, a FIFO, a device, a link someone else planted) or that is one of the inputs:
 // OfficeError(OutputFile).
@@ -28,9 +32,11 @@ inline void closeAfterSaving(const std::function<void()>& close)
     }
 }
 
-inline void saveReplacing(WordDocument& doc, const QString& target, WordFormat format)
+inline QString saveReplacing(WordDocument& doc, const QString& target, WordFormat format,
+                             OldFile old = OldFile::Replace)
 {
-    saveReplacing(target, [&](const QString& path) { doc.SaveAs(path, format); });
+    return saveReplacing(
+        target, [&](const QString& path) { doc.SaveAs(path, format); }, old);
 }
 
 } // namespace kumiro

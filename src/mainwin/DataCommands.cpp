@@ -1,5 +1,6 @@
 // The main window's Data menu: conversion, copy, rename, backup and delete.
 #include "KUMIRO.h"
+#include "platform/ReplaceFile.h"
 #include "OfficeRunner.h"
 #include "app/ProgramState.h"
 #include "platform/Platform.h"
@@ -20,6 +21,7 @@ void KUMIRO::mnuDataConvert_Click(int index)
     const QStringList files = platform_.files.openFiles(this, request);
     // Each file with an instance and a message of its own; a failure stops the rest.
     for (const QString& path : files) {
+        QString oldFile;
         const OfficeRunner::Result run = office_.run(
             this, QStringLiteral("変換中"),
             [&](Office& office, const CommandProgress& progress) {
@@ -27,13 +29,15 @@ void KUMIRO::mnuDataConvert_Click(int index)
                     return false;
                 if (progress.step)
                     progress.step(0, 1, path);
-                ConvertFile(office, path, index);
+                oldFile = ConvertFile(office, path, index).oldFile;
                 return true;
             },
             QStringLiteral("変換先"));
         if (run != OfficeRunner::Result::Done)
             return;
-        platform_.messages.show(this, MsgIcon::Information, QStringLiteral("変換確認"), convertDoneText(index));
+        const QString kept = oldFileText(convertedPath(path, index), oldFile);
+        platform_.messages.show(this, MsgIcon::Information, QStringLiteral("変換確認"),
+                                convertDoneText(index) + (kept.isEmpty() ? QString() : QStringLiteral("\r\r") + kept));
     }
 }
 

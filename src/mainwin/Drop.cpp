@@ -49,26 +49,24 @@ DropChoice chooseDrop(const QStringList& paths, const SettingsRecord& settings, 
         return opened(current.value_or(Kind::Text), QDir::cleanPath(QFileInfo(paths.first()).absoluteFilePath()));
 
     std::set<QString> folders;
-    std::set<Kind> kinds;
     QStringList names;
     for (const QString& path : paths) {
         const QFileInfo info(path);
         // Folders among files, missing paths, devices and files the listing hides.
         if (!info.isFile() || info.isHidden())
             return refusal(DropRefusal::NotKumiros);
-        const QString name = info.fileName();
-        const QList<Kind> matching = kindsMatching(settings, name);
-        if (matching.isEmpty())
-            return refusal(DropRefusal::NotKumiros);
-        kinds.insert(matching.begin(), matching.end());
         folders.insert(QDir::cleanPath(info.absolutePath()));
-        names << name;
+        names << info.fileName();
     }
+    int unknown = -1;
+    const std::optional<Kind> kind = kindOfNames(settings, names, current, unknown);
+    if (unknown >= 0)
+        return refusal(DropRefusal::NotKumiros);
     if (folders.size() > 1)
         return refusal(DropRefusal::SeveralFolders);
-    if (kinds.size() > 1)
+    if (!kind)
         return refusal(DropRefusal::MixedKinds);
-    return opened(*kinds.begin(), *folders.begin(), names);
+    return opened(*kind, *folders.begin(), names);
 }
 
 QString dropRefusalText(DropRefusal refusal)

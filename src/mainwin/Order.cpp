@@ -28,9 +28,10 @@ bool confirmOrder(ProgramState& state, const QStringList& names, MessageBoxes& m
         return false;
     }
     const QString& folder = state.set.DataFol[state.CurKind];
-    state.OrderLast = qint16(n - 1);
-    for (int i = 0; i < n; ++i)
-        state.OrderFile[i] = joinPath(folder, names[i]);
+    QStringList order;
+    for (const QString& name : names)
+        order << joinPath(folder, name);
+    state.Order = order;
     messages.show(owner, MsgIcon::Information, QStringLiteral("くみろ順確認"),
                   QStringLiteral("くみろ順を確定しました。　くみろ実行を選択して下さい。　"));
     return true;
@@ -38,20 +39,17 @@ bool confirmOrder(ProgramState& state, const QStringList& names, MessageBoxes& m
 
 QStringList confirmedOrder(const ProgramState& state)
 {
-    QStringList inputs;
-    for (int i = 0; i <= state.OrderLast && i < kMaxOrder; ++i)
-        inputs << state.OrderFile[i];
-    return inputs;
+    return state.Order.value_or(QStringList());
 }
 
 bool hasConfirmedOrder(const ProgramState& state)
 {
-    return state.OrderLast >= 1 && !state.OrderFile[0].isEmpty();
+    return state.Order && state.Order->size() >= 2;
 }
 
 void forgetOrder(ProgramState& state)
 {
-    state.OrderFile.fill(QString());
+    state.voidOrder();
 }
 
 OrderButtonStates orderButtonStates(int left, int right)

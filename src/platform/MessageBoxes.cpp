@@ -6,14 +6,6 @@
 
 namespace kumiro {
 
-QString displayText(const QString& text)
-{
-    QString out = text;
-    out.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    out.replace(u'\r', u'\n');
-    return out;
-}
-
 QWidget* visibleOwner(QWidget* widget)
 {
     for (QWidget* w = widget; w; w = w->parentWidget()) {

@@ -1,14 +1,12 @@
 #pragma once
 
+#include "Message.h"
+
 #include <QString>
 
 class QWidget;
 
 namespace kumiro {
-
-enum class MsgIcon { Exclamation, Critical, Information, Question };
-enum class MsgButtons { Ok, OkCancel };
-enum class MsgAnswer { Ok, Cancel };
 
 // Every report to the user goes through here. Texts are kept exactly as written,
 // carriage returns included; only the display turns them into line breaks.
@@ -26,11 +24,6 @@ public:
 };
 
 // One report, worked out by a plain function and shown by a window.
-struct Message {
-    MsgIcon icon;
-    QString title;
-    QString text;
-};
 inline MsgAnswer showMessage(MessageBoxes& boxes, QWidget* parent, const Message& m,
                              MsgButtons buttons = MsgButtons::Ok)
 {
@@ -40,8 +33,5 @@ inline MsgAnswer showMessage(MessageBoxes& boxes, QWidget* parent, const Message
 // The window a box for `widget` is placed on: the nearest shown window among it and its
 // parents, else the active window, else the shown main window.
 QWidget* visibleOwner(QWidget* widget);
-
-// The text as a box shows it: each CR, or CR LF, becomes one line break.
-QString displayText(const QString& text);
 
 } // namespace kumiro

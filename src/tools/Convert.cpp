@@ -1,4 +1,5 @@
 #include "Convert.h"
+#include "platform/OutputPath.h"
 
 #include "combine/Office.h"
 #include "combine/OfficeSaving.h"
@@ -47,25 +48,50 @@ QString convertDoneText(int index)
     }
 }
 
-void ConvertFile(Office& office, const QString& path, int index)
+Conversion ConvertFile(Office& office, const QString& path, int index)
 {
-    convertFileTo(office, path, formatOfConversion(index));
+    return convertFileTo(office, path, formatOfConversion(index));
 }
 
-QString convertFileTo(Office& office, const QString& path, WordFormat format)
+void checkConvertible(const QString& path, WordFormat format)
 {
+    const QFileInfo info(path);
+    if (!info.exists())
+        throw OfficeError(OfficeError::Unreadable, QStringLiteral("ファイルがありません。"), path);
+    if (!info.isFile() || !info.isReadable())
+        throw OfficeError(OfficeError::Unreadable,
+                          info.isFile() ? QStringLiteral("読み取る権限がありません。")
+                                        : QStringLiteral("通常のファイルではありません。"),
+                          path);
+    static const QStringList convertible = {QStringLiteral("doc"), QStringLiteral("rtf"), QStringLiteral("docx"),
+                                            QStringLiteral("odt"), QStringLiteral("txt")};
+    if (!convertible.contains(info.suffix().toLower()))
+        throw OfficeError(OfficeError::Unreadable,
+                          QStringLiteral("変換できるのは *.doc、*.rtf、*.docx、*.odt、*.txt のファイルです。"), path);
+    const QString output = convertedPathTo(path, format);
+    if (inputIndexOf(output, {path}) >= 0)
+        throw OfficeError(OfficeError::OutputFile,
+                          QStringLiteral("変換元のファイルと同じファイルです。　変換元を書き換えることはしません。"),
+                          output);
+    refuseUnwritableOutput(output, {path});
+}
+
+Conversion convertFileTo(Office& office, const QString& path, WordFormat format)
+{
+    checkConvertible(path, format);
+    Conversion done;
+    done.output = convertedPathTo(path, format);
     const auto word = office.newWord();
     WordDocument& doc = word->Documents_Open(path);
     // A text file made into a document carries its own path, as it always has.
     if (format != WordFormat::Text && QFileInfo(path).suffix().compare(u"txt", Qt::CaseInsensitive) == 0)
         doc.InsertBeforeLastParagraph(path);
-    const QString output = convertedPathTo(path, format);
-    saveReplacing(doc, output, format);
+    done.oldFile = saveReplacing(doc, done.output, format, OldFile::Keep);
     closeAfterSaving([&] {
         doc.Close();
         word->Quit();
     });
-    return output;
+    return done;
 }
 
 } // namespace kumiro

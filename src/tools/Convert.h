@@ -15,9 +15,21 @@ QString convertedPathTo(const QString& path, WordFormat format);
 QString convertFilter(int index);
 QString convertDoneText(int index);
 
-// Converts one file with an office instance of its own; throws OfficeError.
-void ConvertFile(Office& office, const QString& path, int index);
-// The same to any Word format; returns the file written.
-QString convertFileTo(Office& office, const QString& path, WordFormat format);
+// What a conversion wrote, and where the file it replaced went (the trash), if any.
+struct Conversion {
+    QString output;
+    QString oldFile;
+};
+
+// Refuses, with OfficeError, a file that cannot be converted to the format: missing,
+// unreadable, of another type, or whose converted file would be itself or may not be
+// written. Before any office is asked for.
+void checkConvertible(const QString& path, WordFormat format);
+
+// Converts one file with an office instance of its own; throws OfficeError. A file that is
+// there already goes to the trash first; the source itself is never written over.
+Conversion ConvertFile(Office& office, const QString& path, int index);
+// The same to any Word format.
+Conversion convertFileTo(Office& office, const QString& path, WordFormat format);
 
 } // namespace kumiro

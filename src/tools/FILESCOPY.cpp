@@ -1,4 +1,5 @@
 #include "FILESCOPY.h"
+#include "platform/ReplaceFile.h"
 
 #include "FileTools.h"
 #include "app/ProgramState.h"
@@ -29,7 +30,8 @@ void FILESCOPY::Command1_Click(int index)
                                     QStringLiteral("コピー先が入力されていません。　"));
             return;
         }
-        const FileResult r = copyReplacing(file_, resolveBeside(file_, Text1->text()));
+        const QString destination = resolveBeside(file_, Text1->text());
+        const FileResult r = copyKeepingOld(file_, destination);
         if (!r.ok) {
             // The dialog stays, so that another name can be tried.
             platform_.messages.show(this, MsgIcon::Critical, QStringLiteral("複写確認"),
@@ -37,8 +39,10 @@ void FILESCOPY::Command1_Click(int index)
             Text1->setFocus();
             return;
         }
+        const QString kept = oldFileText(destination, r.oldFile);
         platform_.messages.show(this, MsgIcon::Information, QStringLiteral("複写確認"),
-                                QStringLiteral("ファイルをコピーしました。　"));
+                                QStringLiteral("ファイルをコピーしました。　") +
+                                    (kept.isEmpty() ? QString() : QStringLiteral("\r\r") + kept));
         accept();
         break;
     }

@@ -15,38 +15,55 @@ QString resolveBeside(const QString& chosenFile, const QString& typed)
     return QFileInfo(chosenFile).absoluteDir().filePath(typed);
 }
 
-FileResult copyReplacing(const QString& source, const QString& destination)
+namespace {
+
+FileResult copyFile(const QString& source, const QString& destination, OldFile old)
 {
     const QFileInfo from(source), to(destination);
     if (!from.isFile())
-        return {false, QStringLiteral("コピー元のファイルがありません。")};
+        return {false, QStringLiteral("コピー元のファイルがありません。"), {}};
     if (to.exists() && to.canonicalFilePath() == from.canonicalFilePath())
-        return {false, QStringLiteral("コピー元とコピー先が同じファイルです。")};
+        return {false, QStringLiteral("コピー元とコピー先が同じファイルです。"), {}};
     if (to.isDir())
-        return {false, QStringLiteral("同じ名前のフォルダがあります。")};
+        return {false, QStringLiteral("同じ名前のフォルダがあります。"), {}};
     if (!to.absoluteDir().exists())
-        return {false, QStringLiteral("コピー先のフォルダがありません。")};
+        return {false, QStringLiteral("コピー先のフォルダがありません。"), {}};
     // Beside the destination first, then renamed over it: a failed copy loses nothing.
-    const ReplaceResult r = replaceFile(destination, [&](const QString& temp) {
-        QFile in(source);
-        return in.copy(temp) ? QString() : in.errorString();
-    });
+    const ReplaceResult r = replaceFile(
+        destination,
+        [&](const QString& temp) {
+            QFile in(source);
+            return in.copy(temp) ? QString() : in.errorString();
+        },
+        old);
     if (!r.ok())
-        return {false, r.reason};
-    return {};
+        return {false, r.reason, {}};
+    return {true, {}, r.oldFile};
+}
+
+} // namespace
+
+FileResult copyReplacing(const QString& source, const QString& destination)
+{
+    return copyFile(source, destination, OldFile::Replace);
+}
+
+FileResult copyKeepingOld(const QString& source, const QString& destination)
+{
+    return copyFile(source, destination, OldFile::Keep);
 }
 
 FileResult renameKeeping(const QString& source, const QString& destination)
 {
     if (!QFileInfo(source).isFile())
-        return {false, QStringLiteral("元のファイルがありません。")};
+        return {false, QStringLiteral("元のファイルがありません。"), {}};
     if (QFileInfo::exists(destination))
-        return {false, QStringLiteral("同じ名前のファイルが既にあります。")};
+        return {false, QStringLiteral("同じ名前のファイルが既にあります。"), {}};
     if (!QFileInfo(destination).absoluteDir().exists())
-        return {false, QStringLiteral("変更先のフォルダがありません。")};
+        return {false, QStringLiteral("変更先のフォルダがありません。"), {}};
     QFile file(source);
     if (!file.rename(destination))
-        return {false, file.errorString()};
+        return {false, file.errorString(), {}};
     return {};
 }
 
@@ -54,7 +71,7 @@ FileResult deletePermanently(const QString& path)
 {
     QFile file(path);
     if (!file.remove())
-        return {false, file.errorString()};
+        return {false, file.errorString(), {}};
     return {};
 }
 

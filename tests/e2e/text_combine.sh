@@ -28,12 +28,16 @@ kumiro=$!
 fail() { echo "e2e: $*" >&2; exit 1; }
 # A title as a regular expression that matches it exactly.
 exactly() { printf '^%s$' "$(printf '%s' "$1" | sed 's/[][()\\.^$*+?{}|]/\\&/g')"; }
-# Waits for a visible window of exactly this title and prints its id.
+# Waits for a visible window of exactly this title and prints its id. Polled rather than
+# "--sync": a window that closes meanwhile (the splash) makes xdotool die of BadWindow.
 window() {
     local id
-    id=$(timeout 30 xdotool search --sync --onlyvisible --name "$(exactly "$1")" | head -1) \
-        || fail "no window \"$1\""
-    echo "$id"
+    for _ in $(seq 300); do
+        id=$(xdotool search --onlyvisible --name "$(exactly "$1")" 2>/dev/null | head -1) || true
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        sleep 0.1
+    done
+    fail "no window \"$1\""
 }
 # Waits until no visible window has this title.
 gone() {
@@ -46,7 +50,7 @@ gone() {
 press() { # press KEY in the window titled TITLE
     local id
     id=$(window "$1")
-    xdotool windowactivate --sync "$id" 2>/dev/null || xdotool windowfocus --sync "$id"
+    xdotool windowactivate --sync "$id" 2>/dev/null || xdotool windowfocus --sync "$id" 2>/dev/null || true
     xdotool key --clearmodifiers "$2"
 }
 

@@ -4,33 +4,17 @@
 #include <QRegularExpression>
 #include <QStringList>
 
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
-
-#include <cstring>
 
 namespace kumiro::test {
 
-// Pipe sockets of this user in /tmp that nobody listens on any more: what a killed office
-// leaves behind.
-inline QStringList staleSockets()
+// The pipes (or, for an office in its box, the links to them) that the offices of process
+// `pid` made in /tmp: none should be left once they are gone. Only that process's, so that
+// another office on the machine cannot fail a test.
+inline QStringList pipesOf(pid_t pid)
 {
-    QStringList stale;
-    const QString prefix = QStringLiteral("OSL_PIPE_%1_").arg(getuid());
-    for (const QFileInfo& info : QDir(QStringLiteral("/tmp")).entryInfoList({prefix + u'*'}, QDir::System)) {
-        const QByteArray path = QFile::encodeName(info.absoluteFilePath());
-        sockaddr_un addr{};
-        addr.sun_family = AF_UNIX;
-        if (size_t(path.size()) >= sizeof addr.sun_path)
-            continue;
-        std::memcpy(addr.sun_path, path.constData(), size_t(path.size()));
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 && errno == ECONNREFUSED)
-            stale << info.fileName();
-        ::close(fd);
-    }
-    return stale;
+    return QDir(QStringLiteral("/tmp"))
+        .entryList({QStringLiteral("OSL_PIPE_%1_kumiro_%2_*").arg(getuid()).arg(pid)}, QDir::System | QDir::Files);
 }
 
 // The office's own temporaries ("lu" + letters + ".tmp") in a folder.

@@ -1,0 +1,28 @@
+// A report to the user as plain data: what the combines and the command line work out, and
+// what a window shows (MessageBoxes.h). No widgets here.
+#pragma once
+
+#include <QString>
+
+namespace kumiro {
+
+enum class MsgIcon { Exclamation, Critical, Information, Question };
+enum class MsgButtons { Ok, OkCancel };
+enum class MsgAnswer { Ok, Cancel };
+
+struct Message {
+    MsgIcon icon;
+    QString title;
+    QString text;
+};
+
+// The text as a box shows it: each CR, or CR LF, becomes one line break.
+inline QString displayText(const QString& text)
+{
+    QString out = text;
+    out.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    out.replace(u'\r', u'\n');
+    return out;
+}
+
+} // namespace kumiro

@@ -491,8 +491,7 @@ private Q_SLOTS:
         // What the office cannot carry (a pivot table into .xls) is named in one more
         // paragraph; the combine still completes.
         const QString pivot = QStringLiteral(KUMIRO_TESTS_DIR "/fixtures/pivot.xlsx");
-        state.OrderFile[0] = out_->filePath(QStringLiteral("x.csv"));
-        state.OrderFile[1] = pivot;
+        state.Order = QStringList{out_->filePath(QStringLiteral("x.csv")), pivot};
         w.toolbarButtons[6]->setEnabled(true);
         w.toolbarButtons[6]->trigger();
         QCOMPARE(platform.messages.shown.last().text,

@@ -163,10 +163,10 @@ public:
 
     // The target, after a sheet was copied in from `source`.
     void noteCopy(const LoExcelWorkbook& from, int sourceIndex, const rtl::OUString& sourceSheet,
-                  const Reference<css::container::XNamed>& copy)
+                  const Reference<css::container::XNamed>& copy, const rtl::OUString& name)
     {
         copies_.push_back({Reference<css::frame::XModel>(from.document(), UNO_QUERY_THROW)->getURL(), sourceSheet, copy,
-                           from.document(), from.path(), sourceIndex});
+                           name, from.document(), from.path(), sourceIndex});
     }
 
     // What the sources lost on the way, known once saved.
@@ -182,7 +182,7 @@ private:
     {
         std::vector<std::pair<rtl::OUString, rtl::OUString>> replace;
         for (const Copied& c : copies_) {
-            const rtl::OUString to = "$" + quotedSheet(c.copy->getName()) + ".";
+            const rtl::OUString to = "$" + quotedSheet(c.name) + ".";
             replace.emplace_back("'" + c.sourceUrl + "'#$" + c.sourceSheet + ".", to);
             replace.emplace_back("'" + c.sourceUrl + "'#$" + quotedSheet(c.sourceSheet) + ".", to);
         }
@@ -242,6 +242,7 @@ private:
         rtl::OUString sourceUrl;
         rtl::OUString sourceSheet;
         Reference<css::container::XNamed> copy;
+        rtl::OUString name; // the copy's, known here without asking
         Reference<css::sheet::XSpreadsheetDocument> source;
         QString path;
         int sourceIndex;
@@ -258,7 +259,7 @@ private:
         for (const Copied& c : copies_) {
             if (out.empty() || out.back().source != c.source)
                 out.push_back({c.source, c.path, {}});
-            out.back().sheets[c.sourceIndex] = at[c.copy->getName()];
+            out.back().sheets[c.sourceIndex] = at[c.name];
         }
         return out;
     }
@@ -301,7 +302,7 @@ void LoExcelSheet::Copy(ExcelSheet& afterSheet)
                     areas.getArray()[a].Sheet = sal_Int16(at);
                 Reference<css::sheet::XPrintAreas>(copy, UNO_QUERY_THROW)->setPrintAreas(areas);
             }
-            after.book().noteCopy(book_, index_, source, copy);
+            after.book().noteCopy(book_, index_, source, copy, ou(wanted));
         },
         book_.path());
 }

@@ -164,7 +164,7 @@ private Q_SLOTS:
             combineWord(*office_, {fixture(QStringLiteral("plain.doc")), fixture(QStringLiteral("linked.doc"))}, word));
         const QString linked = out_->filePath(QStringLiteral("linked.doc"));
         QVERIFY(QFile::copy(fixture(QStringLiteral("linked.doc")), linked));
-        ConvertFile(*office_, linked, 0);
+        convertFileTo(*office_, linked, WordFormat::Text);
         QVERIFY(
             readFile(out_->filePath(QStringLiteral("linked.txt"))).contains(QStringLiteral("リンクされた絵").toUtf8()));
         const QString excel = out_->filePath(QStringLiteral("NewExcel.xls"));
@@ -208,7 +208,7 @@ private Q_SLOTS:
 
         const QString copy = out_->filePath(QStringLiteral("locked.doc"));
         QVERIFY(QFile::copy(locked, copy));
-        e = failureOf([&] { ConvertFile(*office_, copy, 0); });
+        e = failureOf([&] { convertFileTo(*office_, copy, WordFormat::Text); });
         QCOMPARE(e.kind(), OfficeError::Unreadable);
         QCOMPARE(e.file(), copy);
         QVERIFY(!QFileInfo::exists(out_->filePath(QStringLiteral("locked.txt"))));
@@ -259,7 +259,7 @@ private Q_SLOTS:
                 combineExcel(*office_, {fixture(QStringLiteral("book.xls"))},
                              QDir(folder).filePath(QStringLiteral("NewExcel.xls")));
             else
-                ConvertFile(*office_, source, 0);
+                convertFileTo(*office_, source, WordFormat::Text);
         });
         QCOMPARE(e.kind(), OfficeError::OutputFolder);
         QCOMPARE(e.file(), folder);

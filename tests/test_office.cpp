@@ -358,7 +358,7 @@ private Q_SLOTS:
         const QString doc = out_->filePath(QStringLiteral("memo.doc"));
         QFile::copy(fixture(QStringLiteral("in1.doc")), doc);
         writeFile(out_->filePath(QStringLiteral("memo.txt")), "old");
-        ConvertFile(*office_, doc, 0);
+        convertFileTo(*office_, doc, WordFormat::Text);
         const QByteArray text = readFile(out_->filePath(QStringLiteral("memo.txt")));
         QVERIFY2(text.contains(QStringLiteral("見出し 1\r\n").toUtf8()), text.constData());
         QVERIFY(text.contains(QStringLiteral("最後の段落 1").toUtf8()));
@@ -371,14 +371,14 @@ private Q_SLOTS:
         const QString sjis = out_->filePath(QStringLiteral("notes.txt"));
         writeFile(sjis,
                   QByteArray("\x93\xfa\x96\x7b\x8c\xea\r\n\x8d\xc5\x8c\xe3\x82\xcc\x8d\x73\r\n")); // 日本語 / 最後の行
-        ConvertFile(*office_, sjis, 1);
+        convertFileTo(*office_, sjis, WordFormat::Native);
         const auto asDoc = check_.read(out_->filePath(QStringLiteral("notes.doc")));
         QCOMPARE(asDoc.lastParagraph, sjis + QStringLiteral("最後の行"));
         QVERIFY(asDoc.blocks.contains(QStringLiteral("p:日本語")));
 
         const QString utf8 = out_->filePath(QStringLiteral("memo.v2.txt"));
         writeFile(utf8, QStringLiteral("ｶﾀｶﾅ と 漢字\n終わり").toUtf8());
-        ConvertFile(*office_, utf8, 2);
+        convertFileTo(*office_, utf8, WordFormat::RichText);
         const QString rtf = out_->filePath(QStringLiteral("memo.v2.rtf"));
         QVERIFY(readFile(rtf).startsWith("{\\rtf"));
         const auto asRtf = check_.read(rtf);
@@ -390,7 +390,7 @@ private Q_SLOTS:
         writeFile(eucCr,
                   QByteArray("\xc6\xfc\xcb\xdc\xb8\xec\xa4\xce\xca\xb8\xbe\xcf\xa4\xc7\xa4\xb9\xa1\xa3\r"
                              "\xba\xc7\xb8\xe5\xa4\xce\xb9\xd4\r")); // 日本語の文章です。 / 最後の行
-        ConvertFile(*office_, eucCr, 2);
+        convertFileTo(*office_, eucCr, WordFormat::RichText);
         const auto fromOld = check_.read(out_->filePath(QStringLiteral("old.rtf")));
         QCOMPARE(fromOld.blocks,
                  (QStringList{QStringLiteral("p:日本語の文章です。"),
@@ -405,8 +405,8 @@ private Q_SLOTS:
         const QByteArray original("\x93\xfa\x96\x7b\r\nmemo\r\n"); // Shift-JIS
         writeFile(memo, original);
         qputenv("XDG_DATA_HOME", QFile::encodeName(out_->filePath(QStringLiteral("share"))));
-        ConvertFile(*office_, memo, 1);
-        const Conversion back = ConvertFile(*office_, out_->filePath(QStringLiteral("memo.doc")), 0);
+        convertFileTo(*office_, memo, WordFormat::Native);
+        const Conversion back = convertFileTo(*office_, out_->filePath(QStringLiteral("memo.doc")), WordFormat::Text);
         qunsetenv("XDG_DATA_HOME");
         QCOMPARE(back.output, memo);
         QVERIFY2(back.oldFile.startsWith(out_->filePath(QStringLiteral("share/Trash/files/"))),
@@ -417,12 +417,14 @@ private Q_SLOTS:
 
     void convertedNames()
     {
-        QCOMPARE(convertedPath(QStringLiteral("/d/memo.doc"), 0), QStringLiteral("/d/memo.txt"));
-        QCOMPARE(convertedPath(QStringLiteral("/d/report.docx"), 0), QStringLiteral("/d/report.txt"));
-        QCOMPARE(convertedPath(QStringLiteral("/d/notes"), 1), QStringLiteral("/d/notes.doc"));
-        QCOMPARE(convertedPath(QStringLiteral("/d.x/notes.txt"), 2), QStringLiteral("/d.x/notes.rtf"));
-        QCOMPARE(convertedPath(QStringLiteral("/d/.hidden"), 0), QStringLiteral("/d/.hidden.txt"));
-        QCOMPARE(convertDoneText(0), QStringLiteral("選択した *.doc 又は *.rtf ファイルを *.txt へ変換しました。　"));
+        QCOMPARE(convertedPathTo(QStringLiteral("/d/memo.doc"), WordFormat::Text), QStringLiteral("/d/memo.txt"));
+        QCOMPARE(convertedPathTo(QStringLiteral("/d/report.docx"), WordFormat::Text), QStringLiteral("/d/report.txt"));
+        QCOMPARE(convertedPathTo(QStringLiteral("/d/notes"), WordFormat::Native), QStringLiteral("/d/notes.doc"));
+        QCOMPARE(convertedPathTo(QStringLiteral("/d.x/notes.txt"), WordFormat::RichText),
+                 QStringLiteral("/d.x/notes.rtf"));
+        QCOMPARE(convertedPathTo(QStringLiteral("/d/.hidden"), WordFormat::Text), QStringLiteral("/d/.hidden.txt"));
+        QCOMPARE(convertDoneText(WordFormat::Text),
+                 QStringLiteral("選択した *.doc 又は *.rtf ファイルを *.txt へ変換しました。　"));
     }
 
     void commandsThroughTheMainWindow()

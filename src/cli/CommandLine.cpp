@@ -318,16 +318,6 @@ int combine(const CliRequest& r, CliContext& c)
     return kExitOk;
 }
 
-QString conversionDoneText(WordFormat to)
-{
-    switch (to) {
-    case WordFormat::Text: return convertDoneText(0);
-    case WordFormat::Native: return convertDoneText(1);
-    case WordFormat::RichText: return convertDoneText(2);
-    default: return QStringLiteral("選択したファイルを *.%1 へ変換しました。　").arg(extensionOf(to));
-    }
-}
-
 int convert(const CliRequest& r, CliContext& c)
 {
     QStringList inputs, written;
@@ -347,7 +337,7 @@ int convert(const CliRequest& r, CliContext& c)
             written << done.output;
             const QString kept = oldFileText(done.output, done.oldFile);
             say(c, QStringLiteral("変換確認"),
-                conversionDoneText(r.to) + QStringLiteral("\r") + done.output +
+                convertDoneText(r.to) + QStringLiteral("\r") + done.output +
                     (kept.isEmpty() ? QString() : QStringLiteral("\r") + kept));
         }
     } catch (const OfficeError& e) {

@@ -14,9 +14,10 @@ namespace kumiro {
 
 void KUMIRO::mnuDataConvert_Click(int index)
 {
+    const WordFormat to = conversionMenuFormat(index);
     FileDialogRequest request;
     request.title = QStringLiteral("変換するﾌｧｲﾙを選択");
-    request.filter = convertFilter(index);
+    request.filter = convertFilter(to);
     request.multiple = true;
     const QStringList files = platform_.files.openFiles(this, request);
     // Each file with an instance and a message of its own; a failure stops the rest.
@@ -29,15 +30,15 @@ void KUMIRO::mnuDataConvert_Click(int index)
                     return false;
                 if (progress.step)
                     progress.step(0, 1, path);
-                oldFile = ConvertFile(office, path, index).oldFile;
+                oldFile = convertFileTo(office, path, to).oldFile;
                 return true;
             },
             QStringLiteral("変換先"));
         if (run != OfficeRunner::Result::Done)
             return;
-        const QString kept = oldFileText(convertedPath(path, index), oldFile);
+        const QString kept = oldFileText(convertedPathTo(path, to), oldFile);
         platform_.messages.show(this, MsgIcon::Information, QStringLiteral("変換確認"),
-                                convertDoneText(index) + (kept.isEmpty() ? QString() : QStringLiteral("\r\r") + kept));
+                                convertDoneText(to) + (kept.isEmpty() ? QString() : QStringLiteral("\r\r") + kept));
     }
 }
 

@@ -8,18 +8,9 @@
 
 namespace kumiro {
 
-namespace {
-
-WordFormat formatOfConversion(int index)
+WordFormat conversionMenuFormat(int index)
 {
     return index == 0 ? WordFormat::Text : index == 1 ? WordFormat::Native : WordFormat::RichText;
-}
-
-} // namespace
-
-QString convertedPath(const QString& path, int index)
-{
-    return convertedPathTo(path, formatOfConversion(index));
 }
 
 QString convertedPathTo(const QString& path, WordFormat format)
@@ -32,25 +23,22 @@ QString convertedPathTo(const QString& path, WordFormat format)
     return path.left(path.size() - name.size()) + base + u'.' + extension;
 }
 
-QString convertFilter(int index)
+QString convertFilter(WordFormat to)
 {
     // Today's Word formats as a second choice; the first stays the one of old.
-    return index == 0 ? QStringLiteral("(*.doc;*.rtf)|*.doc;*.rtf|(*.doc;*.rtf;*.docx;*.odt)|*.doc;*.rtf;*.docx;*.odt|")
-                      : QStringLiteral("(*.txt)|*.txt|");
+    return to == WordFormat::Text
+        ? QStringLiteral("(*.doc;*.rtf)|*.doc;*.rtf|(*.doc;*.rtf;*.docx;*.odt)|*.doc;*.rtf;*.docx;*.odt|")
+        : QStringLiteral("(*.txt)|*.txt|");
 }
 
-QString convertDoneText(int index)
+QString convertDoneText(WordFormat to)
 {
-    switch (index) {
-    case 0: return QStringLiteral("選択した *.doc 又は *.rtf ファイルを *.txt へ変換しました。　");
-    case 1: return QStringLiteral("選択した *.txt ファイルを *.doc へ変換しました。　");
-    default: return QStringLiteral("選択した *.txt ファイルを *.rtf へ変換しました。　");
+    switch (to) {
+    case WordFormat::Text: return QStringLiteral("選択した *.doc 又は *.rtf ファイルを *.txt へ変換しました。　");
+    case WordFormat::Native: return QStringLiteral("選択した *.txt ファイルを *.doc へ変換しました。　");
+    case WordFormat::RichText: return QStringLiteral("選択した *.txt ファイルを *.rtf へ変換しました。　");
+    default: return QStringLiteral("選択したファイルを *.%1 へ変換しました。　").arg(extensionOf(to));
     }
-}
-
-Conversion ConvertFile(Office& office, const QString& path, int index)
-{
-    return convertFileTo(office, path, formatOfConversion(index));
 }
 
 void checkConvertible(const QString& path, WordFormat format)

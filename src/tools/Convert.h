@@ -8,12 +8,14 @@ namespace kumiro {
 
 // The file a conversion writes: the source's extension replaced by the target's
 // ("memo.doc" -> "memo.txt"; "report.docx" -> "report.txt"; "notes" -> "notes.txt").
-QString convertedPath(const QString& path, int index);
 QString convertedPathTo(const QString& path, WordFormat format);
 
-// The dialog filter and the completion message of each conversion.
-QString convertFilter(int index);
-QString convertDoneText(int index);
+// The format each item of the conversion menu writes: "→ *.txt", "→ *.doc", "→ *.rtf".
+WordFormat conversionMenuFormat(int index);
+
+// The dialog filter and the completion message of a conversion to the format.
+QString convertFilter(WordFormat to);
+QString convertDoneText(WordFormat to);
 
 // What a conversion wrote, and where the file it replaced went (the trash), if any.
 struct Conversion {
@@ -28,8 +30,6 @@ void checkConvertible(const QString& path, WordFormat format);
 
 // Converts one file with an office instance of its own; throws OfficeError. A file that is
 // there already goes to the trash first; the source itself is never written over.
-Conversion ConvertFile(Office& office, const QString& path, int index);
-// The same to any Word format.
 Conversion convertFileTo(Office& office, const QString& path, WordFormat format);
 
 } // namespace kumiro

@@ -95,7 +95,7 @@ int main(int argc, char** argv)
         else if (command == u"excel")
             completed = combineExcel(*office, inputs, target, progress);
         else if (command == u"convert")
-            ConvertFile(*office, inputs[0], target.toInt());
+            convertFileTo(*office, inputs[0], conversionMenuFormat(target.toInt()));
         else
             return 2;
         if (!completed)

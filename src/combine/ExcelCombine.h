@@ -6,7 +6,8 @@
 namespace kumiro {
 
 // Every sheet of every input, in order, copied into a new workbook whose blank first sheet
-// is then removed, saved as Excel 97. What the inputs lost on the way goes to `shortfalls`,
+// is then removed, saved in the format the output's extension names (.xlsx, .ods, else Excel
+// 97). What the inputs lost on the way goes to `shortfalls`,
 // one sentence an input. Returns false when cancelled, before anything is
 // written; throws OfficeError when the office or an input fails, writing nothing then too.
 bool combineExcel(Office& office, const QStringList& inputs, const QString& outputPath,

@@ -160,13 +160,16 @@ public:
     }
 
     int copies() const { return int(copies_.size()); }
+    // How many formulas of this source that read other files arrive as values.
+    void setLinkedValues(int n) { linkedValues_ = n; }
+    int linkedValues() const { return linkedValues_; }
 
     // The target, after a sheet was copied in from `source`.
     void noteCopy(const LoExcelWorkbook& from, int sourceIndex, const rtl::OUString& sourceSheet,
                   const Reference<css::container::XNamed>& copy, const rtl::OUString& name)
     {
         copies_.push_back({Reference<css::frame::XModel>(from.document(), UNO_QUERY_THROW)->getURL(), sourceSheet, copy,
-                           name, from.document(), from.path(), sourceIndex});
+                           name, from.document(), from.path(), sourceIndex, from.linkedValues()});
     }
 
     // What the sources lost on the way, known once saved.
@@ -246,6 +249,7 @@ private:
         Reference<css::sheet::XSpreadsheetDocument> source;
         QString path;
         int sourceIndex;
+        int linkedValues;
     };
 
     // Where each source's sheets are now, sources in the order of their first copy.
@@ -258,7 +262,7 @@ private:
         std::vector<SheetCopies> out;
         for (const Copied& c : copies_) {
             if (out.empty() || out.back().source != c.source)
-                out.push_back({c.source, c.path, {}});
+                out.push_back({c.source, c.path, {}, c.linkedValues});
             out.back().sheets[c.sourceIndex] = at[c.name];
         }
         return out;
@@ -272,6 +276,7 @@ private:
     QStringList shortfalls_;
     bool namesKeptApart_ = false;
     bool lookKeptApart_ = false;
+    int linkedValues_ = 0;
 };
 
 QString LoExcelSheet::Name()
@@ -333,6 +338,7 @@ public:
                               prop("FilterName", Any(ou(calcFilterFor(path)))));
         }
         session_->noteInput(path);
+        int linked = 0;
         auto doc = session_->call(
             [&] {
                 const auto loadable = session_->newModel("com.sun.star.sheet.SpreadsheetDocument");
@@ -344,7 +350,7 @@ public:
                     throw OfficeError(OfficeError::Unreadable, unreadableContent(), path);
                 }
                 Reference<css::sheet::XSpreadsheetDocument> d(loadable, UNO_QUERY_THROW);
-                keepLinkedValues(d);
+                linked = keepLinkedValues(d);
                 if (csv) // a CSV's sheet is named after its file, as Excel names it
                     Reference<css::container::XNamed>(sheetsOf(d)->getByIndex(0), UNO_QUERY_THROW)
                         ->setName(ou(excelSheetName(QFileInfo(path).completeBaseName(), {})));
@@ -352,6 +358,7 @@ public:
             },
             path);
         books_.push_back(std::make_unique<LoExcelWorkbook>(*session_, doc, path));
+        books_.back()->setLinkedValues(linked);
         return *books_.back();
     }
 

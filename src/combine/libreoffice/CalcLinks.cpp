@@ -26,8 +26,9 @@ bool readsElsewhere(const rtl::OUString& formula)
 
 } // namespace
 
-void keepLinkedValues(const Reference<css::sheet::XSpreadsheetDocument>& doc)
+int keepLinkedValues(const Reference<css::sheet::XSpreadsheetDocument>& doc)
 {
+    int kept = 0;
     const Reference<css::container::XIndexAccess> sheets(doc->getSheets(), UNO_QUERY_THROW);
     for (sal_Int32 i = 0; i < sheets->getCount(); ++i) {
         const Reference<css::util::XSearchable> searchable(sheets->getByIndex(i), UNO_QUERY_THROW);
@@ -58,10 +59,12 @@ void keepLinkedValues(const Reference<css::sheet::XSpreadsheetDocument>& doc)
                         cell->setValue(value);
                     else
                         text->setString(shown);
+                    ++kept;
                 }
             }
         }
     }
+    return kept;
 }
 
 } // namespace kumiro::lo

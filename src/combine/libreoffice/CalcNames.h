@@ -45,6 +45,7 @@ struct SheetCopies {
     Reference<css::sheet::XSpreadsheetDocument> source;
     QString path; // the user's file
     std::map<int, int> sheets;
+    int linkedValues = 0; // formulas that read other files, kept as their values
 };
 
 // Once every sheet is in place: every name of every source defined in the target as it is

@@ -93,7 +93,8 @@ QStringList calcShortfalls(const Reference<css::sheet::XSpreadsheetDocument>& ta
              {QStringLiteral("名前"), i < names.size() ? names[i].first : 0, i < names.size() ? names[i].second : 0},
              {QStringLiteral("図とグラフ"), in.drawings, got.drawings},
              {QStringLiteral("コメント"), in.comments, got.comments}},
-            {{QStringLiteral("ピボットテーブル"), in.pivots, got.pivots}});
+            {{QStringLiteral("ピボットテーブル"), in.pivots, got.pivots},
+             {QStringLiteral("他のファイルを読む数式"), c.linkedValues, 0}});
         if (!sentence.isEmpty())
             out << sentence;
     }

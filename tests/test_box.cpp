@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 using namespace kumiro;
+using test::failureOf;
 using test::officeOf;
 using test::readFile;
 using test::writeFile;
@@ -44,16 +45,6 @@ bool holdsMarker(const QByteArray& bytes)
     for (char c : kMarker)
         wide += QByteArray(1, c) + '\0';
     return bytes.contains(kMarker) || bytes.contains(wide);
-}
-
-template <typename F> OfficeError failureOf(F&& f)
-{
-    try {
-        f();
-    } catch (const OfficeError& e) {
-        return e;
-    }
-    return OfficeError(OfficeError::Failed, QStringLiteral("<no error>"));
 }
 
 } // namespace

@@ -26,6 +26,7 @@
 #include <unistd.h>
 
 using namespace kumiro;
+using test::failureOf;
 using test::officeOf;
 using test::readFile;
 using test::writeFile;
@@ -48,16 +49,6 @@ QString namespaceOf(const QString& link)
 QStringList entries(const QString& folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-}
-
-template <typename F> OfficeError failureOf(F&& f)
-{
-    try {
-        f();
-    } catch (const OfficeError& e) {
-        return e;
-    }
-    return OfficeError(OfficeError::Failed, QStringLiteral("<no error>"));
 }
 
 } // namespace

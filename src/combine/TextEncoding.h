@@ -113,6 +113,15 @@ inline const char* iconvName(TextEncoding encoding)
     return "CP932";
 }
 
+// Makes room for `extra` more bytes behind `dst` in an iconv output buffer.
+inline void growOutput(QByteArray& out, char*& dst, size_t& dstLeft, qsizetype extra)
+{
+    const qsizetype used = dst - out.data();
+    out.resize(out.size() + extra);
+    dst = out.data() + used;
+    dstLeft = size_t(out.size() - used);
+}
+
 // The text as UTF-8 without a byte-order mark. A byte sequence the encoding does not know
 // becomes U+FFFD, so nothing stops the reading and the rest still arrives.
 inline QByteArray toUtf8(const QByteArray& bytes, TextEncoding encoding)
@@ -134,19 +143,12 @@ inline QByteArray toUtf8(const QByteArray& bytes, TextEncoding encoding)
         if (iconv(cd, &src, &srcLeft, &dst, &dstLeft) != size_t(-1))
             break;
         if (errno == E2BIG) {
-            const qsizetype used = dst - out.data();
-            out.resize(out.size() * 2);
-            dst = out.data() + used;
-            dstLeft = size_t(out.size() - used);
+            growOutput(out, dst, dstLeft, out.size());
             continue;
         }
         // EILSEQ or a sequence cut at the end: mark it and go on.
-        if (dstLeft < 3) {
-            const qsizetype used = dst - out.data();
-            out.resize(out.size() + 16);
-            dst = out.data() + used;
-            dstLeft = size_t(out.size() - used);
-        }
+        if (dstLeft < 3)
+            growOutput(out, dst, dstLeft, 16);
         std::memcpy(dst, "\xEF\xBF\xBD", 3);
         dst += 3;
         dstLeft -= 3;
@@ -207,10 +209,7 @@ inline qsizetype fromUtf8Strictly(const QByteArray& utf8, TextEncoding encoding,
             continue;
         }
         if (errno == E2BIG) {
-            const qsizetype used = dst - out.data();
-            out.resize(out.size() * 2);
-            dst = out.data() + used;
-            dstLeft = size_t(out.size() - used);
+            growOutput(out, dst, dstLeft, out.size());
             continue;
         }
         failedAt = src - in.data();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "combine/Office.h"
+
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -37,6 +39,17 @@ private:
     QTemporaryDir profile_;
     QTemporaryDir work_;
 };
+
+// The error a command throws, or Failed "<no error>" when it throws none.
+template <typename F> OfficeError failureOf(F&& f)
+{
+    try {
+        f();
+    } catch (const OfficeError& e) {
+        return e;
+    }
+    return OfficeError(OfficeError::Failed, QStringLiteral("<no error>"));
+}
 
 // The soffice.bin that `parent` started (directly or in its box), or -1.
 pid_t officeOf(pid_t parent);

@@ -97,7 +97,7 @@ private Q_SLOTS:
 
     void crLfSplitAcrossReadsIsOneLineEnd()
     {
-        // The reader takes 1 MiB at a time: put the CR last in the first piece.
+        // A CR LF at the 1 MiB mark (where a reader in pieces would split it) is one line end.
         QByteArray big(1 << 20, 'x');
         big[(1 << 20) - 1] = '\r';
         big += "\nnext";

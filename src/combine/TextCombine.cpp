@@ -48,8 +48,6 @@ const char* findLineEnd(const char* p, const char* end)
 
 enum class ReadStatus { Ok, TooManyLines };
 
-// Reads one input and turns it into what the output receives: every line, whatever ended
-// it (CR LF, LF or CR), followed by CR LF. Stops as soon as the line limit is passed.
 // Opens an input only if it is a regular file: without blocking (a FIFO would wait for a
 // writer), then checked on what was opened, so a file swapped meanwhile is caught too.
 int openRegular(const QString& path, QString& reason, bool& notAFile)

@@ -145,29 +145,8 @@ rtl::OUString Session::inputUrl(const QString& path)
     const QString folder = process_.tempDir() + QStringLiteral("/input-%1").arg(++copies_);
     const QString copy = folder + u'/' + QFileInfo(path).fileName();
     QFile in(path);
-    if (!QDir().mkpath(folder) || !in.open(QIODevice::ReadOnly))
+    if (!QDir().mkpath(folder) || !in.copy(copy))
         throw OfficeError(OfficeError::Unreadable, in.errorString(), path);
-    QFile out(copy);
-    if (!out.open(QIODevice::WriteOnly))
-        throw OfficeError(OfficeError::Failed,
-                          QStringLiteral("LibreOffice の作業フォルダに書き込めません。　\r\r") + out.errorString(),
-                          path);
-    QByteArray buffer(1 << 20, Qt::Uninitialized);
-    for (;;) {
-        const qint64 got = in.read(buffer.data(), buffer.size());
-        if (got < 0)
-            throw OfficeError(OfficeError::Unreadable, in.errorString(), path);
-        if (got == 0)
-            break;
-        if (out.write(buffer.constData(), got) != got)
-            throw OfficeError(OfficeError::Failed,
-                              QStringLiteral("LibreOffice の作業フォルダに書き込めません。　\r\r") + out.errorString(),
-                              path);
-    }
-    if (!out.flush())
-        throw OfficeError(OfficeError::Failed,
-                          QStringLiteral("LibreOffice の作業フォルダに書き込めません。　\r\r") + out.errorString(),
-                          path);
     return inputs_[path] = officeUrl(copy);
 }
 

@@ -1,18 +1,17 @@
 #!/usr/bin/env bash
 # Start-up to the main window shown, splash off, against a bare Qt program that shows one
 # empty window; both under one Xvfb server in the same run. Prints medians and peak memory.
-# Needs: hyperfine, xvfb-run, /usr/bin/time (apt-get install hyperfine xvfb time).
+# Needs: hyperfine, Xvfb, /usr/bin/time (apt-get install hyperfine xvfb time).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build="$root/build"
 cmake --build "$build" -j2 --target kumiro bench_bare_window >/dev/null
 
-if [ -z "${DISPLAY:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
-fi
+source "$root/scripts/xserver.sh"
 
 cfg=$(mktemp -d)
-trap 'rm -rf "$cfg"' EXIT
+trap 'x_stop; rm -rf "$cfg"' EXIT
+x_start
 mkdir -p "$cfg/kumiro"
 printf '[Config]\nOptLogo=0\n' > "$cfg/kumiro/kumiro.ini"
 export XDG_CONFIG_HOME="$cfg" KUMIRO_QUIT_WHEN_SHOWN=1

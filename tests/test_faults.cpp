@@ -319,7 +319,7 @@ private Q_SLOTS:
         CommandProgress progress;
         progress.step = [&](int i, int, const QString&) {
             if (i == 1)
-                ::kill(officeOf(getpid()), signal);
+                QVERIFY(test::signalOurOffice(signal));
         };
         const QString output = out_->filePath(excel ? QStringLiteral("NewExcel.xls") : QStringLiteral("NewWord.doc"));
         writeFile(output, "kept");

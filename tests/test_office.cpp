@@ -47,12 +47,6 @@ QByteArray html(int n, const char* extra = "")
         .toUtf8();
 }
 
-// The soffice.bin started by this process for the current command.
-pid_t ourOffice()
-{
-    return test::officeOf(getpid());
-}
-
 } // namespace
 
 class TestOffice : public QObject {
@@ -304,7 +298,7 @@ private Q_SLOTS:
         CommandProgress progress;
         progress.step = [](int i, int, const QString&) {
             if (i == 1)
-                kill(ourOffice(), SIGSTOP);
+                QVERIFY(test::signalOurOffice(SIGSTOP));
         };
         const QString output = out_->filePath(QStringLiteral("NewWord.doc"));
         try {
@@ -323,7 +317,7 @@ private Q_SLOTS:
         CommandProgress progress;
         progress.step = [](int i, int, const QString&) {
             if (i == 1)
-                kill(ourOffice(), SIGKILL);
+                QVERIFY(test::signalOurOffice(SIGKILL));
         };
         try {
             combineWord(*office_, {fixture(QStringLiteral("in1.doc")), fixture(QStringLiteral("in2.doc"))},

@@ -5,14 +5,11 @@
 # usage: text_combine.sh path/to/kumiro
 set -euo pipefail
 program=$(readlink -f "$1")
-
-if [ -z "${KUMIRO_E2E_INSIDE:-}" ]; then
-    export KUMIRO_E2E_INSIDE=1
-    exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
-fi
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/xserver.sh"
 
 work=$(mktemp -d)
-trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
+trap 'kill $(jobs -p) 2>/dev/null || true; x_stop; rm -rf "$work"' EXIT
+x_start
 mkdir -p "$work/config/kumiro" "$work/data" "$work/out"
 printf 'one\r\ntwo' > "$work/data/a.txt"
 printf 'three\n' > "$work/data/b.txt"

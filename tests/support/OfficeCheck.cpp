@@ -10,6 +10,7 @@
 #include <QUrl>
 #include <QXmlStreamReader>
 
+#include <signal.h>
 #include <unistd.h>
 
 namespace kumiro::test {
@@ -257,6 +258,12 @@ pid_t officeOf(pid_t parent)
 {
     const QList<pid_t> offices = officesBelow(parent);
     return offices.isEmpty() ? -1 : offices.first();
+}
+
+bool signalOurOffice(int signal)
+{
+    const pid_t office = officeOf(getpid());
+    return office > 0 && ::kill(office, signal) == 0;
 }
 
 int officeProcessCount()

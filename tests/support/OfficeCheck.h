@@ -53,6 +53,9 @@ template <typename F> OfficeError failureOf(F&& f)
 
 // The soffice.bin that `parent` started (directly or in its box), or -1.
 pid_t officeOf(pid_t parent);
+// Sends `signal` to this process's office; false when there is none. (kill(-1, …) would
+// reach every process of the user: the test runner and the X server with it.)
+bool signalOurOffice(int signal);
 
 // The offices this process runs right now, and the private profiles it has.
 int officeProcessCount();

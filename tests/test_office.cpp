@@ -4,6 +4,7 @@
 #include "combine/WordCombine.h"
 #include "app/ProgramState.h"
 #include "mainwin/KUMIRO.h"
+#include "support/MainWindow.h"
 #include "mainwin/OfficeRunner.h"
 #include "support/ScriptedPlatform.h"
 #include "support/OfficeCheck.h"
@@ -434,23 +435,24 @@ private Q_SLOTS:
         OfficeRunner office(platform.messages,
                             [this] { return loadOffice(QStringLiteral(KUMIRO_PROGRAM_DIR_LITERAL), options_); });
         KUMIRO w(state, platform.platform, office);
-        w.mnuFileKumiro->setEnabled(true);
-        w.mnuFileKumiro->trigger();
+        const test::MainWindowParts p(w);
+        p.menu(QStringLiteral("くみろ実行(&G)"))->setEnabled(true);
+        p.menu(QStringLiteral("くみろ実行(&G)"))->trigger();
         QCOMPARE(platform.messages.shown.size(), 1);
         QCOMPARE(platform.messages.shown[0].title, QStringLiteral("完了確認"));
         QCOMPARE(platform.messages.shown[0].text,
                  QStringLiteral("選択した Word ファイルの 「くみろ」 が完了しました。　"));
         QVERIFY(QFileInfo(out_->filePath(QStringLiteral("NewWord.doc"))).size() > 0);
-        QVERIFY(!w.mnuFileKumiro->isEnabled());
+        QVERIFY(!p.menu(QStringLiteral("くみろ実行(&G)"))->isEnabled());
         QVERIFY(!state.Order);
 
         // A failing input: told which file, the order stays confirmed.
         state.Order = QStringList{out_->filePath(QStringLiteral("nothing.doc")), fixture(QStringLiteral("in2.doc"))};
-        w.mnuFileKumiro->setEnabled(true);
-        w.mnuFileKumiro->trigger();
+        p.menu(QStringLiteral("くみろ実行(&G)"))->setEnabled(true);
+        p.menu(QStringLiteral("くみろ実行(&G)"))->trigger();
         QCOMPARE(platform.messages.shown.last().icon, MsgIcon::Critical);
         QVERIFY(platform.messages.shown.last().text.contains(QStringLiteral("nothing.doc")));
-        QVERIFY(w.mnuFileKumiro->isEnabled());
+        QVERIFY(p.menu(QStringLiteral("くみろ実行(&G)"))->isEnabled());
 
         // Conversion of two files: one message each, in the order chosen.
         const QString a = out_->filePath(QStringLiteral("a.txt"));
@@ -459,7 +461,7 @@ private Q_SLOTS:
         writeFile(b, "b\n");
         platform.files.answers = {{a, b}, {}};
         const int before = platform.messages.shown.size();
-        w.mnuDataConvert[2]->trigger();
+        p.menu(QStringLiteral("*.txt → *.rtf(&R)..."))->trigger();
         QCOMPARE(platform.files.requests.last().title, QStringLiteral("変換するﾌｧｲﾙを選択"));
         QCOMPARE(platform.files.requests.last().filter, QStringLiteral("(*.txt)|*.txt|"));
         QVERIFY(platform.files.requests.last().multiple);
@@ -468,7 +470,7 @@ private Q_SLOTS:
         QVERIFY(QFileInfo::exists(out_->filePath(QStringLiteral("a.rtf"))));
         QVERIFY(QFileInfo::exists(out_->filePath(QStringLiteral("b.rtf"))));
         // Cancel in the dialog: nothing.
-        w.mnuDataConvert[0]->trigger();
+        p.menu(QStringLiteral("*.doc or *.rtf → *.txt(&T)..."))->trigger();
         QCOMPARE(platform.messages.shown.size(), before + 2);
 
         // The Excel branch, through the same progress window and office.
@@ -478,8 +480,8 @@ private Q_SLOTS:
         state.set.FolderName[1] = out_->path();
         state.set.KumiroFile[1] = QStringLiteral("NewExcel");
         state.Order = QStringList{out_->filePath(QStringLiteral("x.csv")), out_->filePath(QStringLiteral("y.csv"))};
-        w.toolbarButtons[6]->setEnabled(true);
-        w.toolbarButtons[6]->trigger();
+        p.tool(QStringLiteral("くみろ実行"))->setEnabled(true);
+        p.tool(QStringLiteral("くみろ実行"))->trigger();
         QCOMPARE(platform.messages.shown.last().text,
                  QStringLiteral("選択した Execl ファイルの 「くみろ」 が完了しました。　"));
         QVERIFY(QFileInfo(out_->filePath(QStringLiteral("NewExcel.xls"))).size() > 0);
@@ -488,12 +490,12 @@ private Q_SLOTS:
         // paragraph; the combine still completes.
         const QString pivot = QStringLiteral(KUMIRO_TESTS_DIR "/fixtures/pivot.xlsx");
         state.Order = QStringList{out_->filePath(QStringLiteral("x.csv")), pivot};
-        w.toolbarButtons[6]->setEnabled(true);
-        w.toolbarButtons[6]->trigger();
+        p.tool(QStringLiteral("くみろ実行"))->setEnabled(true);
+        p.tool(QStringLiteral("くみろ実行"))->trigger();
         QCOMPARE(platform.messages.shown.last().text,
                  QStringLiteral("選択した Execl ファイルの 「くみろ」 が完了しました。　\r\r") + pivot +
                      QStringLiteral(" の ピボットテーブル 1 個は値として取り込みました。"));
-        QVERIFY(!w.toolbarButtons[6]->isEnabled());
+        QVERIFY(!p.tool(QStringLiteral("くみろ実行"))->isEnabled());
     }
 
     void missingOfficeIsExplained()

@@ -2,6 +2,7 @@
 #include "app/ProgramState.h"
 #include "app/SettingsStore.h"
 #include "mainwin/KUMIRO.h"
+#include "support/MainWindow.h"
 #include "mainwin/OfficeRunner.h"
 #include "support/ScriptedPlatform.h"
 #include "tools/FILESCOPY.h"
@@ -107,6 +108,7 @@ private Q_SLOTS:
         const QString a = at(QStringLiteral("data/a.doc"));
         writeFile(a, "A");
         KUMIRO w(*state_, platform_->platform, *office_);
+        const test::MainWindowParts p(w);
         auto& shown = platform_->messages.shown;
         QString sourceShown;
         w.execModal = [&](QDialog& d) {
@@ -121,7 +123,7 @@ private Q_SLOTS:
             dialog.Command1[0]->click();
         };
         platform_->files.answers = {{a}};
-        w.toolbarButtons[8]->trigger();
+        p.tool(QStringLiteral("ｺﾋﾟｰ"))->trigger();
         QCOMPARE(platform_->files.requests.last().title, QStringLiteral("ｺﾋﾟｰするﾌｧｲﾙを選択"));
         QCOMPARE(platform_->files.requests.last().filter,
                  QStringLiteral("(*.doc;*.rtf;*.xls;*.csv;*.txt)|*.doc;*.rtf;*.xls;*.csv;*.txt|"));
@@ -135,7 +137,7 @@ private Q_SLOTS:
         QCOMPARE(readFile(at(QStringLiteral("data/copy.doc"))), QByteArray("A"));
 
         platform_->files.answers = {{a}};
-        w.mnuDataRename->trigger();
+        p.menu(QStringLiteral("名前の変更(&R)..."))->trigger();
         QCOMPARE(shown[2].title, QStringLiteral("ﾌｧｲﾙ名入力確認"));
         QCOMPARE(shown[3].text, QStringLiteral("ファイル名を変更しました。　"));
         QVERIFY(QFileInfo::exists(at(QStringLiteral("data/renamed.doc"))));
@@ -143,7 +145,7 @@ private Q_SLOTS:
 
         // Cancel in the file dialog: nothing at all.
         platform_->files.answers = {{}};
-        w.mnuDataCopy->trigger();
+        p.menu(QStringLiteral("ｺﾋﾟｰ(&C)..."))->trigger();
         QCOMPARE(shown.size(), 4);
     }
 
@@ -170,13 +172,14 @@ private Q_SLOTS:
         const QString f = at(QStringLiteral("data/x.csv"));
         writeFile(f, "x");
         KUMIRO w(*state_, platform_->platform, *office_);
+        const test::MainWindowParts p(w);
         platform_->files.answers = {{f}, {f}};
         platform_->messages.answers = {MsgAnswer::Cancel, MsgAnswer::Ok};
-        w.mnuDataDelete->trigger();
+        p.menu(QStringLiteral("削除(&D)..."))->trigger();
         QVERIFY(QFileInfo::exists(f));
         QCOMPARE(platform_->messages.shown.size(), 1);
         QCOMPARE(platform_->messages.shown[0].text, QStringLiteral("指定されたﾌｧｲﾙを削除しますか？　"));
-        w.toolbarButtons[12]->trigger();
+        p.tool(QStringLiteral("削除"))->trigger();
         QVERIFY(!QFileInfo::exists(f));
         QCOMPARE(platform_->messages.shown.last().title, QStringLiteral("削除情報"));
         QCOMPARE(platform_->messages.shown.last().text, QStringLiteral("指定されたﾌｧｲﾙを削除しました。　"));
@@ -186,6 +189,7 @@ private Q_SLOTS:
     void backupRetriesTheFailedStepOnly()
     {
         KUMIRO w(*state_, platform_->platform, *office_);
+        const test::MainWindowParts p(w);
         w.backupFolder = at(QStringLiteral("floppy"));
         writeFile(at(QStringLiteral("floppy/NewWord.doc")), "previous backup");
         writeFile(at(QStringLiteral("out/NewExcel.xls")), "excel");
@@ -197,7 +201,7 @@ private Q_SLOTS:
             if (m.text.startsWith(QStringLiteral("ドライブＡ")) && ++retries == 2)
                 writeFile(at(QStringLiteral("out/NewWord.doc")), "word");
         };
-        w.mnuDataBackup->trigger();
+        p.menu(QStringLiteral("ﾊﾞｯｸｱｯﾌﾟ(&B)..."))->trigger();
         QCOMPARE(shown[0].title, QStringLiteral("ﾊﾞｯｸｱｯﾌﾟ準備"));
         QCOMPARE(shown[0].text,
                  QStringLiteral("データのバックアップをとります。 フロッピーディスクをセットして下さい。　"));
@@ -215,18 +219,19 @@ private Q_SLOTS:
     void backupCancelledCopiesNothingMore()
     {
         KUMIRO w(*state_, platform_->platform, *office_);
+        const test::MainWindowParts p(w);
         w.backupFolder = at(QStringLiteral("floppy"));
         writeFile(at(QStringLiteral("out/NewExcel.xls")), "excel");
         writeFile(at(QStringLiteral("floppy/NewWord.doc")), "previous backup");
         platform_->messages.answers = {MsgAnswer::Ok, MsgAnswer::Ok, MsgAnswer::Cancel};
-        w.mnuDataBackup->trigger();
+        p.menu(QStringLiteral("ﾊﾞｯｸｱｯﾌﾟ(&B)..."))->trigger();
         QCOMPARE(platform_->messages.shown.size(), 3);
         QVERIFY(!QFileInfo::exists(at(QStringLiteral("floppy/NewExcel.xls"))));
         QCOMPARE(readFile(at(QStringLiteral("floppy/NewWord.doc"))), QByteArray("previous backup"));
         // Cancel at the question: nothing at all.
         platform_->messages.shown.clear();
         platform_->messages.answers = {MsgAnswer::Cancel};
-        w.mnuDataBackup->trigger();
+        p.menu(QStringLiteral("ﾊﾞｯｸｱｯﾌﾟ(&B)..."))->trigger();
         QCOMPARE(platform_->messages.shown.size(), 1);
     }
 

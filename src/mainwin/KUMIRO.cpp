@@ -1,6 +1,5 @@
 #include "KUMIRO.h"
 
-#include "Drop.h"
 #include "app/FileListing.h"
 #include "MainLayout.h"
 #include "Order.h"
@@ -22,10 +21,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDropEvent>
 #include <QFileInfo>
 #include <QListWidget>
-#include <QMimeData>
 #include <QMouseEvent>
 #include <QMenuBar>
 #include <QPushButton>
@@ -73,14 +70,27 @@ KUMIRO::KUMIRO(ProgramState& state, Platform& platform, OfficeRunner& office, Pr
     buildToolbar();
 
     Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(500);
     connect(Timer1, &QTimer::timeout, this, &KUMIRO::Timer1_Timer);
+    // A change shows at once, so nobody waits for the next tick to press "OK".
+    for (QListWidget* list : {List1, List2}) {
+        QAbstractItemModel* rows = list->model();
+        connect(rows, &QAbstractItemModel::rowsInserted, this, &KUMIRO::Timer1_Timer);
+        connect(rows, &QAbstractItemModel::rowsRemoved, this, &KUMIRO::Timer1_Timer);
+        connect(rows, &QAbstractItemModel::modelReset, this, &KUMIRO::Timer1_Timer);
+    }
 
     Form_Load();
     Timer1->start();
 }
 
-KUMIRO::~KUMIRO() = default;
+KUMIRO::~KUMIRO()
+{
+    // The lists empty themselves as they go, after this window's own part is gone.
+    for (QListWidget* list : {List1, List2})
+        list->model()->disconnect(this);
+}
 
 void KUMIRO::buildControls()
 {
@@ -143,105 +153,6 @@ void KUMIRO::buildControls()
     client_->installEventFilter(this);
     List1->viewport()->installEventFilter(this);
     List2->viewport()->installEventFilter(this);
-}
-
-void KUMIRO::buildMenus()
-{
-    auto item = [this](QMenu* menu, const QString& caption, auto handler, const QKeySequence& key = {}) {
-        QAction* a = menu->addAction(caption);
-        if (!key.isEmpty())
-            a->setShortcut(key);
-        connect(a, &QAction::triggered, this, handler);
-        return a;
-    };
-
-    QMenu* mnuFile = menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
-    mnuFileOpen[0] = item(
-        mnuFile, QStringLiteral("Word ﾌｧｲﾙの一覧を開く(&W)..."), [this] { mnuFileOpen_Click(0); },
-        QKeySequence(Qt::CTRL | Qt::Key_W));
-    mnuFileOpen[1] = item(
-        mnuFile, QStringLiteral("Excel ﾌｧｲﾙの一覧を開く(&E)..."), [this] { mnuFileOpen_Click(1); },
-        QKeySequence(Qt::CTRL | Qt::Key_E));
-    mnuFileOpen[2] = item(
-        mnuFile, QStringLiteral("Text ﾌｧｲﾙの一覧を開く(&T)..."), [this] { mnuFileOpen_Click(2); },
-        QKeySequence(Qt::CTRL | Qt::Key_T));
-    mnuFile->addSeparator();
-    mnuFileKumiro = item(
-        mnuFile, QStringLiteral("くみろ実行(&G)"), [this] { mnuFileKumiro_Click(); },
-        QKeySequence(Qt::CTRL | Qt::Key_G));
-    mnuFile->addSeparator();
-    mnuFileEnd = item(mnuFile, QStringLiteral("くみろ君 の終了(&X)..."), [this] { mnuFileEnd_Click(); });
-
-    QMenu* mnuDataManager = menuBar()->addMenu(QStringLiteral("ﾃﾞｰﾀ管理(&M)"));
-    QMenu* mnuDataConv = mnuDataManager->addMenu(QStringLiteral("変換(&C)"));
-    mnuDataConvert[0] =
-        item(mnuDataConv, QStringLiteral("*.doc or *.rtf → *.txt(&T)..."), [this] { mnuDataConvert_Click(0); });
-    mnuDataConvert[1] = item(mnuDataConv, QStringLiteral("*.txt → *.doc(&D)..."), [this] { mnuDataConvert_Click(1); });
-    mnuDataConvert[2] = item(mnuDataConv, QStringLiteral("*.txt → *.rtf(&R)..."), [this] { mnuDataConvert_Click(2); });
-    mnuDataManager->addSeparator();
-    mnuDataCopy = item(mnuDataManager, QStringLiteral("ｺﾋﾟｰ(&C)..."), [this] { mnuDataCopy_Click(); });
-    mnuDataRename = item(mnuDataManager, QStringLiteral("名前の変更(&R)..."), [this] { mnuDataRename_Click(); });
-    mnuDataBackup = item(mnuDataManager, QStringLiteral("ﾊﾞｯｸｱｯﾌﾟ(&B)..."), [this] { mnuDataBackup_Click(); });
-    mnuDataManager->addSeparator();
-    mnuDataDelete = item(mnuDataManager, QStringLiteral("削除(&D)..."), [this] { mnuDataDelete_Click(); });
-
-    QMenu* mnuOption = menuBar()->addMenu(QStringLiteral("ｵﾌﾟｼｮﾝ(&O)"));
-    mnuOptSettei = item(
-        mnuOption, QStringLiteral("各種設定(&K)"), [this] { mnuOptSettei_Click(); },
-        QKeySequence(Qt::CTRL | Qt::Key_K));
-
-    QMenu* mnuHelp = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
-    mnuHelpContext_KeyWord[0] = item(
-        mnuHelp, QStringLiteral("ﾄﾋﾟｯｸの検索(&H)"), [this] { mnuHelpContext_KeyWord_Click(0); },
-        QKeySequence(Qt::Key_F1));
-    mnuHelpContext_KeyWord[1] = item(mnuHelp, QStringLiteral("目次(&C)"), [this] { mnuHelpContext_KeyWord_Click(1); });
-    mnuHelp->addSeparator();
-    mnuHelpAbout = item(mnuHelp, QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(&A)..."), [this] { mnuHelpAbout_Click(); });
-}
-
-void KUMIRO::buildToolbar()
-{
-    Toolbar1 = new QToolBar(client_);
-    Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
-    Toolbar1->setAccessibleName(QStringLiteral("ツールバー"));
-    Toolbar1->setIconSize(QSize(16, 16));
-    Toolbar1->setMovable(false);
-    Toolbar1->setFloatable(false);
-    Toolbar1->installEventFilter(this);
-
-    // Button number -> tooltip; an empty tooltip is a separator.
-    const std::array<const char16_t*, ToolButton::Count> tips = {nullptr,
-                                                                 u"",
-                                                                 u" Word ﾌｧｲﾙの一覧を開く ",
-                                                                 u" Excel ﾌｧｲﾙの一覧を開く ",
-                                                                 u" Text ﾌｧｲﾙの一覧を開く ",
-                                                                 u"",
-                                                                 u" くみろ実行 ",
-                                                                 u"",
-                                                                 u" ｺﾋﾟｰ ",
-                                                                 u" 名前の変更 ",
-                                                                 u" ﾊﾞｯｸｱｯﾌﾟ ",
-                                                                 u"",
-                                                                 u" 削除 ",
-                                                                 u"",
-                                                                 u" 各種設定 ",
-                                                                 u"",
-                                                                 u" ﾊﾞｰｼﾞｮﾝ情報 ",
-                                                                 u" ﾍﾙﾌﾟ "};
-    int image = 0;
-    for (int button = 1; button < ToolButton::Count; ++button) {
-        const QString tip = QString::fromUtf16(tips[button]);
-        if (tip.isEmpty()) {
-            Toolbar1->addSeparator();
-            continue;
-        }
-        ++image;
-        const QString resource = QStringLiteral(":/toolbar/%1.svg").arg(image, 2, 10, QChar(u'0'));
-        QAction* a = Toolbar1->addAction(QIcon(svgPixmap(resource, 16)), tip.trimmed());
-        a->setToolTip(tip);
-        connect(a, &QAction::triggered, this, [this, button] { Toolbar1_ButtonClick(button); });
-        toolbarButtons[button] = a;
-    }
 }
 
 int KUMIRO::menuBarHeight() const
@@ -331,27 +242,8 @@ void KUMIRO::Timer1_Timer()
         Command1[OrderButton::ClearAll]->setEnabled(true);
 }
 
-void KUMIRO::Toolbar1_ButtonClick(int button)
+void KUMIRO::mnuFileOpen_Click(Kind kind)
 {
-    switch (button) {
-    case ToolButton::OpenWord: mnuFileOpen_Click(0); break;
-    case ToolButton::OpenExcel: mnuFileOpen_Click(1); break;
-    case ToolButton::OpenText: mnuFileOpen_Click(2); break;
-    case ToolButton::Combine: mnuFileKumiro_Click(); break;
-    case ToolButton::Copy: mnuDataCopy_Click(); break;
-    case ToolButton::Rename: mnuDataRename_Click(); break;
-    case ToolButton::Backup: mnuDataBackup_Click(); break;
-    case ToolButton::Delete: mnuDataDelete_Click(); break;
-    case ToolButton::Settings: mnuOptSettei_Click(); break;
-    case ToolButton::About: mnuHelpAbout_Click(); break;
-    case ToolButton::HelpContents: mnuHelpContext_KeyWord_Click(1); break;
-    default: break;
-    }
-}
-
-void KUMIRO::mnuFileOpen_Click(int index)
-{
-    const Kind kind = kindOf(index);
     std::optional<QString> folder;
     {
         SEL_FOLD picker(kind, state_, platform_, this);
@@ -389,80 +281,6 @@ void KUMIRO::listDataFolder(Kind kind, const QString& folder)
         Command1[OrderButton::ClearAll]->setEnabled(true);
     }
     // The list scrolls sideways to its widest name by itself.
-}
-
-namespace {
-
-// The local paths a drag carries; none when it carries anything but local files.
-QStringList droppedPaths(const QMimeData* data)
-{
-    QStringList paths;
-    if (!data || !data->hasUrls())
-        return paths;
-    for (const QUrl& url : data->urls()) {
-        if (!url.isLocalFile())
-            return {};
-        paths << url.toLocalFile();
-    }
-    return paths;
-}
-
-// Dropped files are only ever copied: a move would let the file manager delete them.
-bool takeAsCopy(QDropEvent& event)
-{
-    if (!(event.possibleActions() & Qt::CopyAction))
-        return false;
-    event.setDropAction(Qt::CopyAction);
-    return true;
-}
-
-} // namespace
-
-void KUMIRO::dragEnterEvent(QDragEnterEvent* event)
-{
-    if (!droppedPaths(event->mimeData()).isEmpty() && takeAsCopy(*event))
-        event->accept();
-    else
-        event->ignore();
-}
-
-void KUMIRO::dragMoveEvent(QDragMoveEvent* event)
-{
-    // Again on every move: a modifier key may propose a move instead.
-    if (!droppedPaths(event->mimeData()).isEmpty() && takeAsCopy(*event))
-        event->accept();
-    else
-        event->ignore();
-}
-
-void KUMIRO::dropEvent(QDropEvent* event)
-{
-    const QStringList paths = droppedPaths(event->mimeData());
-    if (paths.isEmpty() || !takeAsCopy(*event)) {
-        event->ignore();
-        return;
-    }
-    const DropChoice choice = chooseDrop(paths, state_.set, listedKind_);
-    if (choice.refused())
-        event->ignore();
-    else
-        event->accept();
-    // The file manager waits until the drop returns: messages and the listing come after.
-    QTimer::singleShot(0, this, [this, choice] {
-        if (choice.refusal == DropRefusal::UnreadableFolder) {
-            platform_.messages.show(this, MsgIcon::Exclamation, QStringLiteral("フォルダ確認"),
-                                    folderUnreadableText(choice.folder));
-            return;
-        }
-        if (choice.refused()) {
-            platform_.messages.show(this, MsgIcon::Exclamation, kDropTitle, dropRefusalText(choice.refusal));
-            return;
-        }
-        confirmDataFolder(state_, choice.kind, choice.folder);
-        listDataFolder(choice.kind, choice.folder);
-        // Appended, not confirmed: the user still checks the order and presses "OK".
-        List2->addItems(choice.names);
-    });
 }
 
 SETTEI* KUMIRO::settingsDialog() const

@@ -62,37 +62,13 @@ public:
 
     static QString title() { return QStringLiteral("くみろ君 for Windows"); }
 
-    // Sizes and places the window from the settings; runs when the window is created.
-    void Form_Load();
-    void Timer1_Timer();
-    void Toolbar1_ButtonClick(int button);
-
-    // The order list (OrderList.cpp).
-    void Command2_Click(int index);
-    void Command1_Click(int index);
-    void List1_DblClick();
-    void List2_MouseDown(int y);
-    void List2_MouseUp(int y);
-
-    void mnuFileOpen_Click(int index);
-    void mnuFileKumiro_Click();
-    void mnuFileEnd_Click();
-    void mnuDataConvert_Click(int index);
-    void mnuDataCopy_Click();
-    void mnuDataRename_Click();
-    void mnuDataBackup_Click();
-    void mnuDataDelete_Click();
-    void mnuOptSettei_Click();
-    void mnuHelpContext_KeyWord_Click(int index);
-    void mnuHelpAbout_Click();
-
     // G_Top, G_Left, F_Height, F_Width in twips, in that order.
     void saveGeometry();
-    // Runs the resize layout for the window's present size; false when it is too low.
-    bool MainWndProc();
     // Outer height and width in twips, as the layout and the settings measure them.
     double outerHeightTwips() const;
     double outerWidthTwips() const;
+    // The settings dialog while it is open.
+    SETTEI* settingsDialog() const;
 
     // How the program ends; tests replace it.
     std::function<void()> endProgram;
@@ -101,27 +77,6 @@ public:
     std::function<void(QDialog&)> execModal;
     // Where the backup writes: the removable disk.
     QString backupFolder;
-
-    QToolBar* Toolbar1 = nullptr;
-    QListWidget* List1 = nullptr;
-    QListWidget* List2 = nullptr;
-    std::array<QPushButton*, ListButton::Count> Command2{};
-    std::array<QPushButton*, OrderButton::Count> Command1{};
-    QTimer* Timer1 = nullptr;
-
-    std::array<QAction*, 3> mnuFileOpen;
-    QAction* mnuFileKumiro;
-    QAction* mnuFileEnd;
-    std::array<QAction*, 3> mnuDataConvert;
-    QAction* mnuDataCopy;
-    QAction* mnuDataRename;
-    QAction* mnuDataBackup;
-    QAction* mnuDataDelete;
-    QAction* mnuOptSettei;
-    std::array<QAction*, 2> mnuHelpContext_KeyWord;
-    QAction* mnuHelpAbout;
-    // Toolbar buttons by number (ToolButton); separators are null.
-    std::array<QAction*, ToolButton::Count> toolbarButtons{};
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -134,6 +89,35 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // Sizes and places the window from the settings; runs when the window is created.
+    void Form_Load();
+    // Sets the order buttons from the lists' sizes: at every change of a list, and on the
+    // timer's ticks, which also undo a handler's own disabling.
+    void Timer1_Timer();
+    void Toolbar1_ButtonClick(int button);
+
+    // The order list (OrderList.cpp).
+    void Command2_Click(int index);
+    void Command1_Click(int index);
+    void List1_DblClick();
+    void List2_MouseDown(int y);
+    void List2_MouseUp(int y);
+
+    void mnuFileOpen_Click(Kind kind);
+    void mnuFileKumiro_Click();
+    void mnuFileEnd_Click();
+    void mnuDataConvert_Click(int index);
+    void mnuDataCopy_Click();
+    void mnuDataRename_Click();
+    void mnuDataBackup_Click();
+    void mnuDataDelete_Click();
+    void mnuOptSettei_Click();
+    void mnuHelpContext_KeyWord_Click(int index);
+    void mnuHelpAbout_Click();
+
+    // Runs the resize layout for the window's present size; false when it is too low.
+    bool MainWndProc();
+
     // Lists a data folder the user has just chosen (the picker's "OK" or a drop) in the left
     // list, empties the order list and tells the count.
     void listDataFolder(Kind kind, const QString& folder);
@@ -167,8 +151,26 @@ private:
     std::optional<Kind> listedKind_;
     QPointer<SETTEI> settei_;
 
-public:
-    SETTEI* settingsDialog() const;
+    QToolBar* Toolbar1 = nullptr;
+    QListWidget* List1 = nullptr;
+    QListWidget* List2 = nullptr;
+    std::array<QPushButton*, ListButton::Count> Command2{};
+    std::array<QPushButton*, OrderButton::Count> Command1{};
+    QTimer* Timer1 = nullptr;
+
+    std::array<QAction*, 3> mnuFileOpen{};
+    QAction* mnuFileKumiro = nullptr;
+    QAction* mnuFileEnd = nullptr;
+    std::array<QAction*, 3> mnuDataConvert{};
+    QAction* mnuDataCopy = nullptr;
+    QAction* mnuDataRename = nullptr;
+    QAction* mnuDataBackup = nullptr;
+    QAction* mnuDataDelete = nullptr;
+    QAction* mnuOptSettei = nullptr;
+    std::array<QAction*, 2> mnuHelpContext_KeyWord{};
+    QAction* mnuHelpAbout = nullptr;
+    // Toolbar buttons by number (ToolButton); separators are null.
+    std::array<QAction*, ToolButton::Count> toolbarButtons{};
 };
 
 } // namespace kumiro

@@ -47,7 +47,13 @@ gone() {
 press() { # press KEY in the window titled TITLE
     local id
     id=$(window "$1")
-    xdotool windowactivate --sync "$id" 2>/dev/null || xdotool windowfocus --sync "$id" 2>/dev/null || true
+    # Keys go where the X input focus is, which the window manager moves a moment after a
+    # dialog closes: wait until it is this window's, or the key is lost.
+    for _ in $(seq 100); do
+        xdotool windowactivate "$id" 2>/dev/null || xdotool windowfocus "$id" 2>/dev/null || true
+        [ "$(xdotool getwindowfocus -f 2>/dev/null)" = "$id" ] && break
+        sleep 0.05
+    done
     xdotool key --clearmodifiers "$2"
 }
 
@@ -64,7 +70,6 @@ for _ in 1 2 3 4; do xdotool key Tab; done
 xdotool key space
 press "一括追加確認" Return
 gone "一括追加確認"
-sleep 0.7 # "OK" is enabled by the main window's half-second timer
 press "くみろ君 for Windows ( Text ﾌｧｲﾙ 編 )" Tab
 xdotool key Tab space # "削除", then "OK"
 press "くみろ順確認" Return

@@ -1,0 +1,93 @@
+// Files or a folder dropped on the main window from a file manager.
+#include "KUMIRO.h"
+
+#include "Drop.h"
+#include "app/FileListing.h"
+#include "app/ProgramState.h"
+#include "app/TextValues.h"
+#include "platform/FolderList.h"
+#include "platform/Platform.h"
+#include "settings/SEL_FOLD.h"
+
+#include <QDropEvent>
+#include <QListWidget>
+#include <QMimeData>
+#include <QTimer>
+
+namespace kumiro {
+
+namespace {
+
+// The local paths a drag carries; none when it carries anything but local files.
+QStringList droppedPaths(const QMimeData* data)
+{
+    QStringList paths;
+    if (!data || !data->hasUrls())
+        return paths;
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile())
+            return {};
+        paths << url.toLocalFile();
+    }
+    return paths;
+}
+
+// Dropped files are only ever copied: a move would let the file manager delete them.
+bool takeAsCopy(QDropEvent& event)
+{
+    if (!(event.possibleActions() & Qt::CopyAction))
+        return false;
+    event.setDropAction(Qt::CopyAction);
+    return true;
+}
+
+} // namespace
+
+void KUMIRO::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!droppedPaths(event->mimeData()).isEmpty() && takeAsCopy(*event))
+        event->accept();
+    else
+        event->ignore();
+}
+
+void KUMIRO::dragMoveEvent(QDragMoveEvent* event)
+{
+    // Again on every move: a modifier key may propose a move instead.
+    if (!droppedPaths(event->mimeData()).isEmpty() && takeAsCopy(*event))
+        event->accept();
+    else
+        event->ignore();
+}
+
+void KUMIRO::dropEvent(QDropEvent* event)
+{
+    const QStringList paths = droppedPaths(event->mimeData());
+    if (paths.isEmpty() || !takeAsCopy(*event)) {
+        event->ignore();
+        return;
+    }
+    const DropChoice choice = chooseDrop(paths, state_.set, listedKind_);
+    if (choice.refused())
+        event->ignore();
+    else
+        event->accept();
+    // The file manager waits until the drop returns: messages and the listing come after.
+    QTimer::singleShot(0, this, [this, choice] {
+        if (choice.refusal == DropRefusal::UnreadableFolder) {
+            platform_.messages.show(this, MsgIcon::Exclamation, QStringLiteral("フォルダ確認"),
+                                    folderUnreadableText(choice.folder));
+            return;
+        }
+        if (choice.refused()) {
+            platform_.messages.show(this, MsgIcon::Exclamation, kDropTitle, dropRefusalText(choice.refusal));
+            return;
+        }
+        confirmDataFolder(state_, choice.kind, choice.folder);
+        listDataFolder(choice.kind, choice.folder);
+        // Appended, not confirmed: the user still checks the order and presses "OK".
+        List2->addItems(choice.names);
+    });
+}
+
+} // namespace kumiro

@@ -2,6 +2,7 @@
 #include "about/INFO_VER.h"
 #include "app/BuildInfo.h"
 #include "about/INITDISP.h"
+#include "support/Controls.h"
 #include "support/ScriptedPlatform.h"
 #include "platform/Look.h"
 #include "platform/Twips.h"
@@ -13,6 +14,19 @@
 #include <QTimer>
 
 using namespace kumiro;
+
+namespace {
+
+// The title "くみろ", a label that is no link.
+QLabel* title(const QWidget& about)
+{
+    for (QLabel* l : about.findChildren<QLabel*>())
+        if (l->text() == QStringLiteral("くみろ"))
+            return l;
+    qFatal("no title");
+}
+
+} // namespace
 
 class TestAbout : public QObject {
     Q_OBJECT
@@ -72,19 +86,25 @@ private Q_SLOTS:
     {
         test::ScriptedPlatform platform;
         INFO_VER about(platform.platform);
+        const auto link = [&](const QString& name) { return test::named<QLabel>(about, name); };
+        QLabel* const mailCaption = link(QStringLiteral("E-Mail Address："));
+        QLabel* const mail = link(INFO_VER::mailAddress());
+        const auto [home1, home2] = INFO_VER::homePageLines(INFO_VER::homePage());
+        QLabel* const homeLast = link(home2);
+        QPushButton* const ok = test::named<QPushButton>(about, QStringLiteral("OK"));
         QCOMPARE(about.windowTitle(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
         QCOMPARE(about.size(), QSize(twipsToPixels(6375), twipsToPixels(4125)));
-        QCOMPARE(about.Label1[10]->text(), QStringLiteral("E-Mail Address："));
-        QCOMPARE(about.Label1[11]->text(), INFO_VER::mailAddress());
-        QCOMPARE(about.Label1[13]->text() + about.Label1[14]->text(), INFO_VER::homePage());
-        QCOMPARE(about.Label1[13]->cursor().shape(), Qt::PointingHandCursor);
-        QCOMPARE(about.Label1[11]->toolTip(), QStringLiteral("mailto:") + INFO_VER::mailAddress());
-        QVERIFY(about.Command1->isDefault());
+        QCOMPARE(link(home1)->cursor().shape(), Qt::PointingHandCursor);
+        QCOMPARE(mail->toolTip(), QStringLiteral("mailto:") + INFO_VER::mailAddress());
+        QVERIFY(ok->isDefault());
 
+        // The five link labels top to bottom: mail caption, mail, URL caption, the URL's lines.
+        const QList<QLabel*> links = {mailCaption, mail, link(QStringLiteral("URL Address：")), link(home1),
+                                      homeLast};
         auto lit = [&] {
             QString s;
-            for (int i = 10; i <= 14; ++i)
-                s += about.Label1[i]->palette().color(QPalette::WindowText) == QColor(0, 255, 0) ? u'G' : u'.';
+            for (QLabel* l : links)
+                s += l->palette().color(QPalette::WindowText) == QColor(0, 255, 0) ? u'G' : u'.';
             return s;
         };
         QCOMPARE(lit(), QStringLiteral("....."));
@@ -94,13 +114,13 @@ private Q_SLOTS:
                           Qt::NoModifier);
             QCoreApplication::sendEvent(w, &e);
         };
-        moveOver(about.Label1[11]);
+        moveOver(mail);
         QCOMPARE(lit(), QStringLiteral("GG..."));
-        moveOver(about.Command1); // onto another control: unchanged
+        moveOver(ok); // onto another control: unchanged
         QCOMPARE(lit(), QStringLiteral("GG..."));
-        moveOver(about.Label1[1]); // another label: unchanged
+        moveOver(title(about)); // another label: unchanged
         QCOMPARE(lit(), QStringLiteral("GG..."));
-        moveOver(about.Label1[14]);
+        moveOver(homeLast);
         QCOMPARE(lit(), QStringLiteral("..GGG"));
         moveOver(&about); // the background resets
         QCOMPARE(lit(), QStringLiteral("....."));
@@ -110,17 +130,21 @@ private Q_SLOTS:
     {
         test::ScriptedPlatform platform;
         INFO_VER about(platform.platform);
-        about.Label1_Click(10);
-        about.Label1_Click(13);
-        about.Label1_Click(1); // not a link
+        const auto click = [&](QLabel* label) { QTest::mouseClick(label, Qt::LeftButton); };
+        const auto link = [&](const QString& name) { return test::named<QLabel>(about, name); };
+        const auto [home1, home2] = INFO_VER::homePageLines(INFO_VER::homePage());
+        about.show();
+        click(link(QStringLiteral("E-Mail Address：")));
+        click(link(home1));
+        click(title(about)); // not a link
         QCOMPARE(platform.shell.opened,
                  (QList<QUrl>{QUrl(QStringLiteral("mailto:") + INFO_VER::mailAddress()), QUrl(INFO_VER::homePage())}));
         QVERIFY(platform.messages.shown.isEmpty());
 
         platform.shell.mailHandler = false;
         platform.shell.browser = false;
-        about.Label1_Click(11);
-        about.Label1_Click(14);
+        click(link(INFO_VER::mailAddress()));
+        click(link(home2));
         QCOMPARE(platform.shell.opened.size(), 2);
         QCOMPARE(platform.messages.shown[0].title, QStringLiteral("OE ｲﾝｽﾄｰﾙ 確認"));
         QCOMPARE(platform.messages.shown[0].text, QStringLiteral("「Outlook Express」 が ｲﾝｽﾄｰﾙ されていません。"));
@@ -129,10 +153,9 @@ private Q_SLOTS:
 
         // A click on the label opens it; OK closes the box.
         platform.shell.browser = true;
-        about.show();
-        QTest::mouseClick(about.Label1[12], Qt::LeftButton);
+        click(link(QStringLiteral("URL Address：")));
         QCOMPARE(platform.shell.opened.size(), 3);
-        about.Command1->click();
+        test::named<QPushButton>(about, QStringLiteral("OK"))->click();
         QCOMPARE(about.result(), int(QDialog::Accepted));
     }
 

@@ -8,6 +8,7 @@
 #include "mainwin/Order.h"
 #include "platform/FolderList.h"
 #include "settings/SEL_FOLD.h"
+#include "support/Picker.h"
 
 #include <QAction>
 #include <QApplication>
@@ -185,10 +186,9 @@ private Q_SLOTS:
         p.right->addItem(QStringLiteral("stale"));
         QString pickerTitle;
         w.execModal = [&](QDialog& dialog) {
-            auto& picker = static_cast<SEL_FOLD&>(dialog);
-            pickerTitle = picker.windowTitle();
-            QVERIFY(!picker.windowIcon().isNull());
-            picker.Command1[0]->click();
+            pickerTitle = dialog.windowTitle();
+            QVERIFY(!dialog.windowIcon().isNull());
+            PickerParts(dialog).ok->click();
         };
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
@@ -225,7 +225,7 @@ private Q_SLOTS:
         touch(QDir(data_).filePath(QStringLiteral("b.txt")));
         KUMIRO w(*state_, platform_->platform, *office_);
         const MainWindowParts p(w);
-        w.execModal = [](QDialog& d) { static_cast<SEL_FOLD&>(d).Command1[PickerButton::Ok]->click(); };
+        w.execModal = [](QDialog& d) { PickerParts(d).ok->click(); };
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         p.menu(QStringLiteral("Text ﾌｧｲﾙの一覧を開く(&T)..."))->trigger();
@@ -246,8 +246,7 @@ private Q_SLOTS:
         KUMIRO w(*state_, platform_->platform, *office_);
         const MainWindowParts p(w);
         w.execModal = [](QDialog& d) {
-            auto& picker = static_cast<SEL_FOLD&>(d);
-            picker.Command1[0]->click();
+            PickerParts(d).ok->click();
         };
         p.menu(QStringLiteral("Text ﾌｧｲﾙの一覧を開く(&T)..."))->trigger();
         p.right->addItem(QStringLiteral("a.txt"));
@@ -255,8 +254,7 @@ private Q_SLOTS:
         const QString title = w.windowTitle();
 
         w.execModal = [](QDialog& d) {
-            auto& picker = static_cast<SEL_FOLD&>(d);
-            picker.Command1[1]->click();
+            PickerParts(d).cancel->click();
         };
         p.menu(QStringLiteral("Word ﾌｧｲﾙの一覧を開く(&W)..."))->trigger();
         // The window frame's close counts as Cancel too.
@@ -289,8 +287,7 @@ private Q_SLOTS:
 
         const MainWindowParts p(w);
         w.execModal = [](QDialog& d) {
-            auto& picker = static_cast<SEL_FOLD&>(d);
-            picker.Command1[0]->click();
+            PickerParts(d).ok->click();
         };
         p.menu(QStringLiteral("Text ﾌｧｲﾙの一覧を開く(&T)..."))->trigger();
         const auto& shown = platform_->messages.shown;
@@ -550,7 +547,7 @@ private Q_SLOTS:
                  QStringLiteral("同一のフォルダの中から 1 個 の Text ファイルを読み取りました。　"));
 
         // After Word is listed through the picker, a dropped folder is Word's.
-        w.execModal = [](QDialog& d) { static_cast<SEL_FOLD&>(d).Command1[PickerButton::Ok]->click(); };
+        w.execModal = [](QDialog& d) { PickerParts(d).ok->click(); };
         p.menu(QStringLiteral("Word ﾌｧｲﾙの一覧を開く(&W)..."))->trigger();
         QCOMPARE(rows(p.left), QStringList{"a.doc"});
         p.right->addItem(QStringLiteral("a.doc"));
@@ -572,7 +569,7 @@ private Q_SLOTS:
         KUMIRO w(*state_, platform_->platform, *office_);
 
         const MainWindowParts p(w);
-        w.execModal = [](QDialog& d) { static_cast<SEL_FOLD&>(d).Command1[PickerButton::Ok]->click(); };
+        w.execModal = [](QDialog& d) { PickerParts(d).ok->click(); };
         p.menu(QStringLiteral("Text ﾌｧｲﾙの一覧を開く(&T)..."))->trigger();
         p.right->addItems({"b.txt", "a.txt"});
         p.ok->click();

@@ -2,7 +2,9 @@
 // toolbar, and a text combine through the window.
 #include "app/ProgramState.h"
 #include "mainwin/KUMIRO.h"
+#include "support/Controls.h"
 #include "support/MainWindow.h"
+#include "support/Picker.h"
 #include "support/StoredKeys.h"
 #include "mainwin/MainLayout.h"
 #include "platform/Twips.h"
@@ -344,16 +346,16 @@ private Q_SLOTS:
         p.tool(QStringLiteral("各種設定"))->trigger();
         SETTEI* first = w.settingsDialog();
         QVERIFY(first && first->isVisible() && !first->isModal());
-        first->Text1[0]->setText(QStringLiteral("unsaved"));
+        named<QLineEdit>(*first, QStringLiteral("くみろﾌｧｲﾙ名（Ｗ編）"))->setText(QStringLiteral("unsaved"));
         p.menu(QStringLiteral("各種設定(&K)"))->trigger();
         QCOMPARE(w.settingsDialog(), first);
-        QCOMPARE(first->Text1[0]->text(), QStringLiteral("unsaved"));
+        QCOMPARE(named<QLineEdit>(*first, QStringLiteral("くみろﾌｧｲﾙ名（Ｗ編）"))->text(), QStringLiteral("unsaved"));
         // Closed by its frame: discarded, and the next opening loads afresh.
         first->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!w.settingsDialog());
         p.menu(QStringLiteral("各種設定(&K)"))->trigger();
-        QCOMPARE(w.settingsDialog()->Text1[0]->text(), state_->set.KumiroFile[0]);
+        QCOMPARE(named<QLineEdit>(*w.settingsDialog(), QStringLiteral("くみろﾌｧｲﾙ名（Ｗ編）"))->text(), state_->set.KumiroFile[0]);
     }
 
     // --- the text combine through the window -------------------------------------------
@@ -377,8 +379,7 @@ private Q_SLOTS:
 
         const MainWindowParts p(w);
         w.execModal = [](QDialog& d) {
-            auto& picker = static_cast<SEL_FOLD&>(d);
-            picker.Command1[0]->click();
+            PickerParts(d).ok->click();
         };
         p.menu(QStringLiteral("Text ﾌｧｲﾙの一覧を開く(&T)..."))->trigger();
         p.addAll->click(); // 一括, answered OK

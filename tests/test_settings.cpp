@@ -4,6 +4,7 @@
 #include "platform/DriveList.h"
 #include "platform/FolderList.h"
 #include "settings/SEL_FOLD.h"
+#include "support/Picker.h"
 #include "settings/SETTEI.h"
 #include "app/FileListing.h"
 #include "platform/Twips.h"
@@ -25,6 +26,45 @@
 
 using namespace kumiro;
 using namespace kumiro::test;
+
+// The settings dialog's controls, found by tab and accessible name.
+struct SettingsParts {
+    explicit SettingsParts(const QDialog& dialog)
+        : tabs(dialog.findChild<QTabWidget*>()), ok(named<QPushButton>(dialog, QStringLiteral("OK"))),
+          cancel(named<QPushButton>(dialog, QStringLiteral("キャンセル"))),
+          apply(named<QPushButton>(dialog, QStringLiteral("適用"))),
+          help(named<QPushButton>(dialog, QStringLiteral("ヘルプ")))
+    {
+    }
+    QWidget& tab(Kind kind) const { return *tabs->widget(tabOf(kind)); }
+    // "ロゴの表示", "画面のセンタリング", …
+    QCheckBox* general(const QString& name) const { return named<QCheckBox>(*tabs->widget(kGeneralTab), name); }
+    QLineEdit* fileName(Kind kind) const
+    {
+        static const QString names[] = {QStringLiteral("くみろﾌｧｲﾙ名（Ｗ編）"), QStringLiteral("くみろﾌｧｲﾙ名（Ｅ編）"),
+                                        QStringLiteral("くみろﾌｧｲﾙ名（Ｔ編）")};
+        return named<QLineEdit>(tab(kind), names[indexOf(kind)]);
+    }
+    FolderList* folders(Kind kind) const { return named<FolderList>(tab(kind), QStringLiteral("フォルダ名")); }
+    QCheckBox* sync(Kind kind) const { return named<QCheckBox>(tab(kind), QStringLiteral("ﾌｫﾙﾀﾞの同期")); }
+    QCheckBox* pattern(Kind kind, const QString& pattern) const { return named<QCheckBox>(tab(kind), pattern); }
+    QComboBox* format(Kind kind) const { return named<QComboBox>(tab(kind), QStringLiteral("保存形式")); }
+    // The Text tab's rows: 0 is *.txt, 1 to 5 the user's own.
+    QCheckBox* textOn(int row) const
+    {
+        return named<QCheckBox>(tab(Kind::Text),
+                                row == 0 ? QStringLiteral("*.txt") : QStringLiteral("ﾌｧｲﾙの拡張子 %1").arg(row));
+    }
+    QLineEdit* textPattern(int row) const
+    {
+        return named<QLineEdit>(tab(Kind::Text), QStringLiteral("ﾌｧｲﾙの拡張子 %1 のパターン").arg(row));
+    }
+    QTabWidget* tabs;
+    QPushButton* ok;
+    QPushButton* cancel;
+    QPushButton* apply;
+    QPushButton* help;
+};
 
 class TestSettings : public QObject {
     Q_OBJECT
@@ -64,9 +104,10 @@ private Q_SLOTS:
         QFETCH(QString, suffix);
         QFETCH(int, context);
         SEL_FOLD picker(kindOf(kind), *state_, platform_->platform);
+        const PickerParts pickerParts(picker);
         QCOMPARE(picker.windowTitle(), QStringLiteral("データフォルダの指定") + suffix);
-        QCOMPARE(picker.Dir1->path(), data_);
-        picker.Command1[2]->click();
+        QCOMPARE(pickerParts.folders->path(), data_);
+        pickerParts.help->click();
         QCOMPARE(platform_->help.calls.size(), 1);
         QCOMPARE(platform_->help.calls[0].command, HelpCommand::Context);
         QCOMPARE(platform_->help.calls[0].context, context);
@@ -80,6 +121,7 @@ private Q_SLOTS:
         QCOMPARE(state_->FallbackFolder, prog_);
         state_->set.DataFol[1] = dir_->filePath(QStringLiteral("deleted"));
         SEL_FOLD picker(Kind::Excel, *state_, platform_->platform);
+        const PickerParts pickerParts(picker);
         const auto& shown = platform_->messages.shown;
         QCOMPARE(shown.size(), 2);
         QCOMPARE(shown[0].title, QStringLiteral("フォルダ確認"));
@@ -87,9 +129,9 @@ private Q_SLOTS:
         QCOMPARE(shown[1].title, QStringLiteral("フォルダ変更"));
         QCOMPARE(shown[1].text, QStringLiteral("強制的にくみろ君の存在するフォルダに変更します。　"));
         QCOMPARE(shown[1].icon, MsgIcon::Exclamation);
-        QCOMPARE(picker.Dir1->path(), prog_);
+        QCOMPARE(pickerParts.folders->path(), prog_);
 
-        picker.Command1[1]->click();
+        pickerParts.cancel->click();
         QVERIFY(!picker.chosenFolder());
         QCOMPARE(state_->set.DataFol[1], prog_);
         QCOMPARE(store_->read(QStringLiteral("kumiro"), kSectionKumiro, QStringLiteral("DataFol(1)")), prog_);
@@ -97,11 +139,13 @@ private Q_SLOTS:
         // An empty folder is no folder either.
         state_->set.DataFol[1].clear();
         SEL_FOLD again(Kind::Excel, *state_, platform_->platform);
+        const PickerParts againParts(again);
         QCOMPARE(shown.size(), 4);
         // Installed system-wide, the correction goes to the user's documents instead.
         state_->FallbackFolder = data_;
         state_->set.DataFol[1] = dir_->filePath(QStringLiteral("deleted"));
         SEL_FOLD installed(Kind::Excel, *state_, platform_->platform);
+        const PickerParts installedParts(installed);
         QCOMPARE(shown.size(), 6);
         QCOMPARE(state_->set.DataFol[1], data_);
     }
@@ -109,19 +153,20 @@ private Q_SLOTS:
     void okStoresTheShownFolderAndVoidsTheOrder()
     {
         SEL_FOLD picker(Kind::Text, *state_, platform_->platform);
+        const PickerParts pickerParts(picker);
         // Open "sub" by double-click, then "deeper" by keyboard, then back up.
-        const int sub = picker.Dir1->rowPaths().indexOf(data_ + QStringLiteral("/sub"));
+        const int sub = pickerParts.folders->rowPaths().indexOf(data_ + QStringLiteral("/sub"));
         QVERIFY(sub > 0);
-        Q_EMIT picker.Dir1->itemDoubleClicked(picker.Dir1->item(sub));
-        QCOMPARE(picker.Dir1->path(), data_ + QStringLiteral("/sub"));
-        picker.Dir1->setCurrentRow(picker.Dir1->count() - 1);
-        QTest::keyClick(picker.Dir1, Qt::Key_Return);
-        QCOMPARE(picker.Dir1->path(), data_ + QStringLiteral("/sub/deeper"));
+        Q_EMIT pickerParts.folders->itemDoubleClicked(pickerParts.folders->item(sub));
+        QCOMPARE(pickerParts.folders->path(), data_ + QStringLiteral("/sub"));
+        pickerParts.folders->setCurrentRow(pickerParts.folders->count() - 1);
+        QTest::keyClick(pickerParts.folders, Qt::Key_Return);
+        QCOMPARE(pickerParts.folders->path(), data_ + QStringLiteral("/sub/deeper"));
         QCOMPARE(picker.result(), 0);
-        QTest::keyClick(picker.Dir1, Qt::Key_Backspace);
-        QCOMPARE(picker.Dir1->path(), data_ + QStringLiteral("/sub"));
+        QTest::keyClick(pickerParts.folders, Qt::Key_Backspace);
+        QCOMPARE(pickerParts.folders->path(), data_ + QStringLiteral("/sub"));
 
-        picker.Command1[0]->click();
+        pickerParts.ok->click();
         QCOMPARE(picker.result(), int(QDialog::Accepted));
         QCOMPARE(picker.chosenFolder(), std::optional<QString>(data_ + QStringLiteral("/sub")));
         QCOMPARE(state_->set.DataFol[2], data_ + QStringLiteral("/sub"));
@@ -133,16 +178,19 @@ private Q_SLOTS:
     void keyboardDefaultsAndEscape()
     {
         SEL_FOLD picker(Kind::Word, *state_, platform_->platform);
+        const PickerParts pickerParts(picker);
         picker.show();
         QVERIFY(QTest::qWaitForWindowExposed(&picker));
-        QVERIFY(picker.Command1[0]->isDefault());
+        QVERIFY(pickerParts.ok->isDefault());
         // Return on the open folder presses OK.
-        picker.Dir1->setFocus();
-        picker.Dir1->setCurrentRow(picker.Dir1->rowPaths().indexOf(data_));
-        QTest::keyClick(picker.Dir1, Qt::Key_Return);
+        pickerParts.folders->setFocus();
+        pickerParts.folders->setCurrentRow(pickerParts.folders->rowPaths().indexOf(data_));
+        QTest::keyClick(pickerParts.folders, Qt::Key_Return);
         QCOMPARE(picker.result(), int(QDialog::Accepted));
 
         SEL_FOLD other(Kind::Word, *state_, platform_->platform);
+
+        const PickerParts otherParts(other);
         other.show();
         QVERIFY(QTest::qWaitForWindowExposed(&other));
         QTest::keyClick(&other, Qt::Key_Escape);
@@ -153,23 +201,24 @@ private Q_SLOTS:
     void changingTheDriveOpensItsRoot()
     {
         SEL_FOLD picker(Kind::Word, *state_, platform_->platform);
-        picker.Drive1->setVolumes({{QStringLiteral("/"), QStringLiteral("root")},
+        const PickerParts pickerParts(picker);
+        pickerParts.drives->setVolumes({{QStringLiteral("/"), QStringLiteral("root")},
                                    {dir_->path(), QStringLiteral("usb")},
                                    {dir_->filePath(QStringLiteral("gone")), QString()}});
-        picker.Drive1->setPath(picker.Dir1->path());
-        QCOMPARE(picker.Drive1->drive(), dir_->path());
+        pickerParts.drives->setPath(pickerParts.folders->path());
+        QCOMPARE(pickerParts.drives->drive(), dir_->path());
 
         // A drive that cannot be read leaves the picker where it was.
-        picker.Drive1->setCurrentIndex(2);
-        Q_EMIT picker.Drive1->activated(2);
-        QCOMPARE(picker.Dir1->path(), data_);
-        QCOMPARE(picker.Drive1->drive(), dir_->path());
+        pickerParts.drives->setCurrentIndex(2);
+        Q_EMIT pickerParts.drives->activated(2);
+        QCOMPARE(pickerParts.folders->path(), data_);
+        QCOMPARE(pickerParts.drives->drive(), dir_->path());
 
-        picker.Drive1->setCurrentIndex(0);
-        Q_EMIT picker.Drive1->activated(0);
-        QCOMPARE(picker.Dir1->path(), QStringLiteral("/"));
-        QCOMPARE(picker.Dir1->rowPaths().first(), QStringLiteral("/"));
-        picker.Command1[0]->click();
+        pickerParts.drives->setCurrentIndex(0);
+        Q_EMIT pickerParts.drives->activated(0);
+        QCOMPARE(pickerParts.folders->path(), QStringLiteral("/"));
+        QCOMPARE(pickerParts.folders->rowPaths().first(), QStringLiteral("/"));
+        pickerParts.ok->click();
         QCOMPARE(state_->set.DataFol[Kind::Word], QStringLiteral("/"));
     }
 
@@ -251,20 +300,21 @@ private Q_SLOTS:
         });
         state_->set.DataFol[Kind::Text] = locked;
         SEL_FOLD picker(Kind::Text, *state_, platform_->platform);
+        const PickerParts pickerParts(picker);
         const auto& shown = platform_->messages.shown;
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown[0].title, QStringLiteral("フォルダ確認"));
         QCOMPARE(shown[0].text,
                  QStringLiteral("フォルダ ") + locked +
                      QStringLiteral(" を開けません。　\r\r読み取る権限がありません。"));
-        QCOMPARE(picker.Dir1->path(), data_);
+        QCOMPARE(pickerParts.folders->path(), data_);
         // Opening the locked folder from the list is told too, and the list stays.
-        const int row = picker.Dir1->rowPaths().indexOf(locked);
+        const int row = pickerParts.folders->rowPaths().indexOf(locked);
         QVERIFY(row > 0);
-        Q_EMIT picker.Dir1->itemDoubleClicked(picker.Dir1->item(row));
+        Q_EMIT pickerParts.folders->itemDoubleClicked(pickerParts.folders->item(row));
         QCOMPARE(shown.size(), 2);
-        QCOMPARE(picker.Dir1->path(), data_);
-        picker.Command1[PickerButton::Ok]->click();
+        QCOMPARE(pickerParts.folders->path(), data_);
+        pickerParts.ok->click();
         QCOMPARE(state_->set.DataFol[Kind::Text], data_);
         QCOMPARE(store_->read(QStringLiteral("kumiro"), kSectionKumiro, QStringLiteral("DataFol(2)")), data_);
     }
@@ -288,30 +338,33 @@ private Q_SLOTS:
         s.OptTkaku[3] = {QStringLiteral("*.log"), QStringLiteral("1")};
 
         SETTEI dialog(*state_, platform_->platform, nullptr);
+
+        const SettingsParts dialogParts(dialog);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("各種設定"));
-        QCOMPARE(dialog.SSTab1->tabText(2), QStringLiteral("初期設定（E編）"));
-        QCOMPARE(dialog.SSTab1->currentIndex(), 2); // the stored tab, although OptLAct is off
-        QVERIFY(dialog.Check1[0]->isChecked());
-        QVERIFY(!dialog.Check1[1]->isChecked());
-        QVERIFY(!dialog.Check2[0]->isChecked() && !dialog.Check2[1]->isChecked());
+        QCOMPARE(dialogParts.tabs->tabText(2), QStringLiteral("初期設定（E編）"));
+        QCOMPARE(dialogParts.tabs->currentIndex(), 2); // the stored tab, although OptLAct is off
+        QVERIFY(dialogParts.general(QStringLiteral("ロゴの表示"))->isChecked());
+        QVERIFY(!dialogParts.general(QStringLiteral("画面のセンタリング"))->isChecked());
+        QVERIFY(!dialogParts.pattern(Kind::Word, QStringLiteral("*.doc"))->isChecked() && !dialogParts.pattern(Kind::Word, QStringLiteral("*.rtf"))->isChecked());
         QVERIFY(platform_->messages.shown.isEmpty()); // loading never refuses the patterns
-        QVERIFY(dialog.Check3[0]->isChecked() && !dialog.Check3[1]->isChecked());
-        QVERIFY(dialog.Check5[0]->isChecked());
-        QCOMPARE(dialog.Text1[2]->text(), QStringLiteral("テキスト"));
-        QCOMPARE(dialog.Text2[3]->text(), QStringLiteral("*.log"));
-        QCOMPARE(dialog.Text2[3]->toolTip(), QStringLiteral(" *.log "));
-        QVERIFY(dialog.Check4[3]->isChecked());
-        QCOMPARE(dialog.Text2[1]->toolTip(), QString());
-        QCOMPARE(dialog.Text2[0]->text(), QStringLiteral("*.txt"));
-        QVERIFY(dialog.Text2[0]->isHidden());
-        QCOMPARE(dialog.Dir1[1]->path(), data_);
-        QVERIFY(dialog.Command1[0]->isDefault());
+        QVERIFY(dialogParts.pattern(Kind::Excel, QStringLiteral("*.xls"))->isChecked() && !dialogParts.pattern(Kind::Excel, QStringLiteral("*.csv"))->isChecked());
+        QVERIFY(dialogParts.sync(Kind::Word)->isChecked());
+        QCOMPARE(dialogParts.fileName(Kind::Text)->text(), QStringLiteral("テキスト"));
+        QCOMPARE(dialogParts.textPattern(3)->text(), QStringLiteral("*.log"));
+        QCOMPARE(dialogParts.textPattern(3)->toolTip(), QStringLiteral(" *.log "));
+        QVERIFY(dialogParts.textOn(3)->isChecked());
+        QCOMPARE(dialogParts.textPattern(1)->toolTip(), QString());
+        QCOMPARE(dialogParts.textPattern(0)->text(), QStringLiteral("*.txt"));
+        QVERIFY(dialogParts.textPattern(0)->isHidden());
+        QCOMPARE(dialogParts.folders(Kind::Excel)->path(), data_);
+        QVERIFY(dialogParts.ok->isDefault());
 
         // A stored tab that is no tab opens the first.
         for (const char* bad : {"7", "-1", "x", ""}) {
             s.OptLATab = QString::fromLatin1(bad);
             SETTEI other(*state_, platform_->platform, nullptr);
-            QCOMPARE(other.SSTab1->currentIndex(), 0);
+            const SettingsParts otherParts(other);
+            QCOMPARE(otherParts.tabs->currentIndex(), 0);
         }
     }
 
@@ -319,6 +372,7 @@ private Q_SLOTS:
     {
         state_->set.FolderName = {dir_->filePath(QStringLiteral("a")), QString(), dir_->filePath(QStringLiteral("c"))};
         SETTEI dialog(*state_, platform_->platform, nullptr);
+        const SettingsParts dialogParts(dialog);
         QStringList seen;
         for (const auto& m : platform_->messages.shown)
             seen << m.title + u':' + m.text;
@@ -330,12 +384,12 @@ private Q_SLOTS:
                          QStringLiteral("フォルダ変更:強制的にくみろ君の存在するフォルダに変更します。　"),
                          QStringLiteral("フォルダ確認:くみろ後の Text ファイル保存用の指定フォルダは存在しません。　"),
                          QStringLiteral("フォルダ変更:強制的にくみろ君の存在するフォルダに変更します。　")}));
-        dialog.Command1[1]->click();
+        dialogParts.cancel->click();
         for (int k = 0; k < 3; ++k) {
             QCOMPARE(state_->set.FolderName[k], prog_);
             QCOMPARE(store_->read(QStringLiteral("kumiro"), kSectionKumiro, kindKey(QStringLiteral("FolderName"), k)),
                      prog_);
-            QCOMPARE(dialog.Dir1[k]->path(), prog_);
+            QCOMPARE(dialogParts.folders(kindOf(k))->path(), prog_);
         }
     }
 
@@ -358,6 +412,7 @@ private Q_SLOTS:
         s.OptWkaku = {{{QStringLiteral("*.doc"), QStringLiteral("1")}, {QStringLiteral("*.rtf"), QStringLiteral("1")}}};
         s.OptEkaku = {{{QStringLiteral("*.xls"), QStringLiteral("1")}, {QStringLiteral("*.csv"), QStringLiteral("1")}}};
         SETTEI dialog(*state_, platform_->platform, nullptr);
+        const SettingsParts dialogParts(dialog);
         auto check = [&](auto& boxes, auto& table) {
             boxes[1 - clickedLast]->click(); // the first one off: written through, no message
             QCOMPARE(table[1 - clickedLast][1], QStringLiteral("0"));
@@ -378,12 +433,15 @@ private Q_SLOTS:
             QCOMPARE(table[0][1], QStringLiteral("1"));
             QCOMPARE(table[1][1], QStringLiteral("0"));
         };
+        const Kind k = kind == 0 ? Kind::Word : Kind::Excel;
+        const std::array<QCheckBox*, 2> boxes = {dialogParts.pattern(k, kindInfo(k).patterns[0]),
+                                                 dialogParts.pattern(k, kindInfo(k).patterns[1])};
         if (kind == 0)
-            check(dialog.Check2, s.OptWkaku);
+            check(boxes, s.OptWkaku);
         else
-            check(dialog.Check3, s.OptEkaku);
+            check(boxes, s.OptEkaku);
         // Cancel keeps the written-through flags in memory but not in the store.
-        dialog.Command1[1]->click();
+        dialogParts.cancel->click();
         QVERIFY(store_->read(QStringLiteral("kumiro"), kSectionKumiro, QStringLiteral("OptWkaku(1,1)")).isEmpty());
     }
 
@@ -395,15 +453,16 @@ private Q_SLOTS:
         s.OptWkaku = {{{QStringLiteral("*.doc"), QStringLiteral("0")}, {QStringLiteral("*.rtf"), QStringLiteral("1")}}};
         s.OptEkaku = {{{QStringLiteral("*.xls"), QStringLiteral("1")}, {QStringLiteral("*.csv"), QStringLiteral("1")}}};
         SETTEI dialog(*state_, platform_->platform, nullptr);
+        const SettingsParts dialogParts(dialog);
         QVERIFY(platform_->messages.shown.isEmpty());
-        dialog.Check2[1]->setChecked(false);
+        dialogParts.pattern(Kind::Word, QStringLiteral("*.rtf"))->setChecked(false);
         QCOMPARE(platform_->messages.shown.size(), 2);
-        QVERIFY(dialog.Check2[0]->isChecked());
+        QVERIFY(dialogParts.pattern(Kind::Word, QStringLiteral("*.doc"))->isChecked());
         QCOMPARE(s.OptWkaku[0][1], QStringLiteral("1"));
-        dialog.Check3[0]->toggle();
-        dialog.Check3[1]->toggle();
+        dialogParts.pattern(Kind::Excel, QStringLiteral("*.xls"))->toggle();
+        dialogParts.pattern(Kind::Excel, QStringLiteral("*.csv"))->toggle();
         QCOMPARE(platform_->messages.shown.size(), 4);
-        QVERIFY(dialog.Check3[0]->isChecked());
+        QVERIFY(dialogParts.pattern(Kind::Excel, QStringLiteral("*.xls"))->isChecked());
     }
 
     // The later patterns and the output format: shown, saved, and outside the both-off rule.
@@ -422,22 +481,23 @@ private Q_SLOTS:
                        {QStringLiteral("*.ods"), QStringLiteral("1")}}};
         s.KumiroExt = {QStringLiteral("pdf"), QStringLiteral("xls")};
         SETTEI dialog(*state_, platform_->platform, nullptr);
-        QCOMPARE(dialog.Check2[2]->text(), QStringLiteral("*.docx"));
-        QVERIFY(dialog.Check2[2]->isChecked() && !dialog.Check2[3]->isChecked());
-        QCOMPARE(dialog.Check3[4]->text(), QStringLiteral("*.ods"));
-        QCOMPARE(dialog.Combo1[0]->count(), 4);
-        QCOMPARE(dialog.Combo1[0]->currentText(), QStringLiteral("PDF (*.pdf)"));
-        QCOMPARE(dialog.Combo1[1]->currentText(), QStringLiteral("Excel 97-2003 (*.xls)"));
-        QCOMPARE(dialog.Combo1[1]->accessibleName(), QStringLiteral("保存形式"));
+        const SettingsParts dialogParts(dialog);
+        QCOMPARE(dialogParts.pattern(Kind::Word, QStringLiteral("*.docx"))->text(), QStringLiteral("*.docx"));
+        QVERIFY(dialogParts.pattern(Kind::Word, QStringLiteral("*.docx"))->isChecked() && !dialogParts.pattern(Kind::Word, QStringLiteral("*.odt"))->isChecked());
+        QCOMPARE(dialogParts.pattern(Kind::Excel, QStringLiteral("*.ods"))->text(), QStringLiteral("*.ods"));
+        QCOMPARE(dialogParts.format(Kind::Word)->count(), 4);
+        QCOMPARE(dialogParts.format(Kind::Word)->currentText(), QStringLiteral("PDF (*.pdf)"));
+        QCOMPARE(dialogParts.format(Kind::Excel)->currentText(), QStringLiteral("Excel 97-2003 (*.xls)"));
+        QCOMPARE(dialogParts.format(Kind::Excel)->accessibleName(), QStringLiteral("保存形式"));
 
         // Switching off every later one is no refusal; the two of old still are.
-        dialog.Check3[2]->setChecked(false);
-        dialog.Check3[3]->setChecked(false);
-        dialog.Check3[4]->setChecked(false);
+        dialogParts.pattern(Kind::Excel, QStringLiteral("*.xlsx"))->setChecked(false);
+        dialogParts.pattern(Kind::Excel, QStringLiteral("*.xlsm"))->setChecked(false);
+        dialogParts.pattern(Kind::Excel, QStringLiteral("*.ods"))->setChecked(false);
         QVERIFY(platform_->messages.shown.isEmpty());
-        dialog.Combo1[1]->setCurrentIndex(dialog.Combo1[1]->findData(QStringLiteral("xlsx")));
-        dialog.SSTab1->setCurrentIndex(tabOf(Kind::Excel));
-        dialog.Command1[SettingsButton::Apply]->click();
+        dialogParts.format(Kind::Excel)->setCurrentIndex(dialogParts.format(Kind::Excel)->findData(QStringLiteral("xlsx")));
+        dialogParts.tabs->setCurrentIndex(tabOf(Kind::Excel));
+        dialogParts.apply->click();
         QCOMPARE(store_->read(QStringLiteral("kumiro"), kSectionKumiro, QStringLiteral("KumiroExt(1)")),
                  QStringLiteral("xlsx"));
         QCOMPARE(store_->read(QStringLiteral("kumiro"), kSectionKumiro, QStringLiteral("OptEkaku(4,1)")),
@@ -455,79 +515,103 @@ private Q_SLOTS:
         s.OptLAct = QStringLiteral("1");
         s.KumiroFile = {QStringLiteral("NewWord"), QStringLiteral("NewExcel"), QStringLiteral("NewText")};
         SETTEI dialog(*state_, platform_->platform, nullptr);
+        const SettingsParts dialogParts(dialog);
         const QString app = QStringLiteral("kumiro");
-        dialog.Text1[0]->setText(QStringLiteral(" 結合 "));
-        dialog.Text1[2]->setText(QStringLiteral("まとめ"));
-        dialog.Check1[0]->setChecked(false);
+        dialogParts.fileName(Kind::Word)->setText(QStringLiteral(" 結合 "));
+        dialogParts.fileName(Kind::Text)->setText(QStringLiteral("まとめ"));
+        dialogParts.general(QStringLiteral("ロゴの表示"))->setChecked(false);
 
-        dialog.SSTab1->setCurrentIndex(3);
-        dialog.Command1[2]->click();
+        dialogParts.tabs->setCurrentIndex(3);
+        dialogParts.apply->click();
         QCOMPARE(store_->read(app, kSectionKumiro, QStringLiteral("KumiroFile(2)")), QStringLiteral("まとめ"));
         QVERIFY(store_->read(app, kSectionKumiro, QStringLiteral("KumiroFile(0)")).isEmpty());
         QVERIFY(store_->read(app, kSectionConfig, QStringLiteral("OptLogo")).isEmpty());
         QCOMPARE(platform_->help.calls.size(), 0);
-        dialog.Command1[3]->click();
+        dialogParts.help->click();
         QCOMPARE(platform_->help.calls.last().context, 40);
 
-        dialog.SSTab1->setCurrentIndex(0);
-        dialog.Command1[2]->click();
+        dialogParts.tabs->setCurrentIndex(0);
+        dialogParts.apply->click();
         QCOMPARE(store_->read(app, kSectionConfig, QStringLiteral("OptLogo")), QStringLiteral("0"));
         QCOMPARE(store_->read(app, kSectionConfig, QStringLiteral("OptLATab")), QStringLiteral("0"));
         QVERIFY(store_->read(app, kSectionKumiro, QStringLiteral("KumiroFile(0)")).isEmpty());
-        dialog.Command1[3]->click();
+        dialogParts.help->click();
         QCOMPARE(platform_->help.calls.last().context, 28);
 
-        dialog.SSTab1->setCurrentIndex(3);
-        dialog.Command1[0]->click();
+        dialogParts.tabs->setCurrentIndex(3);
+        dialogParts.ok->click();
         QCOMPARE(store_->read(app, kSectionKumiro, QStringLiteral("KumiroFile(0)")), QStringLiteral(" 結合 "));
         QCOMPARE(store_->read(app, kSectionConfig, QStringLiteral("OptLATab")), QStringLiteral("3"));
         QCOMPARE(s.KumiroFile[0], QStringLiteral(" 結合 "));
         QVERIFY(dialog.isHidden());
     }
 
+    // The rules "OK" and "適用" store a kind's tab by, without the dialog.
     void kindSaveRules()
     {
         auto& s = state_->set;
         s.FolderName.fill(data_);
         s.DataFol[1] = data_ + QStringLiteral("/Another");
-        SETTEI dialog(*state_, platform_->platform, nullptr);
         // Synchronised: the data folder, whatever the folder list shows.
-        dialog.Check5[1]->setChecked(true);
-        dialog.Dir1[1]->setPath(data_ + QStringLiteral("/sub"));
-        dialog.Dir1[0]->setPath(data_ + QStringLiteral("/sub"));
-        dialog.SaveKindOptions(Kind::Excel);
-        dialog.SaveKindOptions(Kind::Word);
+        KindForm excel;
+        excel.syncFolder = true;
+        excel.shownFolder = data_ + QStringLiteral("/sub");
+        excel.patternsOn = {true, false, true, true, true};
+        excel.outputExtension = QStringLiteral("ods");
+        saveKindForm(*state_, Kind::Excel, excel);
+        KindForm word;
+        word.shownFolder = data_ + QStringLiteral("/sub");
+        word.patternsOn = {true, true, false, false};
+        word.outputExtension = QStringLiteral("doc");
+        saveKindForm(*state_, Kind::Word, word);
         QCOMPARE(s.FolderName[1], data_ + QStringLiteral("/Another"));
         QCOMPARE(store_->read(QStringLiteral("kumiro"), kSectionKumiro, QStringLiteral("FolderName(1)")),
                  s.FolderName[1]);
         QCOMPARE(s.FolderName[0], data_ + QStringLiteral("/sub"));
+        QCOMPARE(store_->read(QStringLiteral("kumiro"), kSectionKumiro, QStringLiteral("OptEkaku(1,1)")),
+                 QStringLiteral("0"));
+        QCOMPARE(store_->read(QStringLiteral("kumiro"), kSectionKumiro, QStringLiteral("KumiroExt(1)")),
+                 QStringLiteral("ods"));
+        // A list that could open nothing keeps the stored folder.
+        word.shownFolder.clear();
+        saveKindForm(*state_, Kind::Word, word);
+        QCOMPARE(s.FolderName[0], data_ + QStringLiteral("/sub"));
 
         // Blank Text patterns count as off, whatever their box shows; two blanks do not.
-        const QStringList patterns = {QString(), QStringLiteral(" "), QStringLiteral("\u3000"), QStringLiteral("  "),
-                                      QStringLiteral(" *.md")};
-        for (int j = 1; j <= 5; ++j) {
-            dialog.Text2[j]->setText(patterns[j - 1]);
-            dialog.Check4[j]->setChecked(true);
-        }
-        dialog.Check4[0]->setChecked(false);
-        dialog.SaveKindOptions(Kind::Text);
+        KindForm text;
+        text.textPatterns = {QStringLiteral("*.txt"), QString(), QStringLiteral(" "), QStringLiteral("\u3000"),
+                             QStringLiteral("  "), QStringLiteral(" *.md")};
+        text.textPatternsOn = {false, true, true, true, true, true};
+        saveKindForm(*state_, Kind::Text, text);
         QCOMPARE(s.OptTkaku[0][0], QStringLiteral("*.txt"));
         QCOMPARE(s.OptTkaku[0][1], QStringLiteral("0"));
         const QStringList flags = {s.OptTkaku[1][1], s.OptTkaku[2][1], s.OptTkaku[3][1], s.OptTkaku[4][1],
                                    s.OptTkaku[5][1]};
         QCOMPARE(flags, (QStringList{"0", "0", "0", "1", "1"}));
-        QVERIFY(dialog.Check4[2]->isChecked()); // the box itself is not cleared
         QCOMPARE(store_->read(QStringLiteral("kumiro"), kSectionKumiro, QStringLiteral("OptTkaku(5,0)")),
                  QStringLiteral(" *.md"));
         QVERIFY(isBlankPattern(QStringLiteral("\u3000")) && !isBlankPattern(QStringLiteral("\u3000\u3000")));
+    }
 
-        // The next listing follows the saved patterns.
+    // The dialog hands its Text tab to those rules, and the next listing follows them.
+    void textTabIsSavedAsShown()
+    {
+        state_->set.FolderName.fill(data_);
+        SETTEI dialog(*state_, platform_->platform, nullptr);
+        const SettingsParts parts(dialog);
         QFile(data_ + QStringLiteral("/a.txt")).open(QIODevice::WriteOnly);
         QFile(data_ + QStringLiteral("/b.md")).open(QIODevice::WriteOnly);
-        dialog.Text2[5]->setText(QStringLiteral("*.md"));
-        dialog.Check4[0]->setChecked(true);
-        dialog.SaveKindOptions(Kind::Text);
-        QCOMPARE(listKindFiles(s, Kind::Text, data_), (QStringList{QStringLiteral("a.txt"), QStringLiteral("b.md")}));
+        parts.textPattern(5)->setText(QStringLiteral("*.md"));
+        parts.textOn(5)->setChecked(true);
+        parts.textPattern(2)->setText(QStringLiteral(" "));
+        parts.textOn(2)->setChecked(true);
+        parts.textOn(0)->setChecked(true);
+        parts.tabs->setCurrentIndex(tabOf(Kind::Text));
+        parts.apply->click();
+        QVERIFY(parts.textOn(2)->isChecked()); // the box itself is not cleared
+        QCOMPARE(state_->set.OptTkaku[2][1], QStringLiteral("0"));
+        QCOMPARE(listKindFiles(state_->set, Kind::Text, data_),
+                 (QStringList{QStringLiteral("a.txt"), QStringLiteral("b.md")}));
     }
 
     void centringMovesTheMainWindow()
@@ -539,19 +623,24 @@ private Q_SLOTS:
         const QPoint centre = centredOnScreen(main.size());
         {
             SETTEI dialog(*state_, platform_->platform, &main);
-            dialog.Check1[1]->setChecked(false);
-            dialog.SaveGeneralOptions();
+            const SettingsParts dialogParts(dialog);
+            const auto applyGeneral = [&] {
+                dialogParts.tabs->setCurrentIndex(kGeneralTab);
+                dialogParts.apply->click();
+            };
+            dialogParts.general(QStringLiteral("画面のセンタリング"))->setChecked(false);
+            applyGeneral();
             QCOMPARE(main.pos(), QPoint(10, 20));
             QCOMPARE(state_->set.OptCent, QStringLiteral("0"));
-            dialog.Check1[1]->setChecked(true);
-            dialog.SaveGeneralOptions();
+            dialogParts.general(QStringLiteral("画面のセンタリング"))->setChecked(true);
+            applyGeneral();
             QCOMPARE(main.pos(), centre);
             QCOMPARE(store_->read(QStringLiteral("kumiro"), kSectionPosition, QStringLiteral("OptCent")),
                      QStringLiteral("1"));
             // Switched off while the window stands at the corner: it still jumps to the centre.
             main.move(0, 0);
-            dialog.Check1[1]->setChecked(false);
-            dialog.SaveGeneralOptions();
+            dialogParts.general(QStringLiteral("画面のセンタリング"))->setChecked(false);
+            applyGeneral();
             QCOMPARE(main.pos(), centre);
             QCOMPARE(state_->set.OptCent, QStringLiteral("0"));
             dialog.hide();

@@ -2,6 +2,7 @@
 #include "app/ProgramState.h"
 #include "app/SettingsStore.h"
 #include "mainwin/KUMIRO.h"
+#include "support/Controls.h"
 #include "support/MainWindow.h"
 #include "mainwin/OfficeRunner.h"
 #include "support/ScriptedPlatform.h"
@@ -112,15 +113,17 @@ private Q_SLOTS:
         auto& shown = platform_->messages.shown;
         QString sourceShown;
         w.execModal = [&](QDialog& d) {
-            auto& dialog = static_cast<NameEntryDialog&>(d);
-            sourceShown =
-                (dialog.objectName() == u"FILESCOPY" ? dialog.Label[3] : dialog.Label[2])->accessibleDescription();
-            QVERIFY(dialog.Text1->text().isEmpty());
-            dialog.Command1[0]->click(); // empty entry: refused, the dialog stays
-            QVERIFY(dialog.result() == 0);
-            dialog.Text1->setText(dialog.objectName() == u"FILESCOPY" ? QStringLiteral("copy.doc")
-                                                                      : QStringLiteral("renamed.doc"));
-            dialog.Command1[0]->click();
+            // The label that shows the source says its name to a screen reader too.
+            for (QLabel* label : d.findChildren<QLabel*>())
+                if (!label->accessibleDescription().isEmpty())
+                    sourceShown = label->accessibleDescription();
+            QLineEdit* entry = d.findChild<QLineEdit*>();
+            QPushButton* ok = test::named<QPushButton>(d, QStringLiteral("OK"));
+            QVERIFY(entry->text().isEmpty());
+            ok->click(); // empty entry: refused, the dialog stays
+            QVERIFY(d.result() == 0);
+            entry->setText(d.objectName() == u"FILESCOPY" ? QStringLiteral("copy.doc") : QStringLiteral("renamed.doc"));
+            ok->click();
         };
         platform_->files.answers = {{a}};
         p.tool(QStringLiteral("ｺﾋﾟｰ"))->trigger();
@@ -154,16 +157,16 @@ private Q_SLOTS:
         writeFile(at(QStringLiteral("data/a.txt")), "A");
         writeFile(at(QStringLiteral("data/b.txt")), "B");
         RENAME dialog(at(QStringLiteral("data/a.txt")), *state_, platform_->platform);
-        dialog.Text1->setText(QStringLiteral("b.txt"));
-        dialog.Command1[0]->click();
+        dialog.findChild<QLineEdit*>()->setText(QStringLiteral("b.txt"));
+        test::named<QPushButton>(dialog, QStringLiteral("OK"))->click();
         QCOMPARE(platform_->messages.shown.last().icon, MsgIcon::Critical);
         QCOMPARE(dialog.result(), 0);
         QCOMPARE(readFile(at(QStringLiteral("data/a.txt"))), QByteArray("A"));
         QCOMPARE(readFile(at(QStringLiteral("data/b.txt"))), QByteArray("B"));
-        dialog.Command1[2]->click();
+        test::named<QPushButton>(dialog, QStringLiteral("ヘルプ"))->click();
         QCOMPARE(platform_->help.calls.last().context, 23);
         FILESCOPY copy(at(QStringLiteral("data/a.txt")), *state_, platform_->platform);
-        copy.Command1[2]->click();
+        test::named<QPushButton>(copy, QStringLiteral("ヘルプ"))->click();
         QCOMPARE(platform_->help.calls.last().context, 22);
     }
 

@@ -23,6 +23,12 @@ public:
     // and the last segment.
     static std::pair<QString, QString> homePageLines(const QString& url);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
     void Form_MouseMove();
     void Label1_MouseMove(int index);
     void Label1_Click(int index);
@@ -31,12 +37,6 @@ public:
     std::array<QLabel*, 20> Label1{};
     QPushButton* Command1 = nullptr;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
-
-private:
     void colourLinks(bool mailLit, bool homeLit);
     int indexOf(QObject* object) const;
 

@@ -11,6 +11,10 @@ inline bool isOn(const QString& flag)
 {
     return flag == QStringLiteral("1");
 }
+inline QString flagText(bool on)
+{
+    return on ? QStringLiteral("1") : QStringLiteral("0");
+}
 
 // The leading decimal number of a text; 0 when the text does not start with one.
 double leadingNumber(const QString& text);

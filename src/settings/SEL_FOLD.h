@@ -36,22 +36,22 @@ public:
 
     static QString baseCaption() { return QStringLiteral("データフォルダの指定"); }
 
-    // Runs when the picker is made: caption, data folder check, lists on the folder.
-    void Form_Load();
-    void Drive1_Change();
-    void Command1_Click(int index);
-
-    QLabel* Label1;
-    DriveList* Drive1;
-    FolderList* Dir1;
-    std::array<QPushButton*, PickerButton::Count> Command1;
-
     void reject() override; // Escape and the frame close count as キャンセル
 
     // The folder confirmed with "OK"; nothing when the picker was cancelled.
     const std::optional<QString>& chosenFolder() const { return chosen_; }
 
 private:
+    // Runs when the picker is made: caption, data folder check, lists on the folder.
+    void Form_Load();
+    void Drive1_Change();
+    void Command1_Click(int index);
+
+    QLabel* Label1 = nullptr;
+    DriveList* Drive1 = nullptr;
+    FolderList* Dir1 = nullptr;
+    std::array<QPushButton*, PickerButton::Count> Command1{};
+
     Kind kind_;
     std::optional<QString> chosen_;
     ProgramState& state_;

@@ -1,4 +1,5 @@
 #include "SETTEI.h"
+#include "SettingsForm.h"
 
 #include "app/ProgramState.h"
 #include "app/TextValues.h"
@@ -65,10 +66,6 @@ QPalette whiteBlack(QPalette p)
     return p;
 }
 
-QString flag(bool on)
-{
-    return on ? QStringLiteral("1") : QStringLiteral("0");
-}
 
 } // namespace
 
@@ -241,6 +238,7 @@ void SETTEI::buildKindTab(Kind kind)
     } else {
         Check4[0] = patternBox(QStringLiteral("*.txt"), 330);
         Text2[0] = new QLineEdit(Frame1[k]);
+        Text2[0]->setAccessibleName(QStringLiteral("ﾌｧｲﾙの拡張子 0 のパターン"));
         Text2[0]->hide();
         const std::array<double, 5> tops = {705, 1065, 1425, 1800, 2160};
         for (int j = 1; j <= 5; ++j) {
@@ -319,7 +317,7 @@ void SETTEI::refuseBothOff(std::array<QCheckBox*, N>& boxes, ExtTable<N>& table,
                            const QString& second)
 {
     // Written through at once: the next listing sees it even if the dialog is cancelled.
-    table[index][1] = flag(boxes[index]->isChecked());
+    table[index][1] = flagText(boxes[index]->isChecked());
     if (index > 1 || isOn(table[0][1]) || isOn(table[1][1]))
         return;
     platform_.messages.show(
@@ -383,67 +381,55 @@ void SETTEI::Drive1_Change(int index)
         Drive1[index]->setPath(Dir1[index]->path());
 }
 
+GeneralForm SETTEI::generalForm() const
+{
+    GeneralForm form;
+    form.logo = Check1[GeneralBox::Logo]->isChecked();
+    form.doubleClickEnds = Check1[GeneralBox::DoubleClickEnds]->isChecked();
+    form.centre = Check1[GeneralBox::Centre]->isChecked();
+    form.lastTab = Check1[GeneralBox::LastTab]->isChecked();
+    form.currentTab = SSTab1->currentIndex();
+    return form;
+}
+
+KindForm SETTEI::kindForm(Kind kind) const
+{
+    const int k = indexOf(kind);
+    KindForm form;
+    form.syncFolder = Check5[k]->isChecked();
+    form.fileName = Text1[k]->text();
+    form.shownFolder = Dir1[k]->path();
+    if (kind == Kind::Word || kind == Kind::Excel) {
+        if (kind == Kind::Word)
+            for (QCheckBox* box : Check2)
+                form.patternsOn << box->isChecked();
+        else
+            for (QCheckBox* box : Check3)
+                form.patternsOn << box->isChecked();
+        form.outputExtension = Combo1[k]->currentData().toString();
+    } else {
+        for (std::size_t j = 0; j < Text2.size(); ++j) {
+            form.textPatterns[j] = Text2[j]->text();
+            form.textPatternsOn[j] = Check4[j]->isChecked();
+        }
+    }
+    return form;
+}
+
 void SETTEI::SaveGeneralOptions()
 {
-    auto& s = state_.set;
-    s.OptLogo = flag(Check1[GeneralBox::Logo]->isChecked());
-    state_.saveSetting(Key::OptLogo);
-    s.OptDbl = flag(Check1[GeneralBox::DoubleClickEnds]->isChecked());
-    state_.saveSetting(Key::OptDbl);
-
-    const bool centre = Check1[GeneralBox::Centre]->isChecked();
+    const GeneralForm form = generalForm();
     if (mainWindow_) {
         const bool atCorner = mainWindow_->pos() == QPoint(0, 0);
-        if (centre || atCorner)
+        if (form.centre || atCorner)
             mainWindow_->move(centredOnScreen(mainWindow_->frameGeometry().size()));
     }
-    s.OptCent = flag(centre);
-    state_.saveSetting(Key::OptCent);
-
-    s.OptLAct = flag(Check1[GeneralBox::LastTab]->isChecked());
-    state_.saveSetting(Key::OptLAct);
-    if (isOn(s.OptLAct)) {
-        s.OptLATab = QString::number(SSTab1->currentIndex());
-        state_.saveSetting(Key::OptLATab);
-    }
+    saveGeneralForm(state_, form);
 }
 
 void SETTEI::SaveKindOptions(Kind kind)
 {
-    auto& s = state_.set;
-    const int k = indexOf(kind);
-
-    s.OptDouki[kind] = flag(Check5[k]->isChecked());
-    state_.saveSetting(Key::OptDouki, k);
-    s.KumiroFile[kind] = Text1[k]->text();
-    state_.saveSetting(Key::KumiroFile, k);
-    const QString shown = Dir1[k]->path();
-    // An empty folder list (nothing could be opened) keeps the stored folder.
-    s.FolderName[kind] = isOn(s.OptDouki[kind]) ? s.DataFol[kind] : shown.isEmpty() ? s.FolderName[kind] : shown;
-    state_.saveSetting(Key::FolderName, k);
-
-    if (kind != Kind::Text) {
-        auto saveFlags = [&](auto& table, const auto& boxes, Key key) {
-            for (std::size_t j = 0; j < boxes.size(); ++j) {
-                table[j][1] = flag(boxes[j]->isChecked());
-                state_.saveSetting(key, int(j), 1);
-            }
-        };
-        if (kind == Kind::Word)
-            saveFlags(s.OptWkaku, Check2, Key::OptWkaku);
-        else
-            saveFlags(s.OptEkaku, Check3, Key::OptEkaku);
-        s.KumiroExt[std::size_t(k)] = Combo1[k]->currentData().toString();
-        state_.saveSetting(Key::KumiroExt, k);
-        return;
-    }
-    for (int j = 0; j < 6; ++j) {
-        const QString pattern = Text2[j]->text();
-        s.OptTkaku[j][0] = pattern;
-        state_.saveSetting(Key::OptTkaku, j, 0);
-        s.OptTkaku[j][1] = isBlankPattern(pattern) ? QStringLiteral("0") : flag(Check4[j]->isChecked());
-        state_.saveSetting(Key::OptTkaku, j, 1);
-    }
+    saveKindForm(state_, kind, kindForm(kind));
 }
 
 } // namespace kumiro

@@ -2,6 +2,7 @@
 
 #include "app/Kinds.h"
 #include "app/SettingsRecord.h"
+#include "settings/SettingsForm.h"
 
 #include <QDialog>
 
@@ -46,6 +47,9 @@ public:
 
     static QString caption() { return QStringLiteral("各種設定"); }
 
+    void reject() override; // Escape and the frame close count as キャンセル
+
+private:
     void Form_Load();
     void Check2_Click(int index);
     void Check3_Click(int index);
@@ -53,8 +57,11 @@ public:
     void Drive1_Change(int index);
     void SaveGeneralOptions();
     void SaveKindOptions(Kind kind);
+    // The tabs as the user left them.
+    GeneralForm generalForm() const;
+    KindForm kindForm(Kind kind) const;
 
-    QTabWidget* SSTab1;
+    QTabWidget* SSTab1 = nullptr;
     std::array<QCheckBox*, GeneralBox::Count> Check1{};
     std::array<QLineEdit*, 3> Text1{};
     std::array<DriveList*, 3> Drive1{};
@@ -68,9 +75,6 @@ public:
     std::array<QLineEdit*, 6> Text2{};
     std::array<QPushButton*, SettingsButton::Count> Command1{};
 
-    void reject() override; // Escape and the frame close count as キャンセル
-
-private:
     void buildGeneralTab();
     void buildKindTab(Kind kind);
     // Only the two patterns of old are refused both off; the later ones are extras.

@@ -9,6 +9,8 @@ class FILESCOPY : public NameEntryDialog {
     Q_OBJECT
 public:
     FILESCOPY(QString file, ProgramState& state, Platform& platform, QWidget* parent = nullptr);
+
+private:
     void Command1_Click(int index) override;
 };
 

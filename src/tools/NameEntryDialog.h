@@ -33,13 +33,13 @@ public:
         int sourceLabel; // 2 or 3: the label that shows the source name
     };
 
+protected:
+    virtual void Command1_Click(int index) = 0;
+
     std::array<QLabel*, 5> Label{}; // Label1..Label4 at 1..4
     QLineEdit* Text1 = nullptr;
     std::array<QPushButton*, EntryButton::Count> Command1{};
 
-    virtual void Command1_Click(int index) = 0;
-
-protected:
     // `file` is the file the dialog works on; its name is shown as the source.
     NameEntryDialog(QString file, ProgramState& state, Platform& platform, QWidget* parent, const Texts& texts);
     // Shows the source file's name in its label, fitted to the label's present width.

@@ -1,4 +1,5 @@
 #include "MainWindow.h"
+#include "Controls.h"
 
 #include "combine/Office.h"
 
@@ -16,21 +17,6 @@
 namespace kumiro::test {
 
 namespace {
-
-template <typename T> T* named(QWidget& root, const QString& name)
-{
-    T* found = nullptr;
-    for (T* w : root.findChildren<T*>()) {
-        if (w->accessibleName() != name)
-            continue;
-        if (found)
-            qFatal("two controls are named %s", qPrintable(name));
-        found = w;
-    }
-    if (!found)
-        qFatal("no control is named %s", qPrintable(name));
-    return found;
-}
 
 void collect(const QList<QAction*>& actions, QList<QAction*>& into)
 {

@@ -1,4 +1,5 @@
 #include "ScriptedPlatform.h"
+#include "Controls.h"
 
 namespace kumiro::test {
 
@@ -28,6 +29,15 @@ QStringList ScriptedFileDialogs::openFiles(QWidget*, const FileDialogRequest& re
 void ScriptedHelpViewer::show(QWidget*, const QString& helpFile, HelpCommand command, int context)
 {
     calls.append({helpFile, command, context});
+}
+
+} // namespace kumiro::test
+
+namespace kumiro::test {
+
+void noSuchControl(const QString& name, bool twice)
+{
+    qFatal(twice ? "two controls are named %s" : "no control is named %s", qPrintable(name));
 }
 
 } // namespace kumiro::test

@@ -99,8 +99,7 @@ private Q_SLOTS:
         QVERIFY(ok->isDefault());
 
         // The five link labels top to bottom: mail caption, mail, URL caption, the URL's lines.
-        const QList<QLabel*> links = {mailCaption, mail, link(QStringLiteral("URL Address：")), link(home1),
-                                      homeLast};
+        const QList<QLabel*> links = {mailCaption, mail, link(QStringLiteral("URL Address：")), link(home1), homeLast};
         auto lit = [&] {
             QString s;
             for (QLabel* l : links)

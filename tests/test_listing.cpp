@@ -245,17 +245,13 @@ private Q_SLOTS:
         touch(QDir(data_).filePath(QStringLiteral("a.txt")));
         KUMIRO w(*state_, platform_->platform, *office_);
         const MainWindowParts p(w);
-        w.execModal = [](QDialog& d) {
-            PickerParts(d).ok->click();
-        };
+        w.execModal = [](QDialog& d) { PickerParts(d).ok->click(); };
         p.menu(QStringLiteral("Text ﾌｧｲﾙの一覧を開く(&T)..."))->trigger();
         p.right->addItem(QStringLiteral("a.txt"));
         state_->Order = QStringList{QStringLiteral("kept"), QString()};
         const QString title = w.windowTitle();
 
-        w.execModal = [](QDialog& d) {
-            PickerParts(d).cancel->click();
-        };
+        w.execModal = [](QDialog& d) { PickerParts(d).cancel->click(); };
         p.menu(QStringLiteral("Word ﾌｧｲﾙの一覧を開く(&W)..."))->trigger();
         // The window frame's close counts as Cancel too.
         w.execModal = [](QDialog& d) {
@@ -286,9 +282,7 @@ private Q_SLOTS:
         KUMIRO w(*state_, platform_->platform, *office_);
 
         const MainWindowParts p(w);
-        w.execModal = [](QDialog& d) {
-            PickerParts(d).ok->click();
-        };
+        w.execModal = [](QDialog& d) { PickerParts(d).ok->click(); };
         p.menu(QStringLiteral("Text ﾌｧｲﾙの一覧を開く(&T)..."))->trigger();
         const auto& shown = platform_->messages.shown;
         QCOMPARE(shown.size(), 2);

@@ -355,7 +355,8 @@ private Q_SLOTS:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!w.settingsDialog());
         p.menu(QStringLiteral("各種設定(&K)"))->trigger();
-        QCOMPARE(named<QLineEdit>(*w.settingsDialog(), QStringLiteral("くみろﾌｧｲﾙ名（Ｗ編）"))->text(), state_->set.KumiroFile[0]);
+        QCOMPARE(named<QLineEdit>(*w.settingsDialog(), QStringLiteral("くみろﾌｧｲﾙ名（Ｗ編）"))->text(),
+                 state_->set.KumiroFile[0]);
     }
 
     // --- the text combine through the window -------------------------------------------
@@ -378,9 +379,7 @@ private Q_SLOTS:
         KUMIRO w(*state_, platform_->platform, *office_);
 
         const MainWindowParts p(w);
-        w.execModal = [](QDialog& d) {
-            PickerParts(d).ok->click();
-        };
+        w.execModal = [](QDialog& d) { PickerParts(d).ok->click(); };
         p.menu(QStringLiteral("Text ﾌｧｲﾙの一覧を開く(&T)..."))->trigger();
         p.addAll->click(); // 一括, answered OK
         p.ok->setEnabled(true);

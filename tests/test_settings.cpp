@@ -203,8 +203,8 @@ private Q_SLOTS:
         SEL_FOLD picker(Kind::Word, *state_, platform_->platform);
         const PickerParts pickerParts(picker);
         pickerParts.drives->setVolumes({{QStringLiteral("/"), QStringLiteral("root")},
-                                   {dir_->path(), QStringLiteral("usb")},
-                                   {dir_->filePath(QStringLiteral("gone")), QString()}});
+                                        {dir_->path(), QStringLiteral("usb")},
+                                        {dir_->filePath(QStringLiteral("gone")), QString()}});
         pickerParts.drives->setPath(pickerParts.folders->path());
         QCOMPARE(pickerParts.drives->drive(), dir_->path());
 
@@ -345,9 +345,11 @@ private Q_SLOTS:
         QCOMPARE(dialogParts.tabs->currentIndex(), 2); // the stored tab, although OptLAct is off
         QVERIFY(dialogParts.general(QStringLiteral("ロゴの表示"))->isChecked());
         QVERIFY(!dialogParts.general(QStringLiteral("画面のセンタリング"))->isChecked());
-        QVERIFY(!dialogParts.pattern(Kind::Word, QStringLiteral("*.doc"))->isChecked() && !dialogParts.pattern(Kind::Word, QStringLiteral("*.rtf"))->isChecked());
+        QVERIFY(!dialogParts.pattern(Kind::Word, QStringLiteral("*.doc"))->isChecked() &&
+                !dialogParts.pattern(Kind::Word, QStringLiteral("*.rtf"))->isChecked());
         QVERIFY(platform_->messages.shown.isEmpty()); // loading never refuses the patterns
-        QVERIFY(dialogParts.pattern(Kind::Excel, QStringLiteral("*.xls"))->isChecked() && !dialogParts.pattern(Kind::Excel, QStringLiteral("*.csv"))->isChecked());
+        QVERIFY(dialogParts.pattern(Kind::Excel, QStringLiteral("*.xls"))->isChecked() &&
+                !dialogParts.pattern(Kind::Excel, QStringLiteral("*.csv"))->isChecked());
         QVERIFY(dialogParts.sync(Kind::Word)->isChecked());
         QCOMPARE(dialogParts.fileName(Kind::Text)->text(), QStringLiteral("テキスト"));
         QCOMPARE(dialogParts.textPattern(3)->text(), QStringLiteral("*.log"));
@@ -483,7 +485,8 @@ private Q_SLOTS:
         SETTEI dialog(*state_, platform_->platform, nullptr);
         const SettingsParts dialogParts(dialog);
         QCOMPARE(dialogParts.pattern(Kind::Word, QStringLiteral("*.docx"))->text(), QStringLiteral("*.docx"));
-        QVERIFY(dialogParts.pattern(Kind::Word, QStringLiteral("*.docx"))->isChecked() && !dialogParts.pattern(Kind::Word, QStringLiteral("*.odt"))->isChecked());
+        QVERIFY(dialogParts.pattern(Kind::Word, QStringLiteral("*.docx"))->isChecked() &&
+                !dialogParts.pattern(Kind::Word, QStringLiteral("*.odt"))->isChecked());
         QCOMPARE(dialogParts.pattern(Kind::Excel, QStringLiteral("*.ods"))->text(), QStringLiteral("*.ods"));
         QCOMPARE(dialogParts.format(Kind::Word)->count(), 4);
         QCOMPARE(dialogParts.format(Kind::Word)->currentText(), QStringLiteral("PDF (*.pdf)"));
@@ -495,7 +498,8 @@ private Q_SLOTS:
         dialogParts.pattern(Kind::Excel, QStringLiteral("*.xlsm"))->setChecked(false);
         dialogParts.pattern(Kind::Excel, QStringLiteral("*.ods"))->setChecked(false);
         QVERIFY(platform_->messages.shown.isEmpty());
-        dialogParts.format(Kind::Excel)->setCurrentIndex(dialogParts.format(Kind::Excel)->findData(QStringLiteral("xlsx")));
+        dialogParts.format(Kind::Excel)
+            ->setCurrentIndex(dialogParts.format(Kind::Excel)->findData(QStringLiteral("xlsx")));
         dialogParts.tabs->setCurrentIndex(tabOf(Kind::Excel));
         dialogParts.apply->click();
         QCOMPARE(store_->read(QStringLiteral("kumiro"), kSectionKumiro, QStringLiteral("KumiroExt(1)")),
@@ -579,8 +583,9 @@ private Q_SLOTS:
 
         // Blank Text patterns count as off, whatever their box shows; two blanks do not.
         KindForm text;
-        text.textPatterns = {QStringLiteral("*.txt"), QString(), QStringLiteral(" "), QStringLiteral("\u3000"),
-                             QStringLiteral("  "), QStringLiteral(" *.md")};
+        text.textPatterns = {QStringLiteral("*.txt"), QString(),
+                             QStringLiteral(" "),     QStringLiteral("\u3000"),
+                             QStringLiteral("  "),    QStringLiteral(" *.md")};
         text.textPatternsOn = {false, true, true, true, true, true};
         saveKindForm(*state_, Kind::Text, text);
         QCOMPARE(s.OptTkaku[0][0], QStringLiteral("*.txt"));

@@ -66,7 +66,6 @@ QPalette whiteBlack(QPalette p)
     return p;
 }
 
-
 } // namespace
 
 SETTEI::SETTEI(ProgramState& state, Platform& platform, QWidget* mainWindow)

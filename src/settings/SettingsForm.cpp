@@ -8,7 +8,6 @@ namespace kumiro {
 
 namespace {
 
-
 } // namespace
 
 void saveGeneralForm(ProgramState& state, const GeneralForm& form)
@@ -38,9 +37,9 @@ void saveKindForm(ProgramState& state, Kind kind, const KindForm& form)
     s.KumiroFile[kind] = form.fileName;
     state.saveSetting(Key::KumiroFile, k);
     // An empty folder list (nothing could be opened) keeps the stored folder.
-    s.FolderName[kind] = form.syncFolder            ? s.DataFol[kind]
-                         : form.shownFolder.isEmpty() ? s.FolderName[kind]
-                                                      : form.shownFolder;
+    s.FolderName[kind] = form.syncFolder ? s.DataFol[kind]
+        : form.shownFolder.isEmpty()     ? s.FolderName[kind]
+                                         : form.shownFolder;
     state.saveSetting(Key::FolderName, k);
 
     if (kind != Kind::Text) {
@@ -62,7 +61,8 @@ void saveKindForm(ProgramState& state, Kind kind, const KindForm& form)
         const QString& pattern = form.textPatterns[std::size_t(j)];
         s.OptTkaku[j][0] = pattern;
         state.saveSetting(Key::OptTkaku, j, 0);
-        s.OptTkaku[j][1] = isBlankPattern(pattern) ? QStringLiteral("0") : flagText(form.textPatternsOn[std::size_t(j)]);
+        s.OptTkaku[j][1] =
+            isBlankPattern(pattern) ? QStringLiteral("0") : flagText(form.textPatternsOn[std::size_t(j)]);
         state.saveSetting(Key::OptTkaku, j, 1);
     }
 }

@@ -31,15 +31,15 @@ public:
     QAction* menu(const QString& caption) const;
     QAction* tool(const QString& text) const;
 
-    QListWidget* left = nullptr;  // 現在のリスト
+    QListWidget* left = nullptr; // 現在のリスト
     QListWidget* right = nullptr; // くみろ順のリスト
-    QPushButton* add = nullptr;   // －>
+    QPushButton* add = nullptr; // －>
     QPushButton* up = nullptr;
     QPushButton* down = nullptr;
     QPushButton* addAll = nullptr; // 一括
     QPushButton* remove = nullptr; // 削除
     QPushButton* ok = nullptr;
-    QPushButton* clearAll = nullptr;   // 全初期化
+    QPushButton* clearAll = nullptr; // 全初期化
     QPushButton* clearOrder = nullptr; // 初期化
     QPushButton* help = nullptr;
     QToolBar* toolbar = nullptr;

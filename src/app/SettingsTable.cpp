@@ -8,64 +8,139 @@ namespace kumiro {
 
 namespace {
 
-const QString kConfig = QStringLiteral("Config");
-const QString kPosition = QStringLiteral("Position");
-const QString kKumiro = QStringLiteral("Kumiro");
-
+enum class Section { Config, Position, Kumiro };
 enum class Shape { One, PerKind, Table };
+
+// A key's default, by what the value means; None: none, or one the loader works out.
+struct Default {
+    enum Type { None, Flag, Number } type = None;
+    int value = 0;
+};
+constexpr Default flagDefault(bool on)
+{
+    return {Default::Flag, on ? 1 : 0};
+}
+constexpr Default numberDefault(int n)
+{
+    return {Default::Number, n};
+}
+
+using Accessor = QString& (*)(SettingsRecord&, std::size_t i, std::size_t j);
 
 struct Row {
     Key key;
-    QString name;
-    const QString& section;
+    const char16_t* name;
+    Section section;
     Shape shape;
-    QString defaultText; // empty: none, or one the loader works out
+    Default fallback;
+    Accessor value;
 };
 
-// The one list of stored keys.
-const std::array<Row, 17>& rows()
+// The one list of stored keys, in the order of Key.
+constexpr std::array<Row, kKeyCount> kRows = {{
+    // The splash shows at start.
+    {Key::OptLogo, u"OptLogo", Section::Config, Shape::One, flagDefault(true),
+     [](SettingsRecord& s, std::size_t, std::size_t) -> QString& { return s.OptLogo; }},
+    // A double click on the window's background ends the program.
+    {Key::OptDbl, u"OptDbl", Section::Config, Shape::One, flagDefault(false),
+     [](SettingsRecord& s, std::size_t, std::size_t) -> QString& { return s.OptDbl; }},
+    // The main window is centred on the screen at start.
+    {Key::OptCent, u"OptCent", Section::Position, Shape::One, flagDefault(false),
+     [](SettingsRecord& s, std::size_t, std::size_t) -> QString& { return s.OptCent; }},
+    // The main window's outer height and width, in twips.
+    {Key::F_Height, u"F_Height", Section::Position, Shape::One, numberDefault(9000),
+     [](SettingsRecord& s, std::size_t, std::size_t) -> QString& { return s.F_Height; }},
+    {Key::F_Width, u"F_Width", Section::Position, Shape::One, numberDefault(12000),
+     [](SettingsRecord& s, std::size_t, std::size_t) -> QString& { return s.F_Width; }},
+    // The main window's left and top edges, in twips; missing: centred, never written at start.
+    {Key::G_Left,
+     u"G_Left",
+     Section::Position,
+     Shape::One,
+     {},
+     [](SettingsRecord& s, std::size_t, std::size_t) -> QString& { return s.G_Left; }},
+    {Key::G_Top,
+     u"G_Top",
+     Section::Position,
+     Shape::One,
+     {},
+     [](SettingsRecord& s, std::size_t, std::size_t) -> QString& { return s.G_Top; }},
+    // The settings dialog opens on the tab it was left on (OptLATab, 0 to 3).
+    {Key::OptLAct, u"OptLAct", Section::Config, Shape::One, flagDefault(true),
+     [](SettingsRecord& s, std::size_t, std::size_t) -> QString& { return s.OptLAct; }},
+    {Key::OptLATab, u"OptLATab", Section::Config, Shape::One, numberDefault(0),
+     [](SettingsRecord& s, std::size_t, std::size_t) -> QString& { return s.OptLATab; }},
+    // Per kind: the combined file's name without extension (default from the kind table).
+    {Key::KumiroFile,
+     u"KumiroFile",
+     Section::Kumiro,
+     Shape::PerKind,
+     {},
+     [](SettingsRecord& s, std::size_t i, std::size_t) -> QString& { return s.KumiroFile.at(i); }},
+    // Per kind: the output folder follows the data folder ("douki", in step).
+    {Key::OptDouki, u"OptDouki", Section::Kumiro, Shape::PerKind, flagDefault(false),
+     [](SettingsRecord& s, std::size_t i, std::size_t) -> QString& { return s.OptDouki.at(i); }},
+    // Per kind: the folder whose files are listed (default: the fallback folder).
+    {Key::DataFol,
+     u"DataFol",
+     Section::Kumiro,
+     Shape::PerKind,
+     {},
+     [](SettingsRecord& s, std::size_t i, std::size_t) -> QString& { return s.DataFol.at(i); }},
+    // Per kind: the folder the combined file is written to.
+    {Key::FolderName,
+     u"FolderName",
+     Section::Kumiro,
+     Shape::PerKind,
+     {},
+     [](SettingsRecord& s, std::size_t i, std::size_t) -> QString& { return s.FolderName.at(i); }},
+    // Extension tables ("kaku"): row i's pattern (column 0, fixed in memory for Word and
+    // Excel) and whether it is listed (column 1). Word's rows 2 and 3 (*.docx, *.odt) and
+    // Excel's rows 2 to 4 (*.xlsx, *.xlsm, *.ods) came later and are stored last.
+    {Key::OptWkaku, u"OptWkaku", Section::Kumiro, Shape::Table, flagDefault(true),
+     [](SettingsRecord& s, std::size_t i, std::size_t j) -> QString& { return s.OptWkaku.at(i).at(j); }},
+    {Key::OptEkaku, u"OptEkaku", Section::Kumiro, Shape::Table, flagDefault(true),
+     [](SettingsRecord& s, std::size_t i, std::size_t j) -> QString& { return s.OptEkaku.at(i).at(j); }},
+    // Text: row 0 is "*.txt"; rows 1 to 5 are the user's own patterns, without defaults.
+    {Key::OptTkaku,
+     u"OptTkaku",
+     Section::Kumiro,
+     Shape::Table,
+     {},
+     [](SettingsRecord& s, std::size_t i, std::size_t j) -> QString& { return s.OptTkaku.at(i).at(j); }},
+    // Word's (0) and Excel's (1) output format as its extension: "doc", "docx", "odt",
+    // "pdf"; "xls", "xlsx", "ods" (the first of each is the default).
+    {Key::KumiroExt,
+     u"KumiroExt",
+     Section::Kumiro,
+     Shape::PerKind,
+     {},
+     [](SettingsRecord& s, std::size_t i, std::size_t) -> QString& { return s.KumiroExt.at(i); }},
+}};
+
+// A row out of place would read and write another key's value.
+constexpr bool rowsInKeyOrder()
 {
-    static const std::array<Row, 17> table = {{
-        // "1": the splash shows at start.
-        {Key::OptLogo, QStringLiteral("OptLogo"), kConfig, Shape::One, QStringLiteral("1")},
-        // "1": a double click on the window's background ends the program.
-        {Key::OptDbl, QStringLiteral("OptDbl"), kConfig, Shape::One, QStringLiteral("0")},
-        // "1": the main window is centred on the screen at start.
-        {Key::OptCent, QStringLiteral("OptCent"), kPosition, Shape::One, QStringLiteral("0")},
-        // The main window's outer height and width, in twips.
-        {Key::F_Height, QStringLiteral("F_Height"), kPosition, Shape::One, QStringLiteral("9000")},
-        {Key::F_Width, QStringLiteral("F_Width"), kPosition, Shape::One, QStringLiteral("12000")},
-        // The main window's left and top edges, in twips; missing: centred, never written at start.
-        {Key::G_Left, QStringLiteral("G_Left"), kPosition, Shape::One, {}},
-        {Key::G_Top, QStringLiteral("G_Top"), kPosition, Shape::One, {}},
-        // "1": the settings dialog opens on the tab it was left on (OptLATab, 0 to 3).
-        {Key::OptLAct, QStringLiteral("OptLAct"), kConfig, Shape::One, QStringLiteral("1")},
-        {Key::OptLATab, QStringLiteral("OptLATab"), kConfig, Shape::One, QStringLiteral("0")},
-        // Per kind: the combined file's name without extension (default from the kind table).
-        {Key::KumiroFile, QStringLiteral("KumiroFile"), kKumiro, Shape::PerKind, {}},
-        // Per kind, "1": the output folder follows the data folder ("douki", in step).
-        {Key::OptDouki, QStringLiteral("OptDouki"), kKumiro, Shape::PerKind, QStringLiteral("0")},
-        // Per kind: the folder whose files are listed (default: the fallback folder).
-        {Key::DataFol, QStringLiteral("DataFol"), kKumiro, Shape::PerKind, {}},
-        // Per kind: the folder the combined file is written to.
-        {Key::FolderName, QStringLiteral("FolderName"), kKumiro, Shape::PerKind, {}},
-        // Extension tables ("kaku"): row i's pattern (column 0, fixed in memory for Word and
-        // Excel) and whether it is listed (column 1, "1"). Word's rows 2 and 3 (*.docx, *.odt)
-        // and Excel's rows 2 to 4 (*.xlsx, *.xlsm, *.ods) came later and are stored last.
-        {Key::OptWkaku, QStringLiteral("OptWkaku"), kKumiro, Shape::Table, QStringLiteral("1")},
-        {Key::OptEkaku, QStringLiteral("OptEkaku"), kKumiro, Shape::Table, QStringLiteral("1")},
-        // Text: row 0 is "*.txt"; rows 1 to 5 are the user's own patterns, without defaults.
-        {Key::OptTkaku, QStringLiteral("OptTkaku"), kKumiro, Shape::Table, {}},
-        // Word's (0) and Excel's (1) output format as its extension: "doc", "docx", "odt",
-        // "pdf"; "xls", "xlsx", "ods" (the first of each is the default).
-        {Key::KumiroExt, QStringLiteral("KumiroExt"), kKumiro, Shape::PerKind, {}},
-    }};
-    return table;
+    for (std::size_t i = 0; i < kRows.size(); ++i)
+        if (kRows[i].key != Key(i) || !kRows[i].value)
+            return false;
+    return true;
 }
+static_assert(rowsInKeyOrder(), "the stored keys' table must list every Key once, in order");
 
 const Row& rowOf(Key key)
 {
-    return rows()[std::size_t(key)];
+    return kRows[std::size_t(key)];
+}
+
+QString defaultText(const Default& d)
+{
+    switch (d.type) {
+    case Default::Flag: return flagText(d.value != 0);
+    case Default::Number: return QString::number(d.value);
+    case Default::None: break;
+    }
+    return {};
 }
 
 } // namespace
@@ -73,41 +148,25 @@ const Row& rowOf(Key key)
 QString keyName(Key key, int i, int j)
 {
     const Row& row = rowOf(key);
+    const QString name = QString::fromUtf16(row.name);
     switch (row.shape) {
-    case Shape::One: return row.name;
-    case Shape::PerKind: return row.name + u'(' + QString::number(i) + u')';
-    case Shape::Table: return row.name + u'(' + QString::number(i) + u',' + QString::number(j) + u')';
+    case Shape::One: return name;
+    case Shape::PerKind: return name + u'(' + QString::number(i) + u')';
+    case Shape::Table: return name + u'(' + QString::number(i) + u',' + QString::number(j) + u')';
     }
-    return row.name;
+    return name;
 }
 
 const QString& keySection(Key key)
 {
-    return rowOf(key).section;
+    static const std::array<QString, 3> names = {QStringLiteral("Config"), QStringLiteral("Position"),
+                                                 QStringLiteral("Kumiro")};
+    return names[std::size_t(rowOf(key).section)];
 }
 
 QString& valueOf(SettingsRecord& s, Key key, int i, int j)
 {
-    switch (key) {
-    case Key::OptLogo: return s.OptLogo;
-    case Key::OptDbl: return s.OptDbl;
-    case Key::OptCent: return s.OptCent;
-    case Key::F_Height: return s.F_Height;
-    case Key::F_Width: return s.F_Width;
-    case Key::G_Left: return s.G_Left;
-    case Key::G_Top: return s.G_Top;
-    case Key::OptLAct: return s.OptLAct;
-    case Key::OptLATab: return s.OptLATab;
-    case Key::KumiroFile: return s.KumiroFile.at(std::size_t(i));
-    case Key::OptDouki: return s.OptDouki.at(std::size_t(i));
-    case Key::DataFol: return s.DataFol.at(std::size_t(i));
-    case Key::FolderName: return s.FolderName.at(std::size_t(i));
-    case Key::OptWkaku: return s.OptWkaku.at(std::size_t(i)).at(std::size_t(j));
-    case Key::OptEkaku: return s.OptEkaku.at(std::size_t(i)).at(std::size_t(j));
-    case Key::OptTkaku: return s.OptTkaku.at(std::size_t(i)).at(std::size_t(j));
-    case Key::KumiroExt: return s.KumiroExt.at(std::size_t(i));
-    }
-    return s.OptLogo;
+    return rowOf(key).value(s, std::size_t(std::max(i, 0)), std::size_t(std::max(j, 0)));
 }
 
 const QString& valueOf(const SettingsRecord& s, Key key, int i, int j)
@@ -143,7 +202,7 @@ void loadWithDefault(SettingsRecord& rec, SettingsStore& store, const QString& a
 
 void load(SettingsRecord& rec, SettingsStore& store, const QString& app, Key key, int i = -1, int j = -1)
 {
-    loadWithDefault(rec, store, app, key, i, j, rowOf(key).defaultText);
+    loadWithDefault(rec, store, app, key, i, j, defaultText(rowOf(key).fallback));
 }
 
 // A stored edge that is missing or negative gives way to the centred one, in memory only.
@@ -200,21 +259,21 @@ void loadRemainingSettings(SettingsRecord& rec, SettingsStore& store, const QStr
         rec.OptEkaku[j][0] = kindInfo(Kind::Excel).patterns.at(qsizetype(j));
     rec.OptTkaku[0][0] = kindInfo(Kind::Text).patterns.first();
 
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < kOldPatternRows; ++i) {
         load(rec, store, app, Key::OptWkaku, i, 1);
         load(rec, store, app, Key::OptEkaku, i, 1);
     }
     loadWithDefault(rec, store, app, Key::OptTkaku, 0, 1, QStringLiteral("1"));
-    for (int i = 1; i < 6; ++i) {
+    for (int i = 1; i < int(rec.OptTkaku.size()); ++i) {
         for (int j : {1, 0})
             rec.OptTkaku[i][j] = store.read(app, keySection(Key::OptTkaku), keyName(Key::OptTkaku, i, j));
     }
 
     // The later formats, after everything of old: a file from before them loads unchanged
     // and gains them.
-    for (int i = 2; i < 4; ++i)
+    for (int i = kOldPatternRows; i < int(rec.OptWkaku.size()); ++i)
         load(rec, store, app, Key::OptWkaku, i, 1);
-    for (int i = 2; i < 5; ++i)
+    for (int i = kOldPatternRows; i < int(rec.OptEkaku.size()); ++i)
         load(rec, store, app, Key::OptEkaku, i, 1);
     for (Kind kind : {Kind::Word, Kind::Excel}) {
         const int i = indexOf(kind);

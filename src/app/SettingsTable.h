@@ -28,6 +28,9 @@ enum class Key {
     OptTkaku,
     KumiroExt,
 };
+inline constexpr std::size_t kKeyCount = std::size_t(Key::KumiroExt) + 1;
+// Word's and Excel's pattern rows of old, before the later formats' rows.
+inline constexpr int kOldPatternRows = 2;
 
 // The key as stored: "OptDbl", "DataFol(2)" (i: the kind), "OptTkaku(1,0)" (i: the row,
 // j: 0 the pattern, 1 its flag).

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "OfficeProcess.h"
+#include "Watchdog.h"
 #include "Uno.h"
 #include "combine/Office.h"
 

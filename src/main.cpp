@@ -7,6 +7,7 @@
 #include "mainwin/KUMIRO.h"
 #include "mainwin/OfficeRunner.h"
 #include "mainwin/ProgressWindow.h"
+#include "platform/ButtonKeys.h"
 #include "platform/Interrupt.h"
 #include "platform/Leftovers.h"
 #include "platform/Look.h"
@@ -86,6 +87,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(kAppTitle);
     installFontSubstitutions();
     QApplication::setFont(windowFont(kUiGothic, 9));
+    installButtonKeys(app);
     // Qt's own dialogs (the file dialog) speak Japanese like the rest of the program.
     QTranslator qtJapanese;
     if (qtJapanese.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),

@@ -21,6 +21,8 @@
 #include <QTest>
 #include <QUrl>
 
+#include <optional>
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -68,10 +70,10 @@ struct DragOutcome {
 // window act on the drop.
 DragOutcome dragOnto(QWidget& window, const QMimeData& data,
                      Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction,
-                     Qt::KeyboardModifiers keys = Qt::NoModifier)
+                     Qt::KeyboardModifiers keys = Qt::NoModifier, std::optional<QPoint> point = {})
 {
     DragOutcome outcome;
-    const QPoint at(window.width() * 3 / 4, window.height() / 2);
+    const QPoint at = point.value_or(QPoint(window.width() * 3 / 4, window.height() / 2));
     QDragEnterEvent enter(at, offered, &data, Qt::LeftButton, keys);
     QApplication::sendEvent(&window, &enter);
     outcome.entered = enter.isAccepted();
@@ -320,18 +322,27 @@ private Q_SLOTS:
             touch(data.filePath(QString::fromLatin1(name)));
         const SettingsRecord& s = state_->set;
 
-        // Names in the listing's order whatever order the drag gave them in.
+        // Names in the order the drag gave them.
         DropChoice c = chooseDrop({data.filePath("c.TXT"), data.filePath("b.txt"), data.filePath("A.txt")}, s, {});
         QCOMPARE(c.refusal, DropRefusal::None);
         QCOMPARE(c.kind, Kind::Text);
         QCOMPARE(c.folder, data_);
-        QCOMPARE(c.names, (QStringList{"A.txt", "b.txt", "c.TXT"}));
+        QCOMPARE(c.names, (QStringList{"c.TXT", "b.txt", "A.txt"}));
+
+        // Into an order being built only from its own folder and kind; an empty order opens
+        // the files' folder; a folder always opens.
+        QCOMPARE(placeDrop(c, 0, Kind::Word, QStringLiteral("/elsewhere")), DropPlacement::OpenFirst);
+        QCOMPARE(placeDrop(c, 2, Kind::Text, data_ + u'/'), DropPlacement::Insert);
+        QCOMPARE(placeDrop(c, 2, Kind::Text, data_ + QStringLiteral("/sub")), DropPlacement::Refuse);
+        QCOMPARE(placeDrop(c, 2, Kind::Word, data_), DropPlacement::Refuse);
+        QCOMPARE(placeDrop(c, 2, std::nullopt, data_), DropPlacement::Refuse);
+        QCOMPARE(placeDrop(chooseDrop({data_}, s, Kind::Word), 2, Kind::Text, data_), DropPlacement::OpenFirst);
 
         // Either pattern of a kind; the kind that was listed before does not matter.
         c = chooseDrop({data.filePath("w.doc"), data.filePath("v.RTF")}, s, Kind::Text);
         QCOMPARE(c.refusal, DropRefusal::None);
         QCOMPARE(c.kind, Kind::Word);
-        QCOMPARE(c.names, (QStringList{"v.RTF", "w.doc"}));
+        QCOMPARE(c.names, (QStringList{"w.doc", "v.RTF"}));
         c = chooseDrop({data.filePath("d.csv"), data.filePath("e.xls")}, s, Kind::Word);
         QCOMPARE(c.kind, Kind::Excel);
 
@@ -464,7 +475,7 @@ private Q_SLOTS:
         QCOMPARE(state_->set.DataFol[Kind::Text], data_);
     }
 
-    void droppedFilesAreListedAndAppendedToTheOrder()
+    void droppedFilesGoIntoTheOrderWhereDropped()
     {
         const QDir data(data_);
         for (const char* name : {"c.txt", "B.txt", "a.txt", "d.doc"})
@@ -480,7 +491,6 @@ private Q_SLOTS:
         QVERIFY(w.acceptDrops());
         for (QListWidget* list : {p.left, p.right})
             QVERIFY(!list->acceptDrops() && !list->viewport()->acceptDrops());
-        p.right->addItem(QStringLiteral("stale"));
 
         // Shift asks the file manager for a move: the window still only copies.
         const auto dragged = fileUrls({data.filePath("c.txt"), data.filePath("a.txt")});
@@ -491,7 +501,7 @@ private Q_SLOTS:
 
         QCOMPARE(w.windowTitle(), QStringLiteral("くみろ君 for Windows ( Text ﾌｧｲﾙ 編 )"));
         QCOMPARE(rows(p.left), (QStringList{"a.txt", "B.txt", "c.txt"}));
-        QCOMPARE(rows(p.right), (QStringList{"a.txt", "c.txt"}));
+        QCOMPARE(rows(p.right), (QStringList{"c.txt", "a.txt"}));
         const auto& shown = platform_->messages.shown;
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown[0].icon, MsgIcon::Information);
@@ -504,12 +514,26 @@ private Q_SLOTS:
         QVERIFY(!state_->Order);
         QVERIFY(!hasConfirmedOrder(*state_));
 
+        // More of the same folder: added where dropped, nothing cleared, nothing listed again.
+        const auto more = fileUrls({data.filePath("B.txt"), data.filePath("B.txt")});
+        const QPoint onFirstRow = p.right->viewport()->mapTo(&w, p.right->visualItemRect(p.right->item(0)).center());
+        QVERIFY(dragOnto(w, *more, Qt::CopyAction, Qt::NoModifier, onFirstRow).dropped);
+        QCOMPARE(rows(p.right), (QStringList{"B.txt", "B.txt", "c.txt", "a.txt"}));
+        QCOMPARE(shown.size(), 1);
         QVERIFY(p.ok->isEnabled());
         p.ok->click();
-        QCOMPARE(confirmedOrder(*state_), (QStringList{data.filePath("a.txt"), data.filePath("c.txt")}));
+        QCOMPARE(confirmedOrder(*state_).value(2), data.filePath("c.txt"));
 
-        // A Word file next: the lists start again for Word.
+        // A Word file while the Text order has entries: refused, the order stays.
         const auto word = fileUrls({data.filePath("d.doc")});
+        QVERIFY(!dragOnto(w, *word).dropped);
+        QCOMPARE(shown.last().title, kDropTitle);
+        QCOMPARE(shown.last().text, dropRefusalText(DropRefusal::OtherFolder));
+        QCOMPARE(p.right->count(), 4);
+        QCOMPARE(w.windowTitle(), QStringLiteral("くみろ君 for Windows ( Text ﾌｧｲﾙ 編 )"));
+
+        // Once the order is cleared, it opens for Word.
+        p.right->clear();
         QVERIFY(dragOnto(w, *word).dropped);
         QCOMPARE(w.windowTitle(), QStringLiteral("くみろ君 for Windows ( Word ﾌｧｲﾙ 編 )"));
         QCOMPARE(rows(p.left), QStringList{"d.doc"});

@@ -23,6 +23,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <QUrl>
 
 using namespace kumiro;
 using namespace kumiro::test;
@@ -380,8 +381,10 @@ private Q_SLOTS:
 
         const MainWindowParts p(w);
         w.execModal = [](QDialog& d) { PickerParts(d).ok->click(); };
+        // The count, 一括 and the order answered OK; the completion with "フォルダを開く".
+        platform_->messages.answers = {MsgAnswer::Ok, MsgAnswer::Ok, MsgAnswer::Ok, MsgAnswer::OpenFolder};
         p.menu(QStringLiteral("Text ﾌｧｲﾙの一覧を開く(&T)..."))->trigger();
-        p.addAll->click(); // 一括, answered OK
+        p.addAll->click();
         p.ok->setEnabled(true);
         p.ok->click(); // OK
         QVERIFY(p.tool(QStringLiteral("くみろ実行"))->isEnabled());
@@ -392,7 +395,11 @@ private Q_SLOTS:
         QCOMPARE(result.readAll(), QByteArray("first\r\nsecond\r\nthird\r\n"));
         const auto& done = platform_->messages.shown.last();
         QCOMPARE(done.title, QStringLiteral("完了確認"));
-        QCOMPARE(done.text, QStringLiteral("選択した Text ファイルの 「くみろ」 が完了しました。　"));
+        // It says where the file went, and opens that folder when asked.
+        QCOMPARE(done.text, QStringLiteral("選択した Text ファイルの 「くみろ」 が完了しました。　\r\r") + out +
+                                QStringLiteral("/NewText.txt"));
+        QCOMPARE(done.buttons, MsgButtons::OkOpenFolder);
+        QCOMPARE(platform_->shell.opened, QList<QUrl>{QUrl::fromLocalFile(out)});
         QCOMPARE(state_->Order.value_or(QStringList()).value(0), QString());
         QVERIFY(!p.menu(QStringLiteral("くみろ実行(&G)"))->isEnabled());
         QVERIFY(!p.tool(QStringLiteral("くみろ実行"))->isEnabled());

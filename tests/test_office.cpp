@@ -441,7 +441,8 @@ private Q_SLOTS:
         QCOMPARE(platform.messages.shown.size(), 1);
         QCOMPARE(platform.messages.shown[0].title, QStringLiteral("完了確認"));
         QCOMPARE(platform.messages.shown[0].text,
-                 QStringLiteral("選択した Word ファイルの 「くみろ」 が完了しました。　"));
+                 QStringLiteral("選択した Word ファイルの 「くみろ」 が完了しました。　\r\r") +
+                     out_->filePath(QStringLiteral("NewWord.doc")));
         QVERIFY(QFileInfo(out_->filePath(QStringLiteral("NewWord.doc"))).size() > 0);
         QVERIFY(!p.menu(QStringLiteral("くみろ実行(&G)"))->isEnabled());
         QVERIFY(!state.Order);
@@ -467,6 +468,7 @@ private Q_SLOTS:
         QVERIFY(platform.files.requests.last().multiple);
         QCOMPARE(platform.messages.shown.size(), before + 2);
         QCOMPARE(platform.messages.shown.last().title, QStringLiteral("変換確認"));
+        QVERIFY(platform.messages.shown.last().text.contains(out_->filePath(QStringLiteral("b.rtf"))));
         QVERIFY(QFileInfo::exists(out_->filePath(QStringLiteral("a.rtf"))));
         QVERIFY(QFileInfo::exists(out_->filePath(QStringLiteral("b.rtf"))));
         // Cancel in the dialog: nothing.
@@ -483,7 +485,8 @@ private Q_SLOTS:
         p.tool(QStringLiteral("くみろ実行"))->setEnabled(true);
         p.tool(QStringLiteral("くみろ実行"))->trigger();
         QCOMPARE(platform.messages.shown.last().text,
-                 QStringLiteral("選択した Execl ファイルの 「くみろ」 が完了しました。　"));
+                 QStringLiteral("選択した Execl ファイルの 「くみろ」 が完了しました。　\r\r") +
+                     out_->filePath(QStringLiteral("NewExcel.xls")));
         QVERIFY(QFileInfo(out_->filePath(QStringLiteral("NewExcel.xls"))).size() > 0);
 
         // What the office cannot carry (a pivot table into .xls) is named in one more
@@ -493,7 +496,8 @@ private Q_SLOTS:
         p.tool(QStringLiteral("くみろ実行"))->setEnabled(true);
         p.tool(QStringLiteral("くみろ実行"))->trigger();
         QCOMPARE(platform.messages.shown.last().text,
-                 QStringLiteral("選択した Execl ファイルの 「くみろ」 が完了しました。　\r\r") + pivot +
+                 QStringLiteral("選択した Execl ファイルの 「くみろ」 が完了しました。　\r\r") +
+                     out_->filePath(QStringLiteral("NewExcel.xls")) + QStringLiteral("\r\r") + pivot +
                      QStringLiteral(" の ピボットテーブル 1 個は値として取り込みました。"));
         QVERIFY(!p.tool(QStringLiteral("くみろ実行"))->isEnabled());
     }

@@ -6,8 +6,10 @@
 #include "support/StoredKeys.h"
 #include "mainwin/DragReorder.h"
 #include "mainwin/Order.h"
+#include "platform/ButtonKeys.h"
 
 #include <QFile>
+#include <QApplication>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
@@ -208,6 +210,44 @@ private Q_SLOTS:
         p.help->click();
         QCOMPARE(platform_->help.calls.last().context, 6);
         QCOMPARE(platform_->help.calls.last().command, HelpCommand::Context);
+    }
+
+    // The order list's keys and Return on a focused button do what the buttons do, with
+    // their rules.
+    void keysOfTheOrderList()
+    {
+        installButtonKeys(*qApp);
+        KUMIRO w(*state_, platform_->platform, *office_);
+        const MainWindowParts p(w);
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        auto& shown = platform_->messages.shown;
+        p.right->addItems({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+        p.right->setFocus();
+        QTest::keyClick(p.right, Qt::Key_Delete);
+        QCOMPARE(shown.last().title, QStringLiteral("削除ファイルの確認"));
+        p.right->setCurrentRow(2);
+        QTest::keyClick(p.right, Qt::Key_Up, Qt::ControlModifier);
+        QCOMPARE(rows(p.right), (QStringList{"a", "c", "b"}));
+        QTest::keyClick(p.right, Qt::Key_Down, Qt::ControlModifier);
+        QTest::keyClick(p.right, Qt::Key_Down, Qt::ControlModifier); // at the bottom: nothing
+        QCOMPARE(rows(p.right), (QStringList{"a", "b", "c"}));
+        QTest::keyClick(p.right, Qt::Key_Delete);
+        QCOMPARE(rows(p.right), (QStringList{"a", "b"}));
+        QCOMPARE(shown.size(), 1);
+
+        // Return on a focused button presses it; Return in a list presses nothing.
+        p.right->setCurrentRow(1);
+        p.up->setFocus();
+        QTest::keyClick(p.up, Qt::Key_Return);
+        QTRY_COMPARE(rows(p.right), (QStringList{"b", "a"}));
+        p.left->setFocus();
+        QTest::keyClick(p.left, Qt::Key_Return);
+        QCOMPARE(shown.size(), 1);
+        p.help->setFocus();
+        QTest::keyClick(p.help, Qt::Key_Enter, Qt::KeypadModifier);
+        QTRY_COMPARE(platform_->help.calls.size(), 1);
     }
 
     // --- drag reordering ------------------------------------------------------------

@@ -24,8 +24,8 @@ OfficeMessage officeFailureMessage(const OfficeError& error, const QString& dest
 QList<Message> textCombineMessages(const TextCombineResult& result, const QStringList& inputs, const QString& output,
                                    bool namesOutput = false);
 
-// The completion message of a kind's combine; `output`, when given (a format other than the
-// kind's first), follows in a paragraph of its own, so the user knows the file. What the
+// The completion message of a kind's combine; `output`, when given, follows in a paragraph
+// of its own, so the user knows where the file went. What the
 // inputs lost on the way (`shortfalls`, a sentence an input) makes one more paragraph.
 Message combineDoneMessage(Kind kind, const QString& output = {}, const QStringList& shortfalls = {});
 

@@ -11,6 +11,8 @@
 #include "platform/Platform.h"
 
 #include <QAction>
+#include <QFileInfo>
+#include <QUrl>
 
 namespace kumiro {
 
@@ -40,9 +42,14 @@ bool KUMIRO::runTextCombine()
     ProgressWindow window(this, QStringLiteral("くみろ実行中"), QStringLiteral("準備しています…"));
     window.run([&](const CommandProgress& progress) { result = combineTextFiles(inputs, output, progress); });
 
-    for (const Message& m : textCombineMessages(result, inputs, output))
-        showMessage(platform_.messages, this, m);
-    return result.status == TextCombineResult::Done;
+    const bool done = result.status == TextCombineResult::Done;
+    for (const Message& m : textCombineMessages(result, inputs, output, true)) {
+        if (done)
+            showDone(m, output);
+        else
+            showMessage(platform_.messages, this, m);
+    }
+    return done;
 }
 
 bool KUMIRO::runOfficeCombine()
@@ -58,10 +65,14 @@ bool KUMIRO::runOfficeCombine()
         });
     if (run != OfficeRunner::Result::Done)
         return false;
-    const bool usualFormat =
-        outputExtensionOf(state_.set, kind) == u'.' + kindInfo(kind).outputFormats.first().extension;
-    showMessage(platform_.messages, this, combineDoneMessage(kind, usualFormat ? QString() : output, shortfalls));
+    showDone(combineDoneMessage(kind, output, shortfalls), output);
     return true;
+}
+
+void KUMIRO::showDone(const Message& done, const QString& written)
+{
+    if (showMessage(platform_.messages, this, done, MsgButtons::OkOpenFolder) == MsgAnswer::OpenFolder)
+        platform_.shell.open(QUrl::fromLocalFile(QFileInfo(written).absolutePath()));
 }
 
 void KUMIRO::enableCombine(bool on)

@@ -36,9 +36,12 @@ void KUMIRO::mnuDataConvert_Click(int index)
             QStringLiteral("変換先"));
         if (run != OfficeRunner::Result::Done)
             return;
-        const QString kept = oldFileText(convertedPathTo(path, to), oldFile);
-        platform_.messages.show(this, MsgIcon::Information, QStringLiteral("変換確認"),
-                                convertDoneText(to) + (kept.isEmpty() ? QString() : QStringLiteral("\r\r") + kept));
+        const QString written = convertedPathTo(path, to);
+        const QString kept = oldFileText(written, oldFile);
+        showDone({MsgIcon::Information, QStringLiteral("変換確認"),
+                  convertDoneText(to) + QStringLiteral("\r\r") + written +
+                      (kept.isEmpty() ? QString() : QStringLiteral("\r\r") + kept)},
+                 written);
     }
 }
 

@@ -34,7 +34,6 @@ DropChoice opened(Kind kind, const QString& folder, QStringList names = {})
         choice.folder = folder;
         return choice;
     }
-    sortNames(names);
     return {DropRefusal::None, kind, folder, names};
 }
 
@@ -69,6 +68,17 @@ DropChoice chooseDrop(const QStringList& paths, const SettingsRecord& settings, 
     return opened(*kind, *folders.begin(), names);
 }
 
+DropPlacement placeDrop(const DropChoice& choice, int orderEntries, std::optional<Kind> listedKind,
+                        const QString& listedFolder)
+{
+    // A folder opens as the picker opens one, order and all.
+    if (choice.names.isEmpty() || orderEntries == 0)
+        return DropPlacement::OpenFirst;
+    if (listedKind == choice.kind && QDir::cleanPath(listedFolder) == choice.folder)
+        return DropPlacement::Insert;
+    return DropPlacement::Refuse;
+}
+
 QString dropRefusalText(DropRefusal refusal)
 {
     switch (refusal) {
@@ -79,6 +89,9 @@ QString dropRefusalText(DropRefusal refusal)
         return QStringLiteral(
             "ドロップされたファイルの種類が混在しています。　同じ種類のファイルだけをドロップして下さい。　");
     case DropRefusal::NotKumiros: return QStringLiteral("ドロップされたファイルはくみろの対象ではありません。　");
+    case DropRefusal::OtherFolder:
+        return QStringLiteral("ドロップされたファイルは 「くみろ順のリスト」 とは別のフォルダか種類のファイルです。　\r\r"
+                              "同じフォルダのファイルをドロップするか、「初期化」 してからドロップして下さい。　");
     default: return {};
     }
 }

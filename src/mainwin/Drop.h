@@ -18,6 +18,7 @@ enum class DropRefusal {
     MixedKinds, // files of more than one kind
     NotKumiros, // a file no kind lists, or folders dropped with anything else
     UnreadableFolder, // the folder cannot be listed: told as the picker tells it
+    OtherFolder, // files of another folder or kind than the order being built
 };
 
 // What a drop opens: the kind and its data folder, and the dropped files to put in the
@@ -26,7 +27,7 @@ struct DropChoice {
     DropRefusal refusal = DropRefusal::None;
     Kind kind = Kind::Text;
     QString folder;
-    QStringList names; // sorted as the listing sorts
+    QStringList names; // in the order they were dropped
     bool refused() const { return refusal != DropRefusal::None; }
 };
 
@@ -38,6 +39,13 @@ struct DropChoice {
 DropChoice chooseDrop(const QStringList& paths, const SettingsRecord& settings, std::optional<Kind> current);
 
 inline const QString kDropTitle = QStringLiteral("ドロップ確認");
+// Dropped files go into the order being built, at the drop point; the order belongs to one
+// data folder, so files of another folder (or kind) are refused while it has entries. With
+// no order yet, the files' folder is opened first, as the picker would open it.
+enum class DropPlacement { Insert, OpenFirst, Refuse };
+DropPlacement placeDrop(const DropChoice& choice, int orderEntries, std::optional<Kind> listedKind,
+                        const QString& listedFolder);
+
 // The message of a refusal other than UnreadableFolder.
 QString dropRefusalText(DropRefusal refusal);
 

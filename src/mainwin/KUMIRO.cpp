@@ -22,6 +22,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QMenuBar>
@@ -153,6 +154,7 @@ void KUMIRO::buildControls()
     client_->installEventFilter(this);
     List1->viewport()->installEventFilter(this);
     List2->viewport()->installEventFilter(this);
+    List2->installEventFilter(this);
 }
 
 int KUMIRO::menuBarHeight() const
@@ -326,6 +328,20 @@ bool KUMIRO::eventFilter(QObject* watched, QEvent* event)
         else if (event->type() == QEvent::MouseButtonRelease)
             List2_MouseUp(static_cast<QMouseEvent*>(event)->position().toPoint().y());
         return false;
+    }
+    if (watched == List2 && event->type() == QEvent::KeyPress) {
+        // The buttons' keys, with the buttons' rules and messages.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool ctrl = key->modifiers() == Qt::ControlModifier;
+        if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier)
+            Command2_Click(ListButton::Remove);
+        else if (ctrl && key->key() == Qt::Key_Up)
+            Command2_Click(ListButton::Up);
+        else if (ctrl && key->key() == Qt::Key_Down)
+            Command2_Click(ListButton::Down);
+        else
+            return false;
+        return true;
     }
     if (event->type() == QEvent::MouseButtonDblClick && (watched == client_ || watched == Toolbar1)) {
         if (isOn(state_.set.OptDbl))

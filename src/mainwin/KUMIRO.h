@@ -2,6 +2,7 @@
 
 #include "app/Kinds.h"
 #include "app/PlatformProbes.h"
+#include "platform/Message.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -130,6 +131,8 @@ private:
     // Copy and rename: a file chosen in the shared dialog, then the dialog for its new name.
     template <typename Dialog> void askForNewName(const QString& title);
     void commonFinish();
+    // A completion that names what it wrote, and opens its folder when asked.
+    void showDone(const Message& done, const QString& written);
     void enableCombine(bool on);
 
     void buildControls();

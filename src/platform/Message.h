@@ -7,8 +7,9 @@
 namespace kumiro {
 
 enum class MsgIcon { Exclamation, Critical, Information, Question };
-enum class MsgButtons { Ok, OkCancel };
-enum class MsgAnswer { Ok, Cancel };
+// OkOpenFolder: a completion that names what it wrote, with "フォルダを開く" beside OK.
+enum class MsgButtons { Ok, OkCancel, OkOpenFolder };
+enum class MsgAnswer { Ok, Cancel, OpenFolder };
 
 struct Message {
     MsgIcon icon;

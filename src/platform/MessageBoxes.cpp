@@ -38,11 +38,19 @@ MsgAnswer QtMessageBoxes::show(QWidget* parent, MsgIcon icon, const QString& tit
     }
     QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     QPushButton* cancel = nullptr;
+    QPushButton* openFolder = nullptr;
     if (buttons == MsgButtons::OkCancel)
         cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+    if (buttons == MsgButtons::OkOpenFolder)
+        openFolder = box.addButton(QStringLiteral("フォルダを開く"), QMessageBox::ActionRole);
+    for (QPushButton* b : {ok, cancel, openFolder})
+        if (b)
+            b->setAccessibleName(b->text());
     box.setDefaultButton(ok);
     box.setEscapeButton(cancel ? cancel : ok);
     box.exec();
+    if (openFolder && box.clickedButton() == openFolder)
+        return MsgAnswer::OpenFolder;
     return box.clickedButton() == ok ? MsgAnswer::Ok : MsgAnswer::Cancel;
 }
 

@@ -250,6 +250,19 @@ void SETTEI::buildKindTab(Kind kind)
             Text2[j]->setFont(textFont);
             Text2[j]->setPalette(darkYellow(Text2[j]->palette()));
             Text2[j]->setAccessibleName(QStringLiteral("ﾌｧｲﾙの拡張子 %1 のパターン").arg(j));
+            Text2[j]->setMaxLength(kTextPatternLength);
+        }
+        // A whole pattern shows: the frame grows to the left, the folder lists give up the room.
+        const int wanted = Text2[1]->fontMetrics().horizontalAdvance(QString(kTextPatternLength, u'W')) + 8;
+        const int extra = wanted - Text2[1]->width();
+        if (extra > 0) {
+            for (int j = 1; j <= 5; ++j)
+                Text2[j]->resize(wanted, Text2[j]->height());
+            Frame1[k]->setGeometry(Frame1[k]->x() - extra, Frame1[k]->y(), Frame1[k]->width() + extra,
+                                   Frame1[k]->height());
+            Check5[k]->move(Check5[k]->x() - extra, Check5[k]->y());
+            for (QWidget* w : std::initializer_list<QWidget*>{Text1[k], Drive1[k], Dir1[k]})
+                w->resize(w->width() - extra, w->height());
         }
     }
     QPalette grey = page->palette();

@@ -125,11 +125,15 @@ private Q_SLOTS:
             entry->setText(d.objectName() == u"FILESCOPY" ? QStringLiteral("copy.doc") : QStringLiteral("renamed.doc"));
             ok->click();
         };
+        state_->set.OptTkaku[0] = {QStringLiteral("*.txt"), QStringLiteral("1")};
+        state_->set.OptTkaku[1] = {QStringLiteral("*.log"), QStringLiteral("1")};
         platform_->files.answers = {{a}};
         p.tool(QStringLiteral("ｺﾋﾟｰ"))->trigger();
         QCOMPARE(platform_->files.requests.last().title, QStringLiteral("ｺﾋﾟｰするﾌｧｲﾙを選択"));
+        // Every format the kinds read or write is offered, and the Text patterns switched on.
         QCOMPARE(platform_->files.requests.last().filter,
-                 QStringLiteral("(*.doc;*.rtf;*.xls;*.csv;*.txt)|*.doc;*.rtf;*.xls;*.csv;*.txt|"));
+                 QStringLiteral("(*.doc;*.rtf;*.docx;*.odt;*.pdf;*.xls;*.csv;*.xlsx;*.xlsm;*.ods;*.txt;*.log)|"
+                                "*.doc;*.rtf;*.docx;*.odt;*.pdf;*.xls;*.csv;*.xlsx;*.xlsm;*.ods;*.txt;*.log|"));
         QCOMPARE(platform_->files.requests.last().initialFolder, dir_->path());
         QVERIFY(!platform_->files.requests.last().multiple);
         QCOMPARE(sourceShown, QStringLiteral("a.doc"));
@@ -150,6 +154,14 @@ private Q_SLOTS:
         platform_->files.answers = {{}};
         p.menu(QStringLiteral("ｺﾋﾟｰ(&C)..."))->trigger();
         QCOMPARE(shown.size(), 4);
+
+        // An installed program's folder is not the user's: the dialog opens in the data folder.
+        state_->FallbackFolder = at(QStringLiteral("out"));
+        state_->CurKind = Kind::Excel;
+        state_->set.DataFol[Kind::Excel] = at(QStringLiteral("data"));
+        platform_->files.answers = {{}};
+        p.menu(QStringLiteral("削除(&D)..."))->trigger();
+        QCOMPARE(platform_->files.requests.last().initialFolder, at(QStringLiteral("data")));
     }
 
     void renameOntoAnExistingNameIsRefused()

@@ -90,6 +90,19 @@ QStringList kindPatterns(const SettingsRecord& s, Kind kind)
     return patterns;
 }
 
+QStringList everyDataPattern(const SettingsRecord& settings)
+{
+    QStringList patterns;
+    for (Kind kind : kAllKinds) {
+        patterns << kindInfo(kind).patterns;
+        for (const OutputFormat& f : kindInfo(kind).outputFormats)
+            patterns << QStringLiteral("*.") + f.extension;
+    }
+    patterns << kindPatterns(settings, Kind::Text);
+    patterns.removeDuplicates();
+    return patterns;
+}
+
 QList<Kind> kindsMatching(const SettingsRecord& settings, const QString& name)
 {
     QList<Kind> kinds;

@@ -25,6 +25,10 @@ QStringList searchFolder(const QString& folder, const QString& pattern);
 // The patterns a kind searches, in order; a pattern may appear twice.
 QStringList kindPatterns(const SettingsRecord& settings, Kind kind);
 
+// Every pattern a file of the program's may have, for the data file dialogs: each kind's
+// fixed patterns, the formats it writes (.pdf, .ods, …) and the Text patterns switched on.
+QStringList everyDataPattern(const SettingsRecord& settings);
+
 // The kinds whose listed patterns the file name matches, in the kinds' order.
 QList<Kind> kindsMatching(const SettingsRecord& settings, const QString& name);
 

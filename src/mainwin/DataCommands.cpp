@@ -1,5 +1,6 @@
 // The main window's Data menu: conversion, copy, rename, backup and delete.
 #include "KUMIRO.h"
+#include "app/FileListing.h"
 #include "platform/ReplaceFile.h"
 #include "OfficeRunner.h"
 #include "app/ProgramState.h"
@@ -10,6 +11,8 @@
 #include "tools/FileTools.h"
 #include "tools/RENAME.h"
 
+#include <QFileInfo>
+
 namespace kumiro {
 
 void KUMIRO::mnuDataConvert_Click(int index)
@@ -19,6 +22,7 @@ void KUMIRO::mnuDataConvert_Click(int index)
     request.title = QStringLiteral("変換するﾌｧｲﾙを選択");
     request.filter = convertFilter(to);
     request.multiple = true;
+    request.firstFolder = dialogFolder();
     const QStringList files = platform_.files.openFiles(this, request);
     // Each file with an instance and a message of its own; a failure stops the rest.
     for (const QString& path : files) {
@@ -49,16 +53,22 @@ void KUMIRO::mnuDataConvert_Click(int index)
 
 namespace kumiro {
 
-namespace {
-const QString kDataFilter = QStringLiteral("(*.doc;*.rtf;*.xls;*.csv;*.txt)|*.doc;*.rtf;*.xls;*.csv;*.txt|");
+QString KUMIRO::dialogFolder() const
+{
+    // The program folder when it is the user's, as of old; an installed program's is not.
+    if (state_.FallbackFolder == state_.ProgramFolder)
+        return state_.FallbackFolder;
+    const QString data = state_.set.DataFol[state_.CurKind];
+    return !data.isEmpty() && QFileInfo(data).isDir() ? data : state_.FallbackFolder;
 }
 
 QString KUMIRO::chooseDataFile(const QString& title)
 {
     FileDialogRequest request;
     request.title = title;
-    request.filter = kDataFilter;
-    request.initialFolder = state_.FallbackFolder;
+    const QString patterns = everyDataPattern(state_.set).join(u';');
+    request.filter = QStringLiteral("(%1)|%1|").arg(patterns);
+    request.initialFolder = dialogFolder();
     const QStringList files = platform_.files.openFiles(this, request);
     return files.isEmpty() ? QString() : files.first();
 }

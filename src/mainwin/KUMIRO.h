@@ -125,9 +125,12 @@ private:
     // The combine of the current kind (CombineCommand.cpp); true when it completed.
     bool runTextCombine();
     bool runOfficeCombine();
-    // The shared file dialog for copy, rename and delete: one data file, opened in the
-    // fallback folder (the program folder when it is the user's to write in).
+    // The shared file dialog for copy, rename and delete: one file of any kind or output
+    // format, opened in dialogFolder().
     QString chooseDataFile(const QString& title);
+    // Where the file dialogs open: the program folder when it is the user's to write in,
+    // else the current kind's data folder.
+    QString dialogFolder() const;
     // Copy and rename: a file chosen in the shared dialog, then the dialog for its new name.
     template <typename Dialog> void askForNewName(const QString& title);
     void commonFinish();

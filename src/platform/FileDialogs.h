@@ -11,6 +11,7 @@ struct FileDialogRequest {
     QString title;
     QString filter; // "(*.txt)|*.txt|": description and patterns, bar-separated
     QString initialFolder; // empty: where the previous choice left off
+    QString firstFolder; // where an empty initialFolder opens before any choice was made
     bool multiple = false;
 };
 

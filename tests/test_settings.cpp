@@ -163,6 +163,19 @@ private Q_SLOTS:
         QTest::keyClick(pickerParts.folders, Qt::Key_Return);
         QCOMPARE(pickerParts.folders->path(), data_ + QStringLiteral("/sub/deeper"));
         QCOMPARE(picker.result(), 0);
+        // A typed or pasted path opens with Return, without confirming; a wrong one is told
+        // and the field shows the folder still open.
+        auto* typed = named<QLineEdit>(picker, QStringLiteral("フォルダのパス"));
+        QCOMPARE(typed->text(), data_ + QStringLiteral("/sub/deeper"));
+        typed->setText(data_ + QStringLiteral("/sub/"));
+        QTest::keyClick(typed, Qt::Key_Return);
+        QCOMPARE(pickerParts.folders->path(), data_ + QStringLiteral("/sub"));
+        typed->setText(data_ + QStringLiteral("/no such folder"));
+        QTest::keyClick(typed, Qt::Key_Return);
+        QCOMPARE(platform_->messages.shown.last().title, QStringLiteral("フォルダ確認"));
+        QCOMPARE(typed->text(), data_ + QStringLiteral("/sub"));
+        QCOMPARE(picker.result(), 0);
+        pickerParts.folders->setPath(data_ + QStringLiteral("/sub/deeper"));
         QTest::keyClick(pickerParts.folders, Qt::Key_Backspace);
         QCOMPARE(pickerParts.folders->path(), data_ + QStringLiteral("/sub"));
 

@@ -9,7 +9,10 @@
 #include "platform/Twips.h"
 
 #include <QFileInfo>
+#include <QDir>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 
@@ -63,17 +66,23 @@ SEL_FOLD::SEL_FOLD(Kind kind, ProgramState& state, Platform& platform, QWidget* 
     // text needs, and the window grow with it, rather than cut the sentence.
     Label1->resize(qMax(Label1->width(), Label1->sizeHint().width()),
                    qMax(Label1->height(), Label1->sizeHint().height()));
-    setFixedSize(qMax(twipsToPixels(5010), Label1->geometry().right() + twipsToPixels(330)), twipsToPixels(3900));
+    // A row for a typed or pasted path above the lists: the dialog is that much taller.
+    setFixedSize(qMax(twipsToPixels(5010), Label1->geometry().right() + twipsToPixels(330)),
+                 twipsToPixels(3900 + kPathRowTwips));
 
     QPalette white = palette();
     white.setColor(QPalette::Base, Qt::white);
     white.setColor(QPalette::Button, Qt::white);
     white.setColor(QPalette::Text, Qt::black);
     white.setColor(QPalette::ButtonText, Qt::black);
-    Drive1 = placed(new DriveList(this), 450, 690, 4110, 345, big);
+    Path1 = placed(new QLineEdit(this), 450, 690, 4110, 330, big);
+    Path1->setPalette(white);
+    setTip(Path1, QStringLiteral(" フォルダのパス "));
+    Path1->installEventFilter(this);
+    Drive1 = placed(new DriveList(this), 450, 690 + kPathRowTwips, 4110, 345, big);
     Drive1->setPalette(white);
     setTip(Drive1, QStringLiteral(" ドライブ名 "));
-    Dir1 = placed(new FolderList(this), 450, 1170, 4110, 1875, big);
+    Dir1 = placed(new FolderList(this), 450, 1170 + kPathRowTwips, 4110, 1875, big);
     Dir1->setPalette(white);
     setTip(Dir1, QStringLiteral(" フォルダ名 "));
 
@@ -81,7 +90,7 @@ SEL_FOLD::SEL_FOLD(Kind kind, ProgramState& state, Platform& platform, QWidget* 
                                                                QStringLiteral("ヘルプ")};
     const std::array<double, PickerButton::Count> lefts = {445, 1855, 3265};
     for (int i = 0; i < PickerButton::Count; ++i) {
-        Command1[i] = placed(new QPushButton(captions[i], this), lefts[i], 3320, 1300, 300, buttons);
+        Command1[i] = placed(new QPushButton(captions[i], this), lefts[i], 3320 + kPathRowTwips, 1300, 300, buttons);
         Command1[i]->setToolTip(u' ' + captions[i] + u' ');
         Command1[i]->setAccessibleName(captions[i]);
         Command1[i]->setAutoDefault(false);
@@ -91,6 +100,7 @@ SEL_FOLD::SEL_FOLD(Kind kind, ProgramState& state, Platform& platform, QWidget* 
 
     Drive1->setVolumes(userVolumes());
     connect(Drive1, &DriveList::driveChanged, this, &SEL_FOLD::Drive1_Change);
+    connect(Dir1, &FolderList::pathChanged, Path1, &QLineEdit::setText);
     connect(Dir1, &FolderList::openFailed, this, [this](const QString& path) {
         platform_.messages.show(this, MsgIcon::Exclamation, QStringLiteral("フォルダ確認"), folderUnreadableText(path));
     });
@@ -126,6 +136,38 @@ void SEL_FOLD::Form_Load()
         }
         Drive1->setPath(Dir1->path());
     }
+}
+
+bool SEL_FOLD::eventFilter(QObject* watched, QEvent* event)
+{
+    // Return in the path field opens the path; it does not confirm the dialog.
+    if (watched == Path1 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            openTypedPath();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void SEL_FOLD::openTypedPath()
+{
+    QString typed = Path1->text().trimmed();
+    if (typed == u'~' || typed.startsWith(QStringLiteral("~/")))
+        typed = QDir::homePath() + typed.mid(1);
+    const QFileInfo info(typed);
+    if (typed.isEmpty() || !info.isAbsolute() || !info.isDir()) {
+        platform_.messages.show(this, MsgIcon::Exclamation, QStringLiteral("フォルダ確認"),
+                                QStringLiteral("指定フォルダは存在しません。 "));
+        Path1->setText(Dir1->path());
+        return;
+    }
+    // An unreadable one is told by the list, as a double-click would be.
+    if (Dir1->setPath(QDir::cleanPath(info.absoluteFilePath())))
+        Drive1->setPath(Dir1->path());
+    else
+        Path1->setText(Dir1->path());
 }
 
 void SEL_FOLD::Drive1_Change()

@@ -45,8 +45,10 @@ kumiro_install_packages() {
 kumiro_build() {
     local dir="${1:-$KUMIRO_BUILD}"
     [ $# -gt 0 ] && shift
+    # KUMIRO_WERROR only when given: a build folder keeps its setting, and a script that
+    # does not care (screenshots, benchmarks) does not turn it over and rebuild everything.
     cmake -S "$KUMIRO_ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DKUMIRO_WERROR="${KUMIRO_WERROR:-OFF}" "$@" >/dev/null || return 1
+        ${KUMIRO_WERROR:+-DKUMIRO_WERROR="$KUMIRO_WERROR"} "$@" >/dev/null || return 1
     cmake --build "$dir" -j2
 }
 

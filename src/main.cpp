@@ -107,6 +107,7 @@ int main(int argc, char** argv)
         options.interrupt = interruptFlag();
         return loadOffice(state.ProgramFolder, options);
     });
+    office.setWarm(true);
     // Asked to end while no command runs: end now. A running command sees the signal, is
     // cancelled and then ends the program (ProgressWindow).
     QSocketNotifier interrupts(interruptDescriptor(), QSocketNotifier::Read);

@@ -334,6 +334,26 @@ private Q_SLOTS:
         QCOMPARE(readFile(output), QByteArray("kept"));
     }
 
+    // The office a window starts ahead dies with the program too, though a thread of its
+    // own started it; the next start removes what it left.
+    void warmOfficeDiesWithTheProgram()
+    {
+        office_.reset();
+        QProcess driver;
+        driver.start(QStringLiteral(KUMIRO_PROGRAM_DIR_LITERAL "/tests/fault_driver"), {QStringLiteral("warm")});
+        QVERIFY(driver.waitForStarted());
+        const pid_t dead = pid_t(driver.processId());
+        QTRY_VERIFY_WITH_TIMEOUT(officeOf(dead) > 0, 60000);
+        const pid_t office = officeOf(dead);
+        ::kill(dead, SIGKILL);
+        QVERIFY(driver.waitForFinished());
+        QTRY_VERIFY_WITH_TIMEOUT(::kill(office, 0) != 0, 10000);
+        office_ = loadOffice(programDir(), options_);
+        QCOMPARE(QDir(QDir::tempPath()).entryList({QStringLiteral("kumiro-office-%1-*").arg(dead)}, QDir::Dirs),
+                 QStringList());
+        QCOMPARE(test::pipesOf(dead), QStringList());
+    }
+
     // A Kumiro killed in mid-combine takes its office with it; the next start removes the
     // profile copy and the pipes it left.
     void deadProgramsLeftoversGoAtTheNextStart()

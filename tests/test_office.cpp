@@ -422,6 +422,51 @@ private Q_SLOTS:
                  QStringLiteral("選択した *.doc 又は *.rtf ファイルを *.txt へ変換しました。　"));
     }
 
+    // The window's office starts ahead and waits; each command still gets a fresh one; one
+    // that died while it waited is replaced without a word; letting go ends it.
+    void warmOfficeWaitsForTheNextCommand()
+    {
+        office_.reset();
+        test::ScriptedPlatform platform;
+        OfficeRunner runner(platform.messages,
+                            [this] { return loadOffice(QStringLiteral(KUMIRO_PROGRAM_DIR_LITERAL), options_); });
+        runner.prepare();
+        QVERIFY(!runner.prepared()); // not warm: nothing starts ahead
+        runner.setWarm(true);
+        runner.prepare();
+        QVERIFY(runner.prepared());
+        QTRY_COMPARE_WITH_TIMEOUT(officeProcessCount(), baseProcesses_ + 1, 60000);
+        const pid_t first = test::officeOf(getpid());
+
+        const QString output = out_->filePath(QStringLiteral("NewWord.doc"));
+        const QStringList inputs = {fixture(QStringLiteral("in1.doc")), fixture(QStringLiteral("in2.doc"))};
+        auto combine = [&] {
+            return runner.run(nullptr, QStringLiteral("くみろ実行中"), [&](Office& office, const CommandProgress& p) {
+                return combineWord(office, inputs, output, p);
+            });
+        };
+        const auto said = [&] {
+            return platform.messages.shown.isEmpty() ? QByteArray() : platform.messages.shown.last().text.toUtf8();
+        };
+        QVERIFY2(combine() == OfficeRunner::Result::Done, said().constData());
+        QVERIFY(QFileInfo(output).size() > 0);
+        QVERIFY(::kill(first, 0) != 0 || test::officeOf(getpid()) != first);
+        // The next one is already on its way, a new process.
+        QVERIFY(runner.prepared());
+        QTRY_COMPARE_WITH_TIMEOUT(officeProcessCount(), baseProcesses_ + 1, 60000);
+        QTRY_VERIFY(test::officeOf(getpid()) > 0);
+        QVERIFY(test::officeOf(getpid()) != first);
+
+        QVERIFY(test::signalOurOffice(SIGKILL));
+        QVERIFY2(combine() == OfficeRunner::Result::Done, said().constData());
+        QVERIFY(platform.messages.shown.isEmpty());
+
+        runner.release();
+        QVERIFY(!runner.prepared());
+        QCOMPARE(officeProcessCount(), baseProcesses_);
+        QCOMPARE(officeProfileCount(), baseProfiles_);
+    }
+
     void commandsThroughTheMainWindow()
     {
         SettingsStore store(out_->filePath(QStringLiteral("config")));

@@ -120,6 +120,12 @@ public:
     virtual ~Office() = default;
     virtual std::unique_ptr<WordApplication> newWord() = 0;
     virtual std::unique_ptr<ExcelApplication> newExcel() = 0;
+    // Starts the next instance's office now, in the background, so that the next newWord()
+    // or newExcel() finds it ready; each instance still gets an office of its own. Failures
+    // wait for the instance that would use it.
+    virtual void prepare() {}
+    // Whether an office started by prepare() is waiting (running or starting).
+    virtual bool prepared() const { return false; }
 };
 
 // LibreOffice's program folder (soffice.bin, the UNO libraries), as the build was told.

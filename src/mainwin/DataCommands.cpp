@@ -18,6 +18,8 @@ namespace kumiro {
 void KUMIRO::mnuDataConvert_Click(int index)
 {
     const WordFormat to = conversionMenuFormat(index);
+    // The office starts while the user picks the files.
+    office_.prepare();
     FileDialogRequest request;
     request.title = QStringLiteral("変換するﾌｧｲﾙを選択");
     request.filter = convertFilter(to);

@@ -2,6 +2,7 @@
 
 #include "app/FileListing.h"
 #include "MainLayout.h"
+#include "OfficeRunner.h"
 #include "Order.h"
 #include "about/INFO_VER.h"
 #include "app/Kinds.h"
@@ -266,6 +267,11 @@ void KUMIRO::listDataFolder(Kind kind, const QString& folder)
 {
     state_.CurKind = kind;
     listedKind_ = kind;
+    // A Word or Excel list means an office soon: it starts while the user builds the order.
+    if (kind == Kind::Text)
+        office_.release();
+    else
+        office_.prepare();
     List1->clear();
     List2->clear();
     setWindowTitle(title() + kindInfo(kind).captionSuffix);

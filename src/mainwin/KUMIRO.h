@@ -2,6 +2,7 @@
 
 #include "app/Kinds.h"
 #include "app/PlatformProbes.h"
+#include "mainwin/Drop.h"
 #include "platform/Message.h"
 
 #include <QMainWindow>
@@ -70,6 +71,9 @@ public:
     double outerWidthTwips() const;
     // The settings dialog while it is open.
     SETTEI* settingsDialog() const;
+    // Files given to the program ("open with", or on its command line) go into the order as
+    // files dropped on the window do.
+    void openFiles(const QStringList& paths);
 
     // How the program ends; tests replace it.
     std::function<void()> endProgram;
@@ -118,6 +122,10 @@ private:
 
     // Runs the resize layout for the window's present size; false when it is too low.
     bool MainWndProc();
+
+    // What dropped paths open and where they go; and taking them there (MainDrops.cpp).
+    std::pair<DropChoice, DropPlacement> placeDropped(const QStringList& paths) const;
+    void takeDropped(const DropChoice& choice, DropPlacement placement, int row);
 
     // Lists a data folder the user has just chosen (the picker's "OK" or a drop) in the left
     // list, empties the order list and tells the count.

@@ -67,37 +67,52 @@ void KUMIRO::dropEvent(QDropEvent* event)
         event->ignore();
         return;
     }
-    DropChoice choice = chooseDrop(paths, state_.set, listedKind_);
-    const QString listedFolder = listedKind_ ? state_.set.DataFol[*listedKind_] : QString();
-    const DropPlacement placement = choice.refused() ? DropPlacement::Refuse
-                                                     : placeDrop(choice, List2->count(), listedKind_, listedFolder);
-    if (!choice.refused() && placement == DropPlacement::Refuse)
-        choice.refusal = DropRefusal::OtherFolder;
+    // Where in the order: the row under the pointer, else the end.
+    const QModelIndex under = List2->indexAt(List2->viewport()->mapFrom(this, event->position().toPoint()));
+    const auto [choice, placement] = placeDropped(paths);
     if (choice.refused())
         event->ignore();
     else
         event->accept();
-    // Where in the order: the row under the pointer, else the end.
-    const QModelIndex under = List2->indexAt(List2->viewport()->mapFrom(this, event->position().toPoint()));
-    const int row = under.isValid() ? under.row() : List2->count();
     // The file manager waits until the drop returns: messages and the listing come after.
-    QTimer::singleShot(0, this, [this, choice, placement, row] {
-        if (choice.refusal == DropRefusal::UnreadableFolder) {
-            platform_.messages.show(this, MsgIcon::Exclamation, QStringLiteral("フォルダ確認"),
-                                    folderUnreadableText(choice.folder));
-            return;
-        }
-        if (choice.refused()) {
-            platform_.messages.show(this, MsgIcon::Exclamation, kDropTitle, dropRefusalText(choice.refusal));
-            return;
-        }
-        if (placement == DropPlacement::OpenFirst) {
-            confirmDataFolder(state_, choice.kind, choice.folder);
-            listDataFolder(choice.kind, choice.folder);
-        }
-        // Added, not confirmed: the user still checks the order and presses "OK".
-        List2->insertItems(std::min(row, List2->count()), choice.names);
-    });
+    const int row = under.isValid() ? under.row() : List2->count();
+    QTimer::singleShot(0, this, [this, choice, placement, row] { takeDropped(choice, placement, row); });
+}
+
+void KUMIRO::openFiles(const QStringList& paths)
+{
+    const auto [choice, placement] = placeDropped(paths);
+    takeDropped(choice, placement, List2->count());
+}
+
+std::pair<DropChoice, DropPlacement> KUMIRO::placeDropped(const QStringList& paths) const
+{
+    DropChoice choice = chooseDrop(paths, state_.set, listedKind_);
+    const QString listedFolder = listedKind_ ? state_.set.DataFol[*listedKind_] : QString();
+    const DropPlacement placement =
+        choice.refused() ? DropPlacement::Refuse : placeDrop(choice, List2->count(), listedKind_, listedFolder);
+    if (!choice.refused() && placement == DropPlacement::Refuse)
+        choice.refusal = DropRefusal::OtherFolder;
+    return {choice, placement};
+}
+
+void KUMIRO::takeDropped(const DropChoice& choice, DropPlacement placement, int row)
+{
+    if (choice.refusal == DropRefusal::UnreadableFolder) {
+        platform_.messages.show(this, MsgIcon::Exclamation, QStringLiteral("フォルダ確認"),
+                                folderUnreadableText(choice.folder));
+        return;
+    }
+    if (choice.refused()) {
+        platform_.messages.show(this, MsgIcon::Exclamation, kDropTitle, dropRefusalText(choice.refusal));
+        return;
+    }
+    if (placement == DropPlacement::OpenFirst) {
+        confirmDataFolder(state_, choice.kind, choice.folder);
+        listDataFolder(choice.kind, choice.folder);
+    }
+    // Added, not confirmed: the user still checks the order and presses "OK".
+    List2->insertItems(std::min(row, List2->count()), choice.names);
 }
 
 } // namespace kumiro

@@ -4,6 +4,7 @@
 #include "combine/Office.h"
 
 #include <QString>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -14,8 +15,10 @@ namespace kumiro {
 
 class MessageBoxes;
 
-// Runs the windows' office commands: a fresh office for each, the work off the GUI thread
-// behind a progress window with its cancel, and a failure told to the user.
+// Runs the windows' office commands: each on an office of its own, the work off the GUI
+// thread behind a progress window with its cancel, and a failure told to the user. When
+// warm, the next command's office is started ahead (prepare()) and waits for it, for five
+// idle minutes at most.
 class OfficeRunner {
 public:
     using Factory = std::function<std::unique_ptr<Office>()>;
@@ -24,6 +27,18 @@ public:
 
     // `factory` makes the office (throwing OfficeError when there is none).
     OfficeRunner(MessageBoxes& messages, Factory factory);
+    ~OfficeRunner();
+
+    // Whether prepare() starts anything: the window's choice (tests and the command line
+    // start their offices when they run).
+    void setWarm(bool on) { warm_ = on; }
+    // Word or Excel is in view: the next command's office starts now, unless one waits.
+    void prepare();
+    // Text is in view, or the office waited long enough: the waiting office ends.
+    void release();
+    // An office started ahead is waiting, or starting.
+    bool prepared() const;
+    static constexpr int kIdleMs = 5 * 60 * 1000;
 
     // `job` answers false when it was cancelled. A failure has been reported when this
     // returns; `destination` names where the command writes ("くみろ先", "変換先").
@@ -33,6 +48,11 @@ public:
 private:
     MessageBoxes& messages_;
     Factory factory_;
+    std::unique_ptr<Office> office_;
+    bool warm_ = false;
+    bool wanted_ = false; // prepare() was asked since the last release()
+    bool running_ = false;
+    QTimer idle_;
 };
 
 } // namespace kumiro

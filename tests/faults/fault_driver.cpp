@@ -18,6 +18,7 @@
 #include <QStringList>
 
 #include <csignal>
+#include <unistd.h>
 #include <cstdio>
 
 using namespace kumiro;
@@ -53,6 +54,15 @@ int main(int argc, char** argv)
         }
         return std::printf("done\n"), 0;
     }
+    // An office started ahead, as the window keeps one, and nothing else until killed.
+    if (args == QStringList{QStringLiteral("warm")}) {
+        const auto office = loadOffice(programDir());
+        office->prepare();
+        std::printf("warm\n");
+        std::fflush(stdout);
+        for (;;)
+            pause();
+    }
     OfficeOptions options;
     options.interrupt = interruptFlag();
     if (args.size() > 1 && args[0] == u"--timeout") {
@@ -62,7 +72,8 @@ int main(int argc, char** argv)
     if (args.size() < 3) {
         std::fprintf(stderr,
                      "usage: fault_driver [--timeout MS] word|excel|text OUTPUT INPUT...\n"
-                     "       fault_driver [--timeout MS] convert INDEX INPUT\n");
+                     "       fault_driver [--timeout MS] convert INDEX INPUT\n"
+                     "       fault_driver warm | sweep\n");
         return 2;
     }
     const QString command = args[0];

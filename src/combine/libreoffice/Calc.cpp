@@ -314,10 +314,7 @@ void LoExcelSheet::Copy(ExcelSheet& afterSheet)
 
 class LoExcelApplication final : public ExcelApplication {
 public:
-    LoExcelApplication(const OfficeOptions& options, const QString& profile)
-        : session_(std::make_unique<Session>(options, profile))
-    {
-    }
+    explicit LoExcelApplication(std::unique_ptr<Session> session) : session_(std::move(session)) {}
     ~LoExcelApplication() override { Quit(); }
 
     void SheetsInNewWorkbook(int count) override { sheetsInNewWorkbook_ = qMax(1, count); }
@@ -440,9 +437,9 @@ private:
 
 } // namespace
 
-std::unique_ptr<ExcelApplication> newExcelApplication(const OfficeOptions& options, const QString& profile)
+std::unique_ptr<ExcelApplication> newExcelApplication(std::unique_ptr<Session> session)
 {
-    return std::make_unique<LoExcelApplication>(options, profile);
+    return std::make_unique<LoExcelApplication>(std::move(session));
 }
 
 } // namespace kumiro::lo

@@ -7,7 +7,9 @@
 
 namespace kumiro::lo {
 
-// An Excel application on an office of its own, started from the prepared `profile`.
-std::unique_ptr<ExcelApplication> newExcelApplication(const OfficeOptions& options, const QString& profile);
+class Session;
+
+// An Excel application on `session`, an office of its own that it ends.
+std::unique_ptr<ExcelApplication> newExcelApplication(std::unique_ptr<Session> session);
 
 } // namespace kumiro::lo

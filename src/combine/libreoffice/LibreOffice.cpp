@@ -3,13 +3,19 @@
 #include "Calc.h"
 #include "OfficeProcess.h"
 #include "Profile.h"
+#include "Session.h"
 #include "Writer.h"
 #include "combine/Office.h"
 #include "platform/Leftovers.h"
 
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
 namespace kumiro::lo {
 
-// Word and Excel for the combines, each started on an office of its own.
+// Word and Excel for the combines, each started on an office of its own; the next one may
+// be started ahead, while the user still builds the order.
 class LibreOfficeOffice final : public Office {
 public:
     explicit LibreOfficeOffice(OfficeOptions options) : options_(std::move(options)), cache_(options_)
@@ -17,20 +23,92 @@ public:
         // Before any office of ours starts: what a killed Kumiro left goes.
         sweepLeftovers();
     }
-
-    std::unique_ptr<WordApplication> newWord() override
+    ~LibreOfficeOffice() override
     {
-        return newWordApplication(options_, cache_.preparedProfile());
+        {
+            std::lock_guard lock(mutex_);
+            stop_ = true;
+        }
+        changed_.notify_all();
+        if (launcher_.joinable())
+            launcher_.join();
+        spare_.reset();
     }
 
-    std::unique_ptr<ExcelApplication> newExcel() override
+    std::unique_ptr<WordApplication> newWord() override { return newWordApplication(session()); }
+    std::unique_ptr<ExcelApplication> newExcel() override { return newExcelApplication(session()); }
+
+    void prepare() override
     {
-        return newExcelApplication(options_, cache_.preparedProfile());
+        std::lock_guard lock(mutex_);
+        if (spare_ || wanted_)
+            return;
+        wanted_ = true;
+        // Spares are started by one thread that lives as long as this office: an office dies
+        // with the thread that started it (its parent-death signal), not with the process.
+        if (!launcher_.joinable())
+            launcher_ = std::thread([this] { launch(); });
+        changed_.notify_all();
+    }
+
+    bool prepared() const override
+    {
+        std::lock_guard lock(mutex_);
+        return wanted_ || spare_;
     }
 
 private:
+    void launch()
+    {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            changed_.wait(lock, [this] { return stop_ || wanted_; });
+            if (stop_)
+                return;
+            lock.unlock();
+            std::unique_ptr<Session> session;
+            try {
+                session = std::make_unique<Session>(options_, profile());
+            } catch (const OfficeError&) {
+                // The command that would have used it starts its own and reports why.
+            }
+            lock.lock();
+            spare_ = std::move(session);
+            wanted_ = false;
+            changed_.notify_all();
+        }
+    }
+
+    QString profile()
+    {
+        std::lock_guard lock(profileMutex_);
+        return cache_.preparedProfile();
+    }
+
+    // The spare when it is alive (waited for while it starts), else a new office.
+    std::unique_ptr<Session> session()
+    {
+        std::unique_ptr<Session> spare;
+        {
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [this] { return !wanted_; });
+            spare = std::move(spare_);
+        }
+        if (spare && spare->alive())
+            return spare;
+        spare.reset();
+        return std::make_unique<Session>(options_, profile());
+    }
+
     OfficeOptions options_;
     ProfileCache cache_;
+    std::mutex profileMutex_;
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    bool wanted_ = false; // a spare is being started
+    bool stop_ = false;
+    std::thread launcher_;
+    std::unique_ptr<Session> spare_;
 };
 
 } // namespace kumiro::lo

@@ -81,6 +81,8 @@ public:
     // refers to a file beside it finds nothing), made once per input.
     rtl::OUString inputUrl(const QString& path);
     bool boxed() const { return process_.boxed(); }
+    // The office is still there to take calls (a spare may have died while it waited).
+    bool alive() { return process_.running() && desktop_.is(); }
 
     // A document model without a frame or view (nothing is ever shown or laid out on
     // screen, which makes loading and inserting cheaper): empty, or loaded by `args`.

@@ -314,8 +314,7 @@ private:
 
 class LoWordApplication final : public WordApplication {
 public:
-    LoWordApplication(const OfficeOptions& options, const QString& profile)
-        : session_(std::make_unique<Session>(options, profile)), selection_(*session_)
+    explicit LoWordApplication(std::unique_ptr<Session> session) : session_(std::move(session)), selection_(*session_)
     {
     }
     ~LoWordApplication() override
@@ -386,9 +385,9 @@ private:
 
 } // namespace
 
-std::unique_ptr<WordApplication> newWordApplication(const OfficeOptions& options, const QString& profile)
+std::unique_ptr<WordApplication> newWordApplication(std::unique_ptr<Session> session)
 {
-    return std::make_unique<LoWordApplication>(options, profile);
+    return std::make_unique<LoWordApplication>(std::move(session));
 }
 
 } // namespace kumiro::lo

@@ -7,7 +7,9 @@
 
 namespace kumiro::lo {
 
-// A Word application on an office of its own, started from the prepared `profile`.
-std::unique_ptr<WordApplication> newWordApplication(const OfficeOptions& options, const QString& profile);
+class Session;
+
+// A Word application on `session`, an office of its own that it ends.
+std::unique_ptr<WordApplication> newWordApplication(std::unique_ptr<Session> session);
 
 } // namespace kumiro::lo

@@ -396,8 +396,9 @@ private Q_SLOTS:
         const auto& done = platform_->messages.shown.last();
         QCOMPARE(done.title, QStringLiteral("完了確認"));
         // It says where the file went, and opens that folder when asked.
-        QCOMPARE(done.text, QStringLiteral("選択した Text ファイルの 「くみろ」 が完了しました。　\r\r") + out +
-                                QStringLiteral("/NewText.txt"));
+        QCOMPARE(done.text,
+                 QStringLiteral("選択した Text ファイルの 「くみろ」 が完了しました。　\r\r") + out +
+                     QStringLiteral("/NewText.txt"));
         QCOMPARE(done.buttons, MsgButtons::OkOpenFolder);
         QCOMPARE(platform_->shell.opened, QList<QUrl>{QUrl::fromLocalFile(out)});
         QCOMPARE(state_->Order.value_or(QStringList()).value(0), QString());

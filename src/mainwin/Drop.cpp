@@ -90,8 +90,9 @@ QString dropRefusalText(DropRefusal refusal)
             "ドロップされたファイルの種類が混在しています。　同じ種類のファイルだけをドロップして下さい。　");
     case DropRefusal::NotKumiros: return QStringLiteral("ドロップされたファイルはくみろの対象ではありません。　");
     case DropRefusal::OtherFolder:
-        return QStringLiteral("ドロップされたファイルは 「くみろ順のリスト」 とは別のフォルダか種類のファイルです。　\r\r"
-                              "同じフォルダのファイルをドロップするか、「初期化」 してからドロップして下さい。　");
+        return QStringLiteral(
+            "ドロップされたファイルは 「くみろ順のリスト」 とは別のフォルダか種類のファイルです。　\r\r"
+            "同じフォルダのファイルをドロップするか、「初期化」 してからドロップして下さい。　");
     default: return {};
     }
 }

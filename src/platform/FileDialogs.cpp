@@ -34,9 +34,9 @@ QStringList QtFileDialogs::openFiles(QWidget* parent, const FileDialogRequest& r
         dialog.setNameFilters(filters);
     QString folder = request.initialFolder;
     if (folder.isEmpty())
-        folder = !lastFolder_.isEmpty()          ? lastFolder_
-                 : !request.firstFolder.isEmpty() ? request.firstFolder
-                                                  : QDir::currentPath();
+        folder = !lastFolder_.isEmpty()      ? lastFolder_
+            : !request.firstFolder.isEmpty() ? request.firstFolder
+                                             : QDir::currentPath();
     dialog.setDirectory(folder);
     if (dialog.exec() != QDialog::Accepted)
         return {};

@@ -106,6 +106,9 @@ SEL_FOLD::SEL_FOLD(Kind kind, ProgramState& state, Platform& platform, QWidget* 
     });
 
     Form_Load();
+    // The folder list first, as before the path field was there.
+    setTabOrder(Dir1, Command1[PickerButton::Ok]);
+    Dir1->setFocus();
 
     if (const QScreen* screen = this->screen())
         move(screen->geometry().center() - rect().center());
@@ -143,7 +146,8 @@ bool SEL_FOLD::eventFilter(QObject* watched, QEvent* event)
     // Return in the path field opens the path; it does not confirm the dialog.
     if (watched == Path1 && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        // Unchanged, it is the dialog's Return: "OK".
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && Path1->text() != Dir1->path()) {
             openTypedPath();
             return true;
         }

@@ -224,6 +224,22 @@ private Q_SLOTS:
         QCOMPARE(filterHelpIndex(entries, QStringLiteral("コピー")).front().anchor, QStringLiteral("c"));
         QCOMPARE(filterHelpIndex(entries, QStringLiteral("  ")).size(), 3);
         QVERIFY(filterHelpIndex(entries, QStringLiteral("Word")).isEmpty());
+
+        // Hiragana, katakana and half-width katakana find one another; voiced marks still
+        // tell words apart.
+        const QList<HelpIndexEntry> kana = {{QStringLiteral("バックアップ"), QStringLiteral("backup")},
+                                            {QStringLiteral("ハック"), QStringLiteral("hack")},
+                                            {QStringLiteral("ごみ箱"), QStringLiteral("trash")}};
+        auto found = [&](const QString& typed) {
+            QStringList anchors;
+            for (const auto& e : filterHelpIndex(kana, typed))
+                anchors << e.anchor;
+            return anchors;
+        };
+        QCOMPARE(found(QStringLiteral("ばっく")), QStringList{QStringLiteral("backup")});
+        QCOMPARE(found(QStringLiteral("ﾊﾞｯｸ")), QStringList{QStringLiteral("backup")});
+        QCOMPARE(found(QStringLiteral("はっく")), QStringList{QStringLiteral("hack")});
+        QCOMPARE(found(QStringLiteral("ゴミ")), QStringList{QStringLiteral("trash")});
     }
 
     void missingHelpFileIsReported()

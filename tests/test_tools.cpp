@@ -8,6 +8,7 @@
 #include "support/ScriptedPlatform.h"
 #include "tools/FILESCOPY.h"
 #include "tools/Backup.h"
+#include "tools/MediumDialog.h"
 #include "platform/ReplaceFile.h"
 #include "tools/FileTools.h"
 #include "tools/RENAME.h"
@@ -17,6 +18,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -35,6 +37,14 @@ class TestTools : public QObject {
     Q_OBJECT
 
     QString at(const QString& name) const { return dir_->filePath(name); }
+    // The backup finds these disks, named by their folders.
+    void mediaAre(KUMIRO& w, const QStringList& names) const
+    {
+        QList<Volume> media;
+        for (const QString& name : names)
+            media.append({at(name), name});
+        w.backupMedia = [media] { return media; };
+    }
 
 private Q_SLOTS:
     void init()
@@ -205,7 +215,7 @@ private Q_SLOTS:
     {
         KUMIRO w(*state_, platform_->platform, *office_);
         const test::MainWindowParts p(w);
-        w.backupFolder = at(QStringLiteral("floppy"));
+        mediaAre(w, {QStringLiteral("floppy")});
         writeFile(at(QStringLiteral("floppy/NewWord.doc")), "previous backup");
         writeFile(at(QStringLiteral("out/NewExcel.xls")), "excel");
         auto& shown = platform_->messages.shown;
@@ -235,7 +245,7 @@ private Q_SLOTS:
     {
         KUMIRO w(*state_, platform_->platform, *office_);
         const test::MainWindowParts p(w);
-        w.backupFolder = at(QStringLiteral("floppy"));
+        mediaAre(w, {QStringLiteral("floppy")});
         writeFile(at(QStringLiteral("out/NewExcel.xls")), "excel");
         writeFile(at(QStringLiteral("floppy/NewWord.doc")), "previous backup");
         platform_->messages.answers = {MsgAnswer::Ok, MsgAnswer::Ok, MsgAnswer::Cancel};
@@ -248,6 +258,63 @@ private Q_SLOTS:
         platform_->messages.answers = {MsgAnswer::Cancel};
         p.menu(QStringLiteral("ﾊﾞｯｸｱｯﾌﾟ(&B)..."))->trigger();
         QCOMPARE(platform_->messages.shown.size(), 1);
+    }
+
+    // No disk: the disk message, and OK looks again. Several: the user picks one in the
+    // chooser (OK on Return, キャンセル on Escape, which ends the backup without a word).
+    void backupGoesToTheDiskTheUserHas()
+    {
+        KUMIRO w(*state_, platform_->platform, *office_);
+        const test::MainWindowParts p(w);
+        writeFile(at(QStringLiteral("out/NewWord.doc")), "word");
+        writeFile(at(QStringLiteral("out/NewExcel.xls")), "excel");
+        auto& shown = platform_->messages.shown;
+        mediaAre(w, {});
+        platform_->messages.onShow = [&](const test::ScriptedMessageBoxes::Shown& m) {
+            if (m.text.startsWith(QStringLiteral("ドライブＡ")))
+                mediaAre(w, {QStringLiteral("floppy")});
+        };
+        p.menu(QStringLiteral("ﾊﾞｯｸｱｯﾌﾟ(&B)..."))->trigger();
+        QCOMPARE(shown.size(), 3);
+        QCOMPARE(shown[1].text,
+                 QStringLiteral("ドライブＡにフロッピーディスクがセットされていません。　\r\r"
+                                "処理を続ける場合はフロッピーディスクをセットして下さい。　"));
+        QCOMPARE(shown[2].text, QStringLiteral("バックアップを完了しました。　"));
+        QCOMPARE(readFile(at(QStringLiteral("floppy/NewExcel.xls"))), QByteArray("excel"));
+
+        platform_->messages.onShow = nullptr;
+        QDir().mkpath(at(QStringLiteral("usb1")));
+        QDir().mkpath(at(QStringLiteral("usb2")));
+        mediaAre(w, {QStringLiteral("usb1"), QStringLiteral("usb2")});
+        QStringList listed;
+        w.execModal = [&](QDialog& d) {
+            auto* disks = test::named<QListWidget>(d, QStringLiteral("ディスク名"));
+            for (int i = 0; i < disks->count(); ++i)
+                listed << disks->item(i)->text();
+            QVERIFY(test::named<QPushButton>(d, QStringLiteral("OK"))->isDefault());
+            test::named<QPushButton>(d, QStringLiteral("ヘルプ"))->click();
+            d.show();
+            disks->setCurrentRow(1);
+            QTest::keyClick(disks, Qt::Key_Return);
+        };
+        shown.clear();
+        p.tool(QStringLiteral("ﾊﾞｯｸｱｯﾌﾟ"))->trigger();
+        QCOMPARE(listed.size(), 2);
+        QVERIFY2(listed[1].contains(QStringLiteral("usb2")) && listed[1].contains(at(QStringLiteral("usb2"))),
+                 qPrintable(listed[1]));
+        QCOMPARE(platform_->help.calls.last().context, kBackupHelpContext);
+        QCOMPARE(readFile(at(QStringLiteral("usb2/NewWord.doc"))), QByteArray("word"));
+        QVERIFY(QDir(at(QStringLiteral("usb1"))).isEmpty());
+        QCOMPARE(shown.last().title, QStringLiteral("終了確認"));
+
+        w.execModal = [&](QDialog& d) {
+            d.show();
+            QTest::keyClick(test::named<QListWidget>(d, QStringLiteral("ディスク名")), Qt::Key_Escape);
+        };
+        shown.clear();
+        p.menu(QStringLiteral("ﾊﾞｯｸｱｯﾌﾟ(&B)..."))->trigger();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY(QDir(at(QStringLiteral("usb1"))).isEmpty());
     }
 
     // A failed copy is asked for again; copies made are not made twice; giving up stops.
@@ -263,7 +330,8 @@ private Q_SLOTS:
             tried << source;
             return failures-- > 0 ? FileResult{false, QStringLiteral("no disk"), {}} : FileResult{};
         };
-        QVERIFY(runBackup(s, QStringLiteral("/fd"), messages, nullptr, flaky));
+        const FindMedium disk = [] { return std::optional<QString>(QStringLiteral("/fd")); };
+        QVERIFY(runBackup(s, disk, messages, nullptr, flaky));
         QCOMPARE(tried,
                  (QStringList{QStringLiteral("/out/W.doc"), QStringLiteral("/out/W.doc"), QStringLiteral("/out/W.doc"),
                               QStringLiteral("/out/E.xls")}));
@@ -274,7 +342,7 @@ private Q_SLOTS:
         failures = 1;
         messages.shown.clear();
         messages.answers = {MsgAnswer::Ok, MsgAnswer::Cancel};
-        QVERIFY(!runBackup(s, QStringLiteral("/fd"), messages, nullptr, flaky));
+        QVERIFY(!runBackup(s, disk, messages, nullptr, flaky));
         QCOMPARE(tried, QStringList{QStringLiteral("/out/W.doc")});
         QCOMPARE(messages.shown.size(), 2);
     }
@@ -290,7 +358,6 @@ private Q_SLOTS:
         QCOMPARE(copies[0].target, QStringLiteral("/media/floppy/W.doc"));
         QCOMPARE(copies[1].source, QStringLiteral("/E.xls"));
         QCOMPARE(copies[1].target, QStringLiteral("/media/floppy/E.xls"));
-        QCOMPARE(kBackupFolder, QStringLiteral("/media/floppy"));
         // The chosen output format is what the combine wrote, so that is what is backed up.
         s.KumiroExt = {QStringLiteral("pdf"), QStringLiteral("xlsx")};
         const auto chosen = backupCopies(s, QStringLiteral("/media/floppy"));

@@ -9,6 +9,7 @@
 #include "tools/Convert.h"
 #include "tools/FILESCOPY.h"
 #include "tools/FileTools.h"
+#include "tools/MediumDialog.h"
 #include "tools/RENAME.h"
 
 #include <QFileInfo>
@@ -96,7 +97,9 @@ void KUMIRO::mnuDataRename_Click()
 
 void KUMIRO::mnuDataBackup_Click()
 {
-    runBackup(state_.set, backupFolder, platform_.messages, this);
+    runBackup(
+        state_.set, [this] { return chooseMedium(backupMedia(), execModal, state_, platform_, this); },
+        platform_.messages, this);
 }
 
 void KUMIRO::mnuDataDelete_Click()

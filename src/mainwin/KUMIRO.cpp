@@ -17,7 +17,6 @@
 #include "platform/Twips.h"
 #include "settings/SEL_FOLD.h"
 #include "settings/SETTEI.h"
-#include "tools/Backup.h"
 
 #include <QAction>
 #include <QApplication>
@@ -65,7 +64,7 @@ KUMIRO::KUMIRO(ProgramState& state, Platform& platform, OfficeRunner& office, Pr
     setAcceptDrops(true);
     endProgram = [] { QApplication::exit(0); };
     execModal = [](QDialog& dialog) { dialog.exec(); };
-    backupFolder = kBackupFolder;
+    backupMedia = removableMedia;
 
     buildControls();
     buildMenus();

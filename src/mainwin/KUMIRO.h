@@ -4,6 +4,7 @@
 #include "app/PlatformProbes.h"
 #include "mainwin/Drop.h"
 #include "platform/Message.h"
+#include "platform/Mounts.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -80,8 +81,8 @@ public:
     // Shows a modal dialog (the picker, the copy and rename dialogs, the About box); tests
     // drive them without a modal loop.
     std::function<void(QDialog&)> execModal;
-    // Where the backup writes: the removable disk.
-    QString backupFolder;
+    // The removable disks mounted now, where the backup can write.
+    std::function<QList<Volume>()> backupMedia;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -10,16 +10,14 @@ namespace kumiro {
 
 QList<Volume> userVolumesOf(const QList<Mount>& mounts, const QString& home)
 {
-    auto under = [](const QString& path, const QString& folder) {
-        return path.startsWith(folder + u'/') && path.size() > folder.size() + 1;
-    };
     QList<Mount> sorted = mounts;
     std::sort(sorted.begin(), sorted.end(), [](const Mount& a, const Mount& b) { return a.root < b.root; });
     QList<Volume> volumes{{QStringLiteral("/"), QString()}};
-    // The home folder's volume: the deepest mount that holds it.
+    // The home folder's volume: the deepest mount that holds it, whatever it is (a bind of
+    // the user's folder in a container holds the user's files all the same).
     QString homeRoot;
     for (const Mount& m : sorted) {
-        if (m.root != u'/' && (home == m.root || under(home, m.root)) && m.root.size() > homeRoot.size())
+        if (m.root != u'/' && (home == m.root || isInside(home, m.root)) && m.root.size() > homeRoot.size())
             homeRoot = m.root;
     }
     for (const Mount& m : sorted) {
@@ -27,8 +25,10 @@ QList<Volume> userVolumesOf(const QList<Mount>& mounts, const QString& home)
             volumes[0].name = m.label;
             continue;
         }
-        const bool user = m.root == homeRoot || under(m.root, QStringLiteral("/media")) ||
-            under(m.root, QStringLiteral("/run/media")) || under(m.root, QStringLiteral("/mnt"));
+        const bool user = m.root == homeRoot ||
+            (m.device &&
+             (isInside(m.root, QStringLiteral("/media")) || isInside(m.root, QStringLiteral("/run/media")) ||
+              isInside(m.root, QStringLiteral("/mnt"))));
         const bool known =
             std::any_of(volumes.begin(), volumes.end(), [&](const Volume& v) { return v.root == m.root; });
         if (user && !known)
@@ -37,14 +37,25 @@ QList<Volume> userVolumesOf(const QList<Mount>& mounts, const QString& home)
     return volumes;
 }
 
+QList<Volume> userVolumesFrom(const QList<MountInfo>& mounts, const QString& home)
+{
+    const QList<MountInfo> devices = deviceMounts(mounts);
+    QList<Mount> seen;
+    for (const MountInfo& m : mounts) {
+        const bool device = std::any_of(devices.begin(), devices.end(), [&](const MountInfo& d) {
+            return d.mountPoint == m.mountPoint && d.device == m.device;
+        });
+        seen.append({m.mountPoint, QString(), device});
+    }
+    return userVolumesOf(seen, home);
+}
+
 QList<Volume> userVolumes()
 {
-    QList<Mount> mounts;
-    for (const QStorageInfo& s : QStorageInfo::mountedVolumes()) {
-        if (s.isValid())
-            mounts.append({s.rootPath(), s.name()});
-    }
-    return userVolumesOf(mounts, QDir::homePath());
+    QList<Volume> volumes = userVolumesFrom(readMountInfo(), QDir::homePath());
+    for (Volume& v : volumes)
+        v.name = QStorageInfo(v.root).name();
+    return volumes;
 }
 
 QString volumeRootFor(const QList<Volume>& volumes, const QString& path)

@@ -1,29 +1,27 @@
 #pragma once
 
+#include "Mounts.h"
+
 #include <QComboBox>
 #include <QString>
 #include <QStringList>
 
-#include <map>
-
 namespace kumiro {
-
-struct Volume {
-    QString root; // "/", "/media/usb"
-    QString name; // label or device, may be empty
-};
 
 // One mounted file system as the system lists it.
 struct Mount {
     QString root;
     QString label; // volume label, may be empty
+    bool device = true; // a block device's own file system (deviceMounts), not a bind or a pseudo one
 };
 
 // The volumes an office worker keeps files on, root first: the root, the volume of the home
-// folder, and removable or user mounts under /media, /run/media and /mnt, with their labels.
-// System, container and pseudo mounts are left out.
+// folder, and the device mounts inside /media, /run/media and /mnt, with their labels.
+// Binds, system, container and pseudo mounts are left out.
 QList<Volume> userVolumesOf(const QList<Mount>& mounts, const QString& home);
-// The same for this machine's mounts and the user's home.
+// The same for the lines of a mountinfo, without labels.
+QList<Volume> userVolumesFrom(const QList<MountInfo>& mounts, const QString& home);
+// The same for this machine's mounts and the user's home, with labels.
 QList<Volume> userVolumes();
 
 // The root of the volume that holds the path: the longest root that is a prefix of it.

@@ -39,8 +39,14 @@ QList<HelpIndexEntry> parseHelpIndex(const QString& html)
 
 static QString folded(const QString& s)
 {
-    // Full-width letters and half-width katakana compare like their usual forms.
-    return s.normalized(QString::NormalizationForm_KC).toCaseFolded();
+    // Full-width letters and half-width katakana compare like their usual forms, and
+    // katakana like hiragana: a reader types "ばっく" for "バックアップ".
+    QString out = s.normalized(QString::NormalizationForm_KC).toCaseFolded();
+    for (QChar& c : out) {
+        if ((c >= QChar(0x30A1) && c <= QChar(0x30F6)) || c == QChar(0x30FD) || c == QChar(0x30FE))
+            c = QChar(c.unicode() - 0x60);
+    }
+    return out;
 }
 
 QList<HelpIndexEntry> filterHelpIndex(const QList<HelpIndexEntry>& entries, const QString& typed)

@@ -54,7 +54,8 @@ inline const QString kContentsAnchor = QStringLiteral("contents");
 // Keyword links of the help file: <a class="kw" href="#anchor">keyword</a>, sorted.
 QList<HelpIndexEntry> parseHelpIndex(const QString& html);
 
-// Entries whose keyword contains the typed text, ignoring case and width.
+// Entries whose keyword contains the typed text, ignoring case, width, and katakana or
+// hiragana.
 QList<HelpIndexEntry> filterHelpIndex(const QList<HelpIndexEntry>& entries, const QString& typed);
 
 // The message when the help file is missing.

@@ -33,6 +33,14 @@ QFont windowFont(const QString& family, double points, bool bold)
 
 namespace kumiro {
 
+void fillWindowGrey(QWidget* widget)
+{
+    QPalette grey = widget->palette();
+    grey.setColor(QPalette::Window, kWindowGrey);
+    widget->setPalette(grey);
+    widget->setAutoFillBackground(true);
+}
+
 QLabel* backgroundLabel(QWidget* parent, const QString& text, const QFont& font, const QColor& colour, const QRect& box)
 {
     auto* label = new QLabel(text, parent);

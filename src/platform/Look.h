@@ -33,6 +33,9 @@ void installFontSubstitutions();
 
 QFont windowFont(const QString& family, double points, bool bold = false);
 
+// Fills the widget with the windows' grey, behind its children.
+void fillWindowGrey(QWidget* widget);
+
 // Draws one-pixel white lines given in twips, the decoration of the splash and About box.
 void drawWhiteLines(QWidget* widget, std::initializer_list<std::array<double, 4>> twipsLines);
 

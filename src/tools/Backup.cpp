@@ -15,19 +15,33 @@ QList<BackupCopy> backupCopies(const SettingsRecord& s, const QString& backupFol
     return copies;
 }
 
-bool runBackup(const SettingsRecord& settings, const QString& backupFolder, MessageBoxes& messages, QWidget* owner,
+bool runBackup(const SettingsRecord& settings, const FindMedium& findMedium, MessageBoxes& messages, QWidget* owner,
                const CopyFile& copy)
 {
-    if (messages.show(owner, MsgIcon::Question, QStringLiteral("ﾊﾞｯｸｱｯﾌﾟ準備"),
+    const QString title = QStringLiteral("ﾊﾞｯｸｱｯﾌﾟ準備");
+    if (messages.show(owner, MsgIcon::Question, title,
                       QStringLiteral("データのバックアップをとります。 フロッピーディスクをセットして下さい。　"),
                       MsgButtons::OkCancel) != MsgAnswer::Ok)
         return false;
-    for (const BackupCopy& c : backupCopies(settings, backupFolder)) {
+    // Whatever failed, the user is asked for the disk; OK tries that step again.
+    auto tryAgain = [&] {
+        return messages.show(owner, MsgIcon::Question, title,
+                             QStringLiteral("ドライブＡにフロッピーディスクがセットされていません。　\r\r"
+                                            "処理を続ける場合はフロッピーディスクをセットして下さい。　"),
+                             MsgButtons::OkCancel) == MsgAnswer::Ok;
+    };
+    QString folder;
+    while (folder.isEmpty()) {
+        const std::optional<QString> medium = findMedium();
+        if (!medium)
+            return false;
+        folder = *medium;
+        if (folder.isEmpty() && !tryAgain())
+            return false;
+    }
+    for (const BackupCopy& c : backupCopies(settings, folder)) {
         while (!copy(c.source, c.target).ok) {
-            if (messages.show(owner, MsgIcon::Question, QStringLiteral("ﾊﾞｯｸｱｯﾌﾟ準備"),
-                              QStringLiteral("ドライブＡにフロッピーディスクがセットされていません。　\r\r"
-                                             "処理を続ける場合はフロッピーディスクをセットして下さい。　"),
-                              MsgButtons::OkCancel) != MsgAnswer::Ok)
+            if (!tryAgain())
                 return false;
         }
     }

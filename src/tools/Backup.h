@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class QWidget;
 
@@ -13,9 +14,6 @@ namespace kumiro {
 
 class MessageBoxes;
 struct SettingsRecord;
-
-// The removable disk the backup writes to.
-inline const QString kBackupFolder = QStringLiteral("/media/floppy");
 
 struct BackupCopy {
     QString source;
@@ -25,11 +23,14 @@ struct BackupCopy {
 QList<BackupCopy> backupCopies(const SettingsRecord& settings, const QString& backupFolder);
 
 using CopyFile = std::function<FileResult(const QString& source, const QString& target)>;
+// The folder of the disk the backup goes to: empty when there is none; nothing when the
+// user chose none of several.
+using FindMedium = std::function<std::optional<QString>()>;
 
-// The backup command: asks for the disk, copies each output onto it, and says when it is
-// done. A copy that fails is asked for again as often as the user answers OK; copies made
-// are not repeated. False when the user gave up.
-bool runBackup(const SettingsRecord& settings, const QString& backupFolder, MessageBoxes& messages, QWidget* owner,
+// The backup command: asks for the disk, looks for it, copies each output onto it, and says
+// when it is done. A missing disk or a copy that fails is asked for again as often as the
+// user answers OK; copies made are not repeated. False when the user gave up.
+bool runBackup(const SettingsRecord& settings, const FindMedium& findMedium, MessageBoxes& messages, QWidget* owner,
                const CopyFile& copy = copyReplacing);
 
 } // namespace kumiro

@@ -116,6 +116,17 @@ private Q_SLOTS:
                  (QStringList{QStringLiteral("/"), QStringLiteral("/home/dev")}));
         QCOMPARE(roots(userVolumesFrom(parseMountInfo(kContainer), QStringLiteral("/root"))),
                  QStringList{QStringLiteral("/")});
+        // The home and its Documents right after the root, once each; Documents only when it
+        // is a folder inside the home.
+        const auto places = withPlaces(userVolumesFrom(parseMountInfo(kContainer), QStringLiteral("/home/dev")),
+                                       QStringLiteral("/home/dev"), QStringLiteral("/home/dev/Documents"));
+        QCOMPARE(
+            roots(places),
+            (QStringList{QStringLiteral("/"), QStringLiteral("/home/dev/Documents"), QStringLiteral("/home/dev")}));
+        QCOMPARE(places[1].name, QStringLiteral("ドキュメント"));
+        QCOMPARE(
+            roots(withPlaces({{QStringLiteral("/"), QString()}}, QStringLiteral("/home/a"), QStringLiteral("/home/a"))),
+            (QStringList{QStringLiteral("/"), QStringLiteral("/home/a")}));
     }
 
     // The disks the desktop mounted for this user, and those right under /media that are

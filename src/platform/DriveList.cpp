@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QSignalBlocker>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QStorageInfo>
 
 #include <algorithm>
@@ -50,12 +52,31 @@ QList<Volume> userVolumesFrom(const QList<MountInfo>& mounts, const QString& hom
     return userVolumesOf(seen, home);
 }
 
+QList<Volume> withPlaces(QList<Volume> volumes, const QString& home, const QString& documents)
+{
+    QList<Volume> places;
+    if (!home.isEmpty() && home != u'/')
+        places.append({home, QStringLiteral("ホーム")});
+    if (!documents.isEmpty() && documents != home && isInside(documents, home))
+        places.append({documents, QStringLiteral("ドキュメント")});
+    int at = volumes.isEmpty() ? 0 : 1; // after the root
+    for (const Volume& place : places) {
+        const bool known =
+            std::any_of(volumes.begin(), volumes.end(), [&](const Volume& v) { return v.root == place.root; });
+        if (!known)
+            volumes.insert(at++, place);
+    }
+    return volumes;
+}
+
 QList<Volume> userVolumes()
 {
     QList<Volume> volumes = userVolumesFrom(readMountInfo(), QDir::homePath());
     for (Volume& v : volumes)
         v.name = QStorageInfo(v.root).name();
-    return volumes;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return withPlaces(volumes, QDir::cleanPath(QDir::homePath()),
+                      QFileInfo(documents).isDir() ? QDir::cleanPath(documents) : QString());
 }
 
 QString volumeRootFor(const QList<Volume>& volumes, const QString& path)

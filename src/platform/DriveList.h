@@ -21,7 +21,10 @@ struct Mount {
 QList<Volume> userVolumesOf(const QList<Mount>& mounts, const QString& home);
 // The same for the lines of a mountinfo, without labels.
 QList<Volume> userVolumesFrom(const QList<MountInfo>& mounts, const QString& home);
-// The same for this machine's mounts and the user's home, with labels.
+// The user's places after the root: the home folder and its Documents (when it is a folder
+// of its own), named as a file chooser names them.
+QList<Volume> withPlaces(QList<Volume> volumes, const QString& home, const QString& documents);
+// The same for this machine's mounts and the user's home, with labels and places.
 QList<Volume> userVolumes();
 
 // The root of the volume that holds the path: the longest root that is a prefix of it.

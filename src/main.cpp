@@ -2,6 +2,8 @@
 #include "app/Main.h"
 #include "cli/ArgumentNames.h"
 #include "cli/CommandLine.h"
+#include "cli/Language.h"
+#include "cli/WindowStart.h"
 #include "app/Paths.h"
 #include "app/ProgramState.h"
 #include "mainwin/KUMIRO.h"
@@ -30,24 +32,23 @@ using namespace kumiro;
 
 namespace {
 
-int runCommandLineProgram(int argc, char** argv, const ArgumentNames& names)
+int runCommandLineProgram(int argc, char** argv, const ArgumentNames& names, bool japanese)
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(kAppTitle);
     SettingsStore store(SettingsStore::defaultRoot());
     const QString folder = programFolder();
-    CliContext context{store,
-                       folder,
-                       [&](const OfficeOptions& options) { return loadOffice(folder, options); },
-                       {},
-                       {},
-                       ::isatty(2) == 1,
-                       qEnvironmentVariable("LANG").startsWith(QStringLiteral("ja"))};
-    context.out = [](const QString& line) { std::fprintf(stdout, "%s\n", line.toUtf8().constData()); };
-    context.err = [&](const QString& line) {
-        std::fprintf(stderr, "%s\n", names.shown(line).toUtf8().constData());
-        std::fflush(stderr);
-    };
+    CliContext context{.store = store,
+                       .programFolder = folder,
+                       .office = [&](const OfficeOptions& options) { return loadOffice(folder, options); },
+                       .out = [](const QString& line) { std::fprintf(stdout, "%s\n", line.toUtf8().constData()); },
+                       .err =
+                           [&](const QString& line) {
+                               std::fprintf(stderr, "%s\n", names.shown(line).toUtf8().constData());
+                               std::fflush(stderr);
+                           },
+                       .terminal = ::isatty(2) == 1,
+                       .japanese = japanese};
     const CliRequest request = parseCommandLine(names.words);
     // A name that is not text in the locale's encoding can be read, but nothing is written
     // under it: the written file would be named after its stand-in.
@@ -56,8 +57,11 @@ int runCommandLineProgram(int argc, char** argv, const ArgumentNames& names)
         written << request.output;
     for (const QString& file : written) {
         if (names.isAlias(file)) {
-            context.err(QStringLiteral("kumiro: ") +
-                        QStringLiteral("ファイル名 %1 は文字コードが違うため、書き込む名前には使えません。").arg(file));
+            context.err(
+                QStringLiteral("kumiro: ") +
+                (japanese ? QStringLiteral("ファイル名 %1 は文字コードが違うため、書き込む名前には使えません。")
+                          : QStringLiteral("the name %1 is not in the locale's encoding: nothing is written under it"))
+                    .arg(file));
             return kExitUsage;
         }
     }
@@ -77,13 +81,21 @@ int main(int argc, char** argv)
     installInterruptHandlers();
     // What an earlier run of ours left when it was killed goes first.
     sweepLeftovers();
-    // A command runs without a window, and without a display.
+    // A command, or an option the program does not know, runs without a window and without
+    // a display; a window that cannot open says so in a line.
+    const bool japanese = japaneseLocale();
     {
         const ArgumentNames names = argumentNames(argc, argv);
         if (isCommandLine(names.words))
-            return runCommandLineProgram(argc, argv, names);
+            return runCommandLineProgram(argc, argv, names, japanese);
+        if (const QString missing = missingDisplay(names.words, japanese); !missing.isEmpty()) {
+            sayWindowCannotOpen(missing, japanese);
+            return kExitFailed;
+        }
     }
+    auto windowStart = std::make_unique<WindowStartGuard>(japanese);
     QApplication app(argc, argv);
+    windowStart.reset();
     QApplication::setApplicationName(kAppTitle);
     installFontSubstitutions();
     QApplication::setFont(windowFont(kUiGothic, 9));

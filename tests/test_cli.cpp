@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -23,6 +24,34 @@ std::unique_ptr<Office> noOffice(const OfficeOptions&)
     throw OfficeError(OfficeError::Missing, QStringLiteral("soffice.bin"));
 }
 
+bool hasJapanese(const QString& text)
+{
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if ((u >= 0x3000 && u <= 0x30ff) || (u >= 0x4e00 && u <= 0x9fff) || (u >= 0xff00 && u <= 0xffef))
+            return true;
+    }
+    return false;
+}
+
+// An X display that nobody holds: no socket of that name, in the file system or abstract.
+QString unheldDisplay()
+{
+    QFile sockets(QStringLiteral("/proc/net/unix"));
+    const QByteArray held = sockets.open(QIODevice::ReadOnly) ? sockets.readAll() : QByteArray();
+    for (int n = 700;; ++n) {
+        const QByteArray socket = "/tmp/.X11-unix/X" + QByteArray::number(n);
+        if (!QFile::exists(QString::fromLatin1(socket)) && !held.contains(socket + '\n') &&
+            !QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)))
+            return QStringLiteral(":%1").arg(n);
+    }
+}
+
+struct Ran {
+    int status; // -1: killed by a signal (Qt's abort)
+    QByteArray out, err;
+};
+
 } // namespace
 
 class TestCli : public QObject {
@@ -31,6 +60,7 @@ class TestCli : public QObject {
     std::unique_ptr<QTemporaryDir> dir_;
     std::unique_ptr<SettingsStore> store_;
     QStringList out_, err_;
+    bool japanese_ = true;
 
     QString at(const QString& name) const { return dir_->filePath(name); }
 
@@ -38,10 +68,31 @@ class TestCli : public QObject {
     {
         out_.clear();
         err_.clear();
-        CliContext c{*store_, dir_->filePath(QStringLiteral("prog")), noOffice, {}, {}, terminal, true};
+        CliContext c{*store_, dir_->filePath(QStringLiteral("prog")), noOffice, {}, {}, terminal, japanese_};
         c.out = [this](const QString& line) { out_ << line; };
         c.err = [this](const QString& line) { err_ << line; };
         return runCommandLine(parseCommandLine(arguments), c);
+    }
+
+    // The program itself, with no display, no platform and no locale but `environment`'s.
+    Ran program(const QStringList& arguments, const QList<QPair<QString, QString>>& environment = {})
+    {
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "LC_ALL", "LC_MESSAGES", "LANG"})
+            e.remove(QString::fromLatin1(name));
+        e.insert(QStringLiteral("XDG_CONFIG_HOME"), at(QStringLiteral("config")));
+        for (const auto& [name, value] : environment)
+            e.insert(name, value);
+        QProcess p;
+        p.setProcessEnvironment(e);
+        p.setWorkingDirectory(dir_->path());
+        p.start(QStringLiteral(KUMIRO_PROGRAM_DIR_LITERAL "/kumiro"), arguments);
+        if (!p.waitForFinished(60000)) {
+            p.kill();
+            p.waitForFinished();
+        }
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+                p.readAllStandardError()};
     }
 
 private Q_SLOTS:
@@ -106,10 +157,13 @@ private Q_SLOTS:
         QCOMPARE(readFile(names.words[1]), QByteArray("text\n"));
         QCOMPARE(names.shown(QStringLiteral("ファイル %1 を").arg(names.words[1])),
                  QStringLiteral("ファイル %1/\\x93\\xfa\\x96{.txt を").arg(dir_->path()));
+        // QTemporaryDir cannot remove a name that is not text.
+        QCOMPARE(::unlink(raw.constData()), 0);
     }
 
     void init()
     {
+        japanese_ = true;
         dir_ = std::make_unique<QTemporaryDir>();
         QDir().mkpath(at(QStringLiteral("prog")));
         store_ = std::make_unique<SettingsStore>(at(QStringLiteral("config")));
@@ -124,6 +178,8 @@ private Q_SLOTS:
         QVERIFY(isCommandLine({QStringLiteral("--version")}));
         QVERIFY(!isCommandLine({}));
         QVERIFY(!isCommandLine({QStringLiteral("-platform"), QStringLiteral("offscreen")}));
+        QVERIFY(isCommandLine({QStringLiteral("-v")}));
+        QVERIFY(isCommandLine({QStringLiteral("-platform"), QStringLiteral("offscreen"), QStringLiteral("--frob")}));
 
         CliRequest r = parseCommandLine({QStringLiteral("combine"), QStringLiteral("--kind=excel"),
                                          QStringLiteral("-o"), QStringLiteral("out.xlsx"), QStringLiteral("x.xls"),
@@ -157,6 +213,137 @@ private Q_SLOTS:
             QVERIFY(out_.join(u'\n').contains(QStringLiteral("使い方")));
         }
         QVERIFY(commandLineHelp(false).startsWith(QStringLiteral("Usage:")));
+        // A command's help, wherever it stands among the command's words.
+        for (const QStringList& help : {QStringList{QStringLiteral("combine"), QStringLiteral("--help")},
+                                        {QStringLiteral("combine"), QStringLiteral("a.txt"), QStringLiteral("-h")},
+                                        {QStringLiteral("convert"), QStringLiteral("-h")}}) {
+            QCOMPARE(run(help), kExitOk);
+            QVERIFY(err_.isEmpty());
+            QVERIFY2(out_.join(u'\n').startsWith(QStringLiteral("使い方: kumiro ") + help.first()),
+                     qPrintable(out_.join(u'\n')));
+        }
+    }
+
+    // Options never open a window: one the program does not know is a usage error of one
+    // line and a hint. The language follows LC_ALL, then LC_MESSAGES, then LANG.
+    void optionsStayOnTheCommandLineInTheUsersLanguage()
+    {
+        for (const char* option : {"-v", "--frobnicate"}) {
+            const Ran r = program({QString::fromLatin1(option)});
+            QCOMPARE(r.status, kExitUsage);
+            QCOMPARE(r.err, QByteArray("kumiro: unknown option '") + option + "'\nTry 'kumiro --help'.\n");
+        }
+        const QString ja = QStringLiteral("ja_JP.UTF-8"), c = QStringLiteral("C");
+        const struct {
+            QList<QPair<QString, QString>> locale;
+            bool japanese;
+        } cases[] = {
+            {{{QStringLiteral("LANG"), ja}}, true},
+            {{{QStringLiteral("LANG"), ja}, {QStringLiteral("LC_ALL"), c}}, false},
+            {{{QStringLiteral("LANG"), c}, {QStringLiteral("LC_MESSAGES"), ja}}, true},
+            {{{QStringLiteral("LANG"), ja}, {QStringLiteral("LC_MESSAGES"), c}}, false},
+            {{{QStringLiteral("LANG"), ja}, {QStringLiteral("LC_ALL"), QString()}}, true},
+        };
+        for (const auto& [locale, japanese] : cases) {
+            const Ran r = program({QStringLiteral("combine")}, locale);
+            QCOMPARE(r.status, kExitUsage);
+            QCOMPARE(QString::fromUtf8(r.err).startsWith(QStringLiteral("kumiro: ファイルを指定して下さい。")),
+                     japanese);
+            QCOMPARE(r.err.startsWith("kumiro: no files given\n"), !japanese);
+        }
+    }
+
+    // A window where there is no display is one line and status 1, never Qt's abort (134):
+    // none named, or one named that nobody holds. A platform that needs none still opens.
+    void aWindowWithoutADisplayIsOneLine()
+    {
+        Ran r = program({});
+        QCOMPARE(r.status, kExitFailed);
+        QCOMPARE(r.err, QByteArray("kumiro: cannot open the window: no display (DISPLAY is not set)\n"));
+        r = program({}, {{QStringLiteral("LANG"), QStringLiteral("ja_JP.UTF-8")}});
+        QCOMPARE(r.status, kExitFailed);
+        QVERIFY2(QString::fromUtf8(r.err).startsWith(QStringLiteral("kumiro: ウィンドウを開けません: ")) &&
+                     r.err.count('\n') == 1,
+                 r.err.constData());
+        const QString display = unheldDisplay();
+        r = program({}, {{QStringLiteral("DISPLAY"), display}});
+        QCOMPARE(r.status, kExitFailed);
+        QCOMPARE(QString::fromUtf8(r.err),
+                 QStringLiteral("kumiro: cannot open the window: cannot connect to the display %1\n").arg(display));
+        writeFile(store_->filePath(QStringLiteral("kumiro")), "[Config]\nOptLogo=0\n");
+        r = program({QStringLiteral("-platform"), QStringLiteral("offscreen")},
+                    {{QStringLiteral("KUMIRO_QUIT_WHEN_SHOWN"), QStringLiteral("1")}});
+        QVERIFY2(r.status == kExitOk, r.err.constData());
+    }
+
+    // Under any other locale every message is English: the command line's own and the
+    // combines' it passes on (a phrase missing from the translation would stay Japanese).
+    void messagesOfOtherLocalesAreEnglish()
+    {
+        japanese_ = false;
+        writeFile(at(QStringLiteral("c.doc")), "x");
+        writeFile(at(QStringLiteral("sjis.txt")), "\x83\x65\x83\x4c\x83\x58\x83\x67\n"); // テキスト
+        writeFile(at(QStringLiteral("memo.txt")), "\xEF\xBB\xBFメモ\n");
+        writeFile(at(QStringLiteral("yoshi.txt")), "\xF0\xA0\xAE\xB7\n"); // 𠮷: not in Shift-JIS
+        const QString c = QStringLiteral("combine"), o = QStringLiteral("-o");
+        const QList<QStringList> commands = {
+            {c, o, at(QStringLiteral("j.txt")), at(QStringLiteral("sjis.txt")), at(QStringLiteral("memo.txt"))},
+            {c, o, at(QStringLiteral("y.txt")), at(QStringLiteral("sjis.txt")), at(QStringLiteral("yoshi.txt"))},
+            {c, o, at(QStringLiteral("f.txt")), at(QStringLiteral("a.txt")), at(QStringLiteral("gone.txt"))},
+            {c, o, at(QStringLiteral("b.txt")), at(QStringLiteral("a.txt")), at(QStringLiteral("b.txt"))},
+            {c, at(QStringLiteral("a.txt"))},
+            {c, at(QStringLiteral("a.txt")), at(QStringLiteral("c.doc"))},
+            {c, o, at(QStringLiteral("x.xlsx")), at(QStringLiteral("c.doc")), at(QStringLiteral("c.doc"))},
+            {c, o, at(QStringLiteral("w.docx")), at(QStringLiteral("c.doc")), at(QStringLiteral("c.doc"))},
+            {QStringLiteral("convert"), QStringLiteral("--to"), QStringLiteral("txt"), at(QStringLiteral("a.txt"))},
+            {QStringLiteral("convert"), QStringLiteral("--to=pdf"), at(QStringLiteral("gone.doc"))},
+            {QStringLiteral("frob")},
+        };
+        for (const QStringList& command : commands) {
+            run(command);
+            const QString said = err_.join(u'\n');
+            QVERIFY2(!said.isEmpty() && !hasJapanese(said), qPrintable(command.join(u' ') + u'\n' + said));
+        }
+        QCOMPARE(run(commands.first()), kExitOk);
+        QCOMPARE(err_.first(),
+                 QStringLiteral("Done: The Text files were combined.\n  %1\n"
+                                "  These files were converted to Shift_JIS and added: memo.txt (UTF-8).")
+                     .arg(at(QStringLiteral("j.txt"))));
+    }
+
+    // A script is not the order list: any number of files, in the order given.
+    void anyNumberOfFilesIsCombinedInOrder()
+    {
+        QStringList arguments{QStringLiteral("combine"), QStringLiteral("-o"), at(QStringLiteral("all.txt"))};
+        QByteArray expected;
+        for (int i = 1; i <= 500; ++i) {
+            const QString name = at(QStringLiteral("many/%1.txt").arg(501 - i)); // not the order of the names
+            writeFile(name, QByteArray::number(i) + '\n');
+            arguments << name;
+            expected += QByteArray::number(i) + "\r\n";
+        }
+        QCOMPARE(run(arguments), kExitOk);
+        QCOMPARE(readFile(at(QStringLiteral("all.txt"))), expected);
+    }
+
+    // -q: nothing on success, not even progress on a terminal; a failure is still told, with
+    // the same status.
+    void quietSaysOnlyWhatFails()
+    {
+        QCOMPARE(run({QStringLiteral("combine"), QStringLiteral("-q"), QStringLiteral("-o"),
+                      at(QStringLiteral("q.txt")), at(QStringLiteral("a.txt")), at(QStringLiteral("b.txt"))},
+                     true),
+                 kExitOk);
+        QVERIFY2(err_.isEmpty() && out_.isEmpty(), qPrintable(err_.join(u'\n')));
+        QCOMPARE(readFile(at(QStringLiteral("q.txt"))), QByteArray("one\r\ntwo\r\nthree\r\n"));
+        QCOMPARE(run({QStringLiteral("combine"), QStringLiteral("--quiet"), QStringLiteral("-o"),
+                      at(QStringLiteral("r.txt")), at(QStringLiteral("a.txt")), at(QStringLiteral("gone.txt"))}),
+                 kExitFailed);
+        QVERIFY(err_.first().startsWith(QStringLiteral("ファイル確認: ")));
+        QCOMPARE(run({QStringLiteral("convert"), QStringLiteral("-q"), QStringLiteral("--to"), QStringLiteral("pdf"),
+                      at(QStringLiteral("a.txt"))}),
+                 kExitFailed);
+        QVERIFY(err_.first().startsWith(QStringLiteral("LibreOffice 確認: ")));
     }
 
     // The same text combine as the window: CR LF line ends, the completion message with the

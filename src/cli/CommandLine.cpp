@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 
+#include "Language.h"
 #include "app/BuildInfo.h"
 #include "app/FileListing.h"
 #include "app/Main.h"
@@ -22,14 +23,46 @@
 
 namespace kumiro {
 
+namespace {
+
+// How many words the window system's option at `i` takes ("-platform offscreen": 2), or 0
+// when it is not one. Qt reads its options with one dash or two.
+int windowSystemOption(const QStringList& arguments, int i)
+{
+    static const QStringList withValue = {QStringLiteral("platform"),        QStringLiteral("platformpluginpath"),
+                                          QStringLiteral("platformtheme"),   QStringLiteral("plugin"),
+                                          QStringLiteral("qwindowgeometry"), QStringLiteral("qwindowicon"),
+                                          QStringLiteral("qwindowtitle"),    QStringLiteral("session"),
+                                          QStringLiteral("display"),         QStringLiteral("geometry"),
+                                          QStringLiteral("style"),           QStringLiteral("stylesheet")};
+    static const QStringList alone = {QStringLiteral("reverse"), QStringLiteral("widgetcount")};
+    QString word = arguments[i];
+    if (word.startsWith(QStringLiteral("--")))
+        word.remove(0, 1);
+    if (!word.startsWith(u'-'))
+        return 0;
+    word.remove(0, 1);
+    if (alone.contains(word))
+        return 1;
+    if (withValue.contains(word))
+        return i + 1 < arguments.size() ? 2 : 0;
+    if (word.startsWith(QStringLiteral("style=")) || word.startsWith(QStringLiteral("stylesheet=")) ||
+        word.startsWith(QStringLiteral("qmljsdebugger=")))
+        return 1;
+    return 0;
+}
+
+} // namespace
+
 bool isCommandLine(const QStringList& arguments)
 {
-    // Any word is a command (an unknown one is a usage error, not a window); of the options
-    // only the program's own: the rest are the window system's ("-platform", "-display").
-    if (arguments.isEmpty())
-        return false;
-    const QString& first = arguments.first();
-    return !first.startsWith(u'-') || first == u"--help" || first == u"-h" || first == u"--version";
+    for (int i = 0; i < arguments.size();) {
+        const int taken = windowSystemOption(arguments, i);
+        if (taken == 0)
+            return true;
+        i += taken;
+    }
+    return false;
 }
 
 namespace {
@@ -55,12 +88,24 @@ std::optional<WordFormat> formatNamed(const QString& name)
     return std::nullopt;
 }
 
-CliRequest usage(const QString& problem)
+CliRequest usage(const CliText& problem, const QString& topic = {})
 {
     CliRequest r;
     r.command = CliRequest::Usage;
     r.problem = problem;
+    r.topic = topic;
     return r;
+}
+
+CliText unknownOption(const QString& option)
+{
+    return {QStringLiteral("オプション 「%1」 はありません。").arg(option),
+            QStringLiteral("unknown option '%1'").arg(option)};
+}
+
+bool isHelp(const QString& word)
+{
+    return word == u"--help" || word == u"-h";
 }
 
 } // namespace
@@ -68,9 +113,9 @@ CliRequest usage(const QString& problem)
 CliRequest parseCommandLine(const QStringList& arguments)
 {
     if (arguments.isEmpty())
-        return usage(QStringLiteral("コマンドを指定して下さい。"));
+        return usage({QStringLiteral("コマンドを指定して下さい。"), QStringLiteral("no command given")});
     const QString command = arguments.first();
-    if (command == u"--help" || command == u"-h") {
+    if (isHelp(command)) {
         CliRequest r;
         r.command = CliRequest::Help;
         return r;
@@ -80,11 +125,16 @@ CliRequest parseCommandLine(const QStringList& arguments)
         r.command = CliRequest::Version;
         return r;
     }
+    if (command.startsWith(u'-') && command != u"-")
+        return usage(unknownOption(command));
     if (command != u"combine" && command != u"convert")
-        return usage(QStringLiteral("コマンド 「%1」 はありません。").arg(command));
+        return usage({QStringLiteral("コマンド 「%1」 はありません。").arg(command),
+                      QStringLiteral("unknown command '%1'").arg(command)});
 
     CliRequest r;
     r.command = command == u"combine" ? CliRequest::Combine : CliRequest::Convert;
+    r.topic = command;
+    auto problem = [&](const CliText& text) { return usage(text, command); };
     bool toGiven = false;
     bool options = true;
     for (int i = 1; i < arguments.size(); ++i) {
@@ -97,6 +147,16 @@ CliRequest parseCommandLine(const QStringList& arguments)
             r.files << a;
             continue;
         }
+        if (isHelp(a)) {
+            CliRequest help;
+            help.command = CliRequest::Help;
+            help.topic = command;
+            return help;
+        }
+        if (a == u"-q" || a == u"--quiet") {
+            r.quiet = true;
+            continue;
+        }
         // "--kind=word" as well as "--kind word".
         QString value;
         const qsizetype eq = a.indexOf(u'=');
@@ -105,79 +165,160 @@ CliRequest parseCommandLine(const QStringList& arguments)
             a = a.left(eq);
         } else if (a == u"--kind" || a == u"-o" || a == u"--output" || a == u"--to" || a == u"--timeout") {
             if (i + 1 >= arguments.size())
-                return usage(QStringLiteral("%1 の値がありません。").arg(a));
+                return problem(
+                    {QStringLiteral("%1 の値がありません。").arg(a), QStringLiteral("%1 needs a value").arg(a)});
             value = arguments[++i];
         }
         if (r.command == CliRequest::Combine && a == u"--kind") {
             r.kind = kindNamed(value);
             if (!r.kind)
-                return usage(QStringLiteral("--kind は word、excel、text のどれかです。"));
+                return problem({QStringLiteral("--kind は word、excel、text のどれかです。"),
+                                QStringLiteral("--kind is one of word, excel, text")});
         } else if (r.command == CliRequest::Combine && (a == u"-o" || a == u"--output")) {
             r.output = value;
         } else if (a == u"--timeout") {
             bool ok = false;
             r.timeoutSeconds = value.toInt(&ok);
             if (!ok || r.timeoutSeconds <= 0)
-                return usage(QStringLiteral("--timeout は 1 以上の秒数です。"));
+                return problem({QStringLiteral("--timeout は 1 以上の秒数です。"),
+                                QStringLiteral("--timeout is a number of seconds, 1 or more")});
         } else if (r.command == CliRequest::Convert && a == u"--to") {
             const auto f = formatNamed(value);
             if (!f)
-                return usage(QStringLiteral("--to は txt、doc、rtf、docx、odt、pdf のどれかです。"));
+                return problem({QStringLiteral("--to は txt、doc、rtf、docx、odt、pdf のどれかです。"),
+                                QStringLiteral("--to is one of txt, doc, rtf, docx, odt, pdf")});
             r.to = *f;
             toGiven = true;
         } else {
-            return usage(QStringLiteral("オプション 「%1」 はありません。").arg(arguments[i]));
+            return problem(unknownOption(arguments[i]));
         }
     }
     if (r.files.isEmpty())
-        return usage(QStringLiteral("ファイルを指定して下さい。"));
+        return problem({QStringLiteral("ファイルを指定して下さい。"), QStringLiteral("no files given")});
     if (r.command == CliRequest::Convert && !toGiven)
-        return usage(QStringLiteral("--to で変換先の形式を指定して下さい。"));
+        return problem({QStringLiteral("--to で変換先の形式を指定して下さい。"),
+                        QStringLiteral("--to is needed: the format to convert to")});
     return r;
 }
 
-QString commandLineHelp(bool japanese)
+QString commandLineHelp(bool japanese, const QString& topic)
 {
+    if (topic == u"combine" && japanese)
+        return QStringLiteral(
+            "使い方: kumiro combine [オプション]... ファイル...\n"
+            "ファイルを指定の順に 1 つにまとめる。2 個以上、数に上限はない。\n"
+            "Word 文書 (.doc .rtf .docx .odt)、Excel ブック (.xls .csv .xlsx .xlsm .ods)、\n"
+            "テキスト ファイル (.txt と設定で決めた種類) のどれか 1 種類。\n"
+            "\n"
+            "  --kind=種類          word、excel、text のどれか。なければ拡張子で決まる\n"
+            "  -o, --output=出力    書き込むファイル。拡張子で形式が決まる: Word は .doc .docx .odt .pdf .rtf、\n"
+            "                       Excel は .xls .xlsx .ods、テキストはそれ以外。なければ設定の\n"
+            "                       くみろ先とファイル名に書く\n"
+            "  --timeout=秒         LibreOffice の 1 回の処理を待つ上限（既定 1800）\n"
+            "  -q, --quiet          成功したときは何も表示しない（取り込めなかったものは表示する）\n"
+            "  -h, --help           この使い方を表示する\n"
+            "  --                   これより後はすべてファイル名（- で始まるものも）\n"
+            "\n"
+            "終了コード: 0 成功、1 失敗（何も書かれていない）、2 使い方の誤り、128 + N シグナル N で中止。");
+    if (topic == u"combine")
+        return QStringLiteral("Usage: kumiro combine [OPTION]... FILE...\n"
+                              "Combine the files into one, in the order given: two or more, with no upper limit, of\n"
+                              "one kind: Word documents (.doc .rtf .docx .odt), Excel workbooks (.xls .csv .xlsx\n"
+                              ".xlsm .ods) or text files (.txt and the patterns of the settings).\n"
+                              "\n"
+                              "  --kind=KIND          word, excel or text; without it the extensions tell\n"
+                              "  -o, --output=FILE    the file to write; its extension chooses the format: Word\n"
+                              "                       .doc .docx .odt .pdf .rtf, Excel .xls .xlsx .ods, text any\n"
+                              "                       other. Without it: the kind's output folder and name from\n"
+                              "                       the settings\n"
+                              "  --timeout=SECONDS    the longest one LibreOffice call may take (default 1800)\n"
+                              "  -q, --quiet          say nothing on success but what could not be carried\n"
+                              "  -h, --help           show this help\n"
+                              "  --                   every word after it is a file, even one starting with '-'\n"
+                              "\n"
+                              "Exit status: 0 success, 1 failure (nothing written), 2 usage error, 128 + N signal N.");
+    if (topic == u"convert" && japanese)
+        return QStringLiteral(
+            "使い方: kumiro convert --to=形式 [オプション]... ファイル...\n"
+            "Word 文書とテキスト ファイル (.doc .rtf .docx .odt .txt) をそれぞれ指定の形式に変換し、\n"
+            "元のファイルの隣に同じ名前で書く。すべてのファイルを先に確かめる。\n"
+            "\n"
+            "  --to=形式            txt、doc、rtf、docx、odt、pdf のどれか\n"
+            "  --timeout=秒         LibreOffice の 1 回の処理を待つ上限（既定 1800）\n"
+            "  -q, --quiet          成功したときは何も表示しない\n"
+            "  -h, --help           この使い方を表示する\n"
+            "  --                   これより後はすべてファイル名（- で始まるものも）\n"
+            "\n"
+            "終了コード: 0 成功、1 失敗（失敗より前に変換したファイルは残る）、2 使い方の誤り、\n"
+            "128 + N シグナル N で中止。");
+    if (topic == u"convert")
+        return QStringLiteral("Usage: kumiro convert --to=FORMAT [OPTION]... FILE...\n"
+                              "Convert each Word document or text file (.doc .rtf .docx .odt .txt) into FORMAT,\n"
+                              "written beside it under the same name. Every file is checked first.\n"
+                              "\n"
+                              "  --to=FORMAT          txt, doc, rtf, docx, odt or pdf\n"
+                              "  --timeout=SECONDS    the longest one LibreOffice call may take (default 1800)\n"
+                              "  -q, --quiet          say nothing on success\n"
+                              "  -h, --help           show this help\n"
+                              "  --                   every word after it is a file, even one starting with '-'\n"
+                              "\n"
+                              "Exit status: 0 success, 1 failure (the files converted before it stay), 2 usage\n"
+                              "error, 128 + N signal N.");
     if (japanese)
         return QStringLiteral(
             "使い方:\n"
             "  kumiro                                         ウィンドウで使う\n"
-            "  kumiro combine [--kind word|excel|text] [-o 出力] [--timeout 秒] ファイル...\n"
-            "      ファイルを指定の順に 1 つにまとめる（2 個から 100 個）。種類は --kind か拡張子で決まり、\n"
+            "  kumiro combine [--kind word|excel|text] [-o 出力] [--timeout 秒] [-q] ファイル...\n"
+            "      ファイルを指定の順に 1 つにまとめる（2 個以上）。種類は --kind か拡張子で決まり、\n"
             "      出力の形式は -o の拡張子で決まる。-o がなければ設定のくみろ先とファイル名に書く。\n"
-            "  kumiro convert --to txt|doc|rtf|docx|odt|pdf [--timeout 秒] ファイル...\n"
+            "  kumiro convert --to txt|doc|rtf|docx|odt|pdf [--timeout 秒] [-q] ファイル...\n"
             "      ファイルを指定の形式に変換し、元のファイルの隣に書く。\n"
             "  --timeout 秒 は LibreOffice の 1 回の処理を待つ上限（既定 1800）。応答のない LibreOffice は\n"
-            "      10 秒で終了させる。\n"
+            "      10 秒で終了させる。-q は成功したときに何も表示しない。\n"
+            "  kumiro combine --help、kumiro convert --help でコマンドごとの使い方を表示する。\n"
             "  kumiro --help | --version\n"
             "\n"
             "終了コード: 0 成功、1 失敗（何も書かれていない）、2 使い方の誤り、\n"
             "128 + N シグナル N（Ctrl+C、SIGTERM、SIGHUP）で中止（何も書かれていない）。\n"
-            "設定は読むだけで、書き換えない。");
+            "設定は読むだけで、書き換えない。日本語のロケール (LC_ALL、LC_MESSAGES、LANG) でなければ\n"
+            "メッセージは英語になる。");
     return QStringLiteral("Usage:\n"
                           "  kumiro                                          use the window\n"
-                          "  kumiro combine [--kind word|excel|text] [-o OUTPUT] [--timeout SECONDS] FILE...\n"
-                          "      Combine 2 to 100 files into one, in the order given. The kind comes from --kind or\n"
-                          "      from the extensions; the output's extension chooses its format. Without -o, the\n"
-                          "      output is the kind's output folder and name from the settings.\n"
-                          "  kumiro convert --to txt|doc|rtf|docx|odt|pdf [--timeout SECONDS] FILE...\n"
+                          "  kumiro combine [--kind word|excel|text] [-o OUTPUT] [--timeout SECONDS] [-q] FILE...\n"
+                          "      Combine two or more files into one, in the order given. The kind comes from\n"
+                          "      --kind or from the extensions; the output's extension chooses its format.\n"
+                          "      Without -o, the output is the kind's output folder and name from the settings.\n"
+                          "  kumiro convert --to txt|doc|rtf|docx|odt|pdf [--timeout SECONDS] [-q] FILE...\n"
                           "      Convert each file; the result is written beside it.\n"
                           "  --timeout SECONDS bounds one LibreOffice call (default 1800); a LibreOffice that\n"
-                          "      makes no progress is ended after 10 seconds.\n"
+                          "      makes no progress is ended after 10 seconds. -q says nothing on success.\n"
+                          "  kumiro combine --help and kumiro convert --help show a command's options.\n"
                           "  kumiro --help | --version\n"
                           "\n"
                           "Exit status: 0 success, 1 failure (nothing written), 2 usage error,\n"
                           "128 + N when signal N (Ctrl+C, SIGTERM, SIGHUP) stopped it (nothing written).\n"
-                          "The settings are read, never written. Messages are in Japanese.");
+                          "The settings are read, never written. Messages are in Japanese under a Japanese\n"
+                          "locale (LC_ALL, LC_MESSAGES, LANG), else in English.");
 }
 
 namespace {
 
+QString pick(const CliContext& c, const CliText& text)
+{
+    return c.japanese ? text.japanese : text.english;
+}
+
+// A message of the window's, a line each on standard error; in English unless the locale
+// is Japanese.
 void say(CliContext& c, const QString& title, const QString& text)
 {
     QStringList lines = displayText(text).split(u'\n');
     lines.removeIf([](const QString& line) { return line.trimmed().isEmpty(); });
-    c.err(title + QStringLiteral(": ") + lines.join(QStringLiteral("\n  ")));
+    if (!c.japanese) {
+        for (QString& line : lines)
+            line = inEnglish(line);
+    }
+    c.err((c.japanese ? title : titleInEnglish(title)) + QStringLiteral(": ") + lines.join(QStringLiteral("\n  ")));
 }
 
 void say(CliContext& c, const Message& m)
@@ -185,18 +326,20 @@ void say(CliContext& c, const Message& m)
     say(c, m.title, m.text);
 }
 
-int usageError(CliContext& c, const QString& problem)
+int usageError(CliContext& c, const CliText& problem, const QString& topic)
 {
-    c.err(QStringLiteral("kumiro: ") + problem);
-    c.err(c.japanese ? QStringLiteral("kumiro --help で使い方を表示します。") : QStringLiteral("Try 'kumiro --help'."));
+    const QString help =
+        topic.isEmpty() ? QStringLiteral("kumiro --help") : QStringLiteral("kumiro %1 --help").arg(topic);
+    c.err(QStringLiteral("kumiro: ") + pick(c, problem));
+    c.err(c.japanese ? QStringLiteral("%1 で使い方を表示します。").arg(help) : QStringLiteral("Try '%1'.").arg(help));
     return kExitUsage;
 }
 
-CommandProgress progressOn(CliContext& c)
+CommandProgress progressOn(CliContext& c, const CliRequest& r)
 {
     CommandProgress progress;
     progress.cancelled = [] { return interruptSignal() != 0; };
-    if (c.terminal)
+    if (c.terminal && !r.quiet)
         progress.step = [&c](int index, int count, const QString& file) {
             c.err(QStringLiteral("%1 / %2 : %3").arg(index + 1).arg(count).arg(QFileInfo(file).fileName()));
         };
@@ -214,7 +357,7 @@ SettingsRecord readSettings(CliContext& c)
 }
 
 // The one kind of the files, as a drop would choose it; nothing, with the reason, otherwise.
-std::optional<Kind> kindOfFiles(const SettingsRecord& settings, const QStringList& files, QString& problem)
+std::optional<Kind> kindOfFiles(const SettingsRecord& settings, const QStringList& files, CliText& problem)
 {
     QStringList names;
     for (const QString& file : files)
@@ -222,16 +365,18 @@ std::optional<Kind> kindOfFiles(const SettingsRecord& settings, const QStringLis
     int unknown = -1;
     const std::optional<Kind> kind = kindOfNames(settings, names, std::nullopt, unknown);
     if (unknown >= 0)
-        problem =
-            QStringLiteral("ファイル %1 の種類が分かりません。　--kind で種類を指定して下さい。").arg(files[unknown]);
+        problem = {
+            QStringLiteral("ファイル %1 の種類が分かりません。　--kind で種類を指定して下さい。").arg(files[unknown]),
+            QStringLiteral("the kind of %1 is not known by its extension; give it with --kind").arg(files[unknown])};
     else if (!kind)
-        problem = QStringLiteral("種類の違うファイルが混ざっています。　同じ種類のファイルを指定して下さい。");
+        problem = {QStringLiteral("種類の違うファイルが混ざっています。　同じ種類のファイルを指定して下さい。"),
+                   QStringLiteral("the files are of different kinds; give files of one kind")};
     return kind;
 }
 
 // A file named .xlsx holds a workbook: an output's extension must be one its kind writes
 // (a text may be named as the user likes, but not as an office file).
-QString outputExtensionProblem(Kind kind, const QString& output)
+std::optional<CliText> outputExtensionProblem(Kind kind, const QString& output)
 {
     const QString suffix = QFileInfo(output).suffix().toLower();
     QStringList can;
@@ -245,12 +390,14 @@ QString outputExtensionProblem(Kind kind, const QString& output)
             for (const OutputFormat& f : kindInfo(k).outputFormats)
                 office << f.extension;
         if (!office.contains(suffix) && suffix != u"rtf")
-            return QString();
+            return std::nullopt;
     } else if (can.contains(suffix)) {
-        return QString();
+        return std::nullopt;
     }
-    return QStringLiteral("%1 の出力には拡張子 .%2 のどれかを付けて下さい。")
-        .arg(kindInfo(kind).word, can.join(QStringLiteral("、.")));
+    return CliText{QStringLiteral("%1 の出力には拡張子 .%2 のどれかを付けて下さい。")
+                       .arg(kindInfo(kind).word, can.join(QStringLiteral("、."))),
+                   QStringLiteral("the output of %1 files needs one of the extensions .%2")
+                       .arg(kindInfo(kind).word, can.join(QStringLiteral(", .")))};
 }
 
 OfficeOptions officeOptions(const CliRequest& r)
@@ -264,28 +411,24 @@ OfficeOptions officeOptions(const CliRequest& r)
 int combine(const CliRequest& r, CliContext& c)
 {
     const SettingsRecord settings = readSettings(c);
-    // The same limits as the order list's "OK".
+    // The order list's lower limit; its upper one (100) is the window's, which a script
+    // does not share.
     if (r.files.size() == 1) {
-        say(c, QStringLiteral("選択ファイル数の確認"),
-            QStringLiteral(
-                "くみろ順で指定されたファイルの数は \"１個\" だけです。　複数のファイルを選択して下さい。　"));
+        say(c, pick(c, {QStringLiteral("選択ファイル数の確認"), QStringLiteral("Files")}),
+            pick(c,
+                 {QStringLiteral(
+                      "くみろ順で指定されたファイルの数は \"１個\" だけです。　複数のファイルを選択して下さい。　"),
+                  QStringLiteral("Only one file was given; combine two or more.")}));
         return kExitUsage;
     }
-    if (r.files.size() > kMaxOrder) {
-        say(c, QStringLiteral("選択ファイル数の確認"),
-            QStringLiteral("くみろ順で指定されたファイルの数が \"100個\" を超えています。　\r\r"
-                           "これ以上のファイル数を扱う場合は、数回に分けて実行して下さい。　"));
-        return kExitUsage;
-    }
-    QString problem;
+    CliText problem;
     const std::optional<Kind> kind = r.kind ? r.kind : kindOfFiles(settings, r.files, problem);
     if (!kind)
-        return usageError(c, problem);
+        return usageError(c, problem, r.topic);
 
     if (!r.output.isEmpty()) {
-        const QString problem = outputExtensionProblem(*kind, r.output);
-        if (!problem.isEmpty())
-            return usageError(c, problem);
+        if (const auto problem = outputExtensionProblem(*kind, r.output))
+            return usageError(c, *problem, r.topic);
     }
     QStringList inputs;
     for (const QString& f : r.files)
@@ -293,11 +436,16 @@ int combine(const CliRequest& r, CliContext& c)
     const QString output = r.output.isEmpty() ? outputPathOf(settings, *kind) : QFileInfo(r.output).absoluteFilePath();
     if (const int same = inputIndexOf(output, inputs); same >= 0)
         return usageError(
-            c, QStringLiteral("出力 %1 は、くみろするファイル %2 と同じファイルです。").arg(output, inputs[same]));
-    const CommandProgress progress = progressOn(c);
+            c,
+            {QStringLiteral("出力 %1 は、くみろするファイル %2 と同じファイルです。").arg(output, inputs[same]),
+             QStringLiteral("the output %1 is the input %2").arg(output, inputs[same])},
+            r.topic);
+    const CommandProgress progress = progressOn(c, r);
 
     if (*kind == Kind::Text) {
         const TextCombineResult result = combineTextFiles(inputs, output, progress);
+        if (r.quiet && result.status == TextCombineResult::Done)
+            return kExitOk;
         for (const Message& m : textCombineMessages(result, inputs, output, true))
             say(c, m);
         return result.status == TextCombineResult::Done ? kExitOk : kExitFailed;
@@ -314,7 +462,9 @@ int combine(const CliRequest& r, CliContext& c)
         say(c, m.title, m.text);
         return kExitFailed;
     }
-    say(c, combineDoneMessage(*kind, output, shortfalls));
+    // What a combine could not carry is said even when asked to be quiet.
+    if (!r.quiet || !shortfalls.isEmpty())
+        say(c, combineDoneMessage(*kind, output, shortfalls));
     return kExitOk;
 }
 
@@ -328,13 +478,15 @@ int convert(const CliRequest& r, CliContext& c)
         for (const QString& input : inputs)
             checkConvertible(input, r.to);
         const std::unique_ptr<Office> office = c.office(officeOptions(r));
-        const CommandProgress progress = progressOn(c);
+        const CommandProgress progress = progressOn(c, r);
         for (int i = 0; i < inputs.size(); ++i) {
             if (progress.cancelRequested())
                 break;
             progress.at(i, int(inputs.size()), inputs[i]);
             const Conversion done = convertFileTo(*office, inputs[i], r.to);
             written << done.output;
+            if (r.quiet)
+                continue;
             const QString kept = oldFileText(done.output, done.oldFile);
             say(c, QStringLiteral("変換確認"),
                 convertDoneText(r.to) + QStringLiteral("\r") + done.output +
@@ -350,7 +502,8 @@ int convert(const CliRequest& r, CliContext& c)
     // What was written before the failure stays: said file by file.
     if (!written.isEmpty())
         say(c, QStringLiteral("変換確認"),
-            QStringLiteral("次のファイルは変換済みです:\r") + written.join(QStringLiteral("\r")));
+            pick(c, {QStringLiteral("次のファイルは変換済みです:"), QStringLiteral("These files were converted:")}) +
+                u'\r' + written.join(QStringLiteral("\r")));
     return kExitFailed;
 }
 
@@ -360,9 +513,9 @@ int runCommandLine(const CliRequest& r, CliContext& c)
 {
     int status = kExitUsage;
     switch (r.command) {
-    case CliRequest::Help: c.out(commandLineHelp(c.japanese)); return kExitOk;
+    case CliRequest::Help: c.out(commandLineHelp(c.japanese, r.topic)); return kExitOk;
     case CliRequest::Version: c.out(QStringLiteral("kumiro " KUMIRO_VERSION)); return kExitOk;
-    case CliRequest::Usage: return usageError(c, r.problem);
+    case CliRequest::Usage: return usageError(c, r.problem, r.topic);
     case CliRequest::Combine: status = combine(r, c); break;
     case CliRequest::Convert: status = convert(r, c); break;
     }

@@ -14,24 +14,33 @@ namespace kumiro {
 
 class SettingsStore;
 
-// True when the arguments ask for the command line (a command word, --help or --version)
-// rather than the window.
+// True when the arguments ask for the command line rather than the window: anything but
+// nothing at all or the window system's own options ("-platform offscreen"). An option the
+// program does not know is the command line's usage error, never a window.
 bool isCommandLine(const QStringList& arguments);
 
 // A generous bound for one office call on the command line, where nobody may be there to
 // cancel: a frozen office is ended far sooner, after 10 s without progress.
 inline constexpr int kDefaultTimeoutSeconds = 1800;
 
+// A text of the command line in both the languages it speaks.
+struct CliText {
+    QString japanese;
+    QString english;
+};
+
 // What was asked, before anything is looked at on disk.
 struct CliRequest {
     enum Command { Help, Version, Combine, Convert, Usage };
     Command command = Usage;
+    QString topic; // "combine" or "convert": the command a help or a usage error is about
     std::optional<Kind> kind; // combine --kind
     QString output; // combine -o
     int timeoutSeconds = kDefaultTimeoutSeconds; // --timeout: the longest one office call may take
     WordFormat to = WordFormat::Text; // convert --to
+    bool quiet = false; // -q: nothing said on success but what a combine could not carry
     QStringList files;
-    QString problem; // for Usage: what is wrong
+    CliText problem; // for Usage: what is wrong
 };
 // `arguments` without the program name.
 CliRequest parseCommandLine(const QStringList& arguments);
@@ -44,7 +53,7 @@ struct CliContext {
     std::function<void(const QString&)> out; // standard output: the help and the version
     std::function<void(const QString&)> err; // standard error: progress and messages, a line each
     bool terminal = false; // standard error is a terminal: progress is shown
-    bool japanese = true; // the help is in Japanese (else English)
+    bool japanese = true; // every text in Japanese (else English)
 };
 
 inline constexpr int kExitOk = 0;
@@ -54,6 +63,7 @@ inline constexpr int kExitUsage = 2;
 // Runs the request; the exit status (128 + the signal's number when a signal ended it).
 int runCommandLine(const CliRequest& request, CliContext& context);
 
-QString commandLineHelp(bool japanese);
+// The help of the program, or of one command ("combine", "convert").
+QString commandLineHelp(bool japanese, const QString& topic = {});
 
 } // namespace kumiro

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # The command line without any display: three .docx combined into a PDF and three .xlsx into
 # an .xlsx, each output read back by another reader (pdftotext; the command-line office into
-# flat XML) and compared input by input.
+# flat XML) and compared input by input; 150 documents into one, in order.
 set -euo pipefail
 kumiro=$(realpath "$1")
 fixtures=$(cd "$(dirname "$0")/../fixtures" && pwd)
 office=${KUMIRO_OFFICE_PROGRAM_DIR:-/usr/lib/libreoffice/program}
 work=$(mktemp -d /tmp/kumiro-e2e-cli.XXXXXX)
 trap 'rm -rf "$work"' EXIT
-unset DISPLAY WAYLAND_DISPLAY
+unset DISPLAY WAYLAND_DISPLAY LC_ALL LC_MESSAGES
+export LANG=C
 export XDG_CONFIG_HOME="$work/config"
 cd "$work"
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -76,10 +77,28 @@ if len(set(names)) != len(names) or any(len(n) > 31 for n in names):
     sys.exit("sheet names %r" % names)
 PY
 done
-# A pivot table the office cannot copy: the combine completes and says so on standard error.
-"$kumiro" combine -o pivot.xlsx b1.xlsx "$fixtures/pivot.xlsx" 2>err.txt \
+# A pivot table the office cannot copy: the combine completes and says so on standard error,
+# in the user's language, even when asked to be quiet.
+LANG=ja_JP.UTF-8 "$kumiro" combine -q -o pivot.xlsx b1.xlsx "$fixtures/pivot.xlsx" 2>err.txt \
     || { cat err.txt >&2; fail "excel combine with a pivot table"; }
 grep -q 'pivot.xlsx の ピボットテーブル 1 個は値として取り込みました。' err.txt \
     || { cat err.txt >&2; fail "the pivot table's loss is not told"; }
+"$kumiro" combine -o pivot.ods b1.xlsx "$fixtures/pivot.xlsx" 2>err.txt \
+    || { cat err.txt >&2; fail "excel combine with a pivot table into .ods"; }
+grep -q 'pivot.xlsx: took in pivot tables (1) as values.' err.txt \
+    || { cat err.txt >&2; fail "the pivot table's loss is not told in English"; }
 
-echo "command line: 3 documents into PDF ($pages pages), .docx and .odt; 3 workbooks into .xlsx and .ods; read back"
+# More documents than the window's order list holds: each a page of the PDF, in the order
+# given (not the order of their names), and nothing said with -q.
+mkdir many
+for n in $(seq 1 150); do printf 'MANY-%03d\n' "$n" > "many/$((1000 - n)).txt"; done
+convert doc "$work/many" many/*.txt
+order=()
+for n in $(seq 1 150); do order+=("many/$((1000 - n)).doc"); done
+"$kumiro" combine -q -o many.pdf "${order[@]}" >out.txt 2>err.txt || { cat err.txt >&2; fail "150 documents"; }
+[ ! -s out.txt ] && [ ! -s err.txt ] || fail "-q said: $(cat out.txt err.txt)"
+got=$(pdftotext many.pdf - | grep -o 'MANY-[0-9]*' | tr '\n' ' ')
+want=$(for n in $(seq 1 150); do printf 'MANY-%03d ' "$n"; done)
+[ "$got" = "$want" ] || fail "the 150 documents came out as '$got'"
+
+echo "command line: 3 documents into PDF ($pages pages), .docx and .odt; 3 workbooks into .xlsx and .ods; 150 documents into PDF; read back"

@@ -84,9 +84,11 @@ int main(int argc, char** argv)
     // A command, or an option the program does not know, runs without a window and without
     // a display; a window that cannot open says so in a line.
     const bool japanese = japaneseLocale();
+    QStringList openedFiles;
     {
         const ArgumentNames names = argumentNames(argc, argv);
-        if (isCommandLine(names.words))
+        openedFiles = windowFiles(names.words);
+        if (openedFiles.isEmpty() && isCommandLine(names.words))
             return runCommandLineProgram(argc, argv, names, japanese);
         if (const QString missing = missingDisplay(names.words, japanese); !missing.isEmpty()) {
             sayWindowCannotOpen(missing, japanese);
@@ -139,6 +141,8 @@ int main(int argc, char** argv)
     windows.showMainWindow = [&] {
         mainWindow = std::make_unique<KUMIRO>(state, platform, office);
         mainWindow->show();
+        if (!openedFiles.isEmpty())
+            QTimer::singleShot(0, mainWindow.get(), [&] { mainWindow->openFiles(openedFiles); });
     };
     windows.screen = [] { return ScreenTwips{screenWidthTwips(), screenHeightTwips()}; };
     Main(state, windows);

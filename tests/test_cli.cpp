@@ -181,6 +181,17 @@ private Q_SLOTS:
         QVERIFY(isCommandLine({QStringLiteral("-v")}));
         QVERIFY(isCommandLine({QStringLiteral("-platform"), QStringLiteral("offscreen"), QStringLiteral("--frob")}));
 
+        // "Open with": existing files go to the window; a command, an option or a missing
+        // file keeps the command line and its messages.
+        const QString a = at(QStringLiteral("a.txt"));
+        const QString b = at(QStringLiteral("b.txt"));
+        QCOMPARE(windowFiles({a, QStringLiteral("-platform"), QStringLiteral("offscreen"), b}), (QStringList{a, b}));
+        QCOMPARE(windowFiles({}), QStringList());
+        QCOMPARE(windowFiles({a, QStringLiteral("-q")}), QStringList());
+        QCOMPARE(windowFiles({a, at(QStringLiteral("missing.txt"))}), QStringList());
+        QCOMPARE(windowFiles({at(QStringLiteral("prog"))}), QStringList());
+        QCOMPARE(windowFiles({QStringLiteral("combine"), a, b}), QStringList());
+
         CliRequest r = parseCommandLine({QStringLiteral("combine"), QStringLiteral("--kind=excel"),
                                          QStringLiteral("-o"), QStringLiteral("out.xlsx"), QStringLiteral("x.xls"),
                                          QStringLiteral("--"), QStringLiteral("-odd.csv")});

@@ -65,6 +65,23 @@ bool isCommandLine(const QStringList& arguments)
     return false;
 }
 
+QStringList windowFiles(const QStringList& arguments)
+{
+    QStringList files;
+    for (int i = 0; i < arguments.size();) {
+        if (const int taken = windowSystemOption(arguments, i)) {
+            i += taken;
+            continue;
+        }
+        const QString& word = arguments[i++];
+        if (word.startsWith(u'-') || (files.isEmpty() && (word == u"combine" || word == u"convert")) ||
+            !QFileInfo(word).isFile())
+            return {};
+        files << QFileInfo(word).absoluteFilePath();
+    }
+    return files;
+}
+
 namespace {
 
 std::optional<Kind> kindNamed(const QString& name)

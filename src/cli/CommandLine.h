@@ -15,9 +15,14 @@ namespace kumiro {
 class SettingsStore;
 
 // True when the arguments ask for the command line rather than the window: anything but
-// nothing at all or the window system's own options ("-platform offscreen"). An option the
+// nothing at all, the window system's own options ("-platform offscreen") and files for
+// the window (windowFiles). An option the
 // program does not know is the command line's usage error, never a window.
 bool isCommandLine(const QStringList& arguments);
+// Files given to the window ("open with" from a file manager, or `kumiro FILE...`): every
+// argument but the window system's options names an existing file, and the first is no
+// command; nothing otherwise.
+QStringList windowFiles(const QStringList& arguments);
 
 // A generous bound for one office call on the command line, where nobody may be there to
 // cancel: a frozen office is ended far sooner, after 10 s without progress.

@@ -48,6 +48,12 @@ window() {
     echo "no window \"$1\"" >&2
     return 1
 }
+gone() {
+    for _ in $(seq 3000); do
+        xdotool search --onlyvisible --name "$(exactly "$1")" >/dev/null 2>&1 || return 0
+        sleep 0.01
+    done
+}
 press() {
     local id
     id=$(window "$1")
@@ -68,13 +74,16 @@ through_window() { # folder pattern title
     local pid=$!
     press "ファイル数確認" Return
     for _ in $(seq "$runs"); do
-        # The left list has the focus: seven tabs reach "OK".
-        press "$title" Tab
-        xdotool key Tab Tab Tab Tab Tab Tab space
+        # A click in the left list, then seven tabs reach "OK".
+        local id
+        id=$(window "$title")
+        xdotool mousemove --window "$id" 60 300 click 1
+        xdotool key Tab Tab Tab Tab Tab Tab Tab space
         press "くみろ順確認" Return
-        # The office started ahead: wait until it is there (the user takes that long to
-        # reach "くみろ実行").
-        sleep 3
+        gone "くみろ順確認"
+        # The office started ahead (two seconds after the last command): wait until it is
+        # surely up, as a user takes a moment to reach "くみろ実行".
+        sleep 8
         local t0 t1
         t0=$(now)
         press "$title" ctrl+g
@@ -82,6 +91,7 @@ through_window() { # folder pattern title
         t1=$(now)
         echo $((t1 - t0))
         press "完了確認" Return
+        gone "完了確認"
     done
     kill "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true

@@ -53,9 +53,12 @@ OfficeRunner::Result OfficeRunner::run(QWidget* owner, const QString& title, con
     running_ = true;
     const auto ran = qScopeGuard([this] {
         running_ = false;
-        // The next command's office, while the user stays with Word or Excel.
-        if (wanted_)
-            prepare();
+        // The next command's office, while the user stays with Word or Excel; a moment
+        // later, so that starting it does not hold up the completion message.
+        QTimer::singleShot(kNextOfficeDelayMs, &idle_, [this] {
+            if (wanted_ && !running_)
+                prepare();
+        });
     });
     Result result = Result::Failed;
     try {

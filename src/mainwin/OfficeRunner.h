@@ -39,6 +39,7 @@ public:
     // An office started ahead is waiting, or starting.
     bool prepared() const;
     static constexpr int kIdleMs = 5 * 60 * 1000;
+    static constexpr int kNextOfficeDelayMs = 2000;
 
     // `job` answers false when it was cancelled. A failure has been reported when this
     // returns; `destination` names where the command writes ("くみろ先", "変換先").

@@ -37,33 +37,9 @@ FolderName(0)=$work/out
 FolderName(1)=$work/out
 INI
 
-exactly() { printf '^%s$' "$(printf '%s' "$1" | sed 's/[][()\\.^$*+?{}|]/\\&/g')"; }
-window() {
-    local id
-    for _ in $(seq 3000); do
-        id=$(xdotool search --onlyvisible --name "$(exactly "$1")" 2>/dev/null | head -1) || true
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        sleep 0.01
-    done
-    echo "no window \"$1\"" >&2
-    return 1
-}
-gone() {
-    for _ in $(seq 3000); do
-        xdotool search --onlyvisible --name "$(exactly "$1")" >/dev/null 2>&1 || return 0
-        sleep 0.01
-    done
-}
-press() {
-    local id
-    id=$(window "$1")
-    for _ in $(seq 100); do
-        xdotool windowactivate "$id" 2>/dev/null || true
-        [ "$(xdotool getwindowfocus -f 2>/dev/null)" = "$id" ] && break
-        sleep 0.05
-    done
-    xdotool key --clearmodifiers "$2"
-}
+window() { x_window "$1"; }
+gone() { x_gone "$1"; }
+press() { x_press "$1" "$2"; }
 now() { date +%s%N; }
 median() { sort -n | awk '{a[NR]=$1} END {m=(NR%2)?a[(NR+1)/2]:(a[NR/2]+a[NR/2+1])/2; printf "%.0f", m/1e6}'; }
 

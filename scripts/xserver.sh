@@ -19,3 +19,39 @@ x_start() {
 x_stop() {
     [ -n "${X_PID:-}" ] && kill "$X_PID" 2>/dev/null || true
 }
+
+# Windows are found by their exact titles and waited for (polled: "--sync" dies of
+# BadWindow when a window closes meanwhile, as the splash does).
+x_exactly() { printf '^%s$' "$(printf '%s' "$1" | sed 's/[][()\\.^$*+?{}|]/\\&/g')"; }
+# Prints the id of a visible window titled exactly so; fails after 30 s.
+x_window() {
+    local id
+    for _ in $(seq 1500); do
+        id=$(xdotool search --onlyvisible --name "$(x_exactly "$1")" 2>/dev/null | head -1) || true
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        sleep 0.02
+    done
+    echo "no window \"$1\"" >&2
+    return 1
+}
+# Waits until no visible window has this title; fails after 30 s.
+x_gone() {
+    for _ in $(seq 1500); do
+        xdotool search --onlyvisible --name "$(x_exactly "$1")" >/dev/null 2>&1 || return 0
+        sleep 0.02
+    done
+    echo "window \"$1\" stayed" >&2
+    return 1
+}
+# Presses KEY in the window titled TITLE. Keys go where the X input focus is, which the
+# window manager moves a moment after a dialog closes: wait until it is this window's.
+x_press() {
+    local id
+    id=$(x_window "$1") || return 1
+    for _ in $(seq 100); do
+        xdotool windowactivate "$id" 2>/dev/null || xdotool windowfocus "$id" 2>/dev/null || true
+        [ "$(xdotool getwindowfocus -f 2>/dev/null)" = "$id" ] && break
+        sleep 0.05
+    done
+    xdotool key --clearmodifiers "$2"
+}

@@ -23,39 +23,9 @@ XDG_CONFIG_HOME="$work/config" "$program" &
 kumiro=$!
 
 fail() { echo "e2e: $*" >&2; exit 1; }
-# A title as a regular expression that matches it exactly.
-exactly() { printf '^%s$' "$(printf '%s' "$1" | sed 's/[][()\\.^$*+?{}|]/\\&/g')"; }
-# Waits for a visible window of exactly this title and prints its id. Polled rather than
-# "--sync": a window that closes meanwhile (the splash) makes xdotool die of BadWindow.
-window() {
-    local id
-    for _ in $(seq 300); do
-        id=$(xdotool search --onlyvisible --name "$(exactly "$1")" 2>/dev/null | head -1) || true
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        sleep 0.1
-    done
-    fail "no window \"$1\""
-}
-# Waits until no visible window has this title.
-gone() {
-    for _ in $(seq 300); do
-        xdotool search --onlyvisible --name "$(exactly "$1")" >/dev/null 2>&1 || return 0
-        sleep 0.1
-    done
-    fail "window \"$1\" stayed"
-}
-press() { # press KEY in the window titled TITLE
-    local id
-    id=$(window "$1")
-    # Keys go where the X input focus is, which the window manager moves a moment after a
-    # dialog closes: wait until it is this window's, or the key is lost.
-    for _ in $(seq 100); do
-        xdotool windowactivate "$id" 2>/dev/null || xdotool windowfocus "$id" 2>/dev/null || true
-        [ "$(xdotool getwindowfocus -f 2>/dev/null)" = "$id" ] && break
-        sleep 0.05
-    done
-    xdotool key --clearmodifiers "$2"
-}
+window() { x_window "$1" || fail "no window \"$1\""; }
+gone() { x_gone "$1" || fail "window \"$1\" stayed"; }
+press() { x_press "$1" "$2" || fail "no window \"$1\""; }
 
 window "くみろ君 for Windows" >/dev/null # after the splash
 press "くみろ君 for Windows" ctrl+t

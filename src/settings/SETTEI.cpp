@@ -23,11 +23,6 @@
 
 namespace kumiro {
 
-bool isBlankPattern(const QString& pattern)
-{
-    return pattern.isEmpty() || pattern == u" " || pattern == QStringLiteral("\u3000");
-}
-
 namespace {
 
 // Children of a tab are placed relative to the tab control, tab strip included.

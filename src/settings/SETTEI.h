@@ -91,7 +91,4 @@ private:
 // The longest Text pattern the settings take; its box shows all of it.
 inline constexpr int kTextPatternLength = 16;
 
-// True for a Text pattern that counts as none: empty, one blank or one ideographic blank.
-bool isBlankPattern(const QString& pattern);
-
 } // namespace kumiro

@@ -1,6 +1,5 @@
 #include "SettingsForm.h"
 
-#include "SETTEI.h"
 #include "app/ProgramState.h"
 #include "app/TextValues.h"
 
@@ -9,6 +8,11 @@ namespace kumiro {
 namespace {
 
 } // namespace
+
+bool isBlankPattern(const QString& pattern)
+{
+    return pattern.isEmpty() || pattern == u" " || pattern == QStringLiteral("\u3000");
+}
 
 void saveGeneralForm(ProgramState& state, const GeneralForm& form)
 {

@@ -34,6 +34,9 @@ struct KindForm {
     std::array<bool, 6> textPatternsOn{};
 };
 
+// True for a Text pattern that counts as none: empty, one blank or one ideographic blank.
+bool isBlankPattern(const QString& pattern);
+
 // Stores the general tab: the flags, and the tab to open next when "最後のアクティブタブ" is on.
 void saveGeneralForm(ProgramState& state, const GeneralForm& form);
 // Stores one kind's tab. A synchronised output folder is the data folder; a blank Text

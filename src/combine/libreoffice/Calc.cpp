@@ -205,39 +205,35 @@ private:
             }
         };
         relinkNames(namedRanges(doc_));
-        std::set<rtl::OUString> sources;
         for (const Copied& c : copies_)
-            sources.insert(c.sourceUrl);
+            relinkNames(namedRanges(c.copy));
+        if (copies_.empty())
+            return;
+        // Formulas that point into a source file, and formulas with text results (a copy
+        // would be saved with 0 for them), are set again; the office finds both itself,
+        // which is far cheaper than asking every cell. One search covers every copy; a query
+        // does not (over several sheets it answers with their union on the first).
+        const auto at = sheetIndexes();
+        std::vector<sal_Int32> indexes;
+        std::vector<Any> touch;
         for (const Copied& c : copies_) {
-            const Reference<css::beans::XPropertySet> sheet(c.copy, UNO_QUERY_THROW);
-            Reference<css::uno::XInterface> local;
-            if (sheet->getPropertySetInfo()->hasPropertyByName(rtl::OUString("NamedRanges")))
-                sheet->getPropertyValue(rtl::OUString("NamedRanges")) >>= local;
-            relinkNames(local);
-            // Formulas that point into a source file, and formulas with text results (a copy
-            // would be saved with 0 for them), are set again; the office finds both itself,
-            // which is far cheaper than asking every cell.
-            const Reference<css::util::XSearchable> searchable(c.copy, UNO_QUERY_THROW);
-            const auto search = searchable->createSearchDescriptor();
-            search->setSearchString(rtl::OUString("'file:"));
-            std::vector<Reference<css::uno::XInterface>> touch;
-            if (const auto found = searchable->findAll(search); found.is()) {
-                for (sal_Int32 i = 0; i < found->getCount(); ++i)
-                    touch.emplace_back(found->getByIndex(i), UNO_QUERY);
-            }
+            indexes.push_back(at.at(c.name));
             touch.emplace_back(Reference<css::sheet::XCellRangesQuery>(c.copy, UNO_QUERY_THROW)
-                                   ->queryFormulaCells(css::sheet::FormulaResult::STRING),
-                               UNO_QUERY);
-            for (const auto& ranges : touch) {
-                forEachFormula(Any(ranges), [&](const Reference<css::table::XCell>& cell) {
-                    const rtl::OUString formula = cell->getFormula();
-                    const rtl::OUString relinked = formula.indexOf("'file:") >= 0 ? relink(formula) : formula;
-                    // A formula that still reads another file or program would fetch it
-                    // when set again: it keeps the value it was saved with.
-                    if (relinked.indexOf("'file:") < 0 && relinked.toAsciiUpperCase().indexOf("DDE(") < 0)
-                        cell->setFormula(relinked);
-                });
-            }
+                                   ->queryFormulaCells(css::sheet::FormulaResult::STRING));
+        }
+        if (const auto found = findInFormulas(wholeSheets(doc_, indexes), "'file:"); found.is()) {
+            for (sal_Int32 i = 0; i < found->getCount(); ++i)
+                touch.push_back(found->getByIndex(i));
+        }
+        for (const Any& ranges : touch) {
+            forEachFormula(ranges, [&](const Reference<css::table::XCell>& cell) {
+                const rtl::OUString formula = cell->getFormula();
+                const rtl::OUString relinked = formula.indexOf("'file:") >= 0 ? relink(formula) : formula;
+                // A formula that still reads another file or program would fetch it when set
+                // again: it keeps the value it was saved with.
+                if (relinked.indexOf("'file:") < 0 && relinked.toAsciiUpperCase().indexOf("DDE(") < 0)
+                    cell->setFormula(relinked);
+            });
         }
     }
 
@@ -252,18 +248,25 @@ private:
         int linkedValues;
     };
 
+    // Where each sheet of the workbook is now.
+    std::map<rtl::OUString, sal_Int32> sheetIndexes() const
+    {
+        std::map<rtl::OUString, sal_Int32> at;
+        const auto names = doc_->getSheets()->getElementNames();
+        for (sal_Int32 i = 0; i < names.getLength(); ++i)
+            at[names[i]] = i;
+        return at;
+    }
+
     // Where each source's sheets are now, sources in the order of their first copy.
     std::vector<SheetCopies> sheetCopies() const
     {
-        std::map<rtl::OUString, int> at;
-        const auto names = doc_->getSheets()->getElementNames();
-        for (sal_Int32 i = 0; i < names.getLength(); ++i)
-            at[names[i]] = int(i);
+        const auto at = sheetIndexes();
         std::vector<SheetCopies> out;
         for (const Copied& c : copies_) {
             if (out.empty() || out.back().source != c.source)
                 out.push_back({c.source, c.path, {}, c.linkedValues});
-            out.back().sheets[c.sourceIndex] = at[c.name];
+            out.back().sheets[c.sourceIndex] = int(at.at(c.name));
         }
         return out;
     }

@@ -94,12 +94,10 @@ void keepLookApart(const Reference<css::sheet::XSpreadsheetDocument>& source,
         copyFont(ours, theirs);
         return;
     }
-    bool same = true;
-    for (const char* property : {"CharFontName", "CharFontNameAsian", "CharHeight", "CharHeightAsian"})
-        same = same &&
-            ours->getPropertyValue(rtl::OUString::createFromAscii(property)) ==
-                theirs->getPropertyValue(rtl::OUString::createFromAscii(property));
-    if (same)
+    const rtl::OUString names[] = {"CharFontName", "CharFontNameAsian", "CharHeight", "CharHeightAsian"};
+    const Sequence<rtl::OUString> face(names, 4);
+    if (Reference<css::beans::XMultiPropertySet>(ours, UNO_QUERY_THROW)->getPropertyValues(face) ==
+        Reference<css::beans::XMultiPropertySet>(theirs, UNO_QUERY_THROW)->getPropertyValues(face))
         return;
     const auto styles = cellStyles(source);
     const auto targetStyles = cellStyles(target);

@@ -2,17 +2,11 @@
 // other sources bring and wherever its sheets land.
 #pragma once
 
-#include "Uno.h"
+#include "CalcCells.h"
 
 #include <QString>
 
-#include <com/sun/star/container/XEnumeration.hpp>
-#include <com/sun/star/container/XEnumerationAccess.hpp>
-#include <com/sun/star/sheet/CellFlags.hpp>
-#include <com/sun/star/sheet/XCellRangesQuery.hpp>
-#include <com/sun/star/sheet/XSheetCellRanges.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
-#include <com/sun/star/table/XCell.hpp>
 
 #include <map>
 #include <vector>
@@ -21,17 +15,6 @@ namespace kumiro::lo {
 
 // The names of a workbook, or of one sheet (its own names); null when it has none.
 Reference<css::uno::XInterface> namedRanges(const Reference<css::uno::XInterface>& holder);
-
-// Every formula cell of a sheet or of a set of ranges.
-template <typename F> void forEachFormula(const Any& sheet, F&& f)
-{
-    const Reference<css::sheet::XCellRangesQuery> query(sheet, UNO_QUERY_THROW);
-    const auto cells = Reference<css::container::XEnumerationAccess>(
-                           query->queryContentCells(css::sheet::CellFlags::FORMULA)->getCells(), UNO_QUERY_THROW)
-                           ->createEnumeration();
-    while (cells->hasMoreElements())
-        f(Reference<css::table::XCell>(cells->nextElement(), UNO_QUERY_THROW));
-}
 
 // A source, before its first sheet is copied into `target`: its workbook names that the
 // target already has (from an earlier source, maybe meaning something else) get a name of

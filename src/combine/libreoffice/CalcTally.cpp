@@ -1,15 +1,13 @@
 #include "CalcTally.h"
+#include "CalcCells.h"
 #include "Tally.h"
 
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/drawing/XDrawPages.hpp>
 #include <com/sun/star/drawing/XDrawPagesSupplier.hpp>
-#include <com/sun/star/lang/XMultiServiceFactory.hpp>
 #include <com/sun/star/sheet/XDataPilotTablesSupplier.hpp>
-#include <com/sun/star/sheet/XSheetCellRangeContainer.hpp>
 #include <com/sun/star/sheet/XSheetAnnotationsSupplier.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
-#include <com/sun/star/table/CellRangeAddress.hpp>
 
 #include <vector>
 
@@ -29,9 +27,19 @@ int cellsIn(const Reference<css::sheet::XCellRangesQuery>& query, sal_Int16 flag
     return n;
 }
 
-// Some sheets of a document, with as few round trips as the office allows: the cells of all
-// of them in one query a kind.
-// `wanted`, when given, names what is worth asking: a copy cannot hold what its source lacks.
+// Cells with values and formulas of one sheet. A query over several sheets at once would
+// answer with the union of their cells on the first of them. `wanted` as below.
+void countCells(const Any& sheet, SheetCount& c, const SheetCount* wanted)
+{
+    namespace flags = css::sheet::CellFlags;
+    const Reference<css::sheet::XCellRangesQuery> query(sheet, UNO_QUERY_THROW);
+    c.cells += cellsIn(query, flags::VALUE | flags::DATETIME | flags::STRING | flags::FORMULA);
+    if (!wanted || wanted->formulas)
+        c.formulas += cellsIn(query, flags::FORMULA);
+}
+
+// What some sheets of a document hold. `wanted`, when given, names what is worth asking:
+// a copy cannot hold what its source lacks.
 SheetCount countSheets(const Reference<css::sheet::XSpreadsheetDocument>& doc, const std::vector<sal_Int32>& indexes,
                        const SheetCount* wanted = nullptr)
 {
@@ -39,32 +47,24 @@ SheetCount countSheets(const Reference<css::sheet::XSpreadsheetDocument>& doc, c
     const Reference<css::container::XIndexAccess> sheets(doc->getSheets(), UNO_QUERY_THROW);
     const Reference<css::container::XIndexAccess> pages(
         Reference<css::drawing::XDrawPagesSupplier>(doc, UNO_QUERY_THROW)->getDrawPages(), UNO_QUERY_THROW);
-    const Reference<css::sheet::XSheetCellRangeContainer> all(
-        Reference<css::lang::XMultiServiceFactory>(doc, UNO_QUERY_THROW)
-            ->createInstance(rtl::OUString("com.sun.star.sheet.SheetCellRanges")),
-        UNO_QUERY_THROW);
-    Sequence<css::table::CellRangeAddress> whole(sal_Int32(indexes.size()));
-    for (size_t i = 0; i < indexes.size(); ++i)
-        whole.getArray()[i] = css::table::CellRangeAddress(sal_Int16(indexes[i]), 0, 0, 1023, 1048575);
-    all->addRangeAddresses(whole, false);
-    const Reference<css::sheet::XCellRangesQuery> query(all, UNO_QUERY_THROW);
-    namespace flags = css::sheet::CellFlags;
-    c.cells = cellsIn(query, flags::VALUE | flags::DATETIME | flags::STRING | flags::FORMULA);
-    c.formulas = cellsIn(query, flags::FORMULA);
     for (const sal_Int32 index : indexes) {
         const Any sheet = sheets->getByIndex(index);
-        c.drawings +=
-            int(Reference<css::container::XIndexAccess>(pages->getByIndex(index), UNO_QUERY_THROW)->getCount());
-        c.comments +=
-            int(Reference<css::container::XIndexAccess>(
-                    Reference<css::sheet::XSheetAnnotationsSupplier>(sheet, UNO_QUERY_THROW)->getAnnotations(),
-                    UNO_QUERY_THROW)
-                    ->getCount());
-        c.pivots +=
-            int(Reference<css::container::XIndexAccess>(
-                    Reference<css::sheet::XDataPilotTablesSupplier>(sheet, UNO_QUERY_THROW)->getDataPilotTables(),
-                    UNO_QUERY_THROW)
-                    ->getCount());
+        countCells(sheet, c, wanted);
+        if (!wanted || wanted->drawings)
+            c.drawings +=
+                int(Reference<css::container::XIndexAccess>(pages->getByIndex(index), UNO_QUERY_THROW)->getCount());
+        if (!wanted || wanted->comments)
+            c.comments +=
+                int(Reference<css::container::XIndexAccess>(
+                        Reference<css::sheet::XSheetAnnotationsSupplier>(sheet, UNO_QUERY_THROW)->getAnnotations(),
+                        UNO_QUERY_THROW)
+                        ->getCount());
+        if (!wanted || wanted->pivots)
+            c.pivots +=
+                int(Reference<css::container::XIndexAccess>(
+                        Reference<css::sheet::XDataPilotTablesSupplier>(sheet, UNO_QUERY_THROW)->getDataPilotTables(),
+                        UNO_QUERY_THROW)
+                        ->getCount());
     }
     return c;
 }
@@ -77,17 +77,15 @@ QStringList calcShortfalls(const Reference<css::sheet::XSpreadsheetDocument>& ta
     QStringList out;
     for (size_t i = 0; i < copies.size(); ++i) {
         const SheetCopies& c = copies[i];
-        const Reference<css::container::XIndexAccess> sources(c.source->getSheets(), UNO_QUERY_THROW);
-        std::vector<sal_Int32> from, to;
-        for (sal_Int32 s = 0; s < sources->getCount(); ++s)
-            from.push_back(s);
+        const auto from = everySheet(c.source);
+        std::vector<sal_Int32> to;
         for (const auto& [source, copy] : c.sheets)
             to.push_back(copy);
         const SheetCount in = countSheets(c.source, from);
         const SheetCount got = countSheets(target, to, &in);
         const QString sentence = shortfallSentence(
             c.path,
-            {{QStringLiteral("シート"), int(sources->getCount()), int(c.sheets.size())},
+            {{QStringLiteral("シート"), int(from.size()), int(c.sheets.size())},
              {QStringLiteral("値のあるセル"), in.cells, got.cells},
              {QStringLiteral("数式"), in.formulas, got.formulas},
              {QStringLiteral("名前"), i < names.size() ? names[i].first : 0, i < names.size() ? names[i].second : 0},

@@ -97,6 +97,15 @@ class TestExcel : public QObject {
         return QJsonDocument::fromJson(py.readAllStandardOutput()).object();
     }
 
+    // An .xlsx read from its XML: {"sheets": [{"name", "cells", "pivots"}], "names": [...]}.
+    QJsonObject xlsxAll(const QString& path)
+    {
+        QProcess py;
+        py.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(KUMIRO_TESTS_DIR "/support/xlsx_dump.py"), path});
+        py.waitForFinished(60000);
+        return QJsonDocument::fromJson(py.readAllStandardOutput()).object();
+    }
+
     // Each sheet as the command-line office reads the file: its pictures, charts and other
     // drawing objects, and the widths of its first columns (in length, not in characters of
     // the workbook's default font, which may differ between an input and the output).
@@ -238,11 +247,7 @@ private Q_SLOTS:
             const QByteArray parts = unzip.readAllStandardOutput();
             QVERIFY(parts.contains("xl/workbook.xml"));
             QVERIFY2(!parts.contains("xl/externalLinks"), "the workbook links to another file");
-            QProcess py;
-            py.start(QStringLiteral("/usr/bin/python3"),
-                     {QStringLiteral(KUMIRO_TESTS_DIR "/support/xlsx_dump.py"), output});
-            QVERIFY(py.waitForFinished(60000));
-            combined = QJsonDocument::fromJson(py.readAllStandardOutput()).object();
+            combined = xlsxAll(output);
         } else {
             combined = xlrdAll(output);
         }
@@ -287,6 +292,45 @@ private Q_SLOTS:
             }
         }
         QCOMPARE(at, sheets.size());
+    }
+
+    // A pivot table arrives as one where it stood, reading the copy of its own source range
+    // (also when the same workbook comes twice, so that the copies' sheets are renamed); one
+    // the combine cannot lay out again (dates grouped by month) keeps its values and is named.
+    void pivotTablesArriveAsPivotTables()
+    {
+        const QString pivot = QStringLiteral(KUMIRO_TESTS_DIR "/fixtures/pivot.xlsx");
+        const QString grouped = QStringLiteral(KUMIRO_TESTS_DIR "/fixtures/pivotgroup.xlsx");
+        const QString output = out_->filePath(QStringLiteral("NewExcel.xlsx"));
+        QStringList shortfalls;
+        QVERIFY(combineExcel(*office_, {pivot, pivot, grouped}, output, {}, &shortfalls));
+        QCOMPARE(shortfalls,
+                 QStringList{grouped + QStringLiteral(" の ピボットテーブル 1 個は値として取り込みました。")});
+        const QJsonArray sheets = xlsxAll(output).value(QStringLiteral("sheets")).toArray();
+        QCOMPARE(sheets.size(), 3);
+        const QJsonObject alone = xlsxAll(pivot)
+                                      .value(QStringLiteral("sheets"))
+                                      .toArray()[0]
+                                      .toObject()[QStringLiteral("pivots")][0]
+                                      .toObject();
+        const QString range = alone.value(QStringLiteral("source")).toString().section(u'!', 1);
+        QStringList names;
+        for (int s = 0; s < 2; ++s) {
+            const QJsonObject sheet = sheets[s].toObject();
+            const QJsonArray pivots = sheet.value(QStringLiteral("pivots")).toArray();
+            QCOMPARE(pivots.size(), 1);
+            const QJsonObject got = pivots[0].toObject();
+            QCOMPARE(got.value(QStringLiteral("location")), alone.value(QStringLiteral("location")));
+            QCOMPARE(got.value(QStringLiteral("source")).toString(),
+                     sheet.value(QStringLiteral("name")).toString() + u'!' + range);
+            names << got.value(QStringLiteral("name")).toString();
+        }
+        QVERIFY2(names[0] != names[1], qPrintable(names.join(u',')));
+        const QJsonObject kept = sheets[2].toObject();
+        QCOMPARE(kept.value(QStringLiteral("pivots")).toArray().size(), 0);
+        QCOMPARE(
+            kept.value(QStringLiteral("cells")),
+            xlsxAll(grouped).value(QStringLiteral("sheets")).toArray()[0].toObject().value(QStringLiteral("cells")));
     }
 
     // A later workbook whose default font differs from the first's: every cell keeps its

@@ -77,15 +77,15 @@ if len(set(names)) != len(names) or any(len(n) > 31 for n in names):
     sys.exit("sheet names %r" % names)
 PY
 done
-# A pivot table the office cannot copy: the combine completes and says so on standard error,
+# A pivot table the combine cannot lay out again: it completes and says so on standard error,
 # in the user's language, even when asked to be quiet.
-LANG=ja_JP.UTF-8 "$kumiro" combine -q -o pivot.xlsx b1.xlsx "$fixtures/pivot.xlsx" 2>err.txt \
+LANG=ja_JP.UTF-8 "$kumiro" combine -q -o pivot.xlsx b1.xlsx "$fixtures/pivotgroup.xlsx" 2>err.txt \
     || { cat err.txt >&2; fail "excel combine with a pivot table"; }
-grep -q 'pivot.xlsx の ピボットテーブル 1 個は値として取り込みました。' err.txt \
+grep -q 'pivotgroup.xlsx の ピボットテーブル 1 個は値として取り込みました。' err.txt \
     || { cat err.txt >&2; fail "the pivot table's loss is not told"; }
-"$kumiro" combine -o pivot.ods b1.xlsx "$fixtures/pivot.xlsx" 2>err.txt \
+"$kumiro" combine -o pivot.ods b1.xlsx "$fixtures/pivotgroup.xlsx" 2>err.txt \
     || { cat err.txt >&2; fail "excel combine with a pivot table into .ods"; }
-grep -q 'pivot.xlsx: took in pivot tables (1) as values.' err.txt \
+grep -q 'pivotgroup.xlsx: took in pivot tables (1) as values.' err.txt \
     || { cat err.txt >&2; fail "the pivot table's loss is not told in English"; }
 
 # More documents than the window's order list holds: each a page of the PDF, in the order

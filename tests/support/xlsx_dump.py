@@ -1,5 +1,7 @@
-"""Prints an .xlsx workbook's cached cell values and names as JSON, read from its XML alone
-(no office): {"sheets": [{"name", "cells"}], "names": [[name, scope]]}, like xls_dump.py."""
+"""Prints an .xlsx workbook's cached cell values, names and pivot tables as JSON, read from its
+XML alone (no office): {"sheets": [{"name", "cells", "pivots": [{"name", "location",
+"source"}]}], "names": [[name, scope]]}, like xls_dump.py."""
+import posixpath
 import json
 import re
 import sys
@@ -16,11 +18,35 @@ if "xl/sharedStrings.xml" in book.namelist():
     for si in ET.fromstring(book.read("xl/sharedStrings.xml")).findall("m:si", NS):
         shared.append("".join(t.text or "" for t in si.iter("{%s}t" % NS["m"])))
 targets = {r.get("Id"): r.get("Target") for r in ET.fromstring(book.read("xl/_rels/workbook.xml.rels")).iter(REL)}
+
+
+def related(part, kind):
+    """The parts that `part` relates to with a relationship of this kind."""
+    rels = posixpath.join(posixpath.dirname(part), "_rels", posixpath.basename(part) + ".rels")
+    if rels not in book.namelist():
+        return []
+    return [posixpath.normpath(posixpath.join(posixpath.dirname(part), r.get("Target")))
+            for r in ET.fromstring(book.read(rels)).iter(REL) if r.get("Type").endswith("/" + kind)]
+
+
+def pivots(part):
+    out = []
+    for table in related(part, "pivotTable"):
+        root = ET.fromstring(book.read(table))
+        source = ""
+        for cache in related(table, "pivotCacheDefinition"):
+            ws = ET.fromstring(book.read(cache)).find("m:cacheSource/m:worksheetSource", NS)
+            if ws is not None:
+                source = "%s!%s" % (ws.get("sheet"), ws.get("ref"))
+        out.append({"name": root.get("name"), "location": root.find("m:location", NS).get("ref"), "source": source})
+    return out
+
 workbook = ET.fromstring(book.read("xl/workbook.xml"))
 sheets = []
 for sheet in workbook.findall("m:sheets/m:sheet", NS):
     target = targets[sheet.get("{%s}id" % NS["r"])].lstrip("/")
-    root = ET.fromstring(book.read(target if target.startswith("xl/") else "xl/" + target))
+    target = target if target.startswith("xl/") else "xl/" + target
+    root = ET.fromstring(book.read(target))
     values = {}
     for c in root.iter("{%s}c" % NS["m"]):
         v = c.find("m:v", NS)
@@ -41,7 +67,8 @@ for sheet in workbook.findall("m:sheets/m:sheet", NS):
     rows = max((r for r, _ in values), default=-1) + 1
     cols = max((c for _, c in values), default=-1) + 1
     sheets.append({"name": sheet.get("name"),
-                   "cells": [[values.get((r, c), "") for c in range(cols)] for r in range(rows)]})
+                   "cells": [[values.get((r, c), "") for c in range(cols)] for r in range(rows)],
+                   "pivots": pivots(target)})
 names = sorted([n.get("name").replace("_xlnm.", ""), int(n.get("localSheetId", -1))]
                for n in workbook.findall("m:definedNames/m:definedName", NS))
 json.dump({"sheets": sheets, "names": names}, sys.stdout, ensure_ascii=False)

@@ -3,6 +3,7 @@
 #include "CalcLinks.h"
 #include "CalcLooks.h"
 #include "CalcNames.h"
+#include "CalcPivots.h"
 #include "CalcTally.h"
 #include "Session.h"
 #include "combine/SheetNames.h"
@@ -126,6 +127,7 @@ public:
                 // Copied formulas wait for their results; without them a text or TRUE/FALSE
                 // result would be written as 0.
                 Reference<css::sheet::XCalculatable>(doc_, UNO_QUERY_THROW)->calculate();
+                keepPivots(doc_, copies);
                 shortfalls_ = calcShortfalls(doc_, copies, names);
             },
             path);

@@ -143,13 +143,13 @@ public:
     const QString& path() const { return path_; }
 
     // A source, once, before its first sheet is copied into `target`: names that clash with
-    // the target's get names of their own.
-    void keepNamesApartFrom(const Reference<css::sheet::XSpreadsheetDocument>& target)
+    // the target's or an earlier source's get names of their own.
+    void keepNamesApartFrom(LoExcelWorkbook& target)
     {
         if (namesKeptApart_)
             return;
         namesKeptApart_ = true;
-        keepNamesApart(doc_, target);
+        keepNamesApart(doc_, target.document(), target.claimedNames_);
     }
 
     // A source, once, before its first sheet is copied: its cells keep their look.
@@ -280,6 +280,7 @@ private:
     std::vector<Copied> copies_;
     QStringList shortfalls_;
     bool namesKeptApart_ = false;
+    std::set<rtl::OUString> claimedNames_; // the target's: every source's workbook names, in upper case
     bool lookKeptApart_ = false;
     int linkedValues_ = 0;
 };
@@ -295,7 +296,7 @@ void LoExcelSheet::Copy(ExcelSheet& afterSheet)
     const auto target = after.book().document();
     session_.call(
         [&] {
-            book_.keepNamesApartFrom(target);
+            book_.keepNamesApartFrom(after.book());
             book_.keepLookApartFrom(target, after.book().copies() == 0);
             const rtl::OUString source = sheetName(book_.document(), index_);
             const QString wanted = excelSheetName(qs(source), sheetNames(target));

@@ -62,23 +62,34 @@ Reference<css::uno::XInterface> namedRanges(const Reference<css::uno::XInterface
 }
 
 void keepNamesApart(const Reference<css::sheet::XSpreadsheetDocument>& source,
-                    const Reference<css::sheet::XSpreadsheetDocument>& target)
+                    const Reference<css::sheet::XSpreadsheetDocument>& target, std::set<rtl::OUString>& claimed)
 {
     const Reference<css::sheet::XNamedRanges> ours(namedRanges(source), UNO_QUERY_THROW);
     const Reference<css::container::XNameAccess> theirs(namedRanges(target), UNO_QUERY_THROW);
+    // Names are one whatever their case. The target holds only the names that copied
+    // formulas used so far; every name of an earlier source is defined there later.
+    auto taken = [&](const rtl::OUString& name) {
+        return theirs->hasByName(name) || claimed.count(name.toAsciiUpperCase()) > 0;
+    };
     QList<QPair<QString, QString>> renamed;
     for (const rtl::OUString& name : ours->getElementNames()) {
-        if (!theirs->hasByName(name))
+        if (!taken(name))
             continue;
         rtl::OUString unique;
-        for (int n = 2; unique.isEmpty() || ours->hasByName(unique) || theirs->hasByName(unique); ++n)
+        for (int n = 2; unique.isEmpty() || ours->hasByName(unique) || taken(unique); ++n)
             unique = name + "_" + rtl::OUString::number(n);
         const Reference<css::sheet::XNamedRange> old(ours->getByName(name), UNO_QUERY_THROW);
         ours->addNewByName(unique, old->getContent(), old->getReferencePosition(), old->getType());
         renamed << qMakePair(qs(name), qs(unique));
     }
-    if (renamed.isEmpty())
+    const auto claim = [&] {
+        for (const rtl::OUString& name : ours->getElementNames())
+            claimed.insert(name.toAsciiUpperCase());
+    };
+    if (renamed.isEmpty()) {
+        claim();
         return;
+    }
     // The office would rename a name without its formulas: they are rewritten here,
     // outside string constants, and so are names made of other names; then the old name
     // goes.
@@ -119,6 +130,7 @@ void keepNamesApart(const Reference<css::sheet::XSpreadsheetDocument>& source,
     });
     for (const auto& [from, to] : renamed)
         ours->removeByName(ou(from));
+    claim();
 }
 
 std::vector<std::pair<int, int>> defineNames(const Reference<css::sheet::XSpreadsheetDocument>& target,

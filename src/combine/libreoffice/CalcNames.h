@@ -9,6 +9,7 @@
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 
 #include <map>
+#include <set>
 #include <vector>
 
 namespace kumiro::lo {
@@ -17,11 +18,11 @@ namespace kumiro::lo {
 Reference<css::uno::XInterface> namedRanges(const Reference<css::uno::XInterface>& holder);
 
 // A source, before its first sheet is copied into `target`: its workbook names that the
-// target already has (from an earlier source, maybe meaning something else) get a name of
-// their own, and its formulas and names made of names follow. Only the source in memory
-// changes.
+// target or an earlier source already has (`claimed`, which this source's names then join;
+// maybe meaning something else) get a name of their own, and its formulas and names made of
+// names follow. Only the source in memory changes.
 void keepNamesApart(const Reference<css::sheet::XSpreadsheetDocument>& source,
-                    const Reference<css::sheet::XSpreadsheetDocument>& target);
+                    const Reference<css::sheet::XSpreadsheetDocument>& target, std::set<rtl::OUString>& claimed);
 
 // Where one source's sheets landed: its sheet index to the copy's index in the target.
 struct SheetCopies {

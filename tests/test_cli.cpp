@@ -1,6 +1,7 @@
 // The command line, run in this process with its standard streams captured.
 #include "app/SettingsStore.h"
 #include "cli/ArgumentNames.h"
+#include "cli/CommandHelp.h"
 #include "cli/CommandLine.h"
 #include "support/Files.h"
 

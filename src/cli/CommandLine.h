@@ -68,7 +68,4 @@ inline constexpr int kExitUsage = 2;
 // Runs the request; the exit status (128 + the signal's number when a signal ended it).
 int runCommandLine(const CliRequest& request, CliContext& context);
 
-// The help of the program, or of one command ("combine", "convert").
-QString commandLineHelp(bool japanese, const QString& topic = {});
-
 } // namespace kumiro

@@ -17,6 +17,8 @@
 #include <QTest>
 #include <QXmlStreamReader>
 
+#include <algorithm>
+
 #include "support/Files.h"
 
 using namespace kumiro;
@@ -294,18 +296,20 @@ private Q_SLOTS:
 
     // A pivot table arrives as one where it stood, reading the copy of its own source range
     // (also when the same workbook comes twice, so that the copies' sheets are renamed); one
-    // the combine cannot lay out again (dates grouped by month) keeps its values and is named.
+    // the combine cannot lay out again (dates grouped by month) or the office refuses (on a
+    // protected sheet) keeps its values and is named, and the combine completes.
     void pivotTablesArriveAsPivotTables()
     {
         const QString pivot = QStringLiteral(KUMIRO_TESTS_DIR "/fixtures/pivot.xlsx");
         const QString grouped = QStringLiteral(KUMIRO_TESTS_DIR "/fixtures/pivotgroup.xlsx");
+        const QString locked = QStringLiteral(KUMIRO_TESTS_DIR "/fixtures/pivotlocked.ods");
         const QString output = out_->filePath(QStringLiteral("NewExcel.xlsx"));
         QStringList shortfalls;
-        QVERIFY(combineExcel(*office_, {pivot, pivot, grouped}, output, {}, &shortfalls));
-        QCOMPARE(shortfalls,
-                 QStringList{grouped + QStringLiteral(" の ピボットテーブル 1 個は値として取り込みました。")});
+        QVERIFY(combineExcel(*office_, {pivot, pivot, grouped, locked}, output, {}, &shortfalls));
+        const QString asValues = QStringLiteral(" の ピボットテーブル 1 個は値として取り込みました。");
+        QCOMPARE(shortfalls, (QStringList{grouped + asValues, locked + asValues}));
         const QJsonArray sheets = xlsxAll(output).value(QStringLiteral("sheets")).toArray();
-        QCOMPARE(sheets.size(), 3);
+        QCOMPARE(sheets.size(), 4);
         const QJsonObject alone = xlsxAll(pivot)
                                       .value(QStringLiteral("sheets"))
                                       .toArray()[0]
@@ -329,6 +333,12 @@ private Q_SLOTS:
         QCOMPARE(
             kept.value(QStringLiteral("cells")),
             xlsxAll(grouped).value(QStringLiteral("sheets")).toArray()[0].toObject().value(QStringLiteral("cells")));
+        const QJsonObject protectedCopy = sheets[3].toObject();
+        QCOMPARE(protectedCopy.value(QStringLiteral("pivots")).toArray().size(), 0);
+        const QJsonArray lockedCells = protectedCopy.value(QStringLiteral("cells")).toArray();
+        QVERIFY2(std::any_of(lockedCells.begin(), lockedCells.end(),
+                             [](const QJsonValue& row) { return row.toArray().contains(QJsonValue(30.0)); }),
+                 "the protected sheet's pivot table lost its total");
     }
 
     // A later workbook whose default font differs from the first's: every cell keeps its

@@ -13,6 +13,7 @@
 #include <com/sun/star/sheet/XSpreadsheets.hpp>
 #include <com/sun/star/sheet/XCellRangeData.hpp>
 #include <com/sun/star/table/XCellRange.hpp>
+#include <com/sun/star/util/XProtectable.hpp>
 
 #include <QRandomGenerator>
 
@@ -153,9 +154,12 @@ void keepPivots(const Reference<css::sheet::XSpreadsheetDocument>& target, const
                 if (copy == c.sheets.end() || (range.EndColumn == 0 && range.EndRow == 0))
                     continue;
                 range.Sheet = sal_Int16(copy->second);
+                const Any targetSheet = targetSheets->getByIndex(to);
+                // The office refuses a pivot table on a protected sheet, which the copy stays.
+                if (Reference<css::util::XProtectable>(targetSheet, UNO_QUERY_THROW)->isProtected())
+                    continue;
                 const auto out = Reference<css::sheet::XDataPilotTable>(source, UNO_QUERY_THROW)->getOutputRange();
                 const auto shown = valuesAt(sourceSheet, out);
-                const Any targetSheet = targetSheets->getByIndex(to);
                 const rtl::OUString name = unique(source->getName());
                 // Made first on a sheet of its own and compared with the source, so that one
                 // that comes out otherwise never touches the copy.
@@ -181,15 +185,21 @@ void keepPivots(const Reference<css::sheet::XSpreadsheetDocument>& target, const
                 sheets->removeByName(scratch);
                 if (!same)
                     continue;
-                Reference<css::sheet::XSheetOperation>(
+                const auto area =
                     Reference<css::table::XCellRange>(targetSheet, UNO_QUERY_THROW)
-                        ->getCellRangeByPosition(out.StartColumn, out.StartRow, out.EndColumn, out.EndRow),
-                    UNO_QUERY_THROW)
+                        ->getCellRangeByPosition(out.StartColumn, out.StartRow, out.EndColumn, out.EndRow);
+                Reference<css::sheet::XSheetOperation>(area, UNO_QUERY_THROW)
                     ->clearContents(css::sheet::CellFlags::VALUE | css::sheet::CellFlags::DATETIME |
                                     css::sheet::CellFlags::STRING | css::sheet::CellFlags::FORMULA);
                 const auto ours = pivotsOf(targetSheet);
-                ours->insertNewByName(name, css::table::CellAddress(sal_Int16(to), out.StartColumn, out.StartRow),
-                                      likeSource(ours, source, range));
+                try {
+                    ours->insertNewByName(name, css::table::CellAddress(sal_Int16(to), out.StartColumn, out.StartRow),
+                                          likeSource(ours, source, range));
+                } catch (const css::uno::Exception&) {
+                    // Refused after all: the copy gets back the values it came with.
+                    Reference<css::sheet::XCellRangeData>(area, UNO_QUERY_THROW)->setDataArray(shown);
+                    continue;
+                }
                 names->insert(name);
             }
         }

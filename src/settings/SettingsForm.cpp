@@ -5,10 +5,6 @@
 
 namespace kumiro {
 
-namespace {
-
-} // namespace
-
 bool isBlankPattern(const QString& pattern)
 {
     return pattern.isEmpty() || pattern == u" " || pattern == QStringLiteral("\u3000");

@@ -49,11 +49,6 @@ bool isCalcType(const QString& type)
         type.startsWith(QStringLiteral("calc_Text_txt_csv"));
 }
 
-Reference<css::container::XIndexAccess> sheetsOf(const Reference<css::sheet::XSpreadsheetDocument>& doc)
-{
-    return Reference<css::container::XIndexAccess>(doc->getSheets(), UNO_QUERY_THROW);
-}
-
 rtl::OUString sheetName(const Reference<css::sheet::XSpreadsheetDocument>& doc, int index)
 {
     return Reference<css::container::XNamed>(sheetsOf(doc)->getByIndex(index), UNO_QUERY_THROW)->getName();

@@ -22,10 +22,14 @@ Reference<css::sheet::XCellRangesQuery> wholeSheets(const Reference<css::sheet::
     return Reference<css::sheet::XCellRangesQuery>(all, UNO_QUERY_THROW);
 }
 
+Reference<css::container::XIndexAccess> sheetsOf(const Reference<css::sheet::XSpreadsheetDocument>& doc)
+{
+    return Reference<css::container::XIndexAccess>(doc->getSheets(), UNO_QUERY_THROW);
+}
+
 std::vector<sal_Int32> everySheet(const Reference<css::sheet::XSpreadsheetDocument>& doc)
 {
-    std::vector<sal_Int32> all(
-        size_t(Reference<css::container::XIndexAccess>(doc->getSheets(), UNO_QUERY_THROW)->getCount()));
+    std::vector<sal_Int32> all(size_t(sheetsOf(doc)->getCount()));
     for (size_t i = 0; i < all.size(); ++i)
         all[i] = sal_Int32(i);
     return all;

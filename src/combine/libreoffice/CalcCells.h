@@ -33,6 +33,9 @@ template <typename F> void forEachFormula(const Any& sheet, F&& f)
 Reference<css::sheet::XCellRangesQuery> wholeSheets(const Reference<css::sheet::XSpreadsheetDocument>& doc,
                                                     const std::vector<sal_Int32>& indexes);
 
+// A document's sheets, by index.
+Reference<css::container::XIndexAccess> sheetsOf(const Reference<css::sheet::XSpreadsheetDocument>& doc);
+
 // Every sheet of a document, by index.
 std::vector<sal_Int32> everySheet(const Reference<css::sheet::XSpreadsheetDocument>& doc);
 

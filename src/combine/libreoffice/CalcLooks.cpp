@@ -1,4 +1,5 @@
 #include "CalcLooks.h"
+#include "CalcCells.h"
 
 #include <com/sun/star/beans/PropertyState.hpp>
 #include <com/sun/star/beans/XMultiPropertySet.hpp>
@@ -109,7 +110,7 @@ void keepLookApart(const Reference<css::sheet::XSpreadsheetDocument>& source,
                                                     UNO_QUERY_THROW);
     styles->insertByName(unique, Any(style));
     copyFont(ours, style);
-    const Reference<css::container::XIndexAccess> sheets(source->getSheets(), UNO_QUERY_THROW);
+    const auto sheets = sheetsOf(source);
     for (sal_Int32 i = 0; i < sheets->getCount(); ++i) {
         const auto ranges = Reference<css::sheet::XCellFormatRangesSupplier>(sheets->getByIndex(i), UNO_QUERY_THROW)
                                 ->getCellFormatRanges();

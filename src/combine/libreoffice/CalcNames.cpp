@@ -23,11 +23,6 @@ namespace kumiro::lo {
 
 namespace {
 
-Reference<css::container::XIndexAccess> sheetsOf(const Reference<css::sheet::XSpreadsheetDocument>& doc)
-{
-    return Reference<css::container::XIndexAccess>(doc->getSheets(), UNO_QUERY_THROW);
-}
-
 // The workbook's names (sheet -1), then each sheet's own.
 template <typename F> void forEachNameSet(const Reference<css::sheet::XSpreadsheetDocument>& doc, F&& f)
 {
@@ -61,38 +56,13 @@ Reference<css::uno::XInterface> namedRanges(const Reference<css::uno::XInterface
     return names;
 }
 
-void keepNamesApart(const Reference<css::sheet::XSpreadsheetDocument>& source,
-                    const Reference<css::sheet::XSpreadsheetDocument>& target, std::set<rtl::OUString>& claimed)
+namespace {
+
+// The office would rename a name without its formulas: they are rewritten here, outside
+// string constants, and so are names made of other names; then the old names go.
+void followRenames(const Reference<css::sheet::XSpreadsheetDocument>& source,
+                   const QList<QPair<QString, QString>>& renamed)
 {
-    const Reference<css::sheet::XNamedRanges> ours(namedRanges(source), UNO_QUERY_THROW);
-    const Reference<css::container::XNameAccess> theirs(namedRanges(target), UNO_QUERY_THROW);
-    // Names are one whatever their case. The target holds only the names that copied
-    // formulas used so far; every name of an earlier source is defined there later.
-    auto taken = [&](const rtl::OUString& name) {
-        return theirs->hasByName(name) || claimed.count(name.toAsciiUpperCase()) > 0;
-    };
-    QList<QPair<QString, QString>> renamed;
-    for (const rtl::OUString& name : ours->getElementNames()) {
-        if (!taken(name))
-            continue;
-        rtl::OUString unique;
-        for (int n = 2; unique.isEmpty() || ours->hasByName(unique) || taken(unique); ++n)
-            unique = name + "_" + rtl::OUString::number(n);
-        const Reference<css::sheet::XNamedRange> old(ours->getByName(name), UNO_QUERY_THROW);
-        ours->addNewByName(unique, old->getContent(), old->getReferencePosition(), old->getType());
-        renamed << qMakePair(qs(name), qs(unique));
-    }
-    const auto claim = [&] {
-        for (const rtl::OUString& name : ours->getElementNames())
-            claimed.insert(name.toAsciiUpperCase());
-    };
-    if (renamed.isEmpty()) {
-        claim();
-        return;
-    }
-    // The office would rename a name without its formulas: they are rewritten here,
-    // outside string constants, and so are names made of other names; then the old name
-    // goes.
     QList<QPair<QRegularExpression, QString>> rules;
     for (const auto& [from, to] : renamed)
         rules << qMakePair(
@@ -128,9 +98,38 @@ void keepNamesApart(const Reference<css::sheet::XSpreadsheetDocument>& source,
                 range->setContent(rewritten);
         }
     });
+    const Reference<css::sheet::XNamedRanges> ours(namedRanges(source), UNO_QUERY_THROW);
     for (const auto& [from, to] : renamed)
         ours->removeByName(ou(from));
-    claim();
+}
+
+} // namespace
+
+void keepNamesApart(const Reference<css::sheet::XSpreadsheetDocument>& source,
+                    const Reference<css::sheet::XSpreadsheetDocument>& target, std::set<rtl::OUString>& claimed)
+{
+    const Reference<css::sheet::XNamedRanges> ours(namedRanges(source), UNO_QUERY_THROW);
+    const Reference<css::container::XNameAccess> theirs(namedRanges(target), UNO_QUERY_THROW);
+    // Names are one whatever their case. The target holds only the names that copied
+    // formulas used so far; every name of an earlier source is defined there later.
+    auto taken = [&](const rtl::OUString& name) {
+        return theirs->hasByName(name) || claimed.count(name.toAsciiUpperCase()) > 0;
+    };
+    QList<QPair<QString, QString>> renamed;
+    for (const rtl::OUString& name : ours->getElementNames()) {
+        if (!taken(name))
+            continue;
+        rtl::OUString unique;
+        for (int n = 2; unique.isEmpty() || ours->hasByName(unique) || taken(unique); ++n)
+            unique = name + "_" + rtl::OUString::number(n);
+        const Reference<css::sheet::XNamedRange> old(ours->getByName(name), UNO_QUERY_THROW);
+        ours->addNewByName(unique, old->getContent(), old->getReferencePosition(), old->getType());
+        renamed << qMakePair(qs(name), qs(unique));
+    }
+    if (!renamed.isEmpty())
+        followRenames(source, renamed);
+    for (const rtl::OUString& name : ours->getElementNames())
+        claimed.insert(name.toAsciiUpperCase());
 }
 
 std::vector<std::pair<int, int>> defineNames(const Reference<css::sheet::XSpreadsheetDocument>& target,

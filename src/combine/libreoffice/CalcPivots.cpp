@@ -124,7 +124,7 @@ Reference<css::sheet::XDataPilotDescriptor> likeSource(const Reference<css::shee
 
 void keepPivots(const Reference<css::sheet::XSpreadsheetDocument>& target, const std::vector<SheetCopies>& copies)
 {
-    const Reference<css::container::XIndexAccess> targetSheets(target->getSheets(), UNO_QUERY_THROW);
+    const auto targetSheets = sheetsOf(target);
     // A pivot table's name is the workbook's; the names in use are asked for once needed.
     std::optional<std::set<rtl::OUString>> names;
     auto unique = [&](const rtl::OUString& wanted) {
@@ -141,7 +141,7 @@ void keepPivots(const Reference<css::sheet::XSpreadsheetDocument>& target, const
         return name;
     };
     for (const SheetCopies& c : copies) {
-        const Reference<css::container::XIndexAccess> sources(c.source->getSheets(), UNO_QUERY_THROW);
+        const auto sources = sheetsOf(c.source);
         for (const auto& [from, to] : c.sheets) {
             const Any sourceSheet = sources->getByIndex(from);
             const auto theirs = pivotsOf(sourceSheet);

@@ -19,6 +19,11 @@ struct SheetCount {
     int cells = 0, formulas = 0, drawings = 0, comments = 0, pivots = 0;
 };
 
+int countOf(const Reference<css::uno::XInterface>& collection)
+{
+    return int(Reference<css::container::XIndexAccess>(collection, UNO_QUERY_THROW)->getCount());
+}
+
 int cellsIn(const Reference<css::sheet::XCellRangesQuery>& query, sal_Int16 flags)
 {
     int n = 0;
@@ -44,27 +49,20 @@ SheetCount countSheets(const Reference<css::sheet::XSpreadsheetDocument>& doc, c
                        const SheetCount* wanted = nullptr)
 {
     SheetCount c;
-    const Reference<css::container::XIndexAccess> sheets(doc->getSheets(), UNO_QUERY_THROW);
+    const auto sheets = sheetsOf(doc);
     const Reference<css::container::XIndexAccess> pages(
         Reference<css::drawing::XDrawPagesSupplier>(doc, UNO_QUERY_THROW)->getDrawPages(), UNO_QUERY_THROW);
     for (const sal_Int32 index : indexes) {
         const Any sheet = sheets->getByIndex(index);
         countCells(sheet, c, wanted);
         if (!wanted || wanted->drawings)
-            c.drawings +=
-                int(Reference<css::container::XIndexAccess>(pages->getByIndex(index), UNO_QUERY_THROW)->getCount());
+            c.drawings += countOf(pages->getByIndex(index).get<Reference<css::uno::XInterface>>());
         if (!wanted || wanted->comments)
             c.comments +=
-                int(Reference<css::container::XIndexAccess>(
-                        Reference<css::sheet::XSheetAnnotationsSupplier>(sheet, UNO_QUERY_THROW)->getAnnotations(),
-                        UNO_QUERY_THROW)
-                        ->getCount());
+                countOf(Reference<css::sheet::XSheetAnnotationsSupplier>(sheet, UNO_QUERY_THROW)->getAnnotations());
         if (!wanted || wanted->pivots)
             c.pivots +=
-                int(Reference<css::container::XIndexAccess>(
-                        Reference<css::sheet::XDataPilotTablesSupplier>(sheet, UNO_QUERY_THROW)->getDataPilotTables(),
-                        UNO_QUERY_THROW)
-                        ->getCount());
+                countOf(Reference<css::sheet::XDataPilotTablesSupplier>(sheet, UNO_QUERY_THROW)->getDataPilotTables());
     }
     return c;
 }

@@ -48,16 +48,34 @@ public:
     }
 
 private:
+    static QByteArray statusOf(const QString& pid)
+    {
+        QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+        return status.open(QIODevice::ReadOnly) ? status.readAll() : QByteArray();
+    }
+    static QString parentOf(const QByteArray& status)
+    {
+        const qsizetype at = status.indexOf("PPid:\t");
+        return at < 0 ? QString() : QString::fromLatin1(status.mid(at + 6, status.indexOf('\n', at) - at - 6));
+    }
+    // Ours when this process is among its ancestors: the office runs in a box below us.
+    static bool below(QString pid)
+    {
+        const QString self = QString::number(getpid());
+        for (int depth = 0; depth < 6 && !pid.isEmpty() && pid != u"0" && pid != u"1"; ++depth) {
+            pid = parentOf(statusOf(pid));
+            if (pid == self)
+                return true;
+        }
+        return false;
+    }
+
     void run()
     {
-        const QByteArray parent = "PPid:\t" + QByteArray::number(getpid()) + "\n";
         while (!stop_) {
             for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-                QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-                if (!status.open(QIODevice::ReadOnly))
-                    continue;
-                const QByteArray s = status.readAll();
-                if (!s.startsWith("Name:\tsoffice.bin") || !s.contains(parent))
+                const QByteArray s = statusOf(pid);
+                if (!s.startsWith("Name:\tsoffice.bin") || !below(pid))
                     continue;
                 const qsizetype at = s.indexOf("VmHWM:");
                 if (at >= 0)

@@ -54,6 +54,20 @@ listed() { # title file
     done
 }
 window() { x_window "$1"; }
+focused() { # title: waits until that window has the input focus; prints its id
+    local id
+    id=$(window "$1")
+    for _ in $(seq 600); do
+        if [ "$(xdotool getwindowfocus -f 2>/dev/null)" = "$id" ]; then
+            echo "$id"
+            return 0
+        fi
+        xdotool windowactivate "$id" 2>/dev/null || true
+        sleep 0.05
+    done
+    echo "\"$1\" never had the focus" >&2
+    return 1
+}
 gone() { x_gone "$1"; }
 press() { x_press "$1" "$2"; }
 now() { date +%s%N; }
@@ -65,10 +79,12 @@ through_window() { # folder pattern title
     XDG_CONFIG_HOME="$work/config" "$kumiro" "$folder"/$2 &
     local pid=$!
     press "ファイル数確認" Return
+    gone "ファイル数確認"
     for _ in $(seq "$runs"); do
-        # A click in the left list, then seven tabs reach "OK".
+        # A click in the left list, then seven tabs reach "OK" (a click while a message
+        # still held the focus was lost, and the tabs reached "削除").
         local id
-        id=$(window "$title")
+        id=$(focused "$title")
         xdotool mousemove --window "$id" 60 300 click 1
         xdotool key Tab Tab Tab Tab Tab Tab Tab space
         press "くみろ順確認" Return
@@ -83,11 +99,7 @@ through_window() { # folder pattern title
         until [ -s "$work/shown.pid" ]; do sleep 0.01; done
         sleep 0.2 # xprop has read the list once and waits for changes
         # The main window has the input focus again once the order dialog is gone.
-        id=$(window "$title")
-        until [ "$(xdotool getwindowfocus -f 2>/dev/null)" = "$id" ]; do
-            xdotool windowactivate "$id" 2>/dev/null || true
-            sleep 0.05
-        done
+        focused "$title" >/dev/null
         t0=$(now)
         xdotool key --clearmodifiers ctrl+g
         wait "$watcher"

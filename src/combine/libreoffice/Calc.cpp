@@ -302,7 +302,10 @@ void LoExcelSheet::Copy(ExcelSheet& afterSheet)
 
 class LoExcelApplication final : public ExcelApplication {
 public:
-    explicit LoExcelApplication(std::unique_ptr<Session> session) : session_(std::move(session)) {}
+    LoExcelApplication(std::unique_ptr<Session> session, Retire retire)
+        : session_(std::move(session)), retire_(std::move(retire))
+    {
+    }
     ~LoExcelApplication() override { Quit(); }
 
     void SheetsInNewWorkbook(int count) override { sheetsInNewWorkbook_ = qMax(1, count); }
@@ -401,7 +404,7 @@ public:
     {
         active_ = nullptr;
         books_.clear();
-        session_->end();
+        finish(session_, retire_);
     }
 
 private:
@@ -417,6 +420,7 @@ private:
     }
 
     std::unique_ptr<Session> session_;
+    Retire retire_;
     std::vector<std::unique_ptr<LoExcelWorkbook>> books_;
     LoExcelWorkbook* active_ = nullptr;
     int activeSheet_ = 0;
@@ -425,9 +429,9 @@ private:
 
 } // namespace
 
-std::unique_ptr<ExcelApplication> newExcelApplication(std::unique_ptr<Session> session)
+std::unique_ptr<ExcelApplication> newExcelApplication(std::unique_ptr<Session> session, Retire retire)
 {
-    return std::make_unique<LoExcelApplication>(std::move(session));
+    return std::make_unique<LoExcelApplication>(std::move(session), std::move(retire));
 }
 
 } // namespace kumiro::lo

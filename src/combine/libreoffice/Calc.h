@@ -1,15 +1,15 @@
 // The Excel side: sheets, workbooks and the application, on an office of their own.
 #pragma once
 
+#include "Session.h"
 #include "combine/Office.h"
 
 #include <memory>
 
 namespace kumiro::lo {
 
-class Session;
-
-// An Excel application on `session`, an office of its own that it ends.
-std::unique_ptr<ExcelApplication> newExcelApplication(std::unique_ptr<Session> session);
+// An Excel application on `session`, an office of its own that it ends,
+// or hands to `retire` when its command is done.
+std::unique_ptr<ExcelApplication> newExcelApplication(std::unique_ptr<Session> session, Retire retire = {});
 
 } // namespace kumiro::lo

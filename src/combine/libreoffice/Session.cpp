@@ -202,6 +202,16 @@ void Session::end(bool patient)
         process_.kill();
 }
 
+void finish(std::unique_ptr<Session>& session, const Retire& retire)
+{
+    if (!session)
+        return;
+    if (retire)
+        retire(std::move(session));
+    else
+        session->end();
+}
+
 Watchdog::Limits Session::limitsOf(const OfficeOptions& options)
 {
     Watchdog::Limits limits;

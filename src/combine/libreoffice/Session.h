@@ -15,7 +15,9 @@
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/lang/XMultiComponentFactory.hpp>
 
+#include <functional>
 #include <map>
+#include <memory>
 #include <type_traits>
 
 namespace kumiro::lo {
@@ -135,6 +137,13 @@ private:
     int copies_ = 0;
     std::map<QString, rtl::OUString> inputs_;
 };
+
+// Takes an office whose command is over and ends it elsewhere, after the command has
+// returned; empty: the command ends its office itself.
+using Retire = std::function<void(std::unique_ptr<Session>)>;
+
+// The command is done with `session`: ended here, or handed to `retire`.
+void finish(std::unique_ptr<Session>& session, const Retire& retire);
 
 // What the user is told when the office cannot read what a file holds.
 QString unreadableContent();

@@ -314,14 +314,11 @@ private:
 
 class LoWordApplication final : public WordApplication {
 public:
-    explicit LoWordApplication(std::unique_ptr<Session> session) : session_(std::move(session)), selection_(*session_)
+    LoWordApplication(std::unique_ptr<Session> session, Retire retire)
+        : session_(std::move(session)), retire_(std::move(retire)), selection_(*session_)
     {
     }
-    ~LoWordApplication() override
-    {
-        documents_.clear();
-        session_->end();
-    }
+    ~LoWordApplication() override { Quit(); }
 
     WordDocument& Documents_Add() override
     {
@@ -374,20 +371,21 @@ public:
     void Quit() override
     {
         documents_.clear();
-        session_->end();
+        finish(session_, retire_);
     }
 
 private:
     std::unique_ptr<Session> session_;
+    Retire retire_;
     LoWordSelection selection_;
     std::vector<std::unique_ptr<LoWordDocument>> documents_;
 };
 
 } // namespace
 
-std::unique_ptr<WordApplication> newWordApplication(std::unique_ptr<Session> session)
+std::unique_ptr<WordApplication> newWordApplication(std::unique_ptr<Session> session, Retire retire)
 {
-    return std::make_unique<LoWordApplication>(std::move(session));
+    return std::make_unique<LoWordApplication>(std::move(session), std::move(retire));
 }
 
 } // namespace kumiro::lo

@@ -114,8 +114,8 @@ public:
     void store(const Reference<css::uno::XInterface>& doc, const Sequence<css::beans::PropertyValue>& args,
                const QString& path, bool dropByteOrderMark = false);
 
-    // Ends the office: asked first, killed if it does not go (after 0.4 s, or 5 s when
-    // `patient`).
+    // Ends the office at once; when `patient`, asks it first and kills it only when it has
+    // not gone after 5 s.
     void end(bool patient = false);
 
 private:

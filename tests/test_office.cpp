@@ -469,6 +469,25 @@ private Q_SLOTS:
         QCOMPARE(officeProfileCount(), baseProfiles_);
     }
 
+    // A spare that hangs while it waits (stopped here) would hold the command until the
+    // stall limit ends it with a message; it is replaced without a word instead.
+    void stoppedSpareIsReplacedSilently()
+    {
+        office_->prepare();
+        QTRY_VERIFY_WITH_TIMEOUT(office_->ready(), 60000);
+        const pid_t spare = test::officeOf(getpid());
+        QVERIFY(test::signalOurOffice(SIGSTOP));
+        const QString output = out_->filePath(QStringLiteral("NewWord.doc"));
+        try {
+            QVERIFY(combineWord(*office_, {fixture(QStringLiteral("in1.doc")), fixture(QStringLiteral("in2.doc"))},
+                                output));
+        } catch (const OfficeError& e) {
+            QFAIL(qPrintable(e.what()));
+        }
+        QVERIFY(QFileInfo(output).size() > 0);
+        QVERIFY(::kill(spare, 0) != 0 || test::officeOf(getpid()) != spare);
+    }
+
     void commandsThroughTheMainWindow()
     {
         SettingsStore store(out_->filePath(QStringLiteral("config")));

@@ -126,6 +126,8 @@ public:
     virtual void prepare() {}
     // Whether an office started by prepare() is waiting (running or starting).
     virtual bool prepared() const { return false; }
+    // Whether that office has started and waits.
+    virtual bool ready() const { return false; }
 };
 
 // LibreOffice's program folder (soffice.bin, the UNO libraries), as the build was told.

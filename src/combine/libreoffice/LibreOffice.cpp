@@ -69,6 +69,12 @@ public:
         return wanted_ || spare_;
     }
 
+    bool ready() const override
+    {
+        std::lock_guard lock(mutex_);
+        return spare_ != nullptr;
+    }
+
 private:
     void launch()
     {
@@ -116,8 +122,11 @@ private:
         };
     }
 
-    // The spare when it is alive (waited for while it starts; `spare` tells), else a new
-    // office.
+    // How long a spare may take to answer before it counts as hung: what a hung one costs.
+    static constexpr int kSpareAnswerMs = 2000;
+
+    // The spare when it answers (waited for while it starts; `fromSpare` tells), else a new
+    // office: one that died or hangs while it waited is replaced without a word.
     std::unique_ptr<Session> session(bool& fromSpare)
     {
         std::unique_ptr<Session> spare;
@@ -126,7 +135,7 @@ private:
             changed_.wait(lock, [this] { return !wanted_; });
             spare = std::move(spare_);
         }
-        fromSpare = spare && spare->alive();
+        fromSpare = spare && spare->answers(kSpareAnswerMs);
         if (fromSpare)
             return spare;
         spare.reset();

@@ -202,6 +202,21 @@ void Session::end(bool patient)
         process_.kill();
 }
 
+bool Session::answers(int ms)
+{
+    if (!process_.running() || !desktop_.is())
+        return false;
+    watchdog_.arm(ms);
+    try {
+        desktop_->getCurrentComponent();
+    } catch (const css::uno::Exception&) {
+        watchdog_.disarm();
+        return false;
+    }
+    watchdog_.disarm();
+    return !watchdog_.fired();
+}
+
 void finish(std::unique_ptr<Session>& session, const Retire& retire)
 {
     if (!session)

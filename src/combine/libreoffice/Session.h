@@ -83,8 +83,9 @@ public:
     // refers to a file beside it finds nothing), made once per input.
     rtl::OUString inputUrl(const QString& path);
     bool boxed() const { return process_.boxed(); }
-    // The office is still there to take calls (a spare may have died while it waited).
-    bool alive() { return process_.running() && desktop_.is(); }
+    // The office takes a call within `ms` (a spare may have died or hung while it waited);
+    // one that does not is ended.
+    bool answers(int ms);
 
     // A document model without a frame or view (nothing is ever shown or laid out on
     // screen, which makes loading and inserting cheaper): empty, or loaded by `args`.

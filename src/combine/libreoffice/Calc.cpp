@@ -32,6 +32,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -86,9 +87,13 @@ public:
     {
     }
 
+    // Asked for each sheet copied, twice, of the source and of the target: known here once
+    // read, as every change to the sheets goes through this workbook.
     int Sheets_Count() override
     {
-        return session_.call([&] { return int(sheetsOf(doc_)->getCount()); }, path_);
+        if (!count_)
+            count_ = session_.call([&] { return int(sheetsOf(doc_)->getCount()); }, path_);
+        return *count_;
     }
 
     ExcelSheet& Sheets(int n) override
@@ -124,6 +129,35 @@ public:
     const Reference<css::sheet::XSpreadsheetDocument>& document() const { return doc_; }
     const QString& path() const { return path_; }
 
+    // A source's sheet names and address, read once: a source is not changed after it is
+    // opened (in the office's call).
+    const rtl::OUString& sourceSheetName(int index)
+    {
+        if (!sourceNames_.hasElements())
+            sourceNames_ = doc_->getSheets()->getElementNames();
+        return sourceNames_[index];
+    }
+    const rtl::OUString& sourceUrl()
+    {
+        if (url_.isEmpty())
+            url_ = Reference<css::frame::XModel>(doc_, UNO_QUERY_THROW)->getURL();
+        return url_;
+    }
+
+    // The target's sheet names as they are now (in the office's call), kept up to date by
+    // the copies and the removal.
+    const QStringList& targetSheetNames()
+    {
+        if (!targetNames_)
+            targetNames_ = sheetNames(doc_);
+        return *targetNames_;
+    }
+    void sheetRemoved()
+    {
+        count_.reset();
+        targetNames_.reset();
+    }
+
     // A source, once, before its first sheet is copied into `target`: names that clash with
     // the target's or an earlier source's get names of their own.
     void keepNamesApartFrom(LoExcelWorkbook& target)
@@ -149,11 +183,15 @@ public:
     int linkedValues() const { return linkedValues_; }
 
     // The target, after a sheet was copied in from `source`.
-    void noteCopy(const LoExcelWorkbook& from, int sourceIndex, const rtl::OUString& sourceSheet,
+    void noteCopy(LoExcelWorkbook& from, int sourceIndex, const rtl::OUString& sourceSheet,
                   const Reference<css::container::XNamed>& copy, const rtl::OUString& name)
     {
-        copies_.push_back({Reference<css::frame::XModel>(from.document(), UNO_QUERY_THROW)->getURL(), sourceSheet, copy,
-                           name, from.document(), from.path(), sourceIndex, from.linkedValues()});
+        copies_.push_back({from.sourceUrl(), sourceSheet, copy, name, from.document(), from.path(), sourceIndex,
+                           from.linkedValues()});
+        if (count_)
+            ++*count_;
+        if (targetNames_)
+            targetNames_->append(qs(name));
     }
 
     // What the sources lost on the way, known once saved.
@@ -265,6 +303,10 @@ private:
     std::set<rtl::OUString> claimedNames_; // the target's: every source's workbook names, in upper case
     bool lookKeptApart_ = false;
     int linkedValues_ = 0;
+    std::optional<int> count_;
+    Sequence<rtl::OUString> sourceNames_;
+    rtl::OUString url_;
+    std::optional<QStringList> targetNames_;
 };
 
 QString LoExcelSheet::Name()
@@ -280,8 +322,8 @@ void LoExcelSheet::Copy(ExcelSheet& afterSheet)
         [&] {
             book_.keepNamesApartFrom(after.book());
             book_.keepLookApartFrom(target, after.book().copies() == 0);
-            const rtl::OUString source = sheetName(book_.document(), index_);
-            const QString wanted = excelSheetName(qs(source), sheetNames(target));
+            const rtl::OUString source = book_.sourceSheetName(index_);
+            const QString wanted = excelSheetName(qs(source), after.book().targetSheetNames());
             const Reference<css::sheet::XSpreadsheets2> sheets(target->getSheets(), UNO_QUERY_THROW);
             const sal_Int32 at = sheets->importSheet(book_.document(), source, after.index() + 1);
             const Reference<css::container::XNamed> copy(sheetsOf(target)->getByIndex(at), UNO_QUERY_THROW);
@@ -386,7 +428,9 @@ public:
     {
         ExcelWorkbook& book = ActiveWorkbook();
         session_->call([&] {
-            const auto doc = static_cast<LoExcelWorkbook&>(book).document();
+            auto& workbook = static_cast<LoExcelWorkbook&>(book);
+            const auto doc = workbook.document();
+            workbook.sheetRemoved();
             doc->getSheets()->removeByName(sheetName(doc, activeSheet_));
         });
     }

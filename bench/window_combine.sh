@@ -54,20 +54,7 @@ listed() { # title file
     done
 }
 window() { x_window "$1"; }
-focused() { # title: waits until that window has the input focus; prints its id
-    local id
-    id=$(window "$1")
-    for _ in $(seq 600); do
-        if [ "$(xdotool getwindowfocus -f 2>/dev/null)" = "$id" ]; then
-            echo "$id"
-            return 0
-        fi
-        xdotool windowactivate "$id" 2>/dev/null || true
-        sleep 0.05
-    done
-    echo "\"$1\" never had the focus" >&2
-    return 1
-}
+focused() { x_focus "$1"; }
 gone() { x_gone "$1"; }
 press() { x_press "$1" "$2"; }
 now() { date +%s%N; }

@@ -43,15 +43,25 @@ x_gone() {
     echo "window \"$1\" stayed" >&2
     return 1
 }
-# Presses KEY in the window titled TITLE. Keys go where the X input focus is, which the
-# window manager moves a moment after a dialog closes: wait until it is this window's.
-x_press() {
+# Gives the window titled TITLE the X input focus, which the window manager moves a moment
+# after a dialog closes, and prints its id; fails after TRIES x 0.05 s (default 30 s).
+x_focus() {
     local id
     id=$(x_window "$1") || return 1
-    for _ in $(seq 100); do
+    for _ in $(seq "${2:-600}"); do
         xdotool windowactivate "$id" 2>/dev/null || xdotool windowfocus "$id" 2>/dev/null || true
-        [ "$(xdotool getwindowfocus -f 2>/dev/null)" = "$id" ] && break
+        if [ "$(xdotool getwindowfocus -f 2>/dev/null)" = "$id" ]; then
+            echo "$id"
+            return 0
+        fi
         sleep 0.05
     done
+    echo "\"$1\" never had the focus" >&2
+    return 1
+}
+# Presses KEY in the window titled TITLE, once it has the focus (or after 5 s of trying).
+x_press() {
+    x_window "$1" >/dev/null || return 1
+    x_focus "$1" 100 >/dev/null || true
     xdotool key --clearmodifiers "$2"
 }

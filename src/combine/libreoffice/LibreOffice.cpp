@@ -11,6 +11,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace kumiro::lo {
@@ -39,15 +40,13 @@ public:
 
     std::unique_ptr<WordApplication> newWord() override
     {
-        bool spare = false;
-        auto s = session(spare);
-        return newWordApplication(std::move(s), spare ? retire() : Retire{});
+        auto [session, retire] = take();
+        return newWordApplication(std::move(session), std::move(retire));
     }
     std::unique_ptr<ExcelApplication> newExcel() override
     {
-        bool spare = false;
-        auto s = session(spare);
-        return newExcelApplication(std::move(s), spare ? retire() : Retire{});
+        auto [session, retire] = take();
+        return newExcelApplication(std::move(session), std::move(retire));
     }
 
     void prepare() override
@@ -111,23 +110,14 @@ private:
         return cache_.preparedProfile();
     }
 
-    // An office started ahead is ended by the thread that started it once its command has
-    // returned: the user need not wait for its end (70-100 ms) before the completion message.
-    Retire retire()
-    {
-        return [this](std::unique_ptr<Session> done) {
-            std::lock_guard lock(mutex_);
-            retired_.push_back(std::move(done));
-            changed_.notify_all();
-        };
-    }
-
     // How long a spare may take to answer before it counts as hung: what a hung one costs.
     static constexpr int kSpareAnswerMs = 2000;
 
-    // The spare when it answers (waited for while it starts; `fromSpare` tells), else a new
-    // office: one that died or hangs while it waited is replaced without a word.
-    std::unique_ptr<Session> session(bool& fromSpare)
+    // The spare when it answers (waited for while it starts), else a new office: one that
+    // died or hangs while it waited is replaced without a word. A spare goes back to the
+    // thread that started it, which ends it once its command has returned: the user need not
+    // wait for its end before the completion message. A new office its command ends.
+    std::pair<std::unique_ptr<Session>, Retire> take()
     {
         std::unique_ptr<Session> spare;
         {
@@ -135,11 +125,15 @@ private:
             changed_.wait(lock, [this] { return !wanted_; });
             spare = std::move(spare_);
         }
-        fromSpare = spare && spare->answers(kSpareAnswerMs);
-        if (fromSpare)
-            return spare;
+        if (spare && spare->answers(kSpareAnswerMs)) {
+            return {std::move(spare), [this](std::unique_ptr<Session> done) {
+                        std::lock_guard lock(mutex_);
+                        retired_.push_back(std::move(done));
+                        changed_.notify_all();
+                    }};
+        }
         spare.reset();
-        return std::make_unique<Session>(options_, profile());
+        return {std::make_unique<Session>(options_, profile()), Retire{}};
     }
 
     OfficeOptions options_;

@@ -10,7 +10,7 @@ KUMIRO_PACKAGES=(
     fonts-noto-cjk fonts-liberation qt6-translations-l10n xdg-utils
     xvfb xauth xdotool openbox desktop-file-utils dpkg-dev
     libreoffice-writer-nogui libreoffice-calc-nogui libreoffice-dev
-    python3-xlrd python3-uno clang-format lintian poppler-utils bubblewrap unzip
+    python3-xlrd python3-openpyxl python3-uno clang-format lintian poppler-utils bubblewrap unzip
 )
 
 kumiro_missing_packages() {

@@ -7,6 +7,11 @@
 #include <QDir>
 #include <QFile>
 
+#include <cppuhelper/implbase1.hxx>
+#include <rtl/ref.hxx>
+
+#include <com/sun/star/awt/XCallback.hpp>
+#include <com/sun/star/awt/XRequestCallback.hpp>
 #include <com/sun/star/bridge/BridgeFactory.hpp>
 #include <com/sun/star/bridge/XBridge.hpp>
 #include <com/sun/star/connection/Connector.hpp>
@@ -18,6 +23,7 @@
 #include <cerrno>
 #include <algorithm>
 #include <chrono>
+#include <future>
 #include <thread>
 #include <unistd.h>
 
@@ -123,8 +129,12 @@ rtl::OUString Session::utf8Copy(const QString& path, bool lfLineEnds)
         throw OfficeError(OfficeError::Unreadable, in.errorString(), path);
     const QByteArray bytes = in.readAll();
     QByteArray text = toUtf8(bytes, detectTextEncoding(bytes));
+    // The office ends a text at its last line end, where other word processors show an empty
+    // last paragraph: a paragraph added before it must not join the user's last line.
     if (lfLineEnds)
         text = withLfLineEnds(text);
+    if (lfLineEnds && text.endsWith('\n'))
+        text += '\n';
     const QString copy =
         process_.tempDir() + QStringLiteral("/kumiro-text-%1.%2").arg(++copies_).arg(QFileInfo(path).suffix());
     QFile out(copy);
@@ -150,8 +160,54 @@ rtl::OUString Session::inputUrl(const QString& path)
     return inputs_[path] = officeUrl(copy);
 }
 
+void Session::onMainThread(const std::function<void()>& f)
+{
+    // The office calls this back from its main thread; while it waits, the bridge runs the
+    // calls `f` makes on that same thread.
+    class Job final : public cppu::WeakImplHelper1<css::awt::XCallback> {
+    public:
+        explicit Job(const std::function<void()>& f) : f_(f) {}
+        void SAL_CALL notify(const Any&) override
+        {
+            try {
+                f_();
+                done_.set_value();
+            } catch (...) {
+                done_.set_exception(std::current_exception());
+            }
+        }
+        std::future<void> done() { return done_.get_future(); }
+
+    private:
+        std::function<void()> f_;
+        std::promise<void> done_;
+    };
+    const rtl::Reference<Job> job(new Job(f));
+    auto done = job->done();
+    Reference<css::awt::XRequestCallback>(
+        services()->createInstanceWithContext(rtl::OUString("com.sun.star.awt.AsyncCallback"), context()),
+        UNO_QUERY_THROW)
+        ->addCallback(Reference<css::awt::XCallback>(job.get()), Any());
+    // An office that dies or is ended by the watchdog never calls back.
+    while (done.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
+        if (watchdog_.fired() || !process_.running())
+            throw css::lang::DisposedException(rtl::OUString("the office ended"), {});
+    }
+    done.get();
+}
+
 void Session::store(const Reference<css::uno::XInterface>& doc, const Sequence<css::beans::PropertyValue>& args,
                     const QString& path, bool dropByteOrderMark)
+{
+    storeWith(
+        [&](const rtl::OUString& url) {
+            Reference<css::frame::XStorable>(doc, UNO_QUERY_THROW)->storeToURL(url, args);
+        },
+        path, dropByteOrderMark);
+}
+
+void Session::storeWith(const std::function<void(const rtl::OUString&)>& save, const QString& path,
+                        bool dropByteOrderMark)
 {
     const QString temp = process_.tempDir();
     const qint64 estimate = 2 * inputBytes_ + (4 << 20);
@@ -169,7 +225,7 @@ void Session::store(const Reference<css::uno::XInterface>& doc, const Sequence<c
         QString file;
         ~Remove() { QFile::remove(file); }
     } removeStaging{staging};
-    call([&] { Reference<css::frame::XStorable>(doc, UNO_QUERY_THROW)->storeToURL(officeUrl(staging), args); }, path);
+    call([&] { save(officeUrl(staging)); }, path);
     copyOut(staging, path, dropByteOrderMark);
 }
 

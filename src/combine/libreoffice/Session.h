@@ -103,17 +103,27 @@ public:
     // in UTF-8 without a
     // byte-order mark, whatever the encoding it was written in (told apart here, where
     // EUC-JP, ISO-2022-JP and UTF-16 are known), and for text with LF line ends, so that
-    // CR-only files from old editors give one paragraph a line.
+    // CR-only files from old editors give one paragraph a line, and a last line end an empty last
+    // paragraph.
     rtl::OUString utf8Copy(const QString& path, bool lfLineEnds);
 
     // What the office has read so far, for telling whether it has room to save.
     void noteInput(const QString& path) { inputBytes_ += QFileInfo(path).size(); }
+
+    // Runs `f` on the office's main thread, inside a call(): its calls reach the office there.
+    // A document laid out in a view (the PDF export) with comments or notes ends the office
+    // when it is loaded, saved or closed from another thread, or with the office's own
+    // event loop turning between those steps: they go in one `f`.
+    void onMainThread(const std::function<void()>& f);
 
     // Saves through the office's own temporary folder and copies the result into `path`
     // here: the office never writes into the user's folder (and leaves nothing of its own
     // there), and a full or failing disk is an error at once, not an office that spins.
     void store(const Reference<css::uno::XInterface>& doc, const Sequence<css::beans::PropertyValue>& args,
                const QString& path, bool dropByteOrderMark = false);
+    // The same, with `save` writing the office's file at the address it is given.
+    void storeWith(const std::function<void(const rtl::OUString&)>& save, const QString& path,
+                   bool dropByteOrderMark = false);
 
     // Ends the office at once; when `patient`, asks it first and kills it only when it has
     // not gone after 5 s.

@@ -30,6 +30,7 @@
 #include <com/sun/star/text/XTextRangeCompare.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <set>
@@ -89,36 +90,42 @@ public:
     }
 
     // A document made here has no view, and the PDF export lays one out: it goes through
-    // an OpenDocument copy, opened hidden in the same office.
+    // an OpenDocument copy, opened hidden in the same office and saved and closed at once on
+    // its main thread.
     void savePdf(const QString& path)
     {
         const QString odt = session_.tempDir() + QStringLiteral("/kumiro-pdf-source.odt");
-        struct Cleanup {
+        struct Remove {
             QString file;
-            Reference<css::util::XCloseable> view;
-            ~Cleanup()
-            {
-                try {
-                    if (view.is())
-                        view->close(true);
-                } catch (const css::uno::Exception&) {
-                }
-                QFile::remove(file);
-            }
-        } cleanup{odt, {}};
+            ~Remove() { QFile::remove(file); }
+        } remove{odt};
         session_.call(
             [&] {
                 Reference<css::frame::XStorable>(doc_, UNO_QUERY_THROW)
                     ->storeToURL(
                         session_.officeUrl(odt),
                         props(prop("FilterName", Any(rtl::OUString("writer8"))), prop("Overwrite", Any(true))));
-                const auto loader = Reference<css::frame::XComponentLoader>(session_.desktop(), UNO_QUERY_THROW);
-                cleanup.view.set(loader->loadComponentFromURL(session_.officeUrl(odt), rtl::OUString("_blank"), 0,
-                                                              inputProps(prop("Hidden", Any(true)))),
-                                 UNO_QUERY_THROW);
             },
             path);
-        session_.store(cleanup.view, props(prop("FilterName", Any(rtl::OUString("writer_pdf_Export")))), path);
+        session_.storeWith(
+            [&](const rtl::OUString& url) {
+                const auto loader = Reference<css::frame::XComponentLoader>(session_.desktop(), UNO_QUERY_THROW);
+                session_.onMainThread([&] {
+                    const Reference<css::util::XCloseable> view(
+                        loader->loadComponentFromURL(session_.officeUrl(odt), rtl::OUString("_blank"), 0,
+                                                     inputProps(prop("Hidden", Any(true)))),
+                        UNO_QUERY_THROW);
+                    try {
+                        Reference<css::frame::XStorable>(view, UNO_QUERY_THROW)
+                            ->storeToURL(url, props(prop("FilterName", Any(rtl::OUString("writer_pdf_Export")))));
+                    } catch (...) {
+                        view->close(true);
+                        throw;
+                    }
+                    view->close(true);
+                });
+            },
+            path);
     }
 
     void Close() override
@@ -173,12 +180,7 @@ public:
                 cursor->gotoEnd(false);
                 Reference<css::document::XDocumentInsertable>(cursor, UNO_QUERY_THROW)
                     ->insertDocumentFromURL(session_.inputUrl(path), inputProps(prop("FilterName", Any(ou(filter)))));
-                // The cursor now spans what was inserted, from the paragraph it started in.
-                // Even an empty document brings a paragraph; nothing at all means the office
-                // could not read it (a password, say) and said nothing.
-                const Reference<css::text::XTextRangeCompare> compare(doc_->getText(), UNO_QUERY_THROW);
-                if (compare->compareRegionStarts(cursor->getStart(), cursor->getEnd()) == 0)
-                    throw OfficeError(OfficeError::Unreadable, unreadableContent(), path);
+                const auto inserted = insertedPart(cursor, path);
                 // The input as the office shows it alone: what the part should look like.
                 struct Alone {
                     Reference<css::util::XCloseable> doc;
@@ -196,7 +198,7 @@ public:
                 const Reference<css::text::XTextDocument> aloneDoc(alone.doc, UNO_QUERY_THROW);
                 const auto aloneElements = elementsOf(aloneDoc->getText());
                 std::set<rtl::OUString> own{breakStyle_};
-                const auto elements = tidySeams(cursor, stylesBefore, aloneElements.size(), own);
+                const auto elements = tidySeams(inserted, stylesBefore, aloneElements.size(), own);
                 defaults_.restore();
                 const QString lost = looks_.keep(aloneDoc, aloneElements, elements, own, path, before);
                 if (!lost.isEmpty())
@@ -261,16 +263,35 @@ private:
             ->setPropertyValue(rtl::OUString("PageDescName"), Any(name));
     }
 
+    // The paragraphs and tables an insertion added. The cursor spans them from the paragraph
+    // it started in, except when the input starts with a table: then it stays on that table,
+    // and the part runs from there to the end. Even an empty document brings a paragraph;
+    // nothing at all means the office could not read it (a password, say) and said nothing.
+    std::vector<Reference<css::uno::XInterface>> insertedPart(const Reference<css::text::XTextCursor>& cursor,
+                                                              const QString& path)
+    {
+        auto elements = elementsOf(cursor);
+        const Reference<css::text::XTextRangeCompare> compare(doc_->getText(), UNO_QUERY_THROW);
+        if (compare->compareRegionStarts(cursor->getStart(), cursor->getEnd()) != 0)
+            return elements;
+        const Reference<css::lang::XServiceInfo> first(elements.empty() ? nullptr : elements.front().get(), UNO_QUERY);
+        if (!first.is() || !first->supportsService(rtl::OUString("com.sun.star.text.TextTable")))
+            throw OfficeError(OfficeError::Unreadable, unreadableContent(), path);
+        auto all = elementsOf(doc_->getText());
+        const auto from = std::find(all.begin(), all.end(), elements.front());
+        if (from == all.end())
+            throw OfficeError(OfficeError::Unreadable, unreadableContent(), path);
+        return {from, all.end()};
+    }
+
     // An inserted document may arrive with an empty paragraph before it (.doc) or after it
     // (.rtf, .docx) that the document alone does not have (`paragraphs` is what it has):
     // remove them, keeping the section's page style on the first paragraph. Returns the
     // part's paragraphs and tables; the page styles it brought join `own`.
-    std::vector<Reference<css::uno::XInterface>> tidySeams(const Reference<css::text::XTextCursor>& inserted,
+    std::vector<Reference<css::uno::XInterface>> tidySeams(std::vector<Reference<css::uno::XInterface>> elements,
                                                            const Sequence<rtl::OUString>& stylesBefore,
                                                            size_t paragraphs, std::set<rtl::OUString>& own)
     {
-        // Only the inserted range is looked at: the document before it is done with.
-        auto elements = elementsOf(inserted);
         if (elements.size() > paragraphs && elements.size() > 1 && isEmptyParagraph(elements[0]) &&
             isParagraph(elements[1])) {
             const rtl::OUString page = pageDesc(elements[0]);

@@ -92,6 +92,7 @@ class AloneOffice:
 
 def table(rows, header):
     """A plain text table: columns as wide as their widest cell."""
+    rows = [list(r) + [""] * (len(header) - len(r)) for r in rows]
     widths = [max(len(str(r[i])) for r in [header] + rows) for i in range(len(header))]
     line = lambda r: "  ".join(str(c).ljust(w) for c, w in zip(r, widths)).rstrip()
     return "\n".join([line(header), line(["-" * w for w in widths])] + [line(r) for r in rows])

@@ -24,10 +24,12 @@
 #include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 #include <com/sun/star/text/ControlCharacter.hpp>
 #include <com/sun/star/text/XParagraphCursor.hpp>
+#include <com/sun/star/text/XRelativeTextContentInsert.hpp>
 #include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/text/XTextCursor.hpp>
 #include <com/sun/star/text/XTextDocument.hpp>
 #include <com/sun/star/text/XTextRangeCompare.hpp>
+#include <com/sun/star/text/XTextSection.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 
 #include <algorithm>
@@ -216,6 +218,7 @@ public:
             const auto cursor = text->createTextCursor();
             cursor->gotoEnd(false);
             text->insertControlCharacter(range(cursor), css::text::ControlCharacter::PARAGRAPH_BREAK, false);
+            leaveSections(cursor);
             // A page style of its own makes the break a section break in .doc and .rtf.
             const rtl::OUString name = ou(QStringLiteral("Kumiro %1").arg(++sections_));
             breakStyle_ = name;
@@ -227,6 +230,33 @@ public:
         });
     }
 
+    // A part that ends in a section of its own (its columns, say) would take the next part in:
+    // the paragraph at `cursor`, just made and empty, moves after the outermost section.
+    void leaveSections(const Reference<css::text::XTextCursor>& cursor)
+    {
+        Reference<css::text::XTextSection> section;
+        Reference<css::beans::XPropertySet>(cursor, UNO_QUERY_THROW)->getPropertyValue(rtl::OUString("TextSection")) >>=
+            section;
+        if (!section.is())
+            return;
+        while (section->getParentSection().is())
+            section = section->getParentSection();
+        cursor->goLeft(1, true);
+        cursor->setString(rtl::OUString());
+        const Reference<css::text::XTextContent> paragraph(
+            Reference<css::lang::XMultiServiceFactory>(doc_, UNO_QUERY_THROW)
+                ->createInstance(rtl::OUString("com.sun.star.text.Paragraph")),
+            UNO_QUERY_THROW);
+        // Marked deprecated without a successor; nothing else puts a paragraph after a section
+        // that ends the text.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+        Reference<css::text::XRelativeTextContentInsert>(doc_->getText(), UNO_QUERY_THROW)
+            ->insertTextContentAfter(paragraph, Reference<css::text::XTextContent>(section, UNO_QUERY_THROW));
+#pragma GCC diagnostic pop
+        cursor->gotoEnd(false);
+    }
+
     // The import filter for a Word or rich-text file; refuses anything else.
     QString wordFilterFor(const QString& path)
     {
@@ -234,7 +264,10 @@ public:
     }
 
 private:
-    const Reference<css::container::XNameContainer>& pageStyles() const { return pageStyles_; }
+    const Reference<css::container::XNameContainer>& pageStyles() const
+    {
+        return pageStyles_;
+    }
 
     static bool isParagraph(const Reference<css::uno::XInterface>& e)
     {

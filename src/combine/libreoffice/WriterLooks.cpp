@@ -12,6 +12,7 @@
 #include <com/sun/star/container/XNameContainer.hpp>
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>
+#include <com/sun/star/style/TabStop.hpp>
 #include <com/sun/star/style/XStyle.hpp>
 #include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 #include <com/sun/star/text/XFootnotesSupplier.hpp>
@@ -24,6 +25,7 @@
 #include <com/sun/star/text/XTextTablesSupplier.hpp>
 
 #include <map>
+#include <string_view>
 
 namespace kumiro::lo {
 
@@ -81,6 +83,96 @@ const char* const kLook[] = {"CharFontName",
                              "CharHeightComplex",
                              "CharLocaleComplex"};
 
+// Everything a paragraph style says about how its text looks and sits. A style made for an
+// input sets all of it, so that nothing comes from the combined document's styles or
+// defaults; it starts as kLook does, whose font and size name the style.
+const char* const kStyleLook[] = {"CharFontName",
+                                  "CharFontStyleName",
+                                  "CharFontFamily",
+                                  "CharFontCharSet",
+                                  "CharFontPitch",
+                                  "CharHeight",
+                                  "CharWeight",
+                                  "CharPosture",
+                                  "CharLocale",
+                                  "CharFontNameAsian",
+                                  "CharFontStyleNameAsian",
+                                  "CharFontFamilyAsian",
+                                  "CharFontCharSetAsian",
+                                  "CharFontPitchAsian",
+                                  "CharHeightAsian",
+                                  "CharWeightAsian",
+                                  "CharPostureAsian",
+                                  "CharLocaleAsian",
+                                  "CharFontNameComplex",
+                                  "CharFontStyleNameComplex",
+                                  "CharFontFamilyComplex",
+                                  "CharFontCharSetComplex",
+                                  "CharFontPitchComplex",
+                                  "CharHeightComplex",
+                                  "CharWeightComplex",
+                                  "CharPostureComplex",
+                                  "CharLocaleComplex",
+                                  "CharColor",
+                                  "CharUnderline",
+                                  "CharUnderlineColor",
+                                  "CharUnderlineHasColor",
+                                  "CharStrikeout",
+                                  "CharCaseMap",
+                                  "CharKerning",
+                                  "CharAutoKerning",
+                                  "CharEscapement",
+                                  "CharEscapementHeight",
+                                  "CharShadowed",
+                                  "CharContoured",
+                                  "CharRelief",
+                                  "CharScaleWidth",
+                                  "CharBackColor",
+                                  "CharBackTransparent",
+                                  "CharHidden",
+                                  "CharWordMode",
+                                  "CharEmphasis",
+                                  "CharRotation",
+                                  "ParaAdjust",
+                                  "ParaLastLineAdjust",
+                                  "ParaLeftMargin",
+                                  "ParaRightMargin",
+                                  "ParaFirstLineIndent",
+                                  "ParaIsAutoFirstLineIndent",
+                                  "ParaTopMargin",
+                                  "ParaBottomMargin",
+                                  "ParaContextMargin",
+                                  "ParaLineSpacing",
+                                  "ParaIsHyphenation",
+                                  "ParaHyphenationMaxLeadingChars",
+                                  "ParaHyphenationMaxTrailingChars",
+                                  "ParaHyphenationMaxHyphens",
+                                  "ParaOrphans",
+                                  "ParaWidows",
+                                  "ParaTabStops",
+                                  "ParaKeepTogether",
+                                  "ParaSplit",
+                                  "ParaRegisterModeActive",
+                                  "ParaBackColor",
+                                  "ParaBackTransparent",
+                                  "WritingMode",
+                                  "ParaExpandSingleWord",
+                                  "ParaIsCharacterDistance",
+                                  "ParaIsHangingPunctuation",
+                                  "ParaIsForbiddenRules",
+                                  "ParaVertAlignment",
+                                  "ParaIsConnectBorder",
+                                  "LeftBorder",
+                                  "RightBorder",
+                                  "TopBorder",
+                                  "BottomBorder",
+                                  "LeftBorderDistance",
+                                  "RightBorderDistance",
+                                  "TopBorderDistance",
+                                  "BottomBorderDistance",
+                                  "ParaShadowFormat",
+                                  "OutlineLevel"};
+
 template <size_t N> Sequence<rtl::OUString> names(const char* const (&list)[N])
 {
     Sequence<rtl::OUString> out(N);
@@ -121,6 +213,9 @@ Reference<css::container::XNameContainer> family(const Reference<css::text::XTex
 
 namespace {
 
+void paragraphsOf(const Reference<css::uno::XInterface>& element,
+                  std::vector<Reference<css::beans::XPropertySet>>& out);
+
 rtl::OUString pageDesc(const Reference<css::uno::XInterface>& e)
 {
     rtl::OUString name;
@@ -149,7 +244,10 @@ void copyText(const Reference<css::text::XText>& from, const Reference<css::text
         cursor->setString(rtl::OUString());
 }
 
-void copyPageStyle(const Reference<css::beans::XPropertySet>& from, const Reference<css::beans::XPropertySet>& to)
+// The page setup, headers and footers of `from` on `to`; the paragraphs of the headers and
+// footers copied join `paragraphs`.
+void copyPageStyle(const Reference<css::beans::XPropertySet>& from, const Reference<css::beans::XPropertySet>& to,
+                   std::vector<Reference<css::beans::XPropertySet>>& paragraphs)
 {
     static const Sequence<rtl::OUString> page = names(kPage);
     copyValues(page, from, to);
@@ -175,8 +273,11 @@ void copyPageStyle(const Reference<css::beans::XPropertySet>& from, const Refere
                 Reference<css::text::XText> source, target;
                 from->getPropertyValue(name) >>= source;
                 to->getPropertyValue(name) >>= target;
-                if (source.is() && target.is())
+                if (source.is() && target.is()) {
                     copyText(source, target);
+                    for (const auto& e : elementsOf(target))
+                        paragraphsOf(e, paragraphs);
+                }
             } catch (const css::uno::Exception&) {
             }
         }
@@ -201,6 +302,51 @@ bool sameLook(const Sequence<Any>& a, const Sequence<Any>& b)
             return false;
     }
     return true;
+}
+
+// The office answers a style without tab stops with one "default" stop, which it refuses
+// to be given back: the same style says none.
+void withoutDefaultTabs(Sequence<Any>& values)
+{
+    static const sal_Int32 at = [] {
+        sal_Int32 i = 0;
+        while (std::string_view(kStyleLook[i]) != "ParaTabStops")
+            ++i;
+        return i;
+    }();
+    Sequence<css::style::TabStop> tabs;
+    if (values.getLength() <= at || !(values[at] >>= tabs))
+        return;
+    std::vector<css::style::TabStop> kept;
+    for (const auto& tab : tabs) {
+        if (tab.Alignment != css::style::TabAlign_DEFAULT)
+            kept.push_back(tab);
+    }
+    if (sal_Int32(kept.size()) != tabs.getLength())
+        values.getArray()[at] <<= Sequence<css::style::TabStop>(kept.data(), sal_Int32(kept.size()));
+}
+
+Sequence<Any> styleLook(const Any& style)
+{
+    static const Sequence<rtl::OUString> look = names(kStyleLook);
+    auto values = Reference<css::beans::XMultiPropertySet>(style, UNO_QUERY_THROW)->getPropertyValues(look);
+    withoutDefaultTabs(values);
+    return values;
+}
+
+// The paragraphs of a part's element: itself, or those in a table's cells (nested ones too).
+void paragraphsOf(const Reference<css::uno::XInterface>& element, std::vector<Reference<css::beans::XPropertySet>>& out)
+{
+    const Reference<css::text::XTextTable> table(element, UNO_QUERY);
+    if (!table.is()) {
+        out.emplace_back(element, UNO_QUERY);
+        return;
+    }
+    for (const rtl::OUString& name : table->getCellNames()) {
+        const Reference<css::uno::XInterface> cell(table->getCellByName(name), UNO_QUERY);
+        for (const auto& e : elementsOf(cell))
+            paragraphsOf(e, out);
+    }
 }
 
 } // namespace
@@ -277,8 +423,11 @@ QString PartLooks::keep(const Reference<css::text::XTextDocument>& alone,
         starts.push_back(pageDesc(e));
         aloneSections += starts.size() == 1 || !starts.back().isEmpty();
     }
-    const int sections = keepPages(alone, starts, elements, own);
-    keepTextLook(alone, elements);
+    std::vector<Reference<css::beans::XPropertySet>> paragraphs;
+    for (const auto& e : elements)
+        paragraphsOf(e, paragraphs);
+    const int sections = keepPages(alone, starts, elements, own, paragraphs);
+    keepTextLook(family(alone, "ParagraphStyles"), paragraphs);
     const WordTotals input = WordCollections(alone).totals();
     after_ = collections_->totals();
     // Paragraphs are the elements that are no tables (tables in tables are rare enough).
@@ -296,7 +445,8 @@ QString PartLooks::keep(const Reference<css::text::XTextDocument>& alone,
 // can be told; the count says so. Returns the sections given their setup.
 int PartLooks::keepPages(const Reference<css::text::XTextDocument>& alone, const std::vector<rtl::OUString>& starts,
                          const std::vector<Reference<css::uno::XInterface>>& elements,
-                         const std::set<rtl::OUString>& own)
+                         const std::set<rtl::OUString>& own,
+                         std::vector<Reference<css::beans::XPropertySet>>& paragraphs)
 {
     if (elements.empty() || starts.empty())
         return 0;
@@ -321,7 +471,7 @@ int PartLooks::keepPages(const Reference<css::text::XTextDocument>& alone, const
                 ->setPropertyValue(rtl::OUString("PageDescName"), Any(to));
         }
         copyPageStyle(Reference<css::beans::XPropertySet>(aloneStyles->getByName(from), UNO_QUERY_THROW),
-                      Reference<css::beans::XPropertySet>(styles->getByName(to), UNO_QUERY_THROW));
+                      Reference<css::beans::XPropertySet>(styles->getByName(to), UNO_QUERY_THROW), paragraphs);
         ++kept;
     }
     return kept;
@@ -340,77 +490,86 @@ void PartLooks::attach(Reference<css::text::XTextDocument> doc)
     after_ = collections_->totals();
 }
 
-void PartLooks::keepTextLook(const Reference<css::text::XTextDocument>& alone,
-                             const std::vector<Reference<css::uno::XInterface>>& elements)
+// Paragraphs whose style looks different here than in the input (another default, or a
+// style of the same name defined otherwise) get a style of the input's look, based on it.
+void PartLooks::keepTextLook(const Reference<css::container::XNameContainer>& aloneStyles,
+                             const std::vector<Reference<css::beans::XPropertySet>>& paragraphs)
 {
-    static const Sequence<rtl::OUString> look = names(kLook);
     std::map<rtl::OUString, std::vector<Reference<css::beans::XPropertySet>>> byStyle;
-    // The body's paragraphs; a table's keep the document's look.
-    for (const auto& e : elements) {
-        const Reference<css::beans::XPropertySet> p(e, UNO_QUERY_THROW);
+    for (const auto& p : paragraphs) {
         rtl::OUString style;
         try {
-            p->getPropertyValue(rtl::OUString("ParaStyleName")) >>= style;
+            if (p.is())
+                p->getPropertyValue(rtl::OUString("ParaStyleName")) >>= style;
         } catch (const css::beans::UnknownPropertyException&) {
-            continue; // a table
+            continue;
         }
-        byStyle[style].push_back(p);
+        if (!style.isEmpty())
+            byStyle[style].push_back(p);
     }
-    const auto aloneStyles = family(alone, "ParagraphStyles");
-    const auto& styles = paraStyles_;
-    const Reference<css::lang::XMultiServiceFactory> factory(doc_, UNO_QUERY_THROW);
-    for (const auto& [style, paragraphs] : byStyle) {
-        // The document's own style: whether it is a heading, and its look. Inserting keeps a
-        // style that exists, so both are asked once.
-        auto known = here_.find(style);
-        if (known == here_.end()) {
-            Here h;
-            try {
-                const Reference<css::beans::XPropertySet> st(styles->getByName(style), UNO_QUERY_THROW);
-                sal_Int16 level = 0;
-                st->getPropertyValue(rtl::OUString("OutlineLevel")) >>= level;
-                h.heading = level > 0;
-                h.look = Reference<css::beans::XMultiPropertySet>(st, UNO_QUERY_THROW)->getPropertyValues(look);
-            } catch (const css::uno::Exception&) {
-                h.heading = true; // nothing to compare with
-            }
-            known = here_.emplace(style, h).first;
-        }
-        // Headings keep the document's own: a style based on one would be no heading in a
-        // Word file (nor in its outline).
-        if (known->second.heading)
+    for (const auto& [style, ps] : byStyle) {
+        const rtl::OUString name = styleFor(aloneStyles, style);
+        if (name.isEmpty() || name == style)
             continue;
-        Sequence<Any> wanted;
-        try {
-            wanted = Reference<css::beans::XMultiPropertySet>(aloneStyles->getByName(style), UNO_QUERY_THROW)
-                         ->getPropertyValues(look);
-        } catch (const css::container::NoSuchElementException&) {
-            continue;
-        }
-        if (sameLook(known->second.look, wanted))
-            continue;
-        // One style for each look, shared by the inputs that have it.
-        rtl::OUString name;
-        for (const auto& [made, values, as] : made_) {
-            if (made == style && values == wanted)
-                name = as;
-        }
-        if (name.isEmpty()) {
-            const rtl::OUString font = firstFamily(wanted[0].get<rtl::OUString>());
-            const rtl::OUString named = style + " (" + font + " " + ou(QString::number(wanted[5].get<float>())) + ")";
-            name = named;
-            for (int n = 2; styles->hasByName(name); ++n)
-                name = named + " " + rtl::OUString::number(n);
-            const Reference<css::style::XStyle> own(
-                factory->createInstance(rtl::OUString("com.sun.star.style.ParagraphStyle")), UNO_QUERY_THROW);
-            styles->insertByName(name, Any(own));
-            own->setParentStyle(style);
-            Reference<css::beans::XMultiPropertySet>(own, UNO_QUERY_THROW)->setPropertyValues(look, wanted);
-            made_.push_back({style, wanted, name});
-        }
-        for (const auto& p : paragraphs)
+        for (const auto& p : ps)
             p->setPropertyValue(rtl::OUString("ParaStyleName"), Any(name));
     }
+}
+
+// The style an input's paragraphs of `style` take here: that one where it looks as in the
+// input, else one made for the input's look and shared by the inputs that have it; nothing
+// where the input has no such style.
+rtl::OUString PartLooks::styleFor(const Reference<css::container::XNameContainer>& aloneStyles,
+                                  const rtl::OUString& style)
+{
+    static const Sequence<rtl::OUString> look = names(kStyleLook);
+    const auto& styles = paraStyles_;
+    // Inserting keeps a style that exists, so the document's own is asked once.
+    auto known = here_.find(style);
+    if (known == here_.end()) {
+        Sequence<Any> values;
+        try {
+            values = styleLook(styles->getByName(style));
+        } catch (const css::container::NoSuchElementException&) {
+        }
+        known = here_.emplace(style, values).first;
+    }
+    Sequence<Any> wanted;
+    try {
+        wanted = styleLook(aloneStyles->getByName(style));
+    } catch (const css::container::NoSuchElementException&) {
+        return {};
+    }
+    if (sameLook(known->second, wanted))
+        return style;
+    for (const auto& [made, values, as] : made_) {
+        if (made == style && values == wanted)
+            return as;
+    }
+    const rtl::OUString font = firstFamily(wanted[0].get<rtl::OUString>());
+    const rtl::OUString named = style + " (" + font + " " + ou(QString::number(wanted[5].get<float>())) + ")";
+    rtl::OUString name = named;
+    for (int n = 2; styles->hasByName(name); ++n)
+        name = named + " " + rtl::OUString::number(n);
+    const Reference<css::style::XStyle> own(Reference<css::lang::XMultiServiceFactory>(doc_, UNO_QUERY_THROW)
+                                                ->createInstance(rtl::OUString("com.sun.star.style.ParagraphStyle")),
+                                            UNO_QUERY_THROW);
+    styles->insertByName(name, Any(own));
+    if (styles->hasByName(style))
+        own->setParentStyle(style);
+    const Reference<css::beans::XPropertySet> ownProps(own, UNO_QUERY_THROW);
+    try {
+        Reference<css::beans::XMultiPropertySet>(own, UNO_QUERY_THROW)->setPropertyValues(look, wanted);
+    } catch (const css::uno::Exception&) {
+        for (sal_Int32 i = 0; i < look.getLength(); ++i) {
+            try {
+                ownProps->setPropertyValue(look[i], wanted[i]);
+            } catch (const css::uno::Exception&) {
+            }
+        }
+    }
+    made_.push_back({style, wanted, name});
+    return name;
 }
 
 } // namespace kumiro::lo

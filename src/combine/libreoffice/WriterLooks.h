@@ -69,9 +69,11 @@ public:
 
 private:
     int keepPages(const Reference<css::text::XTextDocument>& alone, const std::vector<rtl::OUString>& starts,
-                  const std::vector<Reference<css::uno::XInterface>>& elements, const std::set<rtl::OUString>& own);
-    void keepTextLook(const Reference<css::text::XTextDocument>& alone,
-                      const std::vector<Reference<css::uno::XInterface>>& elements);
+                  const std::vector<Reference<css::uno::XInterface>>& elements, const std::set<rtl::OUString>& own,
+                  std::vector<Reference<css::beans::XPropertySet>>& paragraphs);
+    void keepTextLook(const Reference<css::container::XNameContainer>& aloneStyles,
+                      const std::vector<Reference<css::beans::XPropertySet>>& paragraphs);
+    rtl::OUString styleFor(const Reference<css::container::XNameContainer>& aloneStyles, const rtl::OUString& style);
 
     Reference<css::text::XTextDocument> doc_;
     Reference<css::container::XNameContainer> pageStyles_, paraStyles_;
@@ -79,11 +81,7 @@ private:
     int pageSetups_ = 0;
     // The paragraph styles made for inputs: the style each is based on, its look, its name.
     std::vector<std::tuple<rtl::OUString, Sequence<Any>, rtl::OUString>> made_;
-    struct Here {
-        bool heading = false;
-        Sequence<Any> look;
-    };
-    std::map<rtl::OUString, Here> here_; // the document's own paragraph styles, by name
+    std::map<rtl::OUString, Sequence<Any>> here_; // the document's own paragraph styles' looks, by name
     WordTotals after_;
 };
 

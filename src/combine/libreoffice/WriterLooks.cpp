@@ -5,6 +5,7 @@
 
 #include <com/sun/star/beans/UnknownPropertyException.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/beans/XPropertyState.hpp>
 #include <com/sun/star/container/NoSuchElementException.hpp>
 #include <com/sun/star/container/XEnumeration.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
@@ -334,6 +335,25 @@ Sequence<Any> styleLook(const Any& style)
     return values;
 }
 
+// All at once, or one by one when the office refuses one of them.
+void setValues(const Sequence<rtl::OUString>& names, const Sequence<Any>& values,
+               const Reference<css::beans::XPropertySet>& to)
+{
+    if (names.getLength() == 0)
+        return;
+    try {
+        Reference<css::beans::XMultiPropertySet>(to, UNO_QUERY_THROW)->setPropertyValues(names, values);
+        return;
+    } catch (const css::uno::Exception&) {
+    }
+    for (sal_Int32 i = 0; i < names.getLength(); ++i) {
+        try {
+            to->setPropertyValue(names[i], values[i]);
+        } catch (const css::uno::Exception&) {
+        }
+    }
+}
+
 // The paragraphs of a part's element: itself, or those in a table's cells (nested ones too).
 void paragraphsOf(const Reference<css::uno::XInterface>& element, std::vector<Reference<css::beans::XPropertySet>>& out)
 {
@@ -512,8 +532,31 @@ void PartLooks::keepTextLook(const Reference<css::container::XNameContainer>& al
         if (name.isEmpty() || name == style)
             continue;
         for (const auto& p : ps)
-            p->setPropertyValue(rtl::OUString("ParaStyleName"), Any(name));
+            restyle(p, name);
     }
+}
+
+// Giving a paragraph a style drops the formatting set on the paragraph as a whole (a line in
+// a font of its own, say): it is read first and set again.
+void PartLooks::restyle(const Reference<css::beans::XPropertySet>& paragraph, const rtl::OUString& style)
+{
+    static const Sequence<rtl::OUString> look = names(kStyleLook);
+    std::vector<rtl::OUString> direct;
+    Sequence<Any> values;
+    try {
+        const auto states = Reference<css::beans::XPropertyState>(paragraph, UNO_QUERY_THROW)->getPropertyStates(look);
+        for (sal_Int32 i = 0; i < states.getLength(); ++i) {
+            if (states[i] == css::beans::PropertyState_DIRECT_VALUE)
+                direct.push_back(look[i]);
+        }
+        if (!direct.empty())
+            values = Reference<css::beans::XMultiPropertySet>(paragraph, UNO_QUERY_THROW)
+                         ->getPropertyValues(Sequence<rtl::OUString>(direct.data(), sal_Int32(direct.size())));
+    } catch (const css::uno::Exception&) {
+        direct.clear();
+    }
+    paragraph->setPropertyValue(rtl::OUString("ParaStyleName"), Any(style));
+    setValues(Sequence<rtl::OUString>(direct.data(), sal_Int32(direct.size())), values, paragraph);
 }
 
 // The style an input's paragraphs of `style` take here: that one where it looks as in the
@@ -557,17 +600,7 @@ rtl::OUString PartLooks::styleFor(const Reference<css::container::XNameContainer
     styles->insertByName(name, Any(own));
     if (styles->hasByName(style))
         own->setParentStyle(style);
-    const Reference<css::beans::XPropertySet> ownProps(own, UNO_QUERY_THROW);
-    try {
-        Reference<css::beans::XMultiPropertySet>(own, UNO_QUERY_THROW)->setPropertyValues(look, wanted);
-    } catch (const css::uno::Exception&) {
-        for (sal_Int32 i = 0; i < look.getLength(); ++i) {
-            try {
-                ownProps->setPropertyValue(look[i], wanted[i]);
-            } catch (const css::uno::Exception&) {
-            }
-        }
-    }
+    setValues(look, wanted, Reference<css::beans::XPropertySet>(own, UNO_QUERY_THROW));
     made_.push_back({style, wanted, name});
     return name;
 }

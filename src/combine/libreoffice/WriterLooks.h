@@ -73,6 +73,7 @@ private:
                   std::vector<Reference<css::beans::XPropertySet>>& paragraphs);
     void keepTextLook(const Reference<css::container::XNameContainer>& aloneStyles,
                       const std::vector<Reference<css::beans::XPropertySet>>& paragraphs);
+    void restyle(const Reference<css::beans::XPropertySet>& paragraph, const rtl::OUString& style);
     rtl::OUString styleFor(const Reference<css::container::XNameContainer>& aloneStyles, const rtl::OUString& style);
 
     Reference<css::text::XTextDocument> doc_;

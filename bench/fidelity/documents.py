@@ -88,6 +88,13 @@ def num(v, scale=1.0):
         return None
 
 
+def header_look(paras):
+    """A header's or footer's paragraphs; numbers aside, since a page number field shows the
+    page it was last laid out on."""
+    digits = lambda t: re.sub(r"\d+", "#", t)
+    return tuple((digits(p.text), tuple((digits(t), l) for t, l in p.runs), p.look) for p in paras if p.text)
+
+
 # ---- .docx ----------------------------------------------------------------------------------
 
 def on_off(el):
@@ -255,7 +262,7 @@ class Docx:
             return ""
         root = ET.fromstring(self.z.read(name))
         paras = [self.para(p, None, 0) for p in root.iter(W + "p")]
-        return tuple((p.text, tuple(p.runs), p.look) for p in paras if p.text)
+        return header_look(paras)
 
     def section(self, sp):
         if sp is None:
@@ -409,7 +416,7 @@ class Odt:
             d["columns"] = int(cols.get(O["fo"] + "column-count", "1")) if cols is not None else 1
         for kind in ("header", "footer"):
             h = m.find(O["style"] + kind)
-            d[kind] = tuple((p.text, tuple(p.runs), p.look) for p in self.paras_of(h, None) if p.text) if h is not None else ()
+            d[kind] = header_look(self.paras_of(h, None)) if h is not None else ()
         return d
 
     def paras_of(self, el, section):
@@ -612,7 +619,7 @@ def run_group(office, inputs, fmt, work, details):
     code, err, secs = common.combine("word", inputs, out)
     rows, totals = [], {}
     if code != 0:
-        return [[os.path.basename(f), fmt, "FAILED", err.splitlines()[-1][:80] if err else code] for f in inputs], {"failed": len(inputs)}, secs, err
+        return [[os.path.basename(f), fmt, "FAILED", err.splitlines()[0][:100] if err else code] for f in inputs], {"failed": len(inputs)}, secs, err
     alone = office.save(inputs, fmt)
     if fmt == "pdf":
         pages = [pdf_pages(alone[f]) if alone[f] else None for f in inputs]

@@ -164,6 +164,7 @@ public:
         defaults_.take(doc_);
         shortfalls_.clear();
         breakStyle_ = "Standard"; // the first part starts on the default page
+        before_ = partEnd_ = 0;
     }
 
     // What each input lacks in the document, one sentence an input.
@@ -174,15 +175,18 @@ public:
         checkReadable(path);
         const QString filter = wordFilterFor(path);
         session_.noteInput(path);
+        // The office inserts a .docx with a reader of its own that drops what loading it does
+        // not (whole tables, paragraph breaks): such an input goes in as the document it loads.
+        const bool viaCopy = filter.startsWith(u"MS Word 2007") || filter.startsWith(u"Office Open XML Text");
+        const QString copy = session_.tempDir() + QStringLiteral("/kumiro-insert.odt");
+        struct Remove {
+            QString file;
+            ~Remove() { QFile::remove(file); }
+        } remove{copy};
         session_.call(
             [&] {
                 const auto stylesBefore = pageStyles()->getElementNames();
                 const WordTotals before = looks_.totals();
-                const auto cursor = doc_->getText()->createTextCursor();
-                cursor->gotoEnd(false);
-                Reference<css::document::XDocumentInsertable>(cursor, UNO_QUERY_THROW)
-                    ->insertDocumentFromURL(session_.inputUrl(path), inputProps(prop("FilterName", Any(ou(filter)))));
-                const auto inserted = insertedPart(cursor, path);
                 // The input as the office shows it alone: what the part should look like.
                 struct Alone {
                     Reference<css::util::XCloseable> doc;
@@ -198,10 +202,24 @@ public:
                 Reference<css::frame::XLoadable>(alone.doc, UNO_QUERY_THROW)
                     ->load(inputProps(prop("URL", Any(session_.inputUrl(path))), prop("FilterName", Any(ou(filter)))));
                 const Reference<css::text::XTextDocument> aloneDoc(alone.doc, UNO_QUERY_THROW);
+                rtl::OUString source = session_.inputUrl(path), sourceFilter = ou(filter);
+                if (viaCopy) {
+                    source = session_.officeUrl(copy);
+                    sourceFilter = "writer8";
+                    Reference<css::frame::XStorable>(alone.doc, UNO_QUERY_THROW)
+                        ->storeToURL(source,
+                                     props(prop("FilterName", Any(sourceFilter)), prop("Overwrite", Any(true))));
+                }
+                const auto cursor = doc_->getText()->createTextCursor();
+                cursor->gotoEnd(false);
+                Reference<css::document::XDocumentInsertable>(cursor, UNO_QUERY_THROW)
+                    ->insertDocumentFromURL(source, inputProps(prop("FilterName", Any(sourceFilter))));
+                const auto inserted = insertedPart(cursor, path);
                 const auto aloneElements = elementsOf(aloneDoc->getText());
                 std::set<rtl::OUString> own{breakStyle_};
                 const auto elements = tidySeams(inserted, stylesBefore, aloneElements.size(), own);
                 defaults_.restore();
+                partEnd_ = before_ + elements.size();
                 const QString lost = looks_.keep(aloneDoc, aloneElements, elements, own, path, before);
                 if (!lost.isEmpty())
                     shortfalls_ << lost;
@@ -219,6 +237,7 @@ public:
             cursor->gotoEnd(false);
             text->insertControlCharacter(range(cursor), css::text::ControlCharacter::PARAGRAPH_BREAK, false);
             leaveSections(cursor);
+            before_ = partEnd_;
             // A page style of its own makes the break a section break in .doc and .rtf.
             const rtl::OUString name = ou(QStringLiteral("Kumiro %1").arg(++sections_));
             breakStyle_ = name;
@@ -297,24 +316,21 @@ private:
     }
 
     // The paragraphs and tables an insertion added. The cursor spans them from the paragraph
-    // it started in, except when the input starts with a table: then it stays on that table,
-    // and the part runs from there to the end. Even an empty document brings a paragraph;
-    // nothing at all means the office could not read it (a password, say) and said nothing.
+    // it started in, except where the input starts with a table or a section of its own: then
+    // the part is everything after the parts before it. Even an empty document brings a
+    // paragraph; nothing at all means the office could not read it (a password, say) and
+    // said nothing.
     std::vector<Reference<css::uno::XInterface>> insertedPart(const Reference<css::text::XTextCursor>& cursor,
                                                               const QString& path)
     {
-        auto elements = elementsOf(cursor);
         const Reference<css::text::XTextRangeCompare> compare(doc_->getText(), UNO_QUERY_THROW);
         if (compare->compareRegionStarts(cursor->getStart(), cursor->getEnd()) != 0)
-            return elements;
-        const Reference<css::lang::XServiceInfo> first(elements.empty() ? nullptr : elements.front().get(), UNO_QUERY);
-        if (!first.is() || !first->supportsService(rtl::OUString("com.sun.star.text.TextTable")))
+            return elementsOf(cursor);
+        const auto all = elementsOf(doc_->getText());
+        std::vector<Reference<css::uno::XInterface>> part(all.begin() + std::min(before_, all.size()), all.end());
+        if (part.empty() || (part.size() == 1 && isEmptyParagraph(part.front())))
             throw OfficeError(OfficeError::Unreadable, unreadableContent(), path);
-        auto all = elementsOf(doc_->getText());
-        const auto from = std::find(all.begin(), all.end(), elements.front());
-        if (from == all.end())
-            throw OfficeError(OfficeError::Unreadable, unreadableContent(), path);
-        return {from, all.end()};
+        return part;
     }
 
     // An inserted document may arrive with an empty paragraph before it (.doc) or after it
@@ -359,6 +375,8 @@ private:
     Reference<css::text::XTextDocument> doc_;
     int sections_ = 0;
     int imported_ = 0;
+    // The document's paragraphs and tables before the part being inserted, and after it.
+    size_t before_ = 0, partEnd_ = 0;
     rtl::OUString breakStyle_; // the page style of the last break, which the next part starts with
     PartLooks looks_;
     Reference<css::container::XNameContainer> pageStyles_;

@@ -19,12 +19,14 @@
 #include <com/sun/star/text/XFootnotesSupplier.hpp>
 #include <com/sun/star/text/XParagraphCursor.hpp>
 #include <com/sun/star/text/XText.hpp>
+#include <com/sun/star/text/XTextColumns.hpp>
 #include <com/sun/star/text/XTextCopy.hpp>
 #include <com/sun/star/text/XTextEmbeddedObjectsSupplier.hpp>
 #include <com/sun/star/text/XTextGraphicObjectsSupplier.hpp>
 #include <com/sun/star/text/XTextTable.hpp>
 #include <com/sun/star/text/XTextTablesSupplier.hpp>
 
+#include <cstdlib>
 #include <map>
 #include <string_view>
 
@@ -285,6 +287,28 @@ void copyPageStyle(const Reference<css::beans::XPropertySet>& from, const Refere
     }
 }
 
+// Whether `to` now shows the page size, orientation, margins and columns of `from`: what the
+// count of sections kept tells. The office stores lengths in twips, so a hundredth of a
+// millimetre either way is the same length.
+bool samePage(const Reference<css::beans::XPropertySet>& from, const Reference<css::beans::XPropertySet>& to)
+{
+    static const Sequence<rtl::OUString> shape =
+        names({"IsLandscape", "Width", "Height", "LeftMargin", "RightMargin", "TopMargin", "BottomMargin"});
+    const auto a = Reference<css::beans::XMultiPropertySet>(from, UNO_QUERY_THROW)->getPropertyValues(shape);
+    const auto b = Reference<css::beans::XMultiPropertySet>(to, UNO_QUERY_THROW)->getPropertyValues(shape);
+    for (sal_Int32 i = 0; i < a.getLength(); ++i) {
+        sal_Int32 x = 0, y = 0;
+        if ((a[i] >>= x) && (b[i] >>= y) ? std::abs(x - y) > 2 : a[i] != b[i])
+            return false;
+    }
+    auto columns = [](const Reference<css::beans::XPropertySet>& style) {
+        Reference<css::text::XTextColumns> c;
+        style->getPropertyValue(rtl::OUString("TextColumns")) >>= c;
+        return c.is() ? c->getColumnCount() : 1;
+    };
+    return columns(from) == columns(to);
+}
+
 // A font by its first family: a Word file's fonts come with the one they stand in for
 // ("Liberation Serif;Times New Roman"), and look the same without it.
 rtl::OUString firstFamily(const rtl::OUString& font)
@@ -462,7 +486,7 @@ QString PartLooks::keep(const Reference<css::text::XTextDocument>& alone,
 
 // Each section of the input (where a page style starts) gets that style's page setup. When
 // the part's paragraphs and tables do not pair off with the input's, only the first section
-// can be told; the count says so. Returns the sections given their setup.
+// can be told; the count says so. Returns the sections that show their setup.
 int PartLooks::keepPages(const Reference<css::text::XTextDocument>& alone, const std::vector<rtl::OUString>& starts,
                          const std::vector<Reference<css::uno::XInterface>>& elements,
                          const std::set<rtl::OUString>& own,
@@ -490,9 +514,20 @@ int PartLooks::keepPages(const Reference<css::text::XTextDocument>& alone, const
             Reference<css::beans::XPropertySet>(elements[i], UNO_QUERY_THROW)
                 ->setPropertyValue(rtl::OUString("PageDescName"), Any(to));
         }
-        copyPageStyle(Reference<css::beans::XPropertySet>(aloneStyles->getByName(from), UNO_QUERY_THROW),
-                      Reference<css::beans::XPropertySet>(styles->getByName(to), UNO_QUERY_THROW), paragraphs);
-        ++kept;
+        const Reference<css::beans::XPropertySet> source(aloneStyles->getByName(from), UNO_QUERY_THROW);
+        const Reference<css::beans::XPropertySet> target(styles->getByName(to), UNO_QUERY_THROW);
+        copyPageStyle(source, target, paragraphs);
+        // A first page of its own (as a .docx brings it) is followed by the other pages' setup.
+        rtl::OUString follow;
+        source->getPropertyValue(rtl::OUString("FollowStyle")) >>= follow;
+        if (!follow.isEmpty() && follow != from && aloneStyles->hasByName(follow)) {
+            const rtl::OUString next = ou(QStringLiteral("Kumiro page setup %1").arg(++pageSetups_));
+            styles->insertByName(next, Any(factory->createInstance(rtl::OUString("com.sun.star.style.PageStyle"))));
+            copyPageStyle(Reference<css::beans::XPropertySet>(aloneStyles->getByName(follow), UNO_QUERY_THROW),
+                          Reference<css::beans::XPropertySet>(styles->getByName(next), UNO_QUERY_THROW), paragraphs);
+            target->setPropertyValue(rtl::OUString("FollowStyle"), Any(next));
+        }
+        kept += samePage(source, target);
     }
     return kept;
 }

@@ -537,29 +537,23 @@ def pdf_pages(path):
 
 
 def align(alone_lists, output):
-    """Pairs each input's paragraphs with the output's by their text; returns per input
-    [(alone_para, output_para or None)] and the output range each input owns."""
-    flat, owner = [], []
-    for i, paras in enumerate(alone_lists):
-        for p in paras:
-            flat.append(p.text)
-            owner.append(i)
-    m = difflib.SequenceMatcher(None, flat, [p.text for p in output], autojunk=False)
-    pairs = {}
-    for a, b, n in m.get_matching_blocks():
-        for k in range(n):
-            pairs[a + k] = b + k
-    result, pos = [], 0
-    first_out = []
-    for i, paras in enumerate(alone_lists):
-        got = []
-        for p in paras:
-            j = pairs.get(pos)
-            got.append((p, output[j] if j is not None else None, j))
-            pos += 1
+    """Pairs each input's paragraphs with the output's by their text, input after input (so that
+    an input's empty paragraphs pair with its own, not with the one before's); returns per input
+    [(alone_para, output_para or None, output index)] and the first output paragraph it owns."""
+    texts = [p.text for p in output]
+    result, first_out, pos = [], [], 0
+    for paras in alone_lists:
+        m = difflib.SequenceMatcher(None, [p.text for p in paras], texts[pos:], autojunk=False)
+        pairs = {}
+        for a, b, n in m.get_matching_blocks():
+            for k in range(n):
+                pairs[a + k] = pos + b + k
+        got = [(p, output[pairs[i]] if i in pairs else None, pairs.get(i)) for i, p in enumerate(paras)]
         result.append(got)
-        js = [j for _, _, j in got if j is not None]
-        first_out.append(min(js) if js else None)
+        js = sorted(pairs.values())
+        first_out.append(js[0] if js else None)
+        if js:
+            pos = js[-1] + 1
     return result, first_out
 
 

@@ -498,7 +498,7 @@ private Q_SLOTS:
         state.set.FolderName[0] = out_->path();
         state.set.KumiroFile[0] = QStringLiteral("NewWord");
         state.CurKind = Kind::Word;
-        state.Order = QStringList{fixture(QStringLiteral("in1.doc")), fixture(QStringLiteral("in3.rtf"))};
+        state.Order = QStringList{fixture(QStringLiteral("in1.doc")), fixture(QStringLiteral("in2.doc"))};
         test::ScriptedPlatform platform;
         OfficeRunner office(platform.messages,
                             [this] { return loadOffice(QStringLiteral(KUMIRO_PROGRAM_DIR_LITERAL), options_); });

@@ -78,6 +78,7 @@ const QList<Phrase>& phrases()
             {u"図", u"pictures"},
             {u"脚注", u"footnotes"},
             {u"セクション", u"sections"},
+            {u"見出しの書式", u"heading looks"},
             // Conversion.
             {uR"(選択した \*\.doc 又は \*\.rtf ファイルを \*\.txt へ変換しました。)",
              u"Converted the *.doc or *.rtf file to *.txt."},

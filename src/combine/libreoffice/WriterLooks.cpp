@@ -467,6 +467,7 @@ QString PartLooks::keep(const Reference<css::text::XTextDocument>& alone,
         starts.push_back(pageDesc(e));
         aloneSections += starts.size() == 1 || !starts.back().isEmpty();
     }
+    headingsNotKept_ = 0;
     std::vector<Reference<css::beans::XPropertySet>> paragraphs;
     for (const auto& e : elements)
         paragraphsOf(e, paragraphs);
@@ -481,7 +482,8 @@ QString PartLooks::keep(const Reference<css::text::XTextDocument>& alone,
                               {QStringLiteral("表"), input.tables, after_.tables - before.tables},
                               {QStringLiteral("図"), input.pictures, after_.pictures - before.pictures},
                               {QStringLiteral("脚注"), input.footnotes, after_.footnotes - before.footnotes},
-                              {QStringLiteral("セクション"), aloneSections, sections}});
+                              {QStringLiteral("セクション"), aloneSections, sections},
+                              {QStringLiteral("見出しの書式"), headingsNotKept_, 0}});
 }
 
 // Each section of the input (where a page style starts) gets that style's page setup. When
@@ -539,6 +541,7 @@ void PartLooks::attach(Reference<css::text::XTextDocument> doc)
     doc_ = std::move(doc);
     made_.clear();
     here_.clear();
+    used_.clear();
     pageStyles_ = family(doc_, "PageStyles");
     paraStyles_ = family(doc_, "ParagraphStyles");
     collections_ = std::make_unique<WordCollections>(doc_);
@@ -563,12 +566,17 @@ void PartLooks::keepTextLook(const Reference<css::container::XNameContainer>& al
             byStyle[style].push_back(p);
     }
     for (const auto& [style, ps] : byStyle) {
+        const int notKept = headingsNotKept_;
         const rtl::OUString name = styleFor(aloneStyles, style);
+        if (headingsNotKept_ > notKept)
+            headingsNotKept_ = notKept + int(ps.size());
         if (name.isEmpty() || name == style)
             continue;
         for (const auto& p : ps)
             restyle(p, name);
     }
+    for (const auto& entry : byStyle)
+        used_.insert(entry.first);
 }
 
 // Giving a paragraph a style drops the formatting set on the paragraph as a whole (a line in
@@ -620,6 +628,20 @@ rtl::OUString PartLooks::styleFor(const Reference<css::container::XNameContainer
     }
     if (sameLook(known->second, wanted))
         return style;
+    // A heading keeps the document's heading style, or it would be none in a Word file: the
+    // first part to use one gives it its look; a later part with another look is told.
+    sal_Int16 level = 0;
+    if (known->second.getLength() > 0)
+        known->second[look.getLength() - 1] >>= level; // OutlineLevel, last of the look
+    if (level > 0) {
+        if (used_.count(style)) {
+            ++headingsNotKept_;
+            return style;
+        }
+        setValues(look, wanted, Reference<css::beans::XPropertySet>(styles->getByName(style), UNO_QUERY_THROW));
+        known->second = wanted;
+        return style;
+    }
     for (const auto& [made, values, as] : made_) {
         if (made == style && values == wanted)
             return as;

@@ -82,6 +82,8 @@ private:
     int pageSetups_ = 0;
     // The paragraph styles made for inputs: the style each is based on, its look, its name.
     std::vector<std::tuple<rtl::OUString, Sequence<Any>, rtl::OUString>> made_;
+    std::set<rtl::OUString> used_; // the paragraph styles the parts so far use
+    int headingsNotKept_ = 0; // the part's headings whose style another part had defined
     std::map<rtl::OUString, Sequence<Any>> here_; // the document's own paragraph styles' looks, by name
     WordTotals after_;
 };

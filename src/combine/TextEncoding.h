@@ -162,14 +162,31 @@ inline QByteArray toUtf8(const QByteArray& bytes, TextEncoding encoding)
     return out;
 }
 
-// Seven-bit text without escapes: the same bytes in every encoding a text output is written in.
-inline bool isPlainAscii(const QByteArray& bytes)
+// Seven-bit text without escapes or NUL bytes: the same bytes in every encoding a text
+// output is written in. (A NUL is no character of text: it is what UTF-16 without its
+// byte-order mark looks like.) Eight bytes at a time: every input goes through this.
+inline bool isPlainAscii(const char* p, const char* end)
 {
-    for (char c : bytes) {
-        if (uchar(c) >= 0x80 || c == '\x1B')
+    constexpr quint64 ones = 0x0101010101010101ULL, highs = 0x8080808080808080ULL;
+    constexpr quint64 escapes = 0x1B1B1B1B1B1B1B1BULL;
+    for (; end - p >= 8; p += 8) {
+        quint64 w;
+        std::memcpy(&w, p, 8);
+        const quint64 x = w ^ escapes;
+        // A high bit, or a zero byte in w (a NUL) or in x (an ESC).
+        if ((w | ((w - ones) & ~w) | ((x - ones) & ~x)) & highs)
+            return false;
+    }
+    for (; p < end; ++p) {
+        if (uchar(*p) >= 0x80 || *p == '\x1B' || *p == '\0')
             return false;
     }
     return true;
+}
+
+inline bool isPlainAscii(const QByteArray& bytes)
+{
+    return isPlainAscii(bytes.constData(), bytes.constData() + bytes.size());
 }
 
 // The encoding's name as editors show it.

@@ -335,6 +335,35 @@ private Q_SLOTS:
         QCOMPARE(read(out_), before);
     }
 
+    // Text that is not Japanese, or not text in any encoding, is never copied as if it were:
+    // Western text is converted from what it is, UTF-16 without its byte-order mark is
+    // told by its NULs, and stray bytes are refused with their line, the output unchanged.
+    void textInNoJapaneseEncodingIsConvertedOrRefused()
+    {
+        const QString french =
+            QStringLiteral("Le café était très agréable, près de la fenêtre où l'on voyait la mer.\n"
+                           "Après le déjeuner, nous sommes allés à la plage; l'été dernier était chaud.\n"
+                           "Ça m'a plu énormément: les crêpes, le crème brûlée et la bière fraîche.\n");
+        const QString latin1 = write(QStringLiteral("latin1.txt"), french.toLatin1());
+        const QString ascii16 = write(QStringLiteral("utf16.txt"), QByteArray("a\0b\0\r\0\n\0c\0d\0\r\0\n\0", 16));
+        QCOMPARE(combineTextFiles({latin1, ascii16}, out_).status, TextCombineResult::Done);
+        QCOMPARE(QString::fromUtf8(read(out_)),
+                 QString(french).replace(u'\n', QStringLiteral("\r\n")) + QStringLiteral("ab\r\ncd\r\n"));
+
+        // Shift-JIS output: é has no code there; a lead byte without its second byte is no
+        // character at all.
+        write(QFileInfo(out_).fileName(), "\x83\x65\r\n");
+        const QString stray = write(QStringLiteral("stray.txt"), "\x83\x65\r\n\x83\x4c\r\nok \x83\r\n");
+        for (const QString& input : {latin1, stray}) {
+            const TextCombineResult r = combineTextFiles({ascii16, input}, out_);
+            QCOMPARE(r.status, TextCombineResult::EncodingFailed);
+            QCOMPARE(r.failedIndex, 1);
+            QVERIFY2(r.reason.contains(input == stray ? QStringLiteral("3 行目") : QStringLiteral("1 行目")),
+                     qPrintable(r.reason));
+            QCOMPARE(read(out_), QByteArray("\x83\x65\r\n"));
+        }
+    }
+
     // Japanese text in each encoding editors write is told apart and read back whole.
     void encodingsAreToldApart()
     {

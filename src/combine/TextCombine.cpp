@@ -313,8 +313,19 @@ QByteArray TextBuilder::converted(int index, const QByteArray& original)
     const bool utf16 = encoding == TextEncoding::Utf16LE || encoding == TextEncoding::Utf16BE;
     if (!utf16 && sevenBit(original))
         return original;
+    // Every character or nothing: bytes that are no text in what they were taken for are
+    // not guessed at.
+    if (const qsizetype bad = undecodableAt(original, encoding); bad >= 0) {
+        const QByteArray before = toUtf8(original.left(bad), encoding);
+        result_.reason = QStringLiteral("%1 行目に %2 として読めないバイトがあります。")
+                             .arg(lineAt(before, before.size()))
+                             .arg(QLatin1String(encodingName(encoding)));
+        stop(TextCombineResult::EncodingFailed, index);
+        return {};
+    }
+    // A Japanese program's output: Western text starts none in its own encoding.
     if (!target_)
-        target_ = utf16 ? TextEncoding::Utf8 : encoding;
+        target_ = utf16 || encoding == TextEncoding::Windows1252 ? TextEncoding::Utf8 : encoding;
     result_.encoding = QString::fromLatin1(encodingName(*target_));
     if (encoding == *target_)
         return original;

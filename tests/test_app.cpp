@@ -166,6 +166,18 @@ private Q_SLOTS:
         QVERIFY(store.hadWriteError());
         QCOMPARE(store.refusal(kAppTitle), QStringLiteral("通常のファイルではありません。"));
         QCOMPARE(store.read(kAppTitle, kSectionKumiro, QStringLiteral("KumiroFile(0)")), QStringLiteral("W"));
+
+        // The user's own link that points at nothing: its target is never made, the
+        // defaults are used, and the reason names both.
+        QFile::remove(path);
+        const QString nowhere = dir_->filePath(QStringLiteral("nowhere.ini"));
+        QVERIFY(QFile::link(nowhere, path));
+        SettingsStore dangling(dir_->filePath(QStringLiteral("config")));
+        QVERIFY(!dangling.save(kAppTitle, kSectionKumiro, QStringLiteral("KumiroFile(0)"), QStringLiteral("W")));
+        QVERIFY(dangling.hadWriteError());
+        QVERIFY2(dangling.refusal(kAppTitle).contains(nowhere), qPrintable(dangling.refusal(kAppTitle)));
+        QVERIFY(!QFileInfo::exists(nowhere));
+        QCOMPARE(QFileInfo(path).symLinkTarget(), nowhere);
     }
 
     void brokenStoreEndsInDefaultsAndKeepsTheOriginal()

@@ -189,7 +189,7 @@ private Q_SLOTS:
         writeFile(path, garbage);
 
         ProgramState state(*store_, programFolder_);
-        Main(state, MainWindows{{}, {}, [] { return kScreen; }});
+        Main(state, MainWindows{{}, {}, [] { return kScreen; }, {}});
 
         // What could be read survives, the rest is the default.
         QCOMPARE(state.set.OptDbl, QStringLiteral("1"));
@@ -206,7 +206,7 @@ private Q_SLOTS:
     void firstRunWritesEveryDefaultAndNothingElse()
     {
         ProgramState state(*store_, programFolder_);
-        Main(state, MainWindows{{}, {}, [] { return kScreen; }});
+        Main(state, MainWindows{{}, {}, [] { return kScreen; }, {}});
 
         const QString prog = programFolder_;
         QSettings::SettingsMap expected;
@@ -288,7 +288,7 @@ private Q_SLOTS:
         store_->save(kAppTitle, kSectionKumiro, QStringLiteral("OptTkaku(2,1)"), QStringLiteral("2"));
 
         ProgramState state(*store_, programFolder_);
-        Main(state, MainWindows{{}, {}, [] { return kScreen; }});
+        Main(state, MainWindows{{}, {}, [] { return kScreen; }, {}});
 
         QCOMPARE(state.set.G_Top, expectedTop);
         QCOMPARE(store_->read(kAppTitle, kSectionPosition, QStringLiteral("G_Top")), storedTop);
@@ -315,7 +315,7 @@ private Q_SLOTS:
         // Every default that would be the program folder is the fallback instead.
         ProgramState state(*store_, programFolder_);
         state.FallbackFolder = dir_->filePath(QStringLiteral("Documents"));
-        Main(state, MainWindows{{}, {}, [] { return kScreen; }});
+        Main(state, MainWindows{{}, {}, [] { return kScreen; }, {}});
         for (int k = 0; k < 3; ++k) {
             QCOMPARE(state.set.DataFol[k], state.FallbackFolder);
             QCOMPARE(state.set.FolderName[k], state.FallbackFolder);
@@ -362,7 +362,7 @@ private Q_SLOTS:
         store_->save(kAppTitle, kSectionKumiro, QStringLiteral("KumiroExt(1)"), QStringLiteral("wk1"));
         store_->save(kAppTitle, kSectionKumiro, QStringLiteral("KumiroExt(0)"), QStringLiteral("PDF"));
         ProgramState state(*store_, programFolder_);
-        Main(state, MainWindows{{}, {}, [] { return kScreen; }});
+        Main(state, MainWindows{{}, {}, [] { return kScreen; }, {}});
         QCOMPARE(state.set.OptWkaku[0][1], QStringLiteral("0"));
         QCOMPARE(state.set.OptEkaku[1][1], QStringLiteral("0"));
         QCOMPARE(state.set.OptWkaku[2][1], QStringLiteral("1"));
@@ -474,6 +474,17 @@ private Q_SLOTS:
         windows.showMainWindow = [&] { events << QStringLiteral("main"); };
         Main(again, windows);
         QCOMPARE(events, QStringList({QStringLiteral("main")}));
+
+        // Asked to end during the splash: nothing more is read, written or shown.
+        store_->save(kAppTitle, kSectionConfig, QStringLiteral("OptLogo"), QStringLiteral("1"));
+        ProgramState ended(*store_, programFolder_);
+        events.clear();
+        bool signalled = false;
+        windows.showSplashModal = [&] { signalled = true; };
+        windows.askedToEnd = [&] { return signalled; };
+        Main(ended, windows);
+        QVERIFY(events.isEmpty());
+        QVERIFY(ended.set.KumiroFile[0].isEmpty());
     }
 
     void unwritableStoreIsReported()

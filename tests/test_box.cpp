@@ -124,12 +124,20 @@ private Q_SLOTS:
         QFETCH(bool, boxed);
         OfficeOptions options;
         options.boxed = boxed;
+        // Nor does anything of the program's environment but what the office needs.
+        qputenv("KUMIRO_TEST_SECRET", kMarker);
+        QByteArray officeEnvironment;
+        CommandProgress progress;
+        progress.step = [&](int, int, const QString&) {
+            if (const pid_t pid = officeOf(getpid()); pid > 0 && officeEnvironment.isEmpty())
+                officeEnvironment = readFile(QStringLiteral("/proc/%1/environ").arg(pid));
+        };
         const auto office = loadOffice(programDir(), options);
         for (const char* name : {"NewExcel.xls", "NewExcel.xlsx", "NewExcel.ods"}) {
             const QString output = out_->filePath(QString::fromLatin1(name));
             QStringList lost;
             QVERIFY(combineExcel(*office, {fixture(QStringLiteral("links.xls")), fixture(QStringLiteral("plain.csv"))},
-                                 output, {}, &lost));
+                                 output, progress, &lost));
             // What arrives as values is said.
             QVERIFY2(lost.join(u' ').contains(QStringLiteral("他のファイルを読む数式 2 個は値として取り込みました")),
                      qPrintable(lost.join(u' ')));
@@ -141,6 +149,9 @@ private Q_SLOTS:
         QVERIFY(!holdsMarker(contentOf(word)));
         const QStringList blocks = check_.read(word).blocks;
         QVERIFY2(blocks.count(QStringLiteral("p:before")) == 2, qPrintable(blocks.join(u'|')));
+        qunsetenv("KUMIRO_TEST_SECRET");
+        QVERIFY(officeEnvironment.contains("TMPDIR="));
+        QVERIFY(!officeEnvironment.contains(kMarker));
     }
 
     // An office past its memory is ended, and the message names the input it was reading.

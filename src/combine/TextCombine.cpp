@@ -75,7 +75,9 @@ int openRegular(const QString& path, QString& reason, bool& notAFile)
     notAFile = false;
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        reason = plainSystemReason(errno, true);
+        const int error = errno;
+        reason = plainSystemReason(error, true);
+        errno = error; // for the caller that tells a missing file apart
         return -1;
     }
     struct stat st {};

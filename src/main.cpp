@@ -122,8 +122,9 @@ int main(int argc, char** argv)
         return loadOffice(state.ProgramFolder, options);
     });
     office.setWarm(true);
-    // Asked to end while no command runs: end now. A running command sees the signal, is
-    // cancelled and then ends the program (ProgressWindow).
+    // Asked to end while no command runs: end now, from whatever event loop runs (the
+    // splash's, a message box's: exit() ends them all, and none starts again). A running
+    // command sees the signal, is cancelled and then ends the program (ProgressWindow).
     QSocketNotifier interrupts(interruptDescriptor(), QSocketNotifier::Read);
     QObject::connect(&interrupts, &QSocketNotifier::activated, &app, [] {
         char drain[16];
@@ -145,7 +146,12 @@ int main(int argc, char** argv)
             QTimer::singleShot(0, mainWindow.get(), [&] { mainWindow->openFiles(openedFiles); });
     };
     windows.screen = [] { return ScreenTwips{screenWidthTwips(), screenHeightTwips()}; };
+    windows.askedToEnd = [] { return interruptSignal() != 0; };
     Main(state, windows);
+    // A signal during the splash or a message ends every event loop (see above); the main
+    // one must not start after it.
+    if (interruptSignal() != 0)
+        return interruptExitStatus();
 
     if (store.hadWriteError()) {
         messages.show(mainWindow.get(), MsgIcon::Exclamation, QStringLiteral("設定確認"),
@@ -156,6 +162,8 @@ int main(int argc, char** argv)
                                : store.refusal(state.AppTitle) + QStringLiteral("\r\r")) +
                           QStringLiteral("変更した設定は保存されません。　"));
     }
+    if (interruptSignal() != 0)
+        return interruptExitStatus();
     // For the start-up benchmark: leave as soon as the main window is up.
     if (qEnvironmentVariableIsSet("KUMIRO_QUIT_WHEN_SHOWN"))
         QTimer::singleShot(0, &app, [] { QApplication::exit(0); });

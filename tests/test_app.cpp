@@ -166,6 +166,18 @@ private Q_SLOTS:
         QVERIFY(store.hadWriteError());
         QCOMPARE(store.refusal(kAppTitle), QStringLiteral("通常のファイルではありません。"));
         QCOMPARE(store.read(kAppTitle, kSectionKumiro, QStringLiteral("KumiroFile(0)")), QStringLiteral("W"));
+
+        // The user's own link that points at nothing: its target is never made, the
+        // defaults are used, and the reason names both.
+        QFile::remove(path);
+        const QString nowhere = dir_->filePath(QStringLiteral("nowhere.ini"));
+        QVERIFY(QFile::link(nowhere, path));
+        SettingsStore dangling(dir_->filePath(QStringLiteral("config")));
+        QVERIFY(!dangling.save(kAppTitle, kSectionKumiro, QStringLiteral("KumiroFile(0)"), QStringLiteral("W")));
+        QVERIFY(dangling.hadWriteError());
+        QVERIFY2(dangling.refusal(kAppTitle).contains(nowhere), qPrintable(dangling.refusal(kAppTitle)));
+        QVERIFY(!QFileInfo::exists(nowhere));
+        QCOMPARE(QFileInfo(path).symLinkTarget(), nowhere);
     }
 
     void brokenStoreEndsInDefaultsAndKeepsTheOriginal()
@@ -177,7 +189,7 @@ private Q_SLOTS:
         writeFile(path, garbage);
 
         ProgramState state(*store_, programFolder_);
-        Main(state, MainWindows{{}, {}, [] { return kScreen; }});
+        Main(state, MainWindows{{}, {}, [] { return kScreen; }, {}});
 
         // What could be read survives, the rest is the default.
         QCOMPARE(state.set.OptDbl, QStringLiteral("1"));
@@ -194,7 +206,7 @@ private Q_SLOTS:
     void firstRunWritesEveryDefaultAndNothingElse()
     {
         ProgramState state(*store_, programFolder_);
-        Main(state, MainWindows{{}, {}, [] { return kScreen; }});
+        Main(state, MainWindows{{}, {}, [] { return kScreen; }, {}});
 
         const QString prog = programFolder_;
         QSettings::SettingsMap expected;
@@ -276,7 +288,7 @@ private Q_SLOTS:
         store_->save(kAppTitle, kSectionKumiro, QStringLiteral("OptTkaku(2,1)"), QStringLiteral("2"));
 
         ProgramState state(*store_, programFolder_);
-        Main(state, MainWindows{{}, {}, [] { return kScreen; }});
+        Main(state, MainWindows{{}, {}, [] { return kScreen; }, {}});
 
         QCOMPARE(state.set.G_Top, expectedTop);
         QCOMPARE(store_->read(kAppTitle, kSectionPosition, QStringLiteral("G_Top")), storedTop);
@@ -303,7 +315,7 @@ private Q_SLOTS:
         // Every default that would be the program folder is the fallback instead.
         ProgramState state(*store_, programFolder_);
         state.FallbackFolder = dir_->filePath(QStringLiteral("Documents"));
-        Main(state, MainWindows{{}, {}, [] { return kScreen; }});
+        Main(state, MainWindows{{}, {}, [] { return kScreen; }, {}});
         for (int k = 0; k < 3; ++k) {
             QCOMPARE(state.set.DataFol[k], state.FallbackFolder);
             QCOMPARE(state.set.FolderName[k], state.FallbackFolder);
@@ -350,7 +362,7 @@ private Q_SLOTS:
         store_->save(kAppTitle, kSectionKumiro, QStringLiteral("KumiroExt(1)"), QStringLiteral("wk1"));
         store_->save(kAppTitle, kSectionKumiro, QStringLiteral("KumiroExt(0)"), QStringLiteral("PDF"));
         ProgramState state(*store_, programFolder_);
-        Main(state, MainWindows{{}, {}, [] { return kScreen; }});
+        Main(state, MainWindows{{}, {}, [] { return kScreen; }, {}});
         QCOMPARE(state.set.OptWkaku[0][1], QStringLiteral("0"));
         QCOMPARE(state.set.OptEkaku[1][1], QStringLiteral("0"));
         QCOMPARE(state.set.OptWkaku[2][1], QStringLiteral("1"));
@@ -462,6 +474,17 @@ private Q_SLOTS:
         windows.showMainWindow = [&] { events << QStringLiteral("main"); };
         Main(again, windows);
         QCOMPARE(events, QStringList({QStringLiteral("main")}));
+
+        // Asked to end during the splash: nothing more is read, written or shown.
+        store_->save(kAppTitle, kSectionConfig, QStringLiteral("OptLogo"), QStringLiteral("1"));
+        ProgramState ended(*store_, programFolder_);
+        events.clear();
+        bool signalled = false;
+        windows.showSplashModal = [&] { signalled = true; };
+        windows.askedToEnd = [&] { return signalled; };
+        Main(ended, windows);
+        QVERIFY(events.isEmpty());
+        QVERIFY(ended.set.KumiroFile[0].isEmpty());
     }
 
     void unwritableStoreIsReported()

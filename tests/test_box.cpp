@@ -124,12 +124,20 @@ private Q_SLOTS:
         QFETCH(bool, boxed);
         OfficeOptions options;
         options.boxed = boxed;
+        // Nor does anything of the program's environment but what the office needs.
+        qputenv("KUMIRO_TEST_SECRET", kMarker);
+        QByteArray officeEnvironment;
+        CommandProgress progress;
+        progress.step = [&](int, int, const QString&) {
+            if (const pid_t pid = officeOf(getpid()); pid > 0 && officeEnvironment.isEmpty())
+                officeEnvironment = readFile(QStringLiteral("/proc/%1/environ").arg(pid));
+        };
         const auto office = loadOffice(programDir(), options);
         for (const char* name : {"NewExcel.xls", "NewExcel.xlsx", "NewExcel.ods"}) {
             const QString output = out_->filePath(QString::fromLatin1(name));
             QStringList lost;
             QVERIFY(combineExcel(*office, {fixture(QStringLiteral("links.xls")), fixture(QStringLiteral("plain.csv"))},
-                                 output, {}, &lost));
+                                 output, progress, &lost));
             // What arrives as values is said.
             QVERIFY2(lost.join(u' ').contains(QStringLiteral("他のファイルを読む数式 2 個は値として取り込みました")),
                      qPrintable(lost.join(u' ')));
@@ -141,6 +149,60 @@ private Q_SLOTS:
         QVERIFY(!holdsMarker(contentOf(word)));
         const QStringList blocks = check_.read(word).blocks;
         QVERIFY2(blocks.count(QStringLiteral("p:before")) == 2, qPrintable(blocks.join(u'|')));
+        qunsetenv("KUMIRO_TEST_SECRET");
+        QVERIFY(officeEnvironment.contains("TMPDIR="));
+        QVERIFY(!officeEnvironment.contains(kMarker));
+    }
+
+    // A reference built at run time (INDIRECT of a text that names a file, here a plain-text
+    // one, which once brought the office down) is kept as a value, in the box and without.
+    void referencesBuiltAtRunTimeAreKeptAsValues_data() { linksNeverBringInOtherFiles_data(); }
+
+    void referencesBuiltAtRunTimeAreKeptAsValues()
+    {
+        QFETCH(bool, boxed);
+        const QString victim = secret_.filePath(QStringLiteral("victim.txt"));
+        const QString content =
+            QStringLiteral(
+                "<?xml version=\"1.0\" encoding=\"UTF-8\"?><office:document-content "
+                "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+                "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
+                "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
+                "xmlns:of=\"urn:oasis:names:tc:opendocument:xmlns:of:1.2\" office:version=\"1.2\"><office:body>"
+                "<office:spreadsheet><table:table table:name=\"Built\"><table:table-row><table:table-cell "
+                "table:formula=\"of:=INDIRECT(&quot;'fi&quot;&amp;&quot;le://%1'#$victim.A1&quot;)\" "
+                "office:value-type=\"string\"><text:p>harmless</text:p></table:table-cell></table:table-row>"
+                "</table:table></office:spreadsheet></office:body></office:document-content>")
+                .arg(victim);
+        const QString ods = out_->filePath(QStringLiteral("built.ods"));
+        QProcess zip;
+        zip.start(QStringLiteral("/usr/bin/python3"),
+                  {QStringLiteral("-c"),
+                   QStringLiteral("import sys, zipfile\n"
+                                  "z = zipfile.ZipFile(sys.argv[1], 'w')\n"
+                                  "z.writestr('mimetype', 'application/vnd.oasis.opendocument.spreadsheet')\n"
+                                  "z.writestr('content.xml', sys.argv[2])\n"
+                                  "z.writestr('META-INF/manifest.xml', '<?xml version=\"1.0\"?><manifest:manifest "
+                                  "xmlns:manifest=\"urn:oasis:names:tc:opendocument:xmlns:manifest:1.0\">"
+                                  "<manifest:file-entry manifest:full-path=\"/\" manifest:media-type=\"application/"
+                                  "vnd.oasis.opendocument.spreadsheet\"/><manifest:file-entry manifest:full-path="
+                                  "\"content.xml\" manifest:media-type=\"text/xml\"/></manifest:manifest>')\n"),
+                   ods, content});
+        QVERIFY(zip.waitForFinished(30000) && zip.exitCode() == 0);
+        OfficeOptions options;
+        options.boxed = boxed;
+        const auto office = loadOffice(programDir(), options);
+        for (const char* name : {"NewExcel.ods", "NewExcel.xlsx"}) {
+            const QString output = out_->filePath(QString::fromLatin1(name));
+            QStringList said;
+            try {
+                QVERIFY(combineExcel(*office, {ods, fixture(QStringLiteral("plain.csv"))}, output, {}, &said));
+            } catch (const OfficeError& e) {
+                QFAIL(qPrintable(e.what()));
+            }
+            QVERIFY2(said.join(u' ').contains(QStringLiteral("値として取り込みました")), qPrintable(said.join(u' ')));
+            QVERIFY2(!holdsMarker(contentOf(output)), name);
+        }
     }
 
     // An office past its memory is ended, and the message names the input it was reading.

@@ -4,6 +4,7 @@
 #include "combine/TextEncoding.h"
 #include "combine/OfficeSaving.h"
 #include "combine/WordCombine.h"
+#include "platform/FolderLock.h"
 
 #include <QDir>
 #include <QProcess>
@@ -113,6 +114,62 @@ private Q_SLOTS:
         const QString a = write(QStringLiteral("a.txt"), "new");
         QCOMPARE(combineTextFiles({a, a}, out_).status, TextCombineResult::Done);
         QCOMPARE(read(out_), QByteArray("old\r\nnew\r\nnew\r\n"));
+    }
+
+    // An append builds a new file in the old one's place: the old file is never written
+    // into (a reader of it, or another name for it, keeps the old text), its permissions
+    // stay, and what went through of an input that turns out not to be plain ASCII only
+    // at its second piece goes again, converted, and once.
+    void appendMakesANewFileInTheOldOnesPlace()
+    {
+        write(QStringLiteral("NewText.txt"), "\x83\x65\r\n"); // テ in Shift-JIS
+        QCOMPARE(::chmod(QFile::encodeName(out_).constData(), 0640), 0);
+        const QString second = dir_->filePath(QStringLiteral("second name.txt"));
+        QCOMPARE(::link(QFile::encodeName(out_).constData(), QFile::encodeName(second).constData()), 0);
+        QFile reader(out_);
+        QVERIFY(reader.open(QIODevice::ReadOnly));
+        const QByteArray ascii(300000, 'y');
+        const QString late = write(QStringLiteral("late.txt"), ascii + "\n\xE3\x83\xA1\n"); // メ in UTF-8
+        const TextCombineResult r = combineTextFiles({late, late}, out_);
+        QCOMPARE(r.status, TextCombineResult::Done);
+        QCOMPARE(r.converted.size(), 2);
+        const QByteArray part = ascii + "\r\n\x83\x81\r\n";
+        QCOMPARE(read(out_), "\x83\x65\r\n" + part + part);
+        struct stat st {};
+        QCOMPARE(::stat(QFile::encodeName(out_).constData(), &st), 0);
+        QCOMPARE(st.st_mode & 07777, mode_t(0640));
+        QCOMPARE(read(second), QByteArray("\x83\x65\r\n"));
+        QCOMPARE(reader.readAll(), QByteArray("\x83\x65\r\n"));
+    }
+
+    // Two combines into one output take turns: one that finds the other at work waits and
+    // then builds on what the other left; cancelled while it waits, it writes nothing.
+    void combinesIntoOneOutputTakeTurns()
+    {
+        write(QStringLiteral("NewText.txt"), "old\r\n");
+        const QString a = write(QStringLiteral("a.txt"), "a\n");
+        auto other = std::make_unique<FolderLock>(dir_->path(), 0, nullptr);
+        QCOMPARE(other->status(), FolderLock::Held);
+        CommandProgress progress;
+        int asked = 0;
+        progress.cancelled = [&] {
+            // Asked first while waiting: the other combine finishes meanwhile.
+            if (++asked == 1) {
+                QFile file(out_);
+                file.open(QIODevice::Append);
+                file.write("other\r\n");
+                file.close();
+                other.reset();
+            }
+            return false;
+        };
+        QCOMPARE(combineTextFiles({a, a}, out_, progress).status, TextCombineResult::Done);
+        QCOMPARE(read(out_), QByteArray("old\r\nother\r\na\r\na\r\n"));
+
+        const FolderLock held(dir_->path(), 0, nullptr);
+        progress.cancelled = [] { return true; };
+        QCOMPARE(combineTextFiles({a, a}, out_, progress).status, TextCombineResult::Cancelled);
+        QCOMPARE(read(out_), QByteArray("old\r\nother\r\na\r\na\r\n"));
     }
 
     void lineLimitIsPerFileAndStopsBeforeTheFile()
@@ -276,6 +333,35 @@ private Q_SLOTS:
                      refused.reason.contains(QStringLiteral("Shift_JIS")),
                  qPrintable(refused.reason));
         QCOMPARE(read(out_), before);
+    }
+
+    // Text that is not Japanese, or not text in any encoding, is never copied as if it were:
+    // Western text is converted from what it is, UTF-16 without its byte-order mark is
+    // told by its NULs, and stray bytes are refused with their line, the output unchanged.
+    void textInNoJapaneseEncodingIsConvertedOrRefused()
+    {
+        const QString french =
+            QStringLiteral("Le café était très agréable, près de la fenêtre où l'on voyait la mer.\n"
+                           "Après le déjeuner, nous sommes allés à la plage; l'été dernier était chaud.\n"
+                           "Ça m'a plu énormément: les crêpes, le crème brûlée et la bière fraîche.\n");
+        const QString latin1 = write(QStringLiteral("latin1.txt"), french.toLatin1());
+        const QString ascii16 = write(QStringLiteral("utf16.txt"), QByteArray("a\0b\0\r\0\n\0c\0d\0\r\0\n\0", 16));
+        QCOMPARE(combineTextFiles({latin1, ascii16}, out_).status, TextCombineResult::Done);
+        QCOMPARE(QString::fromUtf8(read(out_)),
+                 QString(french).replace(u'\n', QStringLiteral("\r\n")) + QStringLiteral("ab\r\ncd\r\n"));
+
+        // Shift-JIS output: é has no code there; a lead byte without its second byte is no
+        // character at all.
+        write(QFileInfo(out_).fileName(), "\x83\x65\r\n");
+        const QString stray = write(QStringLiteral("stray.txt"), "\x83\x65\r\n\x83\x4c\r\nok \x83\r\n");
+        for (const QString& input : {latin1, stray}) {
+            const TextCombineResult r = combineTextFiles({ascii16, input}, out_);
+            QCOMPARE(r.status, TextCombineResult::EncodingFailed);
+            QCOMPARE(r.failedIndex, 1);
+            QVERIFY2(r.reason.contains(input == stray ? QStringLiteral("3 行目") : QStringLiteral("1 行目")),
+                     qPrintable(r.reason));
+            QCOMPARE(read(out_), QByteArray("\x83\x65\r\n"));
+        }
     }
 
     // Japanese text in each encoding editors write is told apart and read back whole.

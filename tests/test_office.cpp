@@ -24,6 +24,10 @@
 
 #include <signal.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 using namespace kumiro;
 using test::officeProcessCount;
 using test::officeProfileCount;
@@ -311,6 +315,30 @@ private Q_SLOTS:
             QVERIFY(officeFailureMessage(e).text.contains(QStringLiteral("応答しなかった")));
         }
         QVERIFY(!QFileInfo::exists(output));
+    }
+
+    // Stopped while it starts, before its pipe opens, an office is answered by the stall
+    // limit as it is later, not by the start's minute.
+    void officeStoppedWhileStartingIsEndedAndReported()
+    {
+        OfficeOptions quick = options_;
+        quick.stallTimeoutMs = 2000;
+        const auto office = loadOffice(QStringLiteral(KUMIRO_PROGRAM_DIR_LITERAL), quick);
+        std::atomic<bool> stopped{false};
+        std::thread stopper([&] {
+            for (int i = 0; i < 12000 && !stopped; ++i) {
+                stopped = test::signalOurOffice(SIGSTOP);
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+        });
+        const OfficeError e = test::failureOf([&] {
+            combineWord(*office, {fixture(QStringLiteral("in1.doc")), fixture(QStringLiteral("in2.doc"))},
+                        out_->filePath(QStringLiteral("NewWord.doc")));
+        });
+        stopper.join();
+        QVERIFY(stopped);
+        QCOMPARE(e.kind(), OfficeError::Hung);
+        QVERIFY2(e.what().contains(QStringLiteral("応答しなかった")), qPrintable(e.what()));
     }
 
     void killedOfficeIsReported()

@@ -17,6 +17,8 @@ void Main(ProgramState& state, const MainWindows& windows)
     loadLogoSetting(state.set, state.store, state.AppTitle);
     if (isOn(state.set.OptLogo) && windows.showSplashModal)
         windows.showSplashModal();
+    if (windows.askedToEnd && windows.askedToEnd())
+        return;
 
     loadRemainingSettings(state.set, state.store, state.AppTitle, state.FallbackFolder,
                           windows.screen ? windows.screen() : ScreenTwips{});

@@ -64,7 +64,7 @@ QString SettingsStore::refusal(const QString& app) const
 {
     auto it = refusals_.find(app);
     if (it == refusals_.end())
-        it = refusals_.emplace(app, outputRefusal(filePath(app))).first;
+        it = refusals_.emplace(app, outputRefusal(filePath(app), LinkWrite::Through)).first;
     return it->second;
 }
 

@@ -30,7 +30,7 @@ public:
     QString brokenCopy(const QString& app) const;
     bool hadWriteError() const { return writeError_; }
     // Why the file of `app` is neither read nor written (a FIFO, a folder, a link someone
-    // else planted); empty when it is used.
+    // else planted, a link to nothing); empty when it is used.
     QString refusal(const QString& app) const;
     // From here on, saves change only what this store reads back, never the file: the
     // command line reads the settings and leaves them as they are.

@@ -25,9 +25,11 @@ struct TextCombineResult {
 // encoding (the existing output's, else the first input's that is not plain ASCII; never
 // UTF-16): an input in it goes through byte for byte, one in another is converted, and a
 // character the output's encoding cannot hold stops the combine. Every input must be a
-// regular file (a FIFO would wait for a writer for ever), or nothing is read. An input of
-// more than 30,000 lines, one that cannot be read, a failed write or a cancel stops the
-// combine and puts the output back exactly as it was.
+// regular file (a FIFO would wait for a writer for ever), or nothing is read. The new output
+// is made beside the old one and renamed over it only when complete, while no other combine
+// works in the same folder (one that does is waited for, up to 30 s): an input of more than
+// 30,000 lines, one that cannot be read, a failed write, a cancel or a killed program leave
+// the output exactly as it was.
 TextCombineResult combineTextFiles(const QStringList& inputs, const QString& outputPath,
                                    const CommandProgress& progress = {});
 

@@ -30,7 +30,7 @@ int inputIndexOf(const QString& output, const QStringList& inputs)
     return -1;
 }
 
-QString outputRefusal(const QString& path)
+QString outputRefusal(const QString& path, LinkWrite how)
 {
     const QByteArray name = QFile::encodeName(path);
     struct stat st {};
@@ -50,7 +50,12 @@ QString outputRefusal(const QString& path)
     const bool ownLink = st.st_uid == ::getuid();
     const bool ownFolder = ::stat(QFile::encodeName(targetFolder).constData(), &folder) == 0 &&
         S_ISDIR(folder.st_mode) && folder.st_uid == ::getuid();
-    const bool pointsAtFile = ::stat(name.constData(), &pointed) != 0 || S_ISREG(pointed.st_mode);
+    const bool dangling = ::stat(name.constData(), &pointed) != 0;
+    const bool pointsAtFile = dangling || S_ISREG(pointed.st_mode);
+    if (ownLink && ownFolder && pointsAtFile && dangling && how == LinkWrite::Through)
+        return QStringLiteral(
+                   "シンボリックリンク %1 の指す %2 はありません。　リンクの先にファイルを作ることはしません。")
+            .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(target));
     if (ownLink && ownFolder && pointsAtFile)
         return QString();
     return QStringLiteral("シンボリックリンク %1 は %2 を指しています。　"

@@ -14,7 +14,7 @@ bool readsElsewhere(const rtl::OUString& formula)
 {
     const rtl::OUString upper = formula.toAsciiUpperCase();
     return formula.indexOf("'file:") >= 0 || upper.indexOf("DDE(") >= 0 || upper.indexOf("WEBSERVICE(") >= 0 ||
-        upper.indexOf("FILTERXML(") >= 0;
+        upper.indexOf("FILTERXML(") >= 0 || upper.indexOf("INDIRECT(") >= 0 || upper.indexOf("OFFSET(") >= 0;
 }
 
 } // namespace
@@ -22,7 +22,8 @@ bool readsElsewhere(const rtl::OUString& formula)
 int keepLinkedValues(const Reference<css::sheet::XSpreadsheetDocument>& doc)
 {
     // One search over every sheet; a workbook without such formulas (nearly all) costs no more.
-    const auto found = findInFormulas(wholeSheets(doc, everySheet(doc)), "'file:|DDE\\(|WEBSERVICE\\(", true);
+    const auto found =
+        findInFormulas(wholeSheets(doc, everySheet(doc)), "'file:|DDE\\(|WEBSERVICE\\(|INDIRECT\\(|OFFSET\\(", true);
     if (!found.is())
         return 0;
     int kept = 0;

@@ -168,6 +168,20 @@ bool boxAvailable()
     return available;
 }
 
+std::vector<QByteArray> officeEnvironment(char** from, const QByteArray& tempDir)
+{
+    // The office's temporaries go into its profile, and die with it.
+    std::vector<QByteArray> env{"TMPDIR=" + tempDir};
+    for (char** e = from; *e; ++e) {
+        const QByteArray entry(*e);
+        const QByteArray name = entry.left(entry.indexOf('='));
+        if (name == "PATH" || name == "HOME" || name == "LANG" || name.startsWith("FONTCONFIG_") ||
+            name.startsWith("FC_"))
+            env.push_back(entry);
+    }
+    return env;
+}
+
 OfficeProcess::OfficeProcess(QString programDir, const QString& profileTemplate, bool boxed)
     : programDir_(std::move(programDir)), profile_(privateProfileTemplate()), boxed_(boxed && boxAvailable())
 {
@@ -237,12 +251,7 @@ bool OfficeProcess::start(QString& reason)
         argv.push_back(a.data());
     argv.push_back(nullptr);
 
-    // The office's temporaries go into its profile, and die with it.
-    std::vector<QByteArray> env{"TMPDIR=" + QFile::encodeName(tempDir())};
-    for (char** e = environ; *e; ++e) {
-        if (strncmp(*e, "TMPDIR=", 7) != 0)
-            env.emplace_back(*e);
-    }
+    std::vector<QByteArray> env = officeEnvironment(environ, QFile::encodeName(tempDir()));
     std::vector<char*> envp;
     for (QByteArray& e : env)
         envp.push_back(e.data());

@@ -67,6 +67,11 @@ private:
     bool boxed_ = false;
 };
 
+// What the office is given of the program's environment (`from`): only what it needs to
+// find programs, fonts and its language, and `tempDir` as its TMPDIR; nothing else of the
+// user's (tokens, addresses, the session's variables) reaches it, boxed or not.
+std::vector<QByteArray> officeEnvironment(char** from, const QByteArray& tempDir);
+
 // Whether the office can be run in the box here (bubblewrap installed and allowed to make
 // its namespaces); asked once per process.
 bool boxAvailable();

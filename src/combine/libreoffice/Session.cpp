@@ -348,12 +348,21 @@ bool Session::tryConnect(const Reference<css::uno::XComponentContext>& local)
     const int startMs = options_.callTimeoutMs > 0 ? std::min(options_.callTimeoutMs, 60000) : 60000;
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(startMs);
     Reference<css::connection::XConnection> connection;
+    // An office that stops or freezes before its pipe opens is answered as one that does
+    // so later: after the stall time, not after the start's whole minute.
+    watchdog_.arm(0);
     while (!connection.is()) {
         try {
             connection = connector->connect(rtl::OUString("pipe,name=") + ou(process_.pipeName()));
         } catch (const css::connection::NoConnectException&) {
-            if (!process_.running() || std::chrono::steady_clock::now() > until)
+            if (watchdog_.fired()) {
+                watchdog_.disarm();
+                throw lost(QString());
+            }
+            if (!process_.running() || std::chrono::steady_clock::now() > until) {
+                watchdog_.disarm();
                 return false;
+            }
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
     }

@@ -1,6 +1,7 @@
 #include "about/INITDISP.h"
 #include "app/Main.h"
 #include "cli/ArgumentNames.h"
+#include "cli/CombineOutput.h"
 #include "cli/CommandLine.h"
 #include "cli/Language.h"
 #include "cli/WindowStart.h"
@@ -38,17 +39,20 @@ int runCommandLineProgram(int argc, char** argv, const ArgumentNames& names, boo
     QCoreApplication::setApplicationName(kAppTitle);
     SettingsStore store(SettingsStore::defaultRoot());
     const QString folder = programFolder();
-    CliContext context{.store = store,
-                       .programFolder = folder,
-                       .office = [&](const OfficeOptions& options) { return loadOffice(folder, options); },
-                       .out = [](const QString& line) { std::fprintf(stdout, "%s\n", line.toUtf8().constData()); },
-                       .err =
-                           [&](const QString& line) {
-                               std::fprintf(stderr, "%s\n", names.shown(line).toUtf8().constData());
-                               std::fflush(stderr);
-                           },
-                       .terminal = ::isatty(2) == 1,
-                       .japanese = japanese};
+    CliContext context{
+        .store = store,
+        .programFolder = folder,
+        .office = [&](const OfficeOptions& options) { return loadOffice(folder, options); },
+        .out = [](const QString& line) { std::fprintf(stdout, "%s\n", inLocaleEncoding(line).constData()); },
+        .err =
+            [&](const QString& line) {
+                std::fprintf(stderr, "%s\n", inLocaleEncoding(names.shown(line)).constData());
+                std::fflush(stderr);
+            },
+        .terminal = ::isatty(2) == 1,
+        .japanese = japanese,
+        .in = [] { return readStandardInput(); },
+        .write = [](const QByteArray& bytes) { return writeStandardOutput(bytes); }};
     const CliRequest request = parseCommandLine(names.words);
     // A name that is not text in the locale's encoding can be read, but nothing is written
     // under it: the written file would be named after its stand-in.

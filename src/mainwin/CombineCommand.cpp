@@ -61,7 +61,7 @@ bool KUMIRO::runOfficeCombine()
     QStringList shortfalls;
     const OfficeRunner::Result run =
         office_.run(this, QStringLiteral("くみろ実行中"), [&](Office& office, const CommandProgress& progress) {
-            return combine(office, inputs, output, progress, &shortfalls);
+            return combine(office, inputs, output, progress, &shortfalls, nullptr);
         });
     if (run != OfficeRunner::Result::Done)
         return false;

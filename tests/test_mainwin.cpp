@@ -400,7 +400,7 @@ private Q_SLOTS:
                  QStringLiteral("選択した Text ファイルの 「くみろ」 が完了しました。　\r\r") + out +
                      QStringLiteral("/NewText.txt"));
         QCOMPARE(done.buttons, MsgButtons::OkOpenFolder);
-        QCOMPARE(platform_->shell.opened, QList<QUrl>{QUrl::fromLocalFile(out)});
+        QCOMPARE(platform_->shell.shownFiles, QStringList{out + QStringLiteral("/NewText.txt")});
         QCOMPARE(state_->Order.value_or(QStringList()).value(0), QString());
         QVERIFY(!p.menu(QStringLiteral("くみろ実行(&G)"))->isEnabled());
         QVERIFY(!p.tool(QStringLiteral("くみろ実行"))->isEnabled());

@@ -16,6 +16,7 @@
 #include "platform/Look.h"
 #include "platform/Platform.h"
 #include "platform/Twips.h"
+#include "platform/WindowHandover.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -102,6 +103,9 @@ int main(int argc, char** argv)
     auto windowStart = std::make_unique<WindowStartGuard>(japanese);
     QApplication app(argc, argv);
     windowStart.reset();
+    // A window of the user's runs already: it takes the files and comes forward.
+    if (!openedFiles.isEmpty() && handOverFiles(openedFiles))
+        return kExitOk;
     QApplication::setApplicationName(kAppTitle);
     installFontSubstitutions();
     QApplication::setFont(windowFont(kUiGothic, 9));
@@ -137,6 +141,7 @@ int main(int argc, char** argv)
     });
 
     std::unique_ptr<KUMIRO> mainWindow;
+    std::unique_ptr<WindowHandover> handover;
     MainWindows windows;
     windows.showSplashModal = [] {
         INITDISP splash;
@@ -147,6 +152,15 @@ int main(int argc, char** argv)
         mainWindow->show();
         if (!openedFiles.isEmpty())
             QTimer::singleShot(0, mainWindow.get(), [&] { mainWindow->openFiles(openedFiles); });
+        handover = std::make_unique<WindowHandover>([&](const QStringList& files) {
+            QTimer::singleShot(0, mainWindow.get(), [&, files] {
+                mainWindow->setWindowState(mainWindow->windowState() & ~Qt::WindowMinimized);
+                mainWindow->raise();
+                mainWindow->activateWindow();
+                mainWindow->openFiles(files);
+            });
+        });
+        handover->listen();
     };
     windows.screen = [] { return ScreenTwips{screenWidthTwips(), screenHeightTwips()}; };
     Main(state, windows);

@@ -3,6 +3,7 @@
 #include "cli/ArgumentNames.h"
 #include "cli/CommandHelp.h"
 #include "cli/CommandLine.h"
+#include "platform/WindowHandover.h"
 #include "support/Files.h"
 
 #include <QDir>
@@ -498,6 +499,32 @@ private Q_SLOTS:
         QVERIFY2(r.status == kExitOk, r.err.constData());
         QCOMPARE(r.out, QByteArray("one\r\ntwo\r\npiped\r\n"));
         QCOMPARE(r.err, QByteArray());
+    }
+
+    // "kumiro FILE..." while a window of the user's runs: the files go to that window and
+    // the second start ends at once, with no window of its own.
+    void aSecondStartHandsItsFilesToTheWindow()
+    {
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir_->path()));
+        QStringList received;
+        WindowHandover window([&](const QStringList& files) { received = files; });
+        const bool listening = window.listen();
+        qunsetenv("XDG_RUNTIME_DIR");
+        QVERIFY(listening);
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        e.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir_->path());
+        e.insert(QStringLiteral("XDG_CONFIG_HOME"), at(QStringLiteral("config")));
+        e.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        QProcess second;
+        second.setProcessEnvironment(e);
+        second.setWorkingDirectory(dir_->path());
+        second.start(QStringLiteral(KUMIRO_PROGRAM_DIR_LITERAL "/kumiro"),
+                     {QStringLiteral("a.txt"), QStringLiteral("b.txt")});
+        QTRY_COMPARE_WITH_TIMEOUT(received, (QStringList{at(QStringLiteral("a.txt")), at(QStringLiteral("b.txt"))}),
+                                  30000);
+        QTRY_COMPARE_WITH_TIMEOUT(second.state(), QProcess::NotRunning, 30000);
+        QCOMPARE(second.exitCode(), kExitOk);
+        QCOMPARE(second.readAllStandardError(), QByteArray());
     }
 
     // Without -o the output is the one the window would write; the settings stay untouched.

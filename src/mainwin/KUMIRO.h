@@ -127,7 +127,7 @@ private:
 
     // What dropped paths open and where they go; and taking them there (MainDrops.cpp).
     std::pair<DropChoice, DropPlacement> placeDropped(const QStringList& paths) const;
-    void takeDropped(const DropChoice& choice, DropPlacement placement, int row);
+    void takeDropped(const DropChoice& choice, DropPlacement placement, int row, bool opened = false);
 
     // Lists a data folder the user has just chosen (the picker's "OK" or a drop) in the left
     // list, empties the order list and tells the count.

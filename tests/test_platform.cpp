@@ -353,6 +353,16 @@ private Q_SLOTS:
         QCOMPARE(window.keywordList()->count(), 1);
         QTest::keyClick(window.searchField(), Qt::Key_Return);
         QCOMPARE(window.browser()->source().fragment(), QStringLiteral("ctx22"));
+
+        // It closes as a viewer does: Escape, Ctrl+W.
+        for (const auto& [key, modifiers] : {std::pair{Qt::Key_Escape, Qt::KeyboardModifiers()},
+                                             std::pair{Qt::Key_W, Qt::KeyboardModifiers(Qt::ControlModifier)}}) {
+            window.show();
+            window.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&window));
+            QTest::keyClick(window.browser(), key, modifiers);
+            QVERIFY(!window.isVisible());
+        }
     }
 
     // The index opens on its own topic with an empty keyword, whatever was read and typed.

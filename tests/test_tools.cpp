@@ -141,9 +141,13 @@ private Q_SLOTS:
         p.tool(QStringLiteral("ｺﾋﾟｰ"))->trigger();
         QCOMPARE(platform_->files.requests.last().title, QStringLiteral("ｺﾋﾟｰするﾌｧｲﾙを選択"));
         // Every format the kinds read or write is offered, and the Text patterns switched on.
+        // Each kind's alone too, and every file.
         QCOMPARE(platform_->files.requests.last().filter,
                  QStringLiteral("(*.doc;*.rtf;*.docx;*.odt;*.pdf;*.xls;*.csv;*.xlsx;*.xlsm;*.ods;*.txt;*.log)|"
-                                "*.doc;*.rtf;*.docx;*.odt;*.pdf;*.xls;*.csv;*.xlsx;*.xlsm;*.ods;*.txt;*.log|"));
+                                "*.doc;*.rtf;*.docx;*.odt;*.pdf;*.xls;*.csv;*.xlsx;*.xlsm;*.ods;*.txt;*.log|"
+                                "Word (*.doc;*.rtf;*.docx;*.odt;*.pdf)|*.doc;*.rtf;*.docx;*.odt;*.pdf|"
+                                "Excel (*.xls;*.csv;*.xlsx;*.xlsm;*.ods)|*.xls;*.csv;*.xlsx;*.xlsm;*.ods|"
+                                "Text (*.txt;*.log)|*.txt;*.log|すべてのファイル (*.*)|*|"));
         QCOMPARE(platform_->files.requests.last().initialFolder, dir_->path());
         QVERIFY(!platform_->files.requests.last().multiple);
         QCOMPARE(sourceShown, QStringLiteral("a.doc"));

@@ -70,8 +70,7 @@ QString KUMIRO::chooseDataFile(const QString& title)
 {
     FileDialogRequest request;
     request.title = title;
-    const QString patterns = everyDataPattern(state_.set).join(u';');
-    request.filter = QStringLiteral("(%1)|%1|").arg(patterns);
+    request.filter = dataFileFilter(state_.set);
     request.initialFolder = dialogFolder();
     const QStringList files = platform_.files.openFiles(this, request);
     return files.isEmpty() ? QString() : files.first();

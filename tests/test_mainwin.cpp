@@ -430,6 +430,24 @@ private Q_SLOTS:
         QCOMPARE(state_->Order.value_or(QStringList()).value(1), data_ + QStringLiteral("/1.txt"));
         QVERIFY(p.menu(QStringLiteral("くみろ実行(&G)"))->isEnabled());
 
+        // A file of the confirmed order that is gone since is named before anything starts;
+        // the order stays for the user to mend.
+        state_->set.FolderName[2] = dir_->path();
+        QVERIFY(QFile::remove(QDir(data_).filePath(QStringLiteral("1.txt"))));
+        p.menu(QStringLiteral("くみろ実行(&G)"))->trigger();
+        QCOMPARE(platform_->messages.shown.last().title, QStringLiteral("ファイル確認"));
+        QVERIFY2(platform_->messages.shown.last().text.contains(data_ + QStringLiteral("/1.txt")),
+                 qPrintable(platform_->messages.shown.last().text));
+        QVERIFY(!QFile::exists(dir_->filePath(QStringLiteral("NewText.txt"))));
+        QVERIFY(p.menu(QStringLiteral("くみろ実行(&G)"))->isEnabled());
+        // For Word, before any office is asked for.
+        state_->CurKind = Kind::Word;
+        state_->Order = QStringList{data_ + QStringLiteral("/gone.doc"), data_ + QStringLiteral("/gone.doc")};
+        p.menu(QStringLiteral("くみろ実行(&G)"))->trigger();
+        QCOMPARE(platform_->messages.shown.last().title, QStringLiteral("ファイル確認"));
+        QVERIFY(platform_->messages.shown.last().text.startsWith(QStringLiteral("ファイル ") + data_));
+        state_->CurKind = Kind::Text;
+
         // An order voided by the picker is not combined, and not reported as done.
         state_->voidOrder();
         p.menu(QStringLiteral("くみろ実行(&G)"))->trigger();

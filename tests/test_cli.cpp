@@ -505,14 +505,23 @@ private Q_SLOTS:
     // the second start ends at once, with no window of its own.
     void aSecondStartHandsItsFilesToTheWindow()
     {
+        // A display of the test's own name: the window's socket is the display's.
+        const QByteArray display = ":kumiro-test-" + QByteArray::number(QCoreApplication::applicationPid());
+        const QByteArray oldDisplay = qgetenv("DISPLAY");
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir_->path()));
+        qputenv("DISPLAY", display);
         QStringList received;
         WindowHandover window([&](const QStringList& files) { received = files; });
         const bool listening = window.listen();
         qunsetenv("XDG_RUNTIME_DIR");
+        if (oldDisplay.isEmpty())
+            qunsetenv("DISPLAY");
+        else
+            qputenv("DISPLAY", oldDisplay);
         QVERIFY(listening);
         QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
         e.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir_->path());
+        e.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(display));
         e.insert(QStringLiteral("XDG_CONFIG_HOME"), at(QStringLiteral("config")));
         e.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         QProcess second;

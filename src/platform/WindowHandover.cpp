@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
 #include <unistd.h>
@@ -19,16 +20,28 @@ constexpr char kTaken = '1';
 
 QString handoverSocketPath()
 {
+    // A window is the display's: another display (another session of the user's, a test's
+    // own server) has a window of its own, and one on no display (offscreen) none to share.
+    QString display = qEnvironmentVariable("WAYLAND_DISPLAY");
+    if (display.isEmpty())
+        display = qEnvironmentVariable("DISPLAY");
+    if (display.isEmpty())
+        return QString();
+    static const QRegularExpression unsafe(QStringLiteral("[^A-Za-z0-9._-]"));
+    const QString name = QStringLiteral("kumiro-window-") + display.replace(unsafe, QStringLiteral("_"));
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty() && QFileInfo(runtime).isDir())
-        return QDir(runtime).filePath(QStringLiteral("kumiro-window"));
-    return QDir(QDir::tempPath()).filePath(QStringLiteral("kumiro-window-%1").arg(::getuid()));
+        return QDir(runtime).filePath(name);
+    return QDir(QDir::tempPath()).filePath(name + QStringLiteral("-%1").arg(::getuid()));
 }
 
 bool handOverFiles(const QStringList& files, int timeoutMs)
 {
+    const QString path = handoverSocketPath();
+    if (path.isEmpty())
+        return false;
     QLocalSocket socket;
-    socket.connectToServer(handoverSocketPath());
+    socket.connectToServer(path);
     if (!socket.waitForConnected(timeoutMs))
         return false;
     QByteArray message;
@@ -55,6 +68,8 @@ WindowHandover::WindowHandover(std::function<void(const QStringList&)> received,
 bool WindowHandover::listen()
 {
     const QString path = handoverSocketPath();
+    if (path.isEmpty())
+        return false;
     if (server_->listen(path))
         return true;
     if (server_->serverError() != QAbstractSocket::AddressInUseError)

@@ -12,8 +12,9 @@ class QLocalServer;
 
 namespace kumiro {
 
-// The socket's path: in the user's runtime folder (XDG_RUNTIME_DIR, which only the user may
-// enter), else in the temporary folder under the user's id.
+// The socket's path, one a display: in the user's runtime folder (XDG_RUNTIME_DIR, which
+// only the user may enter), else in the temporary folder under the user's id. Empty where
+// no display is named: nothing is handed over there.
 QString handoverSocketPath();
 
 // Gives the files to the window that runs; true once it has taken them, false when no

@@ -1,6 +1,7 @@
 #include "about/INITDISP.h"
 #include "app/Main.h"
 #include "cli/ArgumentNames.h"
+#include "cli/CombineOutput.h"
 #include "cli/CommandLine.h"
 #include "cli/Language.h"
 #include "cli/WindowStart.h"
@@ -15,6 +16,7 @@
 #include "platform/Look.h"
 #include "platform/Platform.h"
 #include "platform/Twips.h"
+#include "platform/WindowHandover.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -38,17 +40,20 @@ int runCommandLineProgram(int argc, char** argv, const ArgumentNames& names, boo
     QCoreApplication::setApplicationName(kAppTitle);
     SettingsStore store(SettingsStore::defaultRoot());
     const QString folder = programFolder();
-    CliContext context{.store = store,
-                       .programFolder = folder,
-                       .office = [&](const OfficeOptions& options) { return loadOffice(folder, options); },
-                       .out = [](const QString& line) { std::fprintf(stdout, "%s\n", line.toUtf8().constData()); },
-                       .err =
-                           [&](const QString& line) {
-                               std::fprintf(stderr, "%s\n", names.shown(line).toUtf8().constData());
-                               std::fflush(stderr);
-                           },
-                       .terminal = ::isatty(2) == 1,
-                       .japanese = japanese};
+    CliContext context{
+        .store = store,
+        .programFolder = folder,
+        .office = [&](const OfficeOptions& options) { return loadOffice(folder, options); },
+        .out = [](const QString& line) { std::fprintf(stdout, "%s\n", inLocaleEncoding(line).constData()); },
+        .err =
+            [&](const QString& line) {
+                std::fprintf(stderr, "%s\n", inLocaleEncoding(names.shown(line)).constData());
+                std::fflush(stderr);
+            },
+        .terminal = ::isatty(2) == 1,
+        .japanese = japanese,
+        .in = [] { return readStandardInput(); },
+        .write = [](const QByteArray& bytes) { return writeStandardOutput(bytes); }};
     const CliRequest request = parseCommandLine(names.words);
     // A name that is not text in the locale's encoding can be read, but nothing is written
     // under it: the written file would be named after its stand-in.
@@ -98,6 +103,9 @@ int main(int argc, char** argv)
     auto windowStart = std::make_unique<WindowStartGuard>(japanese);
     QApplication app(argc, argv);
     windowStart.reset();
+    // A window of the user's runs already: it takes the files and comes forward.
+    if (!openedFiles.isEmpty() && handOverFiles(openedFiles))
+        return kExitOk;
     QApplication::setApplicationName(kAppTitle);
     installFontSubstitutions();
     QApplication::setFont(windowFont(kUiGothic, 9));
@@ -134,6 +142,7 @@ int main(int argc, char** argv)
     });
 
     std::unique_ptr<KUMIRO> mainWindow;
+    std::unique_ptr<WindowHandover> handover;
     MainWindows windows;
     windows.showSplashModal = [] {
         INITDISP splash;
@@ -144,6 +153,15 @@ int main(int argc, char** argv)
         mainWindow->show();
         if (!openedFiles.isEmpty())
             QTimer::singleShot(0, mainWindow.get(), [&] { mainWindow->openFiles(openedFiles); });
+        handover = std::make_unique<WindowHandover>([&](const QStringList& files) {
+            QTimer::singleShot(0, mainWindow.get(), [&, files] {
+                mainWindow->setWindowState(mainWindow->windowState() & ~Qt::WindowMinimized);
+                mainWindow->raise();
+                mainWindow->activateWindow();
+                mainWindow->openFiles(files);
+            });
+        });
+        handover->listen();
     };
     windows.screen = [] { return ScreenTwips{screenWidthTwips(), screenHeightTwips()}; };
     windows.askedToEnd = [] { return interruptSignal() != 0; };

@@ -3,6 +3,7 @@
 #include "cli/ArgumentNames.h"
 #include "cli/CommandHelp.h"
 #include "cli/CommandLine.h"
+#include "platform/WindowHandover.h"
 #include "support/Files.h"
 
 #include <QDir>
@@ -62,6 +63,9 @@ class TestCli : public QObject {
     std::unique_ptr<SettingsStore> store_;
     QStringList out_, err_;
     bool japanese_ = true;
+    QByteArray stdin_, stdout_; // what standard input gives, what standard output got
+    bool stdoutWorks_ = true;
+    int stdinReads_ = 0;
 
     QString at(const QString& name) const { return dir_->filePath(name); }
 
@@ -69,14 +73,23 @@ class TestCli : public QObject {
     {
         out_.clear();
         err_.clear();
-        CliContext c{*store_, dir_->filePath(QStringLiteral("prog")), noOffice, {}, {}, terminal, japanese_};
+        CliContext c{*store_, dir_->filePath(QStringLiteral("prog")), noOffice, {}, {}, terminal, japanese_, {}, {}};
         c.out = [this](const QString& line) { out_ << line; };
         c.err = [this](const QString& line) { err_ << line; };
+        c.in = [this] {
+            ++stdinReads_;
+            return stdin_;
+        };
+        c.write = [this](const QByteArray& bytes) {
+            stdout_ += bytes;
+            return stdoutWorks_;
+        };
         return runCommandLine(parseCommandLine(arguments), c);
     }
 
     // The program itself, with no display, no platform and no locale but `environment`'s.
-    Ran program(const QStringList& arguments, const QList<QPair<QString, QString>>& environment = {})
+    Ran program(const QStringList& arguments, const QList<QPair<QString, QString>>& environment = {},
+                const QByteArray& input = {})
     {
         QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "LC_ALL", "LC_MESSAGES", "LANG"})
@@ -88,6 +101,8 @@ class TestCli : public QObject {
         p.setProcessEnvironment(e);
         p.setWorkingDirectory(dir_->path());
         p.start(QStringLiteral(KUMIRO_PROGRAM_DIR_LITERAL "/kumiro"), arguments);
+        p.write(input);
+        p.closeWriteChannel();
         if (!p.waitForFinished(60000)) {
             p.kill();
             p.waitForFinished();
@@ -165,12 +180,20 @@ private Q_SLOTS:
     void init()
     {
         japanese_ = true;
+        stdin_.clear();
+        stdout_.clear();
+        stdoutWorks_ = true;
+        stdinReads_ = 0;
         dir_ = std::make_unique<QTemporaryDir>();
+        // A replaced output goes to this trash, never the user's.
+        qputenv("XDG_DATA_HOME", QFile::encodeName(at(QStringLiteral("share"))));
         QDir().mkpath(at(QStringLiteral("prog")));
         store_ = std::make_unique<SettingsStore>(at(QStringLiteral("config")));
         writeFile(at(QStringLiteral("a.txt")), "one\ntwo\n");
         writeFile(at(QStringLiteral("b.txt")), "three\r\n");
     }
+
+    void cleanup() { qunsetenv("XDG_DATA_HOME"); }
 
     void commandsAndOptionsAreRead()
     {
@@ -212,7 +235,8 @@ private Q_SLOTS:
               {QStringLiteral("combine"), QStringLiteral("--fast"), QStringLiteral("a")},
               {QStringLiteral("convert"), QStringLiteral("a.doc")},
               {QStringLiteral("convert"), QStringLiteral("--to"), QStringLiteral("xls"), QStringLiteral("a")},
-              {QStringLiteral("frob")}}) {
+              {QStringLiteral("frob")},
+              {QStringLiteral("typo.txt")}}) {
             QCOMPARE(parseCommandLine(bad).command, CliRequest::Usage);
             QCOMPARE(run(bad), kExitUsage);
             QVERIFY(err_.first().startsWith(QStringLiteral("kumiro: ")));
@@ -243,8 +267,16 @@ private Q_SLOTS:
         for (const char* option : {"-v", "--frobnicate"}) {
             const Ran r = program({QString::fromLatin1(option)});
             QCOMPARE(r.status, kExitUsage);
-            QCOMPARE(r.err, QByteArray("kumiro: unknown option '") + option + "'\nTry 'kumiro --help'.\n");
+            QCOMPARE(r.err, QByteArray("kumiro: unknown option '") + option + "'\nkumiro: Try 'kumiro --help'.\n");
         }
+        // The window system's options are the window's: the unknown one is named as typed.
+        Ran bogus = program({QStringLiteral("-platform"), QStringLiteral("offscreen"), QStringLiteral("--bogus=1")});
+        QCOMPARE(bogus.status, kExitUsage);
+        QVERIFY2(bogus.err.startsWith("kumiro: unknown option '--bogus=1'\n"), bogus.err.constData());
+        // Messages come in the locale's encoding: "kumiro: ファイル…" in EUC-JP.
+        bogus = program({QStringLiteral("combine"), QStringLiteral("a.txt")},
+                        {{QStringLiteral("LANG"), QStringLiteral("ja_JP.eucJP")}});
+        QVERIFY2(bogus.err.startsWith("kumiro: \xA5\xD5\xA5\xA1\xA5\xA4\xA5\xEB"), bogus.err.constData());
         const QString ja = QStringLiteral("ja_JP.UTF-8"), c = QStringLiteral("C");
         const struct {
             QList<QPair<QString, QString>> locale;
@@ -317,10 +349,12 @@ private Q_SLOTS:
             QVERIFY2(!said.isEmpty() && !hasJapanese(said), qPrintable(command.join(u' ') + u'\n' + said));
         }
         QCOMPARE(run(commands.first()), kExitOk);
-        QCOMPARE(err_.first(),
-                 QStringLiteral("Done: The Text files were combined.\n  %1\n"
-                                "  These files were converted to Shift_JIS and added: memo.txt (UTF-8).")
-                     .arg(at(QStringLiteral("j.txt"))));
+        QCOMPARE(err_,
+                 (QStringList{QStringLiteral("kumiro: replaced %1 with 2 files; the old file was moved to the "
+                                             "trash")
+                                  .arg(at(QStringLiteral("j.txt"))),
+                              QStringLiteral("kumiro: these files were converted to Shift_JIS and added: "
+                                             "memo.txt (UTF-8)")}));
     }
 
     // A script is not the order list: any number of files, in the order given.
@@ -351,11 +385,16 @@ private Q_SLOTS:
         QCOMPARE(run({QStringLiteral("combine"), QStringLiteral("--quiet"), QStringLiteral("-o"),
                       at(QStringLiteral("r.txt")), at(QStringLiteral("a.txt")), at(QStringLiteral("gone.txt"))}),
                  kExitFailed);
-        QVERIFY(err_.first().startsWith(QStringLiteral("ファイル確認: ")));
+        // Said as a terminal program says it: no box's wide spaces, no window's words.
+        QCOMPARE(err_.first(),
+                 QStringLiteral("kumiro: ファイル %1 を読み取れません。").arg(at(QStringLiteral("gone.txt"))));
         QCOMPARE(run({QStringLiteral("convert"), QStringLiteral("-q"), QStringLiteral("--to"), QStringLiteral("pdf"),
                       at(QStringLiteral("a.txt"))}),
                  kExitFailed);
-        QVERIFY(err_.first().startsWith(QStringLiteral("LibreOffice 確認: ")));
+        QCOMPARE(err_,
+                 (QStringList{QStringLiteral("kumiro: Word・Excel のファイルを扱うには LibreOffice が必要です。"),
+                              QStringLiteral("kumiro: 「sudo apt-get install libreoffice-writer-nogui "
+                                             "libreoffice-calc-nogui」でインストールして下さい。")}));
     }
 
     // The same text combine as the window: CR LF line ends, the completion message with the
@@ -368,8 +407,7 @@ private Q_SLOTS:
                  kExitOk);
         QCOMPARE(readFile(out), QByteArray("one\r\ntwo\r\nthree\r\n"));
         QCOMPARE(err_.size(), 1);
-        QCOMPARE(err_.first(),
-                 QStringLiteral("完了確認: 選択した Text ファイルの 「くみろ」 が完了しました。　\n  ") + out);
+        QCOMPARE(err_.first(), QStringLiteral("kumiro: %1 を 2 個のファイルから作りました。").arg(out));
         QVERIFY(!QFile::exists(store_->filePath(QStringLiteral("kumiro"))));
 
         QCOMPARE(run({QStringLiteral("combine"), QStringLiteral("--output=") + out, at(QStringLiteral("b.txt")),
@@ -378,6 +416,124 @@ private Q_SLOTS:
                  kExitOk);
         QCOMPARE(err_.first(), QStringLiteral("1 / 2 : b.txt"));
         QCOMPARE(err_[1], QStringLiteral("2 / 2 : a.txt"));
+    }
+
+    // -o makes the output anew: a file that is there goes to the trash once the new one is
+    // whole; --append adds to it as the window does. The completion line says which.
+    void anOutputIsReplacedOrAppendedTo()
+    {
+        const QString out = at(QStringLiteral("t.txt"));
+        const QByteArray once("one\r\ntwo\r\nthree\r\n");
+        const QStringList combine{QStringLiteral("combine"), QStringLiteral("-o"), out, at(QStringLiteral("a.txt")),
+                                  at(QStringLiteral("b.txt"))};
+        QCOMPARE(run(combine), kExitOk);
+        QCOMPARE(run(combine), kExitOk);
+        QCOMPARE(readFile(out), once);
+        QCOMPARE(err_,
+                 QStringList{QStringLiteral("kumiro: %1 を 2 個のファイルで置き換えました。"
+                                            "元のファイルはごみ箱に移しました。")
+                                 .arg(out)});
+        const QStringList trashed = QDir(at(QStringLiteral("share/Trash/files"))).entryList(QDir::Files);
+        QCOMPARE(trashed.size(), 1);
+        QCOMPARE(readFile(at(QStringLiteral("share/Trash/files/")) + trashed.first()), once);
+
+        QCOMPARE(run(QStringList(combine) << QStringLiteral("--append")), kExitOk);
+        QCOMPARE(readFile(out), once + once);
+        QCOMPARE(err_, QStringList{QStringLiteral("kumiro: %1 に 2 個のファイルを追記しました。").arg(out)});
+        // A failed replace leaves the old output as it was, and nothing in the trash.
+        QCOMPARE(run({QStringLiteral("combine"), QStringLiteral("-o"), out, at(QStringLiteral("a.txt")),
+                      at(QStringLiteral("gone.txt"))}),
+                 kExitFailed);
+        QCOMPARE(readFile(out), once + once);
+        QCOMPARE(QDir(at(QStringLiteral("share/Trash/files"))).entryList(QDir::Files).size(), 1);
+        QVERIFY(QDir(dir_->path()).entryList({QStringLiteral(".~kumiro-*")}, QDir::Hidden | QDir::Files).isEmpty());
+        // Word and Excel write whole documents: nothing to append to.
+        writeFile(at(QStringLiteral("c.doc")), "x");
+        QCOMPARE(run({QStringLiteral("combine"), QStringLiteral("--append"), QStringLiteral("-o"),
+                      at(QStringLiteral("w.doc")), at(QStringLiteral("c.doc")), at(QStringLiteral("c.doc"))}),
+                 kExitUsage);
+    }
+
+    // "-" is standard input, read once; "-o -" puts the combined text on standard output and
+    // nothing else anywhere. A Word or Excel output is no use in a pipe: refused.
+    void standardInputAndOutput()
+    {
+        stdin_ = "in\n";
+        const QString a = at(QStringLiteral("a.txt")), b = at(QStringLiteral("b.txt"));
+        QCOMPARE(run({QStringLiteral("combine"), QStringLiteral("-o"), QStringLiteral("-"), a, QStringLiteral("-"), b}),
+                 kExitOk);
+        QCOMPARE(stdout_, QByteArray("one\r\ntwo\r\nin\r\nthree\r\n"));
+        QCOMPARE(stdinReads_, 1);
+        QVERIFY2(err_.isEmpty(), qPrintable(err_.join(u'\n')));
+        QCOMPARE(QDir(dir_->path()).entryList({QStringLiteral("-")}), QStringList());
+        stdout_.clear();
+        QCOMPARE(run({QStringLiteral("combine"), QStringLiteral("--output=/dev/stdout"), a, b}), kExitOk);
+        QCOMPARE(stdout_, QByteArray("one\r\ntwo\r\nthree\r\n"));
+
+        const QString c = at(QStringLiteral("c.doc"));
+        writeFile(c, "x");
+        for (const QStringList& refused :
+             {QStringList{QStringLiteral("combine"), QStringLiteral("-o"), QStringLiteral("-"), c, c},
+              {QStringLiteral("combine"), QStringLiteral("-o"), QStringLiteral("x.txt"), a, QStringLiteral("-"),
+               QStringLiteral("-")}}) {
+            QCOMPARE(run(refused), kExitUsage);
+            QVERIFY2(err_.first().contains(QStringLiteral("標準")), qPrintable(err_.join(u'\n')));
+        }
+        // Standard input is named as such when it fails, never by its private copy.
+        stdin_ = "\xEF\xBB\xBF\xF0\xA0\xAE\xB7\n"; // 𠮷: not in Shift-JIS
+        writeFile(at(QStringLiteral("sjis.txt")), "\x83\x65\x83\x4c\x83\x58\x83\x67\n");
+        QCOMPARE(run({QStringLiteral("combine"), QStringLiteral("-o"), QStringLiteral("-"),
+                      at(QStringLiteral("sjis.txt")), QStringLiteral("-")}),
+                 kExitFailed);
+        QVERIFY2(err_.first().startsWith(QStringLiteral("kumiro: ファイル 標準入力 の 1 行目")),
+                 qPrintable(err_.join(u'\n')));
+        // A pipe that is closed: a failure, said.
+        stdoutWorks_ = false;
+        QCOMPARE(run({QStringLiteral("combine"), QStringLiteral("-o"), QStringLiteral("-"), a, b}), kExitFailed);
+        QCOMPARE(err_, QStringList{QStringLiteral("kumiro: 標準出力に書き込めません。")});
+
+        // The program itself, through real streams.
+        const Ran r = program({QStringLiteral("combine"), QStringLiteral("-o"), QStringLiteral("-"),
+                               QStringLiteral("a.txt"), QStringLiteral("-")},
+                              {}, "piped\n");
+        QVERIFY2(r.status == kExitOk, r.err.constData());
+        QCOMPARE(r.out, QByteArray("one\r\ntwo\r\npiped\r\n"));
+        QCOMPARE(r.err, QByteArray());
+    }
+
+    // "kumiro FILE..." while a window of the user's runs: the files go to that window and
+    // the second start ends at once, with no window of its own.
+    void aSecondStartHandsItsFilesToTheWindow()
+    {
+        // A display of the test's own name: the window's socket is the display's.
+        const QByteArray display = ":kumiro-test-" + QByteArray::number(QCoreApplication::applicationPid());
+        const QByteArray oldDisplay = qgetenv("DISPLAY");
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir_->path()));
+        qputenv("DISPLAY", display);
+        QStringList received;
+        WindowHandover window([&](const QStringList& files) { received = files; });
+        const bool listening = window.listen();
+        qunsetenv("XDG_RUNTIME_DIR");
+        if (oldDisplay.isEmpty())
+            qunsetenv("DISPLAY");
+        else
+            qputenv("DISPLAY", oldDisplay);
+        QVERIFY(listening);
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        e.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir_->path());
+        e.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(display));
+        e.insert(QStringLiteral("XDG_CONFIG_HOME"), at(QStringLiteral("config")));
+        e.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        QProcess second;
+        second.setProcessEnvironment(e);
+        second.setWorkingDirectory(dir_->path());
+        second.start(QStringLiteral(KUMIRO_PROGRAM_DIR_LITERAL "/kumiro"),
+                     {QStringLiteral("a.txt"), QStringLiteral("b.txt")});
+        QTRY_COMPARE_WITH_TIMEOUT(received, (QStringList{at(QStringLiteral("a.txt")), at(QStringLiteral("b.txt"))}),
+                                  30000);
+        QTRY_COMPARE_WITH_TIMEOUT(second.state(), QProcess::NotRunning, 30000);
+        QCOMPARE(second.exitCode(), kExitOk);
+        QCOMPARE(second.readAllStandardError(), QByteArray());
     }
 
     // Without -o the output is the one the window would write; the settings stay untouched.
@@ -396,7 +552,7 @@ private Q_SLOTS:
     {
         // One file: the order list's message, a usage error.
         QCOMPARE(run({QStringLiteral("combine"), at(QStringLiteral("a.txt"))}), kExitUsage);
-        QVERIFY(err_.first().startsWith(QStringLiteral("選択ファイル数の確認: ")));
+        QCOMPARE(err_.first(), QStringLiteral("kumiro: ファイルを 2 個以上指定して下さい。"));
         // Kinds from the extensions: mixed, or none.
         writeFile(at(QStringLiteral("c.doc")), "x");
         writeFile(at(QStringLiteral("d.bin")), "x");
@@ -414,12 +570,12 @@ private Q_SLOTS:
         QCOMPARE(run({QStringLiteral("combine"), QStringLiteral("-o"), at(QStringLiteral("f.txt")),
                       at(QStringLiteral("a.txt")), at(QStringLiteral("gone.txt"))}),
                  kExitFailed);
-        QVERIFY(err_.first().startsWith(QStringLiteral("ファイル確認: ")));
+        QVERIFY(err_.first().startsWith(QStringLiteral("kumiro: ファイル ")));
         // Word work without an office: the office message, a failure.
         QCOMPARE(run({QStringLiteral("combine"), QStringLiteral("-o"), at(QStringLiteral("w.docx")),
                       at(QStringLiteral("c.doc")), at(QStringLiteral("c.doc"))}),
                  kExitFailed);
-        QVERIFY(err_.first().startsWith(QStringLiteral("LibreOffice 確認: ")));
+        QVERIFY(err_.first().contains(QStringLiteral("LibreOffice が必要です")));
         QVERIFY(!QFile::exists(at(QStringLiteral("w.docx"))));
         QCOMPARE(run({QStringLiteral("convert"), QStringLiteral("--to"), QStringLiteral("txt"),
                       at(QStringLiteral("c.doc"))}),

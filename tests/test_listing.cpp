@@ -530,6 +530,11 @@ private Q_SLOTS:
         QCOMPARE(shown.last().title, kDropTitle);
         QCOMPARE(shown.last().text, dropRefusalText(DropRefusal::OtherFolder));
         QCOMPARE(p.right->count(), 4);
+        // The same given to the program ("open with") speaks of opening, not of a drop.
+        w.openFiles({data.filePath("d.doc")});
+        QCOMPARE(shown.last().title, QStringLiteral("ファイル確認"));
+        QVERIFY2(shown.last().text.startsWith(QStringLiteral("開いたファイルは ")), qPrintable(shown.last().text));
+        QCOMPARE(p.right->count(), 4);
         QCOMPARE(w.windowTitle(), QStringLiteral("くみろ君 for Windows ( Text ﾌｧｲﾙ 編 )"));
 
         // Once the order is cleared, it opens for Word.

@@ -400,7 +400,7 @@ private Q_SLOTS:
                  QStringLiteral("選択した Text ファイルの 「くみろ」 が完了しました。　\r\r") + out +
                      QStringLiteral("/NewText.txt"));
         QCOMPARE(done.buttons, MsgButtons::OkOpenFolder);
-        QCOMPARE(platform_->shell.opened, QList<QUrl>{QUrl::fromLocalFile(out)});
+        QCOMPARE(platform_->shell.shownFiles, QStringList{out + QStringLiteral("/NewText.txt")});
         QCOMPARE(state_->Order.value_or(QStringList()).value(0), QString());
         QVERIFY(!p.menu(QStringLiteral("くみろ実行(&G)"))->isEnabled());
         QVERIFY(!p.tool(QStringLiteral("くみろ実行"))->isEnabled());
@@ -429,6 +429,24 @@ private Q_SLOTS:
                      QStringLiteral(" に書き込めません。　\r\rフォルダがありません。"));
         QCOMPARE(state_->Order.value_or(QStringList()).value(1), data_ + QStringLiteral("/1.txt"));
         QVERIFY(p.menu(QStringLiteral("くみろ実行(&G)"))->isEnabled());
+
+        // A file of the confirmed order that is gone since is named before anything starts;
+        // the order stays for the user to mend.
+        state_->set.FolderName[2] = dir_->path();
+        QVERIFY(QFile::remove(QDir(data_).filePath(QStringLiteral("1.txt"))));
+        p.menu(QStringLiteral("くみろ実行(&G)"))->trigger();
+        QCOMPARE(platform_->messages.shown.last().title, QStringLiteral("ファイル確認"));
+        QVERIFY2(platform_->messages.shown.last().text.contains(data_ + QStringLiteral("/1.txt")),
+                 qPrintable(platform_->messages.shown.last().text));
+        QVERIFY(!QFile::exists(dir_->filePath(QStringLiteral("NewText.txt"))));
+        QVERIFY(p.menu(QStringLiteral("くみろ実行(&G)"))->isEnabled());
+        // For Word, before any office is asked for.
+        state_->CurKind = Kind::Word;
+        state_->Order = QStringList{data_ + QStringLiteral("/gone.doc"), data_ + QStringLiteral("/gone.doc")};
+        p.menu(QStringLiteral("くみろ実行(&G)"))->trigger();
+        QCOMPARE(platform_->messages.shown.last().title, QStringLiteral("ファイル確認"));
+        QVERIFY(platform_->messages.shown.last().text.startsWith(QStringLiteral("ファイル ") + data_));
+        state_->CurKind = Kind::Text;
 
         // An order voided by the picker is not combined, and not reported as done.
         state_->voidOrder();

@@ -115,6 +115,13 @@ private Q_SLOTS:
 
         p.remove->click();
         QCOMPARE(rows(p.right), (QStringList{QStringLiteral("a"), QStringLiteral("a")}));
+        // The last row gone, the new last one is chosen; removing goes on row after row.
+        QCOMPARE(p.right->currentRow(), 1);
+        QCOMPARE(p.right->selectedItems().size(), 1);
+        p.right->setCurrentRow(0);
+        p.remove->click();
+        QCOMPARE(p.right->currentRow(), 0);
+        p.remove->click();
         QVERIFY(p.right->selectedItems().isEmpty());
     }
 

@@ -6,10 +6,12 @@
 #include "platform/Look.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ReplaceFile.h"
+#include "platform/Shell.h"
 #include "platform/Twips.h"
 #include "support/ScriptedPlatform.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -20,7 +22,9 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTest>
 
 #include <stdexcept>
@@ -37,12 +41,70 @@ QString deliveredHelpFile()
 {
     return qEnvironmentVariable("KUMIRO_PROGRAM_DIR") + QStringLiteral("/KUMIRO.html");
 }
+
+// A file manager on a test bus: what it was asked to show.
+class FileManager : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
+public:
+    QStringList shown;
+public Q_SLOTS:
+    void ShowItems(const QStringList& uris, const QString&) { shown = uris; }
+};
 } // namespace
 
 class TestPlatform : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // "フォルダを開く" asks the file manager on the session bus to show the file itself, by
+    // its URI; with no file manager there the answer is no, at once.
+    void showInFolderAsksTheFileManager()
+    {
+        QTemporaryDir dir;
+        const QString config = dir.filePath(QStringLiteral("bus.conf"));
+        QFile conf(config);
+        QVERIFY(conf.open(QIODevice::WriteOnly));
+        // No service folders: nothing is started on demand, whatever the machine has.
+        conf.write("<busconfig><type>session</type><listen>unix:path=" + QFile::encodeName(dir.filePath("bus")) +
+                   "</listen><auth>EXTERNAL</auth><policy context=\"default\"><allow send_destination=\"*\" "
+                   "eavesdrop=\"true\"/><allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>");
+        conf.close();
+        QProcess daemon;
+        daemon.start(QStringLiteral("dbus-daemon"),
+                     {QStringLiteral("--config-file=") + config, QStringLiteral("--nofork"),
+                      QStringLiteral("--print-address=1")});
+        if (!daemon.waitForStarted())
+            QSKIP("no dbus-daemon");
+        QVERIFY(daemon.waitForReadyRead(10000));
+        const QByteArray address = daemon.readLine().trimmed();
+        qputenv("DBUS_SESSION_BUS_ADDRESS", address);
+        const QString file = dir.filePath(QStringLiteral("くみろ 1.txt"));
+
+        QVERIFY(QDBusConnection::sessionBus().isConnected());
+        QVERIFY(!showInFileManager(file, 5000));
+
+        // The file manager answers from a thread of its own: the call waits for it.
+        QThread thread;
+        FileManager manager;
+        manager.moveToThread(&thread);
+        thread.start();
+        QDBusConnection bus = QDBusConnection::connectToBus(QString::fromLatin1(address), QStringLiteral("fm"));
+        QVERIFY(bus.registerObject(QStringLiteral("/org/freedesktop/FileManager1"), &manager,
+                                   QDBusConnection::ExportAllSlots));
+        QVERIFY(bus.registerService(QStringLiteral("org.freedesktop.FileManager1")));
+        const bool shown = showInFileManager(file, 5000);
+        thread.quit();
+        thread.wait();
+        QDBusConnection::disconnectFromBus(QStringLiteral("fm"));
+        daemon.kill();
+        daemon.waitForFinished();
+        qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+        QVERIFY(shown);
+        QCOMPARE(manager.shown, QStringList{QString::fromLatin1(QUrl::fromLocalFile(file).toEncoded())});
+        QVERIFY(manager.shown.first().startsWith(QStringLiteral("file:///")) && !manager.shown.first().contains(u' '));
+    }
+
     // A program killed while its partial file had a name (a file system without unnamed
     // files) leaves it; the next start removes it, and only what a dead process of ours noted.
     void partialFilesOfDeadProgramsGoAtTheNextStart()
@@ -291,6 +353,16 @@ private Q_SLOTS:
         QCOMPARE(window.keywordList()->count(), 1);
         QTest::keyClick(window.searchField(), Qt::Key_Return);
         QCOMPARE(window.browser()->source().fragment(), QStringLiteral("ctx22"));
+
+        // It closes as a viewer does: Escape, Ctrl+W.
+        for (const auto& [key, modifiers] : {std::pair{Qt::Key_Escape, Qt::KeyboardModifiers()},
+                                             std::pair{Qt::Key_W, Qt::KeyboardModifiers(Qt::ControlModifier)}}) {
+            window.show();
+            window.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&window));
+            QTest::keyClick(window.browser(), key, modifiers);
+            QVERIFY(!window.isVisible());
+        }
     }
 
     // The index opens on its own topic with an empty keyword, whatever was read and typed.

@@ -373,6 +373,13 @@ private Q_SLOTS:
         QVERIFY(dialogParts.textPattern(0)->isHidden());
         QCOMPARE(dialogParts.folders(Kind::Excel)->path(), data_);
         QVERIFY(dialogParts.ok->isDefault());
+        // The output folder's whole path shows, and a typed one opens with Return.
+        auto* path = named<QLineEdit>(dialogParts.tab(Kind::Excel), QStringLiteral("フォルダのパス"));
+        QCOMPARE(path->text(), data_);
+        path->setText(prog_ + u'/');
+        QTest::keyClick(path, Qt::Key_Return);
+        QCOMPARE(dialogParts.folders(Kind::Excel)->path(), prog_);
+        QCOMPARE(path->text(), prog_);
 
         // A stored tab that is no tab opens the first.
         for (const char* bad : {"7", "-1", "x", ""}) {

@@ -141,9 +141,13 @@ private Q_SLOTS:
         p.tool(QStringLiteral("ｺﾋﾟｰ"))->trigger();
         QCOMPARE(platform_->files.requests.last().title, QStringLiteral("ｺﾋﾟｰするﾌｧｲﾙを選択"));
         // Every format the kinds read or write is offered, and the Text patterns switched on.
+        // Each kind's alone too, and every file.
         QCOMPARE(platform_->files.requests.last().filter,
                  QStringLiteral("(*.doc;*.rtf;*.docx;*.odt;*.pdf;*.xls;*.csv;*.xlsx;*.xlsm;*.ods;*.txt;*.log)|"
-                                "*.doc;*.rtf;*.docx;*.odt;*.pdf;*.xls;*.csv;*.xlsx;*.xlsm;*.ods;*.txt;*.log|"));
+                                "*.doc;*.rtf;*.docx;*.odt;*.pdf;*.xls;*.csv;*.xlsx;*.xlsm;*.ods;*.txt;*.log|"
+                                "Word (*.doc;*.rtf;*.docx;*.odt;*.pdf)|*.doc;*.rtf;*.docx;*.odt;*.pdf|"
+                                "Excel (*.xls;*.csv;*.xlsx;*.xlsm;*.ods)|*.xls;*.csv;*.xlsx;*.xlsm;*.ods|"
+                                "Text (*.txt;*.log)|*.txt;*.log|すべてのファイル (*.*)|*|"));
         QCOMPARE(platform_->files.requests.last().initialFolder, dir_->path());
         QVERIFY(!platform_->files.requests.last().multiple);
         QCOMPARE(sourceShown, QStringLiteral("a.doc"));
@@ -192,20 +196,34 @@ private Q_SLOTS:
         QCOMPARE(platform_->help.calls.last().context, 22);
     }
 
+    // Delete asks first, then sends the file to the trash (the user's way back), and both
+    // lists follow the folder: the file leaves them.
     void deleteAsksFirst()
     {
         const QString f = at(QStringLiteral("data/x.csv"));
+        const QString g = at(QStringLiteral("data/y.csv"));
         writeFile(f, "x");
+        writeFile(g, "y");
+        state_->set.OptEkaku[1] = {QStringLiteral("*.csv"), QStringLiteral("1")};
         KUMIRO w(*state_, platform_->platform, *office_);
         const test::MainWindowParts p(w);
+        w.openFiles({f, g});
+        QCOMPARE(test::rows(p.left), (QStringList{QStringLiteral("x.csv"), QStringLiteral("y.csv")}));
+        QCOMPARE(test::rows(p.right), (QStringList{QStringLiteral("x.csv"), QStringLiteral("y.csv")}));
+        platform_->messages.shown.clear();
         platform_->files.answers = {{f}, {f}};
         platform_->messages.answers = {MsgAnswer::Cancel, MsgAnswer::Ok};
+        qputenv("XDG_DATA_HOME", QFile::encodeName(at(QStringLiteral("share"))));
         p.menu(QStringLiteral("削除(&D)..."))->trigger();
         QVERIFY(QFileInfo::exists(f));
         QCOMPARE(platform_->messages.shown.size(), 1);
         QCOMPARE(platform_->messages.shown[0].text, QStringLiteral("指定されたﾌｧｲﾙを削除しますか？　"));
         p.tool(QStringLiteral("削除"))->trigger();
+        qunsetenv("XDG_DATA_HOME");
         QVERIFY(!QFileInfo::exists(f));
+        QCOMPARE(readFile(at(QStringLiteral("share/Trash/files/x.csv"))), QByteArray("x"));
+        QCOMPARE(test::rows(p.left), QStringList{QStringLiteral("y.csv")});
+        QCOMPARE(test::rows(p.right), QStringList{QStringLiteral("y.csv")});
         QCOMPARE(platform_->messages.shown.last().title, QStringLiteral("削除情報"));
         QCOMPARE(platform_->messages.shown.last().text, QStringLiteral("指定されたﾌｧｲﾙを削除しました。　"));
         QCOMPARE(platform_->files.requests.last().title, QStringLiteral("削除するﾌｧｲﾙを選択"));

@@ -90,17 +90,40 @@ QStringList kindPatterns(const SettingsRecord& s, Kind kind)
     return patterns;
 }
 
+namespace {
+
+// A kind's fixed patterns and the formats it writes; for Text, its patterns switched on.
+QStringList dataPatternsOf(const SettingsRecord& settings, Kind kind)
+{
+    QStringList patterns = kindInfo(kind).patterns;
+    for (const OutputFormat& f : kindInfo(kind).outputFormats)
+        patterns << QStringLiteral("*.") + f.extension;
+    if (kind == Kind::Text)
+        patterns << kindPatterns(settings, Kind::Text);
+    patterns.removeDuplicates();
+    return patterns;
+}
+
+} // namespace
+
 QStringList everyDataPattern(const SettingsRecord& settings)
 {
     QStringList patterns;
-    for (Kind kind : kAllKinds) {
-        patterns << kindInfo(kind).patterns;
-        for (const OutputFormat& f : kindInfo(kind).outputFormats)
-            patterns << QStringLiteral("*.") + f.extension;
-    }
-    patterns << kindPatterns(settings, Kind::Text);
+    for (Kind kind : kAllKinds)
+        patterns << dataPatternsOf(settings, kind);
     patterns.removeDuplicates();
     return patterns;
+}
+
+QString dataFileFilter(const SettingsRecord& settings)
+{
+    const QString all = everyDataPattern(settings).join(u';');
+    QString filter = QStringLiteral("(%1)|%1|").arg(all);
+    for (Kind kind : kAllKinds) {
+        const QString patterns = dataPatternsOf(settings, kind).join(u';');
+        filter += QStringLiteral("%1 (%2)|%2|").arg(kindInfo(kind).word, patterns);
+    }
+    return filter + QStringLiteral("すべてのファイル (*.*)|*|");
 }
 
 QList<Kind> kindsMatching(const SettingsRecord& settings, const QString& name)

@@ -28,6 +28,8 @@ QStringList kindPatterns(const SettingsRecord& settings, Kind kind);
 // Every pattern a file of the program's may have, for the data file dialogs: each kind's
 // fixed patterns, the formats it writes (.pdf, .ods, …) and the Text patterns switched on.
 QStringList everyDataPattern(const SettingsRecord& settings);
+// The data file dialogs' filter: every pattern, then each kind's, then every file.
+QString dataFileFilter(const SettingsRecord& settings);
 
 // The kinds whose listed patterns the file name matches, in the kinds' order.
 QList<Kind> kindsMatching(const SettingsRecord& settings, const QString& name);

@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 
+#include "CombineOutput.h"
 #include "CommandHelp.h"
 #include "Language.h"
 #include "app/BuildInfo.h"
@@ -20,6 +21,7 @@
 #include "tools/Convert.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace kumiro {
@@ -117,7 +119,7 @@ CliRequest usage(const CliText& problem, const QString& topic = {})
 
 CliText unknownOption(const QString& option)
 {
-    return {QStringLiteral("オプション 「%1」 はありません。").arg(option),
+    return {QStringLiteral("オプション「%1」はありません。").arg(option),
             QStringLiteral("unknown option '%1'").arg(option)};
 }
 
@@ -128,8 +130,17 @@ bool isHelp(const QString& word)
 
 } // namespace
 
-CliRequest parseCommandLine(const QStringList& arguments)
+CliRequest parseCommandLine(const QStringList& words)
 {
+    // "kumiro -platform offscreen --bogus": the window's options are the window's.
+    qsizetype first = 0;
+    while (first < words.size()) {
+        const int taken = windowSystemOption(words, int(first));
+        if (taken == 0)
+            break;
+        first += taken;
+    }
+    const QStringList arguments = words.mid(first);
     if (arguments.isEmpty())
         return usage({QStringLiteral("コマンドを指定して下さい。"), QStringLiteral("no command given")});
     const QString command = arguments.first();
@@ -145,9 +156,15 @@ CliRequest parseCommandLine(const QStringList& arguments)
     }
     if (command.startsWith(u'-') && command != u"-")
         return usage(unknownOption(command));
-    if (command != u"combine" && command != u"convert")
-        return usage({QStringLiteral("コマンド 「%1」 はありません。").arg(command),
+    if (command != u"combine" && command != u"convert") {
+        // "kumiro memo.txt" opens the file in the window: a word that reads as a file's name
+        // is one that is not there.
+        if (command.contains(u'/') || command.contains(u'.'))
+            return usage({QStringLiteral("ファイル %1 がありません。").arg(command),
+                          QStringLiteral("no such file: %1").arg(command)});
+        return usage({QStringLiteral("コマンド「%1」はありません。").arg(command),
                       QStringLiteral("unknown command '%1'").arg(command)});
+    }
 
     CliRequest r;
     r.command = command == u"combine" ? CliRequest::Combine : CliRequest::Convert;
@@ -175,13 +192,18 @@ CliRequest parseCommandLine(const QStringList& arguments)
             r.quiet = true;
             continue;
         }
+        if (r.command == CliRequest::Combine && a == u"--append") {
+            r.append = true;
+            continue;
+        }
         // "--kind=word" as well as "--kind word".
         QString value;
         const qsizetype eq = a.indexOf(u'=');
         if (a.startsWith(QStringLiteral("--")) && eq > 0) {
             value = a.mid(eq + 1);
             a = a.left(eq);
-        } else if (a == u"--kind" || a == u"-o" || a == u"--output" || a == u"--to" || a == u"--timeout") {
+        } else if (a == u"--kind" || a == u"-o" || a == u"--output" || a == u"--to" || a == u"--timeout" ||
+                   a == u"--outdir") {
             if (i + 1 >= arguments.size())
                 return problem(
                     {QStringLiteral("%1 の値がありません。").arg(a), QStringLiteral("%1 needs a value").arg(a)});
@@ -200,6 +222,8 @@ CliRequest parseCommandLine(const QStringList& arguments)
             if (!ok || r.timeoutSeconds <= 0)
                 return problem({QStringLiteral("--timeout は 1 以上の秒数です。"),
                                 QStringLiteral("--timeout is a number of seconds, 1 or more")});
+        } else if (r.command == CliRequest::Convert && a == u"--outdir") {
+            r.outdir = value;
         } else if (r.command == CliRequest::Convert && a == u"--to") {
             const auto f = formatNamed(value);
             if (!f)
@@ -226,22 +250,21 @@ QString pick(const CliContext& c, const CliText& text)
     return c.japanese ? text.japanese : text.english;
 }
 
-// A message of the window's, a line each on standard error; in English unless the locale
-// is Japanese.
-void say(CliContext& c, const QString& title, const QString& text)
+// A line of the command line's own on standard error.
+void tell(CliContext& c, const CliText& text)
 {
-    QStringList lines = displayText(text).split(u'\n');
-    lines.removeIf([](const QString& line) { return line.trimmed().isEmpty(); });
-    if (!c.japanese) {
-        for (QString& line : lines)
-            line = inEnglish(line);
-    }
-    c.err((c.japanese ? title : titleInEnglish(title)) + QStringLiteral(": ") + lines.join(QStringLiteral("\n  ")));
+    c.err(QStringLiteral("kumiro: ") + pick(c, text));
 }
 
-void say(CliContext& c, const Message& m)
+// A message of the window's (its title is the box's, not the terminal's), a line each on
+// standard error: in a terminal program's Japanese, or in English unless the locale is
+// Japanese.
+void say(CliContext& c, const QString& text)
 {
-    say(c, m.title, m.text);
+    for (const QString& line : displayText(text).split(u'\n')) {
+        if (!line.trimmed().isEmpty())
+            c.err(QStringLiteral("kumiro: ") + (c.japanese ? terminalJapanese(line) : inEnglish(line)));
+    }
 }
 
 int usageError(CliContext& c, const CliText& problem, const QString& topic)
@@ -249,7 +272,8 @@ int usageError(CliContext& c, const CliText& problem, const QString& topic)
     const QString help =
         topic.isEmpty() ? QStringLiteral("kumiro --help") : QStringLiteral("kumiro %1 --help").arg(topic);
     c.err(QStringLiteral("kumiro: ") + pick(c, problem));
-    c.err(c.japanese ? QStringLiteral("%1 で使い方を表示します。").arg(help) : QStringLiteral("Try '%1'.").arg(help));
+    c.err(c.japanese ? QStringLiteral("kumiro: %1 で使い方を表示します。").arg(help)
+                     : QStringLiteral("kumiro: Try '%1'.").arg(help));
     return kExitUsage;
 }
 
@@ -284,10 +308,10 @@ std::optional<Kind> kindOfFiles(const SettingsRecord& settings, const QStringLis
     const std::optional<Kind> kind = kindOfNames(settings, names, std::nullopt, unknown);
     if (unknown >= 0)
         problem = {
-            QStringLiteral("ファイル %1 の種類が分かりません。　--kind で種類を指定して下さい。").arg(files[unknown]),
+            QStringLiteral("ファイル %1 の種類が分かりません。--kind で種類を指定して下さい。").arg(files[unknown]),
             QStringLiteral("the kind of %1 is not known by its extension; give it with --kind").arg(files[unknown])};
     else if (!kind)
-        problem = {QStringLiteral("種類の違うファイルが混ざっています。　同じ種類のファイルを指定して下さい。"),
+        problem = {QStringLiteral("種類の違うファイルが混ざっています。同じ種類のファイルを指定して下さい。"),
                    QStringLiteral("the files are of different kinds; give files of one kind")};
     return kind;
 }
@@ -326,102 +350,197 @@ OfficeOptions officeOptions(const CliRequest& r)
     return options;
 }
 
-int combine(const CliRequest& r, CliContext& c)
+// What the words of a combine ask that cannot be done, before the kind is known.
+std::optional<CliText> combineWordsProblem(const CliRequest& r)
 {
-    const SettingsRecord settings = readSettings(c);
     // The order list's lower limit; its upper one (100) is the window's, which a script
     // does not share.
-    if (r.files.size() == 1) {
-        say(c, pick(c, {QStringLiteral("選択ファイル数の確認"), QStringLiteral("Files")}),
-            pick(c,
-                 {QStringLiteral(
-                      "くみろ順で指定されたファイルの数は \"１個\" だけです。　複数のファイルを選択して下さい。　"),
-                  QStringLiteral("Only one file was given; combine two or more.")}));
-        return kExitUsage;
-    }
-    CliText problem;
-    const std::optional<Kind> kind = r.kind ? r.kind : kindOfFiles(settings, r.files, problem);
-    if (!kind)
-        return usageError(c, problem, r.topic);
+    if (r.files.size() == 1)
+        return CliText{QStringLiteral("ファイルを 2 個以上指定して下さい。"),
+                       QStringLiteral("give two or more files to combine")};
+    if (r.files.count(QStringLiteral("-")) > 1)
+        return CliText{QStringLiteral("標準入力 (-) は 1 回しか読めません。"),
+                       QStringLiteral("standard input (-) can be read only once")};
+    return std::nullopt;
+}
 
-    if (!r.output.isEmpty()) {
-        if (const auto problem = outputExtensionProblem(*kind, r.output))
-            return usageError(c, *problem, r.topic);
-    }
-    QStringList inputs;
-    for (const QString& f : r.files)
-        inputs << QFileInfo(f).absoluteFilePath();
-    const QString output = r.output.isEmpty() ? outputPathOf(settings, *kind) : QFileInfo(r.output).absoluteFilePath();
-    if (const int same = inputIndexOf(output, inputs); same >= 0)
-        return usageError(
-            c,
-            {QStringLiteral("出力 %1 は、くみろするファイル %2 と同じファイルです。").arg(output, inputs[same]),
-             QStringLiteral("the output %1 is the input %2").arg(output, inputs[same])},
-            r.topic);
-    const CommandProgress progress = progressOn(c, r);
+// What the kind cannot write as asked.
+std::optional<CliText> combineOutputProblem(const CliRequest& r, Kind kind)
+{
+    if (kind != Kind::Text && namesStandardOutput(r.output))
+        return CliText{QStringLiteral("標準出力 (-o -) に書けるのはテキストだけです。Word と Excel は -o "
+                                      "で書き込むファイルを指定して下さい。"),
+                       QStringLiteral("only text goes to standard output (-o -); give a Word or Excel output a "
+                                      "file name with -o")};
+    if (kind != Kind::Text && r.append)
+        return CliText{QStringLiteral("--append で追記できるのはテキストだけです。"),
+                       QStringLiteral("--append is for text files only")};
+    if (!r.output.isEmpty() && !namesStandardOutput(r.output))
+        return outputExtensionProblem(kind, r.output);
+    return std::nullopt;
+}
 
-    if (*kind == Kind::Text) {
-        const TextCombineResult result = combineTextFiles(inputs, output, progress);
-        if (r.quiet && result.status == TextCombineResult::Done)
-            return kExitOk;
+int combineText(const CliRequest& r, CliContext& c, const QStringList& inputs, const QString& output, OutputMode mode)
+{
+    QString kept;
+    const TextCombineResult result = combineTextAs(mode, inputs, output, progressOn(c, r), kept);
+    if (result.status != TextCombineResult::Done) {
         for (const Message& m : textCombineMessages(result, inputs, output, true))
-            say(c, m);
-        return result.status == TextCombineResult::Done ? kExitOk : kExitFailed;
+            say(c, m.text);
+        return kExitFailed;
     }
+    if (mode == OutputMode::StandardOutput) {
+        QFile file(output);
+        const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        if (file.error() != QFileDevice::NoError || !c.write || !c.write(bytes)) {
+            tell(c, {QStringLiteral("標準出力に書き込めません。"), QStringLiteral("cannot write to standard output")});
+            return kExitFailed;
+        }
+    } else if (!r.quiet) {
+        tell(c, combineDoneLine(mode, output, int(inputs.size()), kept));
+    }
+    if (!r.quiet && !result.converted.isEmpty())
+        tell(c, convertedInputsLine(result, inputs));
+    return kExitOk;
+}
+
+int combineOffice(const CliRequest& r, CliContext& c, Kind kind, const QStringList& inputs, const QString& output,
+                  OutputMode mode)
+{
     QStringList shortfalls;
+    QString kept;
+    QString* keep = mode == OutputMode::Replace ? &kept : nullptr;
     try {
         const std::unique_ptr<Office> office = c.office(officeOptions(r));
-        const bool completed = *kind == Kind::Word ? combineWord(*office, inputs, output, progress, &shortfalls)
-                                                   : combineExcel(*office, inputs, output, progress, &shortfalls);
+        const CommandProgress progress = progressOn(c, r);
+        const bool completed = kind == Kind::Word ? combineWord(*office, inputs, output, progress, &shortfalls, keep)
+                                                  : combineExcel(*office, inputs, output, progress, &shortfalls, keep);
         if (!completed)
             return kExitFailed; // cancelled: nothing written
     } catch (const OfficeError& e) {
-        const OfficeMessage m = officeFailureMessage(e);
-        say(c, m.title, m.text);
+        say(c, officeFailureMessage(e).text);
         return kExitFailed;
     }
+    if (!r.quiet)
+        tell(c, combineDoneLine(mode, output, int(inputs.size()), kept));
     // What a combine could not carry is said even when asked to be quiet.
-    if (!r.quiet || !shortfalls.isEmpty())
-        say(c, combineDoneMessage(*kind, output, shortfalls));
+    for (const QString& shortfall : shortfalls)
+        say(c, shortfall);
     return kExitOk;
+}
+
+int combine(const CliRequest& r, CliContext& c)
+{
+    const SettingsRecord settings = readSettings(c);
+    if (const auto problem = combineWordsProblem(r))
+        return usageError(c, *problem, r.topic);
+    CliText problem;
+    QStringList named = r.files;
+    named.removeAll(QStringLiteral("-"));
+    const std::optional<Kind> kind = r.kind ? r.kind : kindOfFiles(settings, named, problem);
+    if (!kind)
+        return usageError(c, problem, r.topic);
+    if (const auto problem = combineOutputProblem(r, *kind))
+        return usageError(c, *problem, r.topic);
+
+    // Messages name the streams, never the private files that hold them.
+    StreamFiles streams;
+    CliContext shown = c;
+    shown.err = [&](const QString& line) { c.err(streams.shown(line, c.japanese)); };
+    const bool toStandardOutput = namesStandardOutput(r.output);
+    const QString output = toStandardOutput ? streams.outputPath()
+        : r.output.isEmpty()                ? outputPathOf(settings, *kind)
+                                            : QFileInfo(r.output).absoluteFilePath();
+    QStringList inputs;
+    for (const QString& f : r.files) {
+        if (f != u"-") {
+            inputs << QFileInfo(f).absoluteFilePath();
+            continue;
+        }
+        inputs << streams.saveInput(c.in ? c.in() : QByteArray(), *kind);
+        if (inputs.last().isEmpty()) {
+            tell(c,
+                 {QStringLiteral("標準入力を一時ファイルに保存できません。"),
+                  QStringLiteral("cannot keep standard input in a temporary file")});
+            return kExitFailed;
+        }
+    }
+    if (const int same = toStandardOutput ? -1 : inputIndexOf(output, inputs); same >= 0)
+        return usageError(
+            shown,
+            {QStringLiteral("出力 %1 は、くみろするファイル %2 と同じファイルです。").arg(output, inputs[same]),
+             QStringLiteral("the output %1 is the input %2").arg(output, inputs[same])},
+            r.topic);
+    const QFileInfo there(output);
+    const OutputMode mode = toStandardOutput  ? OutputMode::StandardOutput
+        : r.append                            ? OutputMode::Append
+        : there.exists() || there.isSymLink() ? OutputMode::Replace
+                                              : OutputMode::Create;
+    if (*kind == Kind::Text)
+        return combineText(r, shown, inputs, output, mode);
+    return combineOffice(r, shown, *kind, inputs, output, mode);
+}
+
+// The completion of one conversion, and where the file it replaced went.
+CliText convertedLine(const QString& input, const Conversion& done)
+{
+    const QString from = QDir::toNativeSeparators(input), to = QDir::toNativeSeparators(done.output);
+    const QString kept = oldFileText(done.output, done.oldFile);
+    const bool trash = kept.contains(QStringLiteral("ごみ箱"));
+    const QString old = QDir::toNativeSeparators(done.oldFile);
+    return {QStringLiteral("%1 を %2 に変換しました。").arg(from, to) +
+                (kept.isEmpty() ? QString()
+                     : trash    ? QStringLiteral("元の %1 はごみ箱に移しました。").arg(to)
+                                : QStringLiteral("元の %1 は %2 として残しました。").arg(to, old)),
+            QStringLiteral("converted %1 to %2").arg(from, to) +
+                (kept.isEmpty() ? QString()
+                     : trash    ? QStringLiteral("; the old %1 was moved to the trash").arg(to)
+                                : QStringLiteral("; the old %1 was kept as %2").arg(to, old))};
 }
 
 int convert(const CliRequest& r, CliContext& c)
 {
+    if (r.files.contains(QStringLiteral("-")))
+        return usageError(c,
+                          {QStringLiteral("convert は標準入力 (-) を変換できません。ファイルを指定して下さい。"),
+                           QStringLiteral("convert cannot read standard input (-); give files")},
+                          r.topic);
+    const QString folder = r.outdir.isEmpty() ? QString() : QFileInfo(r.outdir).absoluteFilePath();
+    if (!folder.isEmpty() && !QFileInfo(folder).isDir()) {
+        tell(c,
+             {QStringLiteral("フォルダ %1 がありません。").arg(r.outdir),
+              QStringLiteral("no such folder: %1").arg(r.outdir)});
+        return kExitFailed;
+    }
     QStringList inputs, written;
     for (const QString& file : r.files)
         inputs << QFileInfo(file).absoluteFilePath();
     try {
         // Every file is looked at first: either all are converted or none.
         for (const QString& input : inputs)
-            checkConvertible(input, r.to);
+            checkConvertible(input, r.to, folder);
         const std::unique_ptr<Office> office = c.office(officeOptions(r));
         const CommandProgress progress = progressOn(c, r);
         for (int i = 0; i < inputs.size(); ++i) {
             if (progress.cancelRequested())
                 break;
             progress.at(i, int(inputs.size()), inputs[i]);
-            const Conversion done = convertFileTo(*office, inputs[i], r.to);
+            const Conversion done = convertFileTo(*office, inputs[i], r.to, folder);
             written << done.output;
-            if (r.quiet)
-                continue;
-            const QString kept = oldFileText(done.output, done.oldFile);
-            say(c, QStringLiteral("変換確認"),
-                convertDoneText(r.to) + QStringLiteral("\r") + done.output +
-                    (kept.isEmpty() ? QString() : QStringLiteral("\r") + kept));
+            if (!r.quiet)
+                tell(c, convertedLine(inputs[i], done));
         }
     } catch (const OfficeError& e) {
         // As in the window, a failure stops the files after it.
-        const OfficeMessage m = officeFailureMessage(e, QStringLiteral("変換先"));
-        say(c, m.title, m.text);
+        say(c, officeFailureMessage(e, QStringLiteral("変換先")).text);
     }
     if (written.size() == inputs.size())
         return kExitOk;
     // What was written before the failure stays: said file by file.
     if (!written.isEmpty())
-        say(c, QStringLiteral("変換確認"),
-            pick(c, {QStringLiteral("次のファイルは変換済みです:"), QStringLiteral("These files were converted:")}) +
-                u'\r' + written.join(QStringLiteral("\r")));
+        tell(c,
+             {QStringLiteral("次のファイルは変換済みです: ") + written.join(QStringLiteral("、")),
+              QStringLiteral("these files were converted: ") + written.join(QStringLiteral(", "))});
     return kExitFailed;
 }
 

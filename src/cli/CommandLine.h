@@ -3,6 +3,7 @@
 #include "app/Kinds.h"
 #include "combine/Office.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -40,14 +41,17 @@ struct CliRequest {
     Command command = Usage;
     QString topic; // "combine" or "convert": the command a help or a usage error is about
     std::optional<Kind> kind; // combine --kind
-    QString output; // combine -o
+    QString output; // combine -o; "-" is standard output
+    bool append = false; // combine --append: a text output is added to, as the window does
+    QString outdir; // convert --outdir: where the converted files go, else beside each file
     int timeoutSeconds = kDefaultTimeoutSeconds; // --timeout: the longest one office call may take
     WordFormat to = WordFormat::Text; // convert --to
     bool quiet = false; // -q: nothing said on success but what a combine could not carry
     QStringList files;
     CliText problem; // for Usage: what is wrong
 };
-// `arguments` without the program name.
+// `arguments` without the program name; the window system's options before the command are
+// passed over.
 CliRequest parseCommandLine(const QStringList& arguments);
 
 // Where the command line runs: its settings, its office and its standard error.
@@ -59,6 +63,8 @@ struct CliContext {
     std::function<void(const QString&)> err; // standard error: progress and messages, a line each
     bool terminal = false; // standard error is a terminal: progress is shown
     bool japanese = true; // every text in Japanese (else English)
+    std::function<QByteArray()> in; // standard input, read whole: the input "-"
+    std::function<bool(const QByteArray&)> write; // standard output's bytes (-o -); false when they could not go
 };
 
 inline constexpr int kExitOk = 0;

@@ -4,6 +4,9 @@
 #include <QRegularExpression>
 #include <QStringList>
 
+#include <iconv.h>
+
+#include <cerrno>
 #include <utility>
 
 namespace kumiro {
@@ -203,6 +206,67 @@ QString inEnglish(const QString& japanese)
     for (QString& line : lines)
         line = phraseInEnglish(line);
     return lines.join(u'\n');
+}
+
+QString terminalJapanese(const QString& windowLine)
+{
+    static const std::pair<QRegularExpression, QString> rewrites[] = {
+        {QRegularExpression(QStringLiteral("^選択された Text ファイル (.+) は「([\\d,]+)行」を超えています。$")),
+         QStringLiteral("ファイル \\1 は \\2 行を超えています。")},
+        {QRegularExpression(
+             QStringLiteral("^該当の Text ファイルを「([\\d,]+)行」以下にするか、選択するファイルを変更して下さい。$")),
+         QStringLiteral("\\1 行以下のファイルを指定して下さい。")},
+        {QRegularExpression(QStringLiteral("^Text ファイル (.+?) (を読み取れません|は通常のファイルではないため|の )")),
+         QStringLiteral("ファイル \\1 \\2")},
+    };
+    static const QRegularExpression blanks(QStringLiteral(" ?(「[^」]*」) ?"));
+    QString line = windowLine;
+    line.replace(QStringLiteral("。　"), QStringLiteral("。"));
+    while (line.endsWith(u'　') || line.endsWith(u' '))
+        line.chop(1);
+    line.replace(blanks, QStringLiteral("\\1"));
+    for (const auto& [pattern, terminal] : rewrites) {
+        if (line.contains(pattern))
+            return line.replace(pattern, terminal);
+    }
+    return line;
+}
+
+QByteArray inLocaleEncoding(const QString& text)
+{
+    QString locale;
+    for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+        locale = qEnvironmentVariable(name);
+        if (!locale.isEmpty())
+            break;
+    }
+    const QString codeset = locale.section(u'.', 1).section(u'@', 0, 0);
+    const QByteArray utf8 = text.toUtf8();
+    const QString plain = codeset.toLower().remove(u'-');
+    if (codeset.isEmpty() || plain == u"utf8")
+        return utf8;
+    const iconv_t cd = ::iconv_open((codeset.toLatin1() + "//TRANSLIT").constData(), "UTF-8");
+    if (cd == iconv_t(-1))
+        return utf8;
+    QByteArray out(utf8.size() * 4 + 16, Qt::Uninitialized);
+    char* in = const_cast<char*>(utf8.constData());
+    size_t inLeft = size_t(utf8.size());
+    char* o = out.data();
+    size_t outLeft = size_t(out.size());
+    while (inLeft > 0 && ::iconv(cd, &in, &inLeft, &o, &outLeft) == size_t(-1)) {
+        if (errno != EILSEQ || outLeft == 0)
+            break;
+        // A character the encoding has not: one "?" for its UTF-8 bytes.
+        do {
+            ++in;
+            --inLeft;
+        } while (inLeft > 0 && (uchar(*in) & 0xC0) == 0x80);
+        *o++ = '?';
+        --outLeft;
+    }
+    ::iconv_close(cd);
+    out.truncate(o - out.data());
+    return out;
 }
 
 QString titleInEnglish(const QString& japanese)

@@ -7,7 +7,7 @@
 namespace kumiro {
 
 bool combineExcel(Office& office, const QStringList& inputs, const QString& outputPath, const CommandProgress& progress,
-                  QStringList* shortfalls)
+                  QStringList* shortfalls, QString* keptOldFile)
 {
     auto cancelled = [&] { return progress.cancelled && progress.cancelled(); };
     refuseUnwritableOutput(outputPath, inputs);
@@ -40,7 +40,11 @@ bool combineExcel(Office& office, const QStringList& inputs, const QString& outp
     excel->DisplayAlerts(false);
     excel->DeleteActiveSheet();
     const ExcelFormat format = excelFormatFor(outputPath);
-    saveReplacing(outputPath, [&](const QString& path) { excel->ActiveWorkbook().SaveAs(path, format); });
+    const QString old = saveReplacing(
+        outputPath, [&](const QString& path) { excel->ActiveWorkbook().SaveAs(path, format); },
+        keptOldFile ? OldFile::Keep : OldFile::Replace);
+    if (keptOldFile)
+        *keptOldFile = old;
     if (shortfalls)
         *shortfalls = excel->Shortfalls();
     closeAfterSaving([&] {

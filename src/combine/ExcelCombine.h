@@ -10,7 +10,10 @@ namespace kumiro {
 // 97). What the inputs lost on the way goes to `shortfalls`,
 // one sentence an input. Returns false when cancelled, before anything is
 // written; throws OfficeError when the office or an input fails, writing nothing then too.
+// With `keptOldFile` a file that was at the output goes to the trash (or beside it) rather
+// than being replaced, and where it went is put there.
 bool combineExcel(Office& office, const QStringList& inputs, const QString& outputPath,
-                  const CommandProgress& progress = {}, QStringList* shortfalls = nullptr);
+                  const CommandProgress& progress = {}, QStringList* shortfalls = nullptr,
+                  QString* keptOldFile = nullptr);
 
 } // namespace kumiro

@@ -5,7 +5,7 @@
 namespace kumiro {
 
 bool combineWord(Office& office, const QStringList& inputs, const QString& outputPath, const CommandProgress& progress,
-                 QStringList* shortfalls)
+                 QStringList* shortfalls, QString* keptOldFile)
 {
     refuseUnwritableOutput(outputPath, inputs);
     const WordFormat format = wordFormatFor(outputPath);
@@ -25,7 +25,9 @@ bool combineWord(Office& office, const QStringList& inputs, const QString& outpu
     }
     if (shortfalls)
         *shortfalls = word->Shortfalls();
-    saveReplacing(doc, outputPath, format);
+    const QString old = saveReplacing(doc, outputPath, format, keptOldFile ? OldFile::Keep : OldFile::Replace);
+    if (keptOldFile)
+        *keptOldFile = old;
     closeAfterSaving([&] {
         doc.Close();
         word->Quit();

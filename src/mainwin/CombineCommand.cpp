@@ -11,10 +11,35 @@
 #include "platform/Platform.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFileInfo>
-#include <QUrl>
 
 namespace kumiro {
+
+namespace {
+
+// A file of the order that is gone since the order was confirmed (deleted, renamed, on a
+// medium taken out), told as its kind's combine would tell it, but before anything starts.
+std::optional<Message> goneFromOrder(Kind kind, const QStringList& order)
+{
+    for (int i = 0; i < order.size(); ++i) {
+        if (QFileInfo::exists(order[i]))
+            continue;
+        const QString reason = QStringLiteral("ファイルがありません。");
+        if (kind == Kind::Text) {
+            TextCombineResult gone;
+            gone.status = TextCombineResult::ReadFailed;
+            gone.failedIndex = i;
+            gone.reason = reason;
+            return textCombineMessages(gone, order, QString()).value(0);
+        }
+        const OfficeMessage m = officeFailureMessage(OfficeError(OfficeError::Unreadable, reason, order[i]));
+        return Message{MsgIcon::Critical, m.title, m.text};
+    }
+    return std::nullopt;
+}
+
+} // namespace
 
 void KUMIRO::mnuFileKumiro_Click()
 {
@@ -26,7 +51,13 @@ void KUMIRO::mnuFileKumiro_Click()
         commonFinish();
         return;
     }
+    if (const auto gone = goneFromOrder(state_.CurKind, confirmedOrder(state_))) {
+        showMessage(platform_.messages, this, *gone);
+        followListedFolder();
+        return;
+    }
     const bool done = state_.CurKind == Kind::Text ? runTextCombine() : runOfficeCombine();
+    followListedFolder();
     if (done)
         commonFinish();
 }
@@ -61,7 +92,7 @@ bool KUMIRO::runOfficeCombine()
     QStringList shortfalls;
     const OfficeRunner::Result run =
         office_.run(this, QStringLiteral("くみろ実行中"), [&](Office& office, const CommandProgress& progress) {
-            return combine(office, inputs, output, progress, &shortfalls);
+            return combine(office, inputs, output, progress, &shortfalls, nullptr);
         });
     if (run != OfficeRunner::Result::Done)
         return false;
@@ -71,8 +102,13 @@ bool KUMIRO::runOfficeCombine()
 
 void KUMIRO::showDone(const Message& done, const QString& written)
 {
-    if (showMessage(platform_.messages, this, done, MsgButtons::OkOpenFolder) == MsgAnswer::OpenFolder)
-        platform_.shell.open(QUrl::fromLocalFile(QFileInfo(written).absolutePath()));
+    if (showMessage(platform_.messages, this, done, MsgButtons::OkOpenFolder) != MsgAnswer::OpenFolder ||
+        platform_.shell.showFile(written))
+        return;
+    // Neither a file manager nor a program for folders: the user is told where to look.
+    platform_.messages.show(this, MsgIcon::Exclamation, QStringLiteral("フォルダ確認"),
+                            QStringLiteral("フォルダ %1 を開けませんでした。　")
+                                .arg(QDir::toNativeSeparators(QFileInfo(written).absolutePath())));
 }
 
 void KUMIRO::enableCombine(bool on)

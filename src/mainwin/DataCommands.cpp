@@ -41,6 +41,7 @@ void KUMIRO::mnuDataConvert_Click(int index)
                 return true;
             },
             QStringLiteral("変換先"));
+        followListedFolder();
         if (run != OfficeRunner::Result::Done)
             return;
         const QString written = convertedPathTo(path, to);
@@ -69,8 +70,7 @@ QString KUMIRO::chooseDataFile(const QString& title)
 {
     FileDialogRequest request;
     request.title = title;
-    const QString patterns = everyDataPattern(state_.set).join(u';');
-    request.filter = QStringLiteral("(%1)|%1|").arg(patterns);
+    request.filter = dataFileFilter(state_.set);
     request.initialFolder = dialogFolder();
     const QStringList files = platform_.files.openFiles(this, request);
     return files.isEmpty() ? QString() : files.first();
@@ -83,6 +83,7 @@ template <typename Dialog> void KUMIRO::askForNewName(const QString& title)
         return;
     Dialog dialog(file, state_, platform_, this);
     execModal(dialog);
+    followListedFolder();
 }
 
 void KUMIRO::mnuDataCopy_Click()
@@ -111,7 +112,8 @@ void KUMIRO::mnuDataDelete_Click()
     if (msg.show(this, MsgIcon::Question, QStringLiteral("削除確認"),
                  QStringLiteral("指定されたﾌｧｲﾙを削除しますか？　"), MsgButtons::OkCancel) != MsgAnswer::Ok)
         return;
-    const FileResult r = deletePermanently(file);
+    const FileResult r = deleteToTrash(file);
+    followListedFolder();
     if (!r.ok) {
         msg.show(this, MsgIcon::Critical, QStringLiteral("削除確認"),
                  QStringLiteral("ファイルを削除できませんでした。　\r\r") + r.reason);

@@ -79,8 +79,30 @@ DropPlacement placeDrop(const DropChoice& choice, int orderEntries, std::optiona
     return DropPlacement::Refuse;
 }
 
-QString dropRefusalText(DropRefusal refusal)
+namespace {
+
+QString openedRefusalText(DropRefusal refusal)
 {
+    switch (refusal) {
+    case DropRefusal::SeveralFolders:
+        return QStringLiteral(
+            "開いたファイルが複数のフォルダにあります。　同じフォルダのファイルだけを開いて下さい。　");
+    case DropRefusal::MixedKinds:
+        return QStringLiteral("開いたファイルの種類が混在しています。　同じ種類のファイルだけを開いて下さい。　");
+    case DropRefusal::NotKumiros: return QStringLiteral("開いたファイルはくみろの対象ではありません。　");
+    case DropRefusal::OtherFolder:
+        return QStringLiteral("開いたファイルは 「くみろ順のリスト」 とは別のフォルダか種類のファイルです。　\r\r"
+                              "同じフォルダのファイルを開くか、「初期化」 してから開いて下さい。　");
+    default: return {};
+    }
+}
+
+} // namespace
+
+QString dropRefusalText(DropRefusal refusal, bool opened)
+{
+    if (opened)
+        return openedRefusalText(refusal);
     switch (refusal) {
     case DropRefusal::SeveralFolders:
         return QStringLiteral(

@@ -46,7 +46,9 @@ enum class DropPlacement { Insert, OpenFirst, Refuse };
 DropPlacement placeDrop(const DropChoice& choice, int orderEntries, std::optional<Kind> listedKind,
                         const QString& listedFolder);
 
-// The message of a refusal other than UnreadableFolder.
-QString dropRefusalText(DropRefusal refusal);
+// The message of a refusal other than UnreadableFolder; `opened` words it for files given to
+// the program ("open with", `kumiro FILE...`), which were never dropped.
+QString dropRefusalText(DropRefusal refusal, bool opened = false);
+inline const QString kOpenedTitle = QStringLiteral("ファイル確認");
 
 } // namespace kumiro

@@ -22,6 +22,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QMouseEvent>
@@ -69,6 +70,10 @@ KUMIRO::KUMIRO(ProgramState& state, Platform& platform, OfficeRunner& office, Pr
     buildControls();
     buildMenus();
     buildToolbar();
+
+    // What another program does in the listed folder shows too.
+    folderWatch_ = new QFileSystemWatcher(this);
+    connect(folderWatch_, &QFileSystemWatcher::directoryChanged, this, &KUMIRO::followListedFolder);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -274,6 +279,10 @@ void KUMIRO::listDataFolder(Kind kind, const QString& folder)
     List1->clear();
     List2->clear();
     setWindowTitle(title() + kindInfo(kind).captionSuffix);
+    if (!listedFolder_.isEmpty())
+        folderWatch_->removePath(listedFolder_);
+    listedFolder_ = folder;
+    folderWatch_->addPath(folder);
 
     const QStringList names = listKindFiles(state_.set, kind, folder);
     List1->addItems(names);
@@ -288,6 +297,29 @@ void KUMIRO::listDataFolder(Kind kind, const QString& folder)
         Command1[OrderButton::ClearAll]->setEnabled(true);
     }
     // The list scrolls sideways to its widest name by itself.
+}
+
+void KUMIRO::followListedFolder()
+{
+    if (!listedKind_ || listedFolder_.isEmpty())
+        return;
+    const QStringList present = listKindFiles(state_.set, *listedKind_, listedFolder_);
+    QStringList shown;
+    for (int i = 0; i < List1->count(); ++i)
+        shown << List1->item(i)->text();
+    if (shown != present) {
+        QStringList selected;
+        for (const QListWidgetItem* item : List1->selectedItems())
+            selected << item->text();
+        List1->clear();
+        List1->addItems(present);
+        for (int i = 0; i < List1->count(); ++i)
+            List1->item(i)->setSelected(selected.contains(List1->item(i)->text()));
+    }
+    for (int i = List2->count() - 1; i >= 0; --i) {
+        if (!present.contains(List2->item(i)->text()))
+            delete List2->takeItem(i);
+    }
 }
 
 SETTEI* KUMIRO::settingsDialog() const

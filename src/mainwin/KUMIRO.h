@@ -15,6 +15,7 @@
 
 class QAction;
 class QDialog;
+class QFileSystemWatcher;
 class QListWidget;
 class QMenu;
 class QPushButton;
@@ -126,11 +127,15 @@ private:
 
     // What dropped paths open and where they go; and taking them there (MainDrops.cpp).
     std::pair<DropChoice, DropPlacement> placeDropped(const QStringList& paths) const;
-    void takeDropped(const DropChoice& choice, DropPlacement placement, int row);
+    void takeDropped(const DropChoice& choice, DropPlacement placement, int row, bool opened = false);
 
     // Lists a data folder the user has just chosen (the picker's "OK" or a drop) in the left
     // list, empties the order list and tells the count.
     void listDataFolder(Kind kind, const QString& folder);
+    // Both lists as the listed folder is now: a file gone (deleted, renamed, moved by
+    // another program) leaves them, a new one joins the left list. The confirmed order is
+    // not touched: the combine names a file of it that is gone.
+    void followListedFolder();
     // The combine of the current kind (CombineCommand.cpp); true when it completed.
     bool runTextCombine();
     bool runOfficeCombine();
@@ -164,6 +169,8 @@ private:
     qint16 DragFrom = 0;
     // The kind last listed in this window; a dropped folder opens as its data folder.
     std::optional<Kind> listedKind_;
+    QString listedFolder_;
+    QFileSystemWatcher* folderWatch_ = nullptr;
     QPointer<SETTEI> settei_;
 
     QToolBar* Toolbar1 = nullptr;

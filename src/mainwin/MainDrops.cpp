@@ -82,7 +82,7 @@ void KUMIRO::dropEvent(QDropEvent* event)
 void KUMIRO::openFiles(const QStringList& paths)
 {
     const auto [choice, placement] = placeDropped(paths);
-    takeDropped(choice, placement, List2->count());
+    takeDropped(choice, placement, List2->count(), true);
 }
 
 std::pair<DropChoice, DropPlacement> KUMIRO::placeDropped(const QStringList& paths) const
@@ -96,7 +96,7 @@ std::pair<DropChoice, DropPlacement> KUMIRO::placeDropped(const QStringList& pat
     return {choice, placement};
 }
 
-void KUMIRO::takeDropped(const DropChoice& choice, DropPlacement placement, int row)
+void KUMIRO::takeDropped(const DropChoice& choice, DropPlacement placement, int row, bool opened)
 {
     if (choice.refusal == DropRefusal::UnreadableFolder) {
         platform_.messages.show(this, MsgIcon::Exclamation, QStringLiteral("フォルダ確認"),
@@ -104,7 +104,8 @@ void KUMIRO::takeDropped(const DropChoice& choice, DropPlacement placement, int 
         return;
     }
     if (choice.refused()) {
-        platform_.messages.show(this, MsgIcon::Exclamation, kDropTitle, dropRefusalText(choice.refusal));
+        platform_.messages.show(this, MsgIcon::Exclamation, opened ? kOpenedTitle : kDropTitle,
+                                dropRefusalText(choice.refusal, opened));
         return;
     }
     if (placement == DropPlacement::OpenFirst) {

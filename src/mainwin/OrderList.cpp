@@ -96,8 +96,9 @@ void KUMIRO::Command2_Click(int index)
             return;
         }
         delete List2->takeItem(i);
-        List2->clearSelection();
-        List2->setCurrentRow(-1);
+        // The row that took its place (or the new last one) is next: Delete again goes on.
+        List2->setFocus();
+        List2->setCurrentRow(std::min(i, List2->count() - 1));
         break;
     }
     default: break;

@@ -1,7 +1,10 @@
 #include "FileDialogs.h"
+#include "Mounts.h"
 
 #include <QDir>
 #include <QFileDialog>
+#include <QUrl>
+#include <QStandardPaths>
 #include <QFileInfo>
 
 namespace kumiro {
@@ -38,6 +41,15 @@ QStringList QtFileDialogs::openFiles(QWidget* parent, const FileDialogRequest& r
             : !request.firstFolder.isEmpty() ? request.firstFolder
                                              : QDir::currentPath();
     dialog.setDirectory(folder);
+    // The places a file of the user's is likely to be: home, Documents and the media
+    // mounted now (a desktop's own dialog shows its own).
+    QList<QUrl> places{QUrl::fromLocalFile(QDir::homePath())};
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (QFileInfo(documents).isDir() && documents != QDir::homePath())
+        places << QUrl::fromLocalFile(documents);
+    for (const Volume& medium : removableMedia())
+        places << QUrl::fromLocalFile(medium.root);
+    dialog.setSidebarUrls(places);
     if (dialog.exec() != QDialog::Accepted)
         return {};
     const QStringList files = dialog.selectedFiles();

@@ -1,6 +1,9 @@
 #include "Shell.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -37,6 +40,25 @@ bool DesktopShell::hasBrowser()
 bool DesktopShell::open(const QUrl& url)
 {
     return QDesktopServices::openUrl(url);
+}
+
+bool showInFileManager(const QString& path, int timeoutMs)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return false;
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
+        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
+    // The URI fully encoded: a name with blanks or Japanese is still one file.
+    call << QStringList{QString::fromLatin1(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toEncoded())}
+         << QString();
+    return bus.call(call, QDBus::Block, timeoutMs).type() == QDBusMessage::ReplyMessage;
+}
+
+bool DesktopShell::showFile(const QString& path)
+{
+    return showInFileManager(path) || open(QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
 }
 
 } // namespace kumiro

@@ -1,4 +1,5 @@
 #include "SEL_FOLD.h"
+#include "PathField.h"
 
 #include "app/Kinds.h"
 #include "app/ProgramState.h"
@@ -78,13 +79,13 @@ SEL_FOLD::SEL_FOLD(Kind kind, ProgramState& state, Platform& platform, QWidget* 
     Path1 = placed(new QLineEdit(this), 450, 690, 4110, 330, big);
     Path1->setPalette(white);
     setTip(Path1, QStringLiteral(" フォルダのパス "));
-    Path1->installEventFilter(this);
     Drive1 = placed(new DriveList(this), 450, 690 + kPathRowTwips, 4110, 345, big);
     Drive1->setPalette(white);
     setTip(Drive1, QStringLiteral(" ドライブ名 "));
     Dir1 = placed(new FolderList(this), 450, 1170 + kPathRowTwips, 4110, 1875, big);
     Dir1->setPalette(white);
     setTip(Dir1, QStringLiteral(" フォルダ名 "));
+    new PathField(Path1, Drive1, Dir1, platform_.messages);
 
     const std::array<QString, PickerButton::Count> captions = {QStringLiteral("OK"), QStringLiteral("キャンセル"),
                                                                QStringLiteral("ヘルプ")};
@@ -100,7 +101,6 @@ SEL_FOLD::SEL_FOLD(Kind kind, ProgramState& state, Platform& platform, QWidget* 
 
     Drive1->setVolumes(userVolumes());
     connect(Drive1, &DriveList::driveChanged, this, &SEL_FOLD::Drive1_Change);
-    connect(Dir1, &FolderList::pathChanged, Path1, &QLineEdit::setText);
     connect(Dir1, &FolderList::openFailed, this, [this](const QString& path) {
         platform_.messages.show(this, MsgIcon::Exclamation, QStringLiteral("フォルダ確認"), folderUnreadableText(path));
     });
@@ -139,39 +139,6 @@ void SEL_FOLD::Form_Load()
         }
         Drive1->setPath(Dir1->path());
     }
-}
-
-bool SEL_FOLD::eventFilter(QObject* watched, QEvent* event)
-{
-    // Return in the path field opens the path; it does not confirm the dialog.
-    if (watched == Path1 && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        // Unchanged, it is the dialog's Return: "OK".
-        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && Path1->text() != Dir1->path()) {
-            openTypedPath();
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
-void SEL_FOLD::openTypedPath()
-{
-    QString typed = Path1->text().trimmed();
-    if (typed == u'~' || typed.startsWith(QStringLiteral("~/")))
-        typed = QDir::homePath() + typed.mid(1);
-    const QFileInfo info(typed);
-    if (typed.isEmpty() || !info.isAbsolute() || !info.isDir()) {
-        platform_.messages.show(this, MsgIcon::Exclamation, QStringLiteral("フォルダ確認"),
-                                QStringLiteral("指定フォルダは存在しません。 "));
-        Path1->setText(Dir1->path());
-        return;
-    }
-    // An unreadable one is told by the list, as a double-click would be.
-    if (Dir1->setPath(QDir::cleanPath(info.absoluteFilePath())))
-        Drive1->setPath(Dir1->path());
-    else
-        Path1->setText(Dir1->path());
 }
 
 void SEL_FOLD::Drive1_Change()

@@ -42,13 +42,8 @@ public:
     // The folder confirmed with "OK"; nothing when the picker was cancelled.
     const std::optional<QString>& chosenFolder() const { return chosen_; }
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     static constexpr double kPathRowTwips = 420;
-    // Opens the folder typed or pasted in the path field; a wrong one is told.
-    void openTypedPath();
     // Runs when the picker is made: caption, data folder check, lists on the folder.
     void Form_Load();
     void Drive1_Change();

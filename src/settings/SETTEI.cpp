@@ -3,6 +3,7 @@
 
 #include "app/ProgramState.h"
 #include "app/TextValues.h"
+#include "PathField.h"
 #include "platform/DriveList.h"
 #include "platform/FolderList.h"
 #include "platform/Icons.h"
@@ -22,6 +23,11 @@
 #include <QTabWidget>
 
 namespace kumiro {
+
+namespace {
+// The settings' path field's row, taken from the folder list's top.
+constexpr double kPathRowTwips = 420;
+} // namespace
 
 namespace {
 
@@ -170,11 +176,19 @@ void SETTEI::buildKindTab(Kind kind)
     Drive1[k]->setVolumes(userVolumes());
     connect(Drive1[k], &DriveList::driveChanged, this, [this, k] { Drive1_Change(k); });
 
+    Path1[k] = new QLineEdit(page);
+    Path1[k]->setGeometry(onTab(SSTab1, 280, 1530, 4170, 330));
+    Path1[k]->setFont(listFont);
+    Path1[k]->setPalette(whiteBlack(Path1[k]->palette()));
+    setTip(Path1[k], QStringLiteral(" フォルダのパス "));
+
+    // Below the path field, which takes its top.
     Dir1[k] = new FolderList(page);
-    Dir1[k]->setGeometry(onTab(SSTab1, 285, 1530, 4170, 2130));
+    Dir1[k]->setGeometry(onTab(SSTab1, 285, 1530 + kPathRowTwips, 4170, 2130 - kPathRowTwips));
     Dir1[k]->setFont(listFont);
     Dir1[k]->setPalette(whiteBlack(Dir1[k]->palette()));
     setTip(Dir1[k], QStringLiteral(" フォルダ名 "));
+    new PathField(Path1[k], Drive1[k], Dir1[k], platform_.messages);
     connect(Dir1[k], &FolderList::openFailed, this, [this](const QString& path) {
         platform_.messages.show(this, MsgIcon::Exclamation, QStringLiteral("フォルダ確認"), folderUnreadableText(path));
     });
@@ -217,7 +231,7 @@ void SETTEI::buildKindTab(Kind kind)
             });
         }
         // The output format, below the folder list, which gives up the room.
-        Dir1[k]->resize(Dir1[k]->width(), twipsToPixels(1620));
+        Dir1[k]->resize(Dir1[k]->width(), twipsToPixels(1620 - kPathRowTwips));
         auto* label = new QLabel(QStringLiteral("保存形式"), page);
         label->setGeometry(onTab(SSTab1, 285, 3270, 1000, 330));
         label->setFont(checkFont);
@@ -256,7 +270,7 @@ void SETTEI::buildKindTab(Kind kind)
             Frame1[k]->setGeometry(Frame1[k]->x() - extra, Frame1[k]->y(), Frame1[k]->width() + extra,
                                    Frame1[k]->height());
             Check5[k]->move(Check5[k]->x() - extra, Check5[k]->y());
-            for (QWidget* w : std::initializer_list<QWidget*>{Text1[k], Drive1[k], Dir1[k]})
+            for (QWidget* w : std::initializer_list<QWidget*>{Text1[k], Drive1[k], Path1[k], Dir1[k]})
                 w->resize(w->width() - extra, w->height());
         }
     }

@@ -66,6 +66,8 @@ private:
     std::array<QLineEdit*, 3> Text1{};
     std::array<DriveList*, 3> Drive1{};
     std::array<FolderList*, 3> Dir1{};
+    // The output folder's whole path, which may be typed or pasted (above Dir1).
+    std::array<QLineEdit*, 3> Path1{};
     std::array<QCheckBox*, 3> Check5{};
     std::array<QGroupBox*, 3> Frame1{};
     std::array<QCheckBox*, 4> Check2{}; // Word's patterns: *.doc, *.rtf, *.docx, *.odt

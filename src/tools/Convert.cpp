@@ -1,4 +1,5 @@
 #include "Convert.h"
+#include "app/Paths.h"
 #include "platform/OutputPath.h"
 
 #include "combine/Office.h"
@@ -13,13 +14,15 @@ WordFormat conversionMenuFormat(int index)
     return index == 0 ? WordFormat::Text : index == 1 ? WordFormat::Native : WordFormat::RichText;
 }
 
-QString convertedPathTo(const QString& path, WordFormat format)
+QString convertedPathTo(const QString& path, WordFormat format, const QString& folder)
 {
     const QString extension = extensionOf(format);
     const QFileInfo info(path);
     const QString name = info.fileName();
     const qsizetype dot = name.lastIndexOf(u'.');
     const QString base = dot > 0 ? name.left(dot) : name;
+    if (!folder.isEmpty())
+        return joinPath(folder, base + u'.' + extension);
     return path.left(path.size() - name.size()) + base + u'.' + extension;
 }
 
@@ -41,7 +44,7 @@ QString convertDoneText(WordFormat to)
     }
 }
 
-void checkConvertible(const QString& path, WordFormat format)
+void checkConvertible(const QString& path, WordFormat format, const QString& folder)
 {
     const QFileInfo info(path);
     if (!info.exists())
@@ -56,7 +59,7 @@ void checkConvertible(const QString& path, WordFormat format)
     if (!convertible.contains(info.suffix().toLower()))
         throw OfficeError(OfficeError::Unreadable,
                           QStringLiteral("変換できるのは *.doc、*.rtf、*.docx、*.odt、*.txt のファイルです。"), path);
-    const QString output = convertedPathTo(path, format);
+    const QString output = convertedPathTo(path, format, folder);
     if (inputIndexOf(output, {path}) >= 0)
         throw OfficeError(OfficeError::OutputFile,
                           QStringLiteral("変換元のファイルと同じファイルです。　変換元を書き換えることはしません。"),
@@ -64,11 +67,11 @@ void checkConvertible(const QString& path, WordFormat format)
     refuseUnwritableOutput(output, {path});
 }
 
-Conversion convertFileTo(Office& office, const QString& path, WordFormat format)
+Conversion convertFileTo(Office& office, const QString& path, WordFormat format, const QString& folder)
 {
-    checkConvertible(path, format);
+    checkConvertible(path, format, folder);
     Conversion done;
-    done.output = convertedPathTo(path, format);
+    done.output = convertedPathTo(path, format, folder);
     const auto word = office.newWord();
     WordDocument& doc = word->Documents_Open(path);
     // A text file made into a document carries its own path, as it always has.

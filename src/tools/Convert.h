@@ -7,8 +7,9 @@
 namespace kumiro {
 
 // The file a conversion writes: the source's extension replaced by the target's
-// ("memo.doc" -> "memo.txt"; "report.docx" -> "report.txt"; "notes" -> "notes.txt").
-QString convertedPathTo(const QString& path, WordFormat format);
+// ("memo.doc" -> "memo.txt"; "report.docx" -> "report.txt"; "notes" -> "notes.txt"), in
+// `folder` when one is given, else beside the source.
+QString convertedPathTo(const QString& path, WordFormat format, const QString& folder = {});
 
 // The format each item of the conversion menu writes: "→ *.txt", "→ *.doc", "→ *.rtf".
 WordFormat conversionMenuFormat(int index);
@@ -26,10 +27,10 @@ struct Conversion {
 // Refuses, with OfficeError, a file that cannot be converted to the format: missing,
 // unreadable, of another type, or whose converted file would be itself or may not be
 // written. Before any office is asked for.
-void checkConvertible(const QString& path, WordFormat format);
+void checkConvertible(const QString& path, WordFormat format, const QString& folder = {});
 
 // Converts one file with an office instance of its own; throws OfficeError. A file that is
 // there already goes to the trash first; the source itself is never written over.
-Conversion convertFileTo(Office& office, const QString& path, WordFormat format);
+Conversion convertFileTo(Office& office, const QString& path, WordFormat format, const QString& folder = {});
 
 } // namespace kumiro

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 #include <QFileInfo>
 
 namespace kumiro {
@@ -65,6 +66,17 @@ FileResult renameKeeping(const QString& source, const QString& destination)
     if (!file.rename(destination))
         return {false, file.errorString(), {}};
     return {};
+}
+
+FileResult deleteToTrash(const QString& path)
+{
+    // The trash goes into the user's data folder, which must be there first (without it Qt
+    // takes the current folder for the trash).
+    QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+    QString inTrash;
+    if (QFile::moveToTrash(path, &inTrash))
+        return {true, {}, inTrash};
+    return deletePermanently(path);
 }
 
 FileResult deletePermanently(const QString& path)

@@ -22,5 +22,8 @@ FileResult copyKeepingOld(const QString& source, const QString& destination);
 // Renames, never onto an existing file.
 FileResult renameKeeping(const QString& source, const QString& destination);
 FileResult deletePermanently(const QString& path);
+// The user's delete: to the desktop's trash (where it went is oldFile), or where there is no
+// trash for the file, for good.
+FileResult deleteToTrash(const QString& path);
 
 } // namespace kumiro

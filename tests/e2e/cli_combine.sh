@@ -11,6 +11,7 @@ trap 'rm -rf "$work"' EXIT
 unset DISPLAY WAYLAND_DISPLAY LC_ALL LC_MESSAGES
 export LANG=C
 export XDG_CONFIG_HOME="$work/config"
+export XDG_DATA_HOME="$work/share" # a replaced output's trash
 cd "$work"
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
@@ -34,7 +35,12 @@ order=$(printf '%s\n' "$text" | grep -o 'E2E-WORD-[0-9]' | tr '\n' ' ')
 for n in 1 2 3; do printf '%s\n' "$text" | grep -q "本文 $n" || fail "PDF lacks 本文 $n"; done
 pages=$(pdfinfo all.pdf | sed -n 's/^Pages: *//p')
 [ "$pages" -eq 3 ] || fail "PDF has $pages pages: each document starts one, and no empty page ends it"
-[ "$(wc -l < err.txt)" -eq 2 ] || { cat err.txt >&2; fail "a completion message with more than the file name"; }
+[ "$(wc -l < err.txt)" -eq 1 ] || { cat err.txt >&2; fail "a completion line with more than the file name"; }
+# Again: the PDF is replaced, the old one in the trash, and the line says so.
+"$kumiro" combine -o all.pdf w1.docx w2.docx w3.docx 2>err.txt || { cat err.txt >&2; fail "word combine again"; }
+grep -q '^kumiro: replaced .*all.pdf with 3 files; the old file was moved to the trash$' err.txt \
+    || { cat err.txt >&2; fail "the replace is not told"; }
+[ -s "$work/share/Trash/files/all.pdf" ] || fail "the old PDF is not in the trash"
 # The same documents into .docx and .odt, read back as flat XML by the office.
 for format in docx odt; do
     "$kumiro" combine -o "all.$format" w1.docx w2.docx w3.docx 2>/dev/null || fail "word combine to $format"

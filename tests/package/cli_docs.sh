@@ -53,12 +53,15 @@ expect() {
     [ "$got" = "$want" ] || fail "'$*' offers '$got', not '$want'"
 }
 
-expect "combine convert " kumiro ""
+expect "-odd.txt a b.txt combine convert " kumiro ""
+expect "-odd.txt a b.txt " kumiro "a b.txt" ""
 expect "--help --version -h " kumiro -
 expect "excel text word " kumiro combine --kind = ""
 expect "word " kumiro combine --kind = w
 expect "excel text word " kumiro combine --kind ""
 expect "doc docx odt pdf rtf txt " kumiro convert --to ""
+mkdir outs
+expect "outs " kumiro convert --outdir o
 expect "a b.txt " kumiro combine -o "a"
 expect "-odd.txt " kumiro combine -- -o
 

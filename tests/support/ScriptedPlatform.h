@@ -57,10 +57,17 @@ public:
         opened << url;
         return true;
     }
+    bool showFile(const QString& path) override
+    {
+        shownFiles << path;
+        return canShow;
+    }
 
     bool mailHandler = true;
     bool browser = true;
     QList<QUrl> opened;
+    QStringList shownFiles;
+    bool canShow = true;
 };
 
 // A Platform made of scripted services.

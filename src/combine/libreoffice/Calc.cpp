@@ -4,6 +4,7 @@
 #include "CalcLooks.h"
 #include "CalcNames.h"
 #include "CalcPivots.h"
+#include "CalcSheetRefs.h"
 #include "CalcTally.h"
 #include "Session.h"
 #include "combine/SheetNames.h"
@@ -22,6 +23,7 @@
 #include <com/sun/star/lang/IllegalArgumentException.hpp>
 #include <com/sun/star/sheet/FormulaResult.hpp>
 #include <com/sun/star/sheet/XCalculatable.hpp>
+#include <com/sun/star/sheet/XCellAddressable.hpp>
 #include <com/sun/star/sheet/XCellRangesQuery.hpp>
 #include <com/sun/star/sheet/XNamedRange.hpp>
 #include <com/sun/star/sheet/XPrintAreas.hpp>
@@ -29,6 +31,7 @@
 #include <com/sun/star/sheet/XSpreadsheets.hpp>
 #include <com/sun/star/sheet/XSpreadsheets2.hpp>
 #include <com/sun/star/table/XCell.hpp>
+#include <com/sun/star/table/XCellRange.hpp>
 
 #include <map>
 #include <memory>
@@ -238,6 +241,12 @@ private:
         const auto at = sheetIndexes();
         std::vector<sal_Int32> indexes;
         std::vector<Any> touch;
+        std::map<sal_Int32, const Copied*> onSheet;
+        std::map<const void*, std::map<rtl::OUString, rtl::OUString>> copyOf; // by source
+        for (const Copied& c : copies_) {
+            onSheet[at.at(c.name)] = &c;
+            copyOf[c.source.get()][c.sourceSheet] = c.name;
+        }
         for (const Copied& c : copies_) {
             indexes.push_back(at.at(c.name));
             touch.emplace_back(Reference<css::sheet::XCellRangesQuery>(c.copy, UNO_QUERY_THROW)
@@ -249,8 +258,19 @@ private:
         }
         for (const Any& ranges : touch) {
             forEachFormula(ranges, [&](const Reference<css::table::XCell>& cell) {
-                const rtl::OUString formula = cell->getFormula();
-                const rtl::OUString relinked = formula.indexOf("'file:") >= 0 ? relink(formula) : formula;
+                rtl::OUString relinked = cell->getFormula();
+                // The copy names the other sheets of its source as sheets of the source file,
+                // and a range over several of them as an error: the source's own formula,
+                // with its sheets named as their copies, reads the copies.
+                if (relinked.indexOf("'file:") >= 0) {
+                    const auto where = Reference<css::sheet::XCellAddressable>(cell, UNO_QUERY_THROW)->getCellAddress();
+                    const Copied& c = *onSheet.at(where.Sheet);
+                    const auto from = Reference<css::table::XCellRange>(sheetsOf(c.source)->getByIndex(c.sourceIndex),
+                                                                        UNO_QUERY_THROW)
+                                          ->getCellByPosition(where.Column, where.Row);
+                    relinked = renameSheetsIn(Reference<css::table::XCell>(from, UNO_QUERY_THROW)->getFormula(),
+                                              copyOf.at(c.source.get()));
+                }
                 // A formula that still reads another file or program would fetch it when set
                 // again: it keeps the value it was saved with.
                 if (relinked.indexOf("'file:") < 0 && relinked.toAsciiUpperCase().indexOf("DDE(") < 0)

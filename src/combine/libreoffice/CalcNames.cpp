@@ -10,8 +10,13 @@
 #include <com/sun/star/beans/XPropertySetInfo.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/lang/XMultiServiceFactory.hpp>
 #include <com/sun/star/sheet/ComplexReference.hpp>
+#include <com/sun/star/sheet/FormulaLanguage.hpp>
+#include <com/sun/star/sheet/FormulaMapGroup.hpp>
+#include <com/sun/star/sheet/FormulaMapGroupSpecialOffset.hpp>
 #include <com/sun/star/sheet/FormulaToken.hpp>
+#include <com/sun/star/sheet/XFormulaOpCodeMapper.hpp>
 #include <com/sun/star/sheet/NameToken.hpp>
 #include <com/sun/star/sheet/ReferenceFlags.hpp>
 #include <com/sun/star/sheet/SingleReference.hpp>
@@ -32,6 +37,20 @@ template <typename F> void forEachNameSet(const Reference<css::sheet::XSpreadshe
         f(int(s),
           Reference<css::sheet::XNamedRanges>(namedRanges(sheets->getByIndex(s).get<Reference<css::uno::XInterface>>()),
                                               UNO_QUERY));
+}
+
+// The operation of a token that names a name; other tokens (a table's part, a database
+// range) carry a number of the same shape that means something else.
+sal_Int32 nameOpCode(const Reference<css::sheet::XSpreadsheetDocument>& doc)
+{
+    const Reference<css::sheet::XFormulaOpCodeMapper> mapper(
+        Reference<css::lang::XMultiServiceFactory>(doc, UNO_QUERY_THROW)
+            ->createInstance(rtl::OUString("com.sun.star.sheet.FormulaOpCodeMapper")),
+        UNO_QUERY_THROW);
+    return mapper
+        ->getAvailableMappings(css::sheet::FormulaLanguage::ENGLISH,
+                               css::sheet::FormulaMapGroup::SPECIAL)[css::sheet::FormulaMapGroupSpecialOffset::NAME]
+        .Token.OpCode;
 }
 
 int tokenIndex(const Reference<css::uno::XInterface>& range)
@@ -136,6 +155,7 @@ std::vector<std::pair<int, int>> defineNames(const Reference<css::sheet::XSpread
                                              const std::vector<SheetCopies>& copies)
 {
     const auto targetSheets = sheetsOf(target);
+    const sal_Int32 nameOp = nameOpCode(target);
     std::vector<std::pair<int, int>> counts;
     for (const SheetCopies& c : copies) {
         auto sheetOf = [&](int s) {
@@ -208,7 +228,7 @@ std::vector<std::pair<int, int>> defineNames(const Reference<css::sheet::XSpread
                         move(complex.Reference1);
                         move(complex.Reference2);
                         t.Data <<= complex;
-                    } else if (t.Data >>= name) {
+                    } else if (t.OpCode == nameOp && (t.Data >>= name)) {
                         const auto it = byIndex.find({name.Sheet < 0 ? -1 : int(name.Sheet), int(name.Index)});
                         if (it != byIndex.end()) {
                             const Name& other = names[it->second];

@@ -177,7 +177,7 @@ public:
         if (lookKeptApart_)
             return;
         lookKeptApart_ = true;
-        keepLookApart(doc_, target, first, QFileInfo(path_).completeBaseName());
+        keepLookApart(doc_, target, first);
     }
 
     int copies() const { return int(copies_.size()); }
@@ -259,10 +259,15 @@ private:
         for (const Any& ranges : touch) {
             forEachFormula(ranges, [&](const Reference<css::table::XCell>& cell) {
                 rtl::OUString relinked = cell->getFormula();
+                const bool linked = relinked.indexOf("'file:") >= 0;
+                // An error stays as the source computed it: set again, a call of a macro or an
+                // unknown function would read as an unknown name.
+                if (!linked && cell->getError() != 0)
+                    return;
                 // The copy names the other sheets of its source as sheets of the source file,
                 // and a range over several of them as an error: the source's own formula,
                 // with its sheets named as their copies, reads the copies.
-                if (relinked.indexOf("'file:") >= 0) {
+                if (linked) {
                     const auto where = Reference<css::sheet::XCellAddressable>(cell, UNO_QUERY_THROW)->getCellAddress();
                     const Copied& c = *onSheet.at(where.Sheet);
                     const auto from = Reference<css::table::XCellRange>(sheetsOf(c.source)->getByIndex(c.sourceIndex),

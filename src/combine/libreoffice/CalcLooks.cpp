@@ -59,68 +59,74 @@ void copyFont(const Reference<css::beans::XPropertySet>& from, const Reference<c
     }
 }
 
-// Applying a cell style drops the cells' own values of what the style sets: they are read
-// first and set again.
-void applyKeepingOwn(const Reference<css::beans::XPropertySet>& range, const rtl::OUString& style)
+const Sequence<rtl::OUString>& fontNames()
 {
-    static const Sequence<rtl::OUString> font = [] {
-        Sequence<rtl::OUString> names(std::size(kFont));
+    static const Sequence<rtl::OUString> names = [] {
+        Sequence<rtl::OUString> n(std::size(kFont));
         for (size_t i = 0; i < std::size(kFont); ++i)
-            names.getArray()[i] = rtl::OUString::createFromAscii(kFont[i]);
-        return names;
+            n.getArray()[i] = rtl::OUString::createFromAscii(kFont[i]);
+        return n;
     }();
-    const auto states = Reference<css::beans::XPropertyState>(range, UNO_QUERY_THROW)->getPropertyStates(font);
-    std::vector<rtl::OUString> own;
-    for (sal_Int32 i = 0; i < states.getLength(); ++i) {
-        if (states[i] == css::beans::PropertyState_DIRECT_VALUE)
-            own.push_back(font[i]);
+    return names;
+}
+
+Sequence<Any> fontOf(const Reference<css::uno::XInterface>& holder)
+{
+    return Reference<css::beans::XMultiPropertySet>(holder, UNO_QUERY_THROW)->getPropertyValues(fontNames());
+}
+
+// Whether a cell of the source could look otherwise in the target: a style of the same name
+// there sets another font, or a style only the source has would lean on the target's default.
+bool fontsCouldChange(const Reference<css::sheet::XSpreadsheetDocument>& source,
+                      const Reference<css::sheet::XSpreadsheetDocument>& target)
+{
+    const auto ours = cellStyles(source);
+    const auto theirs = cellStyles(target);
+    if (fontOf(defaultStyle(source)) != fontOf(defaultStyle(target)))
+        return true;
+    for (const rtl::OUString& name : ours->getElementNames()) {
+        if (theirs->hasByName(name) &&
+            fontOf(ours->getByName(name).get<Reference<css::uno::XInterface>>()) !=
+                fontOf(theirs->getByName(name).get<Reference<css::uno::XInterface>>()))
+            return true;
     }
+    return false;
+}
+
+// The font a range has from its style becomes its own, which no style of the target changes.
+void fixFont(const Reference<css::uno::XInterface>& range)
+{
+    const auto states = Reference<css::beans::XPropertyState>(range, UNO_QUERY_THROW)->getPropertyStates(fontNames());
+    std::vector<rtl::OUString> inherited;
+    for (sal_Int32 i = 0; i < states.getLength(); ++i) {
+        if (states[i] != css::beans::PropertyState_DIRECT_VALUE)
+            inherited.push_back(fontNames()[i]);
+    }
+    if (inherited.empty())
+        return;
+    Sequence<rtl::OUString> names(sal_Int32(inherited.size()));
+    std::copy(inherited.begin(), inherited.end(), names.getArray());
     const Reference<css::beans::XMultiPropertySet> multi(range, UNO_QUERY_THROW);
-    Sequence<rtl::OUString> names(sal_Int32(own.size()));
-    std::copy(own.begin(), own.end(), names.getArray());
-    const Sequence<Any> values = own.empty() ? Sequence<Any>() : multi->getPropertyValues(names);
-    range->setPropertyValue(rtl::OUString("CellStyle"), Any(style));
-    if (!own.empty())
-        multi->setPropertyValues(names, values);
+    multi->setPropertyValues(names, multi->getPropertyValues(names));
 }
 
 } // namespace
 
 void keepLookApart(const Reference<css::sheet::XSpreadsheetDocument>& source,
-                   const Reference<css::sheet::XSpreadsheetDocument>& target, bool first, const QString& name)
+                   const Reference<css::sheet::XSpreadsheetDocument>& target, bool first)
 {
     const auto ours = defaultStyle(source);
     const auto theirs = defaultStyle(target);
-    if (first) {
+    if (first)
         copyFont(ours, theirs);
+    if (!fontsCouldChange(source, target))
         return;
-    }
-    const rtl::OUString names[] = {"CharFontName", "CharFontNameAsian", "CharHeight", "CharHeightAsian"};
-    const Sequence<rtl::OUString> face(names, 4);
-    if (Reference<css::beans::XMultiPropertySet>(ours, UNO_QUERY_THROW)->getPropertyValues(face) ==
-        Reference<css::beans::XMultiPropertySet>(theirs, UNO_QUERY_THROW)->getPropertyValues(face))
-        return;
-    const auto styles = cellStyles(source);
-    const auto targetStyles = cellStyles(target);
-    rtl::OUString unique = ou(name);
-    for (int n = 2; styles->hasByName(unique) || targetStyles->hasByName(unique); ++n)
-        unique = ou(name) + " " + rtl::OUString::number(n);
-    const Reference<css::beans::XPropertySet> style(Reference<css::lang::XMultiServiceFactory>(source, UNO_QUERY_THROW)
-                                                        ->createInstance(rtl::OUString("com.sun.star.style.CellStyle")),
-                                                    UNO_QUERY_THROW);
-    styles->insertByName(unique, Any(style));
-    copyFont(ours, style);
     const auto sheets = sheetsOf(source);
     for (sal_Int32 i = 0; i < sheets->getCount(); ++i) {
         const auto ranges = Reference<css::sheet::XCellFormatRangesSupplier>(sheets->getByIndex(i), UNO_QUERY_THROW)
                                 ->getCellFormatRanges();
-        for (sal_Int32 r = 0; r < ranges->getCount(); ++r) {
-            const Reference<css::beans::XPropertySet> range(ranges->getByIndex(r), UNO_QUERY_THROW);
-            rtl::OUString current;
-            range->getPropertyValue(rtl::OUString("CellStyle")) >>= current;
-            if (current == "Default")
-                applyKeepingOwn(range, unique);
-        }
+        for (sal_Int32 r = 0; r < ranges->getCount(); ++r)
+            fixFont(ranges->getByIndex(r).get<Reference<css::uno::XInterface>>());
     }
 }
 

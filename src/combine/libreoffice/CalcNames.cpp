@@ -1,4 +1,5 @@
 #include "CalcNames.h"
+#include "CalcSheetRefs.h"
 
 #include <QList>
 #include <QPair>
@@ -10,12 +11,15 @@
 #include <com/sun/star/beans/XPropertySetInfo.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
 #include <com/sun/star/sheet/ComplexReference.hpp>
 #include <com/sun/star/sheet/FormulaLanguage.hpp>
 #include <com/sun/star/sheet/FormulaMapGroup.hpp>
 #include <com/sun/star/sheet/FormulaMapGroupSpecialOffset.hpp>
 #include <com/sun/star/sheet/FormulaToken.hpp>
+#include <com/sun/star/sheet/XDatabaseRange.hpp>
+#include <com/sun/star/sheet/XDatabaseRanges.hpp>
 #include <com/sun/star/sheet/XFormulaOpCodeMapper.hpp>
 #include <com/sun/star/sheet/NameToken.hpp>
 #include <com/sun/star/sheet/ReferenceFlags.hpp>
@@ -23,6 +27,7 @@
 #include <com/sun/star/sheet/XFormulaTokens.hpp>
 #include <com/sun/star/sheet/XNamedRange.hpp>
 #include <com/sun/star/sheet/XNamedRanges.hpp>
+#include <com/sun/star/table/CellRangeAddress.hpp>
 
 namespace kumiro::lo {
 
@@ -151,6 +156,51 @@ void keepNamesApart(const Reference<css::sheet::XSpreadsheetDocument>& source,
         claimed.insert(name.toAsciiUpperCase());
 }
 
+namespace {
+
+Reference<css::sheet::XDatabaseRanges> tablesOf(const Reference<css::sheet::XSpreadsheetDocument>& doc)
+{
+    return Reference<css::sheet::XDatabaseRanges>(
+        Reference<css::beans::XPropertySet>(doc, UNO_QUERY_THROW)->getPropertyValue(rtl::OUString("DatabaseRanges")),
+        UNO_QUERY_THROW);
+}
+
+// The tables (database ranges) of a source's copied sheets, which a sheet's copy leaves behind.
+void copyTables(const Reference<css::sheet::XSpreadsheetDocument>& target, const SheetCopies& c)
+{
+    const auto ours = tablesOf(c.source);
+    const auto theirs = tablesOf(target);
+    for (const rtl::OUString& name : ours->getElementNames()) {
+        const Reference<css::beans::XPropertySet> from(ours->getByName(name), UNO_QUERY_THROW);
+        auto area = Reference<css::sheet::XDatabaseRange>(from, UNO_QUERY_THROW)->getDataArea();
+        const auto copy = c.sheets.find(area.Sheet);
+        if (copy == c.sheets.end() || theirs->hasByName(name))
+            continue;
+        area.Sheet = sal_Int16(copy->second);
+        theirs->addNewByName(name, area);
+        const Reference<css::beans::XPropertySet> to(theirs->getByName(name), UNO_QUERY_THROW);
+        for (const char* p : {"ContainsHeader", "TotalsRow"}) {
+            const rtl::OUString property = rtl::OUString::createFromAscii(p);
+            to->setPropertyValue(property, from->getPropertyValue(property));
+        }
+    }
+}
+
+// A source's sheet names to its copies'.
+std::map<rtl::OUString, rtl::OUString> copyNames(const Reference<css::sheet::XSpreadsheetDocument>& target,
+                                                 const SheetCopies& c)
+{
+    std::map<rtl::OUString, rtl::OUString> names;
+    const auto from = sheetsOf(c.source);
+    const auto to = sheetsOf(target);
+    for (const auto& [s, t] : c.sheets)
+        names[Reference<css::container::XNamed>(from->getByIndex(s), UNO_QUERY_THROW)->getName()] =
+            Reference<css::container::XNamed>(to->getByIndex(t), UNO_QUERY_THROW)->getName();
+    return names;
+}
+
+} // namespace
+
 std::vector<std::pair<int, int>> defineNames(const Reference<css::sheet::XSpreadsheetDocument>& target,
                                              const std::vector<SheetCopies>& copies)
 {
@@ -178,6 +228,7 @@ std::vector<std::pair<int, int>> defineNames(const Reference<css::sheet::XSpread
         };
         std::vector<Name> names;
         std::map<std::pair<int, int>, size_t> byIndex; // (sheet, token index) in the source
+        copyTables(target, c);
         int lost = 0;
         int all = 0;
         forEachNameSet(c.source, [&](int sheet, const Reference<css::sheet::XNamedRanges>& ranges) {
@@ -213,6 +264,7 @@ std::vector<std::pair<int, int>> defineNames(const Reference<css::sheet::XSpread
                     continue;
                 }
                 auto tokens = Reference<css::sheet::XFormulaTokens>(n.from, UNO_QUERY_THROW)->getTokens();
+                bool table = false;
                 for (auto& t : tokens) {
                     css::sheet::SingleReference single;
                     css::sheet::ComplexReference complex;
@@ -228,7 +280,9 @@ std::vector<std::pair<int, int>> defineNames(const Reference<css::sheet::XSpread
                         move(complex.Reference1);
                         move(complex.Reference2);
                         t.Data <<= complex;
-                    } else if (t.OpCode == nameOp && (t.Data >>= name)) {
+                    } else if (t.OpCode != nameOp && (t.Data >>= name)) {
+                        table = true;
+                    } else if (t.Data >>= name) {
                         const auto it = byIndex.find({name.Sheet < 0 ? -1 : int(name.Sheet), int(name.Index)});
                         if (it != byIndex.end()) {
                             const Name& other = names[it->second];
@@ -238,7 +292,12 @@ std::vector<std::pair<int, int>> defineNames(const Reference<css::sheet::XSpread
                         }
                     }
                 }
-                Reference<css::sheet::XFormulaTokens>(n.to, UNO_QUERY_THROW)->setTokens(tokens);
+                // A structured reference set by its tokens reads no table: by its text, the
+                // table of that name.
+                if (table)
+                    n.to->setContent(renameSheetsIn(content, copyNames(target, c)));
+                else
+                    Reference<css::sheet::XFormulaTokens>(n.to, UNO_QUERY_THROW)->setTokens(tokens);
             } catch (const css::uno::Exception&) {
                 ++lost;
             }

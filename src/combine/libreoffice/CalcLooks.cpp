@@ -8,7 +8,10 @@
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNameContainer.hpp>
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
-#include <com/sun/star/sheet/XCellFormatRangesSupplier.hpp>
+#include <com/sun/star/sheet/XSheetCellCursor.hpp>
+#include <com/sun/star/sheet/XSpreadsheet.hpp>
+#include <com/sun/star/sheet/XUniqueCellFormatRangesSupplier.hpp>
+#include <com/sun/star/sheet/XUsedAreaCursor.hpp>
 #include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 
 #include <vector>
@@ -93,21 +96,49 @@ bool fontsCouldChange(const Reference<css::sheet::XSpreadsheetDocument>& source,
     return false;
 }
 
-// The font a range has from its style becomes its own, which no style of the target changes.
-void fixFont(const Reference<css::uno::XInterface>& range)
+// One look of a sheet (cells formatted alike, wherever they are) and its font.
+struct Look {
+    Reference<css::beans::XMultiPropertySet> cells;
+    Sequence<css::beans::PropertyState> states;
+    Sequence<Any> font;
+};
+
+// The font of a sheet's cells becomes their own, which no style of the target changes. Setting
+// it look by look costs as much as the look has ranges (a sheet of 50,000 merged cells has
+// 100,000 of them): the source's default font is set once over the used area instead, and only
+// looks with another font (their own, or their style's) are set again.
+void fixFonts(const Reference<css::uno::XInterface>& sheet, const Sequence<Any>& defaultFont, bool defaultDiffers)
 {
-    const auto states = Reference<css::beans::XPropertyState>(range, UNO_QUERY_THROW)->getPropertyStates(fontNames());
-    std::vector<rtl::OUString> inherited;
-    for (sal_Int32 i = 0; i < states.getLength(); ++i) {
-        if (states[i] != css::beans::PropertyState_DIRECT_VALUE)
-            inherited.push_back(fontNames()[i]);
+    const auto all =
+        Reference<css::sheet::XUniqueCellFormatRangesSupplier>(sheet, UNO_QUERY_THROW)->getUniqueCellFormatRanges();
+    std::vector<Look> looks;
+    for (sal_Int32 r = 0; r < all->getCount(); ++r) {
+        const Reference<css::beans::XMultiPropertySet> cells(all->getByIndex(r), UNO_QUERY_THROW);
+        looks.push_back({cells,
+                         Reference<css::beans::XPropertyState>(cells, UNO_QUERY_THROW)->getPropertyStates(fontNames()),
+                         cells->getPropertyValues(fontNames())});
     }
-    if (inherited.empty())
-        return;
-    Sequence<rtl::OUString> names(sal_Int32(inherited.size()));
-    std::copy(inherited.begin(), inherited.end(), names.getArray());
-    const Reference<css::beans::XMultiPropertySet> multi(range, UNO_QUERY_THROW);
-    multi->setPropertyValues(names, multi->getPropertyValues(names));
+    if (defaultDiffers) {
+        const auto cursor = Reference<css::sheet::XSpreadsheet>(sheet, UNO_QUERY_THROW)->createCursor();
+        const Reference<css::sheet::XUsedAreaCursor> used(cursor, UNO_QUERY_THROW);
+        used->gotoStartOfUsedArea(false);
+        used->gotoEndOfUsedArea(true);
+        Reference<css::beans::XMultiPropertySet>(cursor, UNO_QUERY_THROW)->setPropertyValues(fontNames(), defaultFont);
+    }
+    for (const Look& look : looks) {
+        std::vector<rtl::OUString> names;
+        std::vector<Any> values;
+        for (sal_Int32 i = 0; i < look.font.getLength(); ++i) {
+            if (look.font[i] != defaultFont[i] ||
+                (defaultDiffers && look.states[i] == css::beans::PropertyState_DIRECT_VALUE)) {
+                names.push_back(fontNames()[i]);
+                values.push_back(look.font[i]);
+            }
+        }
+        if (!names.empty())
+            look.cells->setPropertyValues(Sequence<rtl::OUString>(names.data(), sal_Int32(names.size())),
+                                          Sequence<Any>(values.data(), sal_Int32(values.size())));
+    }
 }
 
 } // namespace
@@ -121,13 +152,11 @@ void keepLookApart(const Reference<css::sheet::XSpreadsheetDocument>& source,
         copyFont(ours, theirs);
     if (!fontsCouldChange(source, target))
         return;
+    const auto font = fontOf(ours);
+    const bool defaultDiffers = font != fontOf(theirs);
     const auto sheets = sheetsOf(source);
-    for (sal_Int32 i = 0; i < sheets->getCount(); ++i) {
-        const auto ranges = Reference<css::sheet::XCellFormatRangesSupplier>(sheets->getByIndex(i), UNO_QUERY_THROW)
-                                ->getCellFormatRanges();
-        for (sal_Int32 r = 0; r < ranges->getCount(); ++r)
-            fixFont(ranges->getByIndex(r).get<Reference<css::uno::XInterface>>());
-    }
+    for (sal_Int32 i = 0; i < sheets->getCount(); ++i)
+        fixFonts(sheets->getByIndex(i).get<Reference<css::uno::XInterface>>(), font, defaultDiffers);
 }
 
 } // namespace kumiro::lo

@@ -22,6 +22,7 @@ class Sheet:
         self.cells = {}  # (row, col) -> (value, formula or None)
         self.fonts = {}  # (row, col) -> (face, size, bold, italic, colour)
         self.heights = {}  # row -> points, rows of a height of their own
+        self.shown = {}  # row -> points, any row whose height the file states
         self.widths = {}  # col -> width as the format stores it
         self.merges = set()
         self.counts = dict(comments=0, cf=0, dv=0, charts=0, pictures=0, pivots=0)
@@ -231,6 +232,8 @@ def xlsx_sheet(z, part, sheet, strings, xfs, date1904, Translator):
                 sheet.fonts[at] = font
             el.clear()
         elif tag == "row":
+            if el.get("ht"):
+                sheet.shown[int(el.get("r")) - 1] = float(el.get("ht"))
             if el.get("customHeight") in ("1", "true") and el.get("ht"):
                 sheet.heights[int(el.get("r")) - 1] = float(el.get("ht"))
             el.clear()
@@ -398,6 +401,8 @@ def ods_table(table, sheet, styles):
         cells = [c for c in r if c.tag in (q(TABLE, "table-cell"), q(TABLE, "covered-table-cell"))]
         filled = any(len(c) or c.attrib for c in cells if c.tag == q(TABLE, "table-cell"))
         for k in range(n if (filled or custom) and n < 1000 else 1):
+            if p is not None:
+                sheet.shown[row + k] = length_pt(p.get(q(STYLE, "row-height")))
             if custom:
                 sheet.heights[row + k] = length_pt(p.get(q(STYLE, "row-height")))
             if filled:

@@ -17,10 +17,11 @@ unset DISPLAY WAYLAND_DISPLAY LC_ALL LC_MESSAGES
 export LANG=C
 export XDG_CONFIG_HOME="$work/config"
 # Copies of the test's own: the corpus stays as it is.
-slice=(poi_FormulaSheetRange-xlsx.xlsx poi_testNames.xls poi_3dFormulas.xls poi_XRefCalc.xls)
+slice=(poi_FormulaSheetRange-xlsx.xlsx poi_simple-monthly-budget.xlsx poi_3dFormulas.xls poi_57893-many-merges.xlsx)
 for f in "${slice[@]}"; do
     cp "$corpus/$f" "$work/"
     chmod u+w "$work/$f"
 done
 cd "$work"
-KUMIRO="$kumiro" "$source/bench/fidelity/run" --group "${#slice[@]}" "${slice[@]}"
+# A group that once took minutes fails here, not at the suite's timeout.
+KUMIRO_FIDELITY_TIMEOUT=120 KUMIRO="$kumiro" "$source/bench/fidelity/run" --group "${#slice[@]}" "${slice[@]}"

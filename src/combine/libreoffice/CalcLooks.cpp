@@ -12,6 +12,9 @@
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/sheet/XUniqueCellFormatRangesSupplier.hpp>
 #include <com/sun/star/sheet/XUsedAreaCursor.hpp>
+#include <com/sun/star/sheet/XCellRangeAddressable.hpp>
+#include <com/sun/star/table/XCellRange.hpp>
+#include <com/sun/star/table/XColumnRowRange.hpp>
 #include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 
 #include <vector>
@@ -96,6 +99,46 @@ bool fontsCouldChange(const Reference<css::sheet::XSpreadsheetDocument>& source,
     return false;
 }
 
+// Rows of an optimal height would take the height of a font set on them, the target's default
+// rather than their own (12.75 pt rows became 14.65 pt). The rows `first` to `last` of a sheet
+// that the office fits to their font, with the height they have, in runs of one height.
+struct Run {
+    sal_Int32 first, last, height;
+};
+
+std::vector<Run> optimalHeights(const Reference<css::uno::XInterface>& sheet, sal_Int32 first, sal_Int32 last)
+{
+    const auto rows = Reference<css::table::XColumnRowRange>(sheet, UNO_QUERY_THROW)->getRows();
+    const rtl::OUString both[] = {"Height", "OptimalHeight"};
+    const Sequence<rtl::OUString> names(both, 2);
+    std::vector<Run> runs;
+    for (sal_Int32 r = first; r <= last; ++r) {
+        const auto values =
+            Reference<css::beans::XMultiPropertySet>(rows->getByIndex(r), UNO_QUERY_THROW)->getPropertyValues(names);
+        if (!values[1].get<bool>())
+            continue;
+        const sal_Int32 height = values[0].get<sal_Int32>();
+        if (!runs.empty() && runs.back().last == r - 1 && runs.back().height == height)
+            runs.back().last = r;
+        else
+            runs.push_back({r, r, height});
+    }
+    return runs;
+}
+
+// Those rows at the height they had, now their own.
+void keepHeights(const Reference<css::uno::XInterface>& sheet, const std::vector<Run>& runs)
+{
+    const Reference<css::table::XCellRange> cells(sheet, UNO_QUERY_THROW);
+    for (const Run& run : runs)
+        Reference<css::beans::XPropertySet>(
+            Reference<css::table::XColumnRowRange>(cells->getCellRangeByPosition(0, run.first, 0, run.last),
+                                                   UNO_QUERY_THROW)
+                ->getRows(),
+            UNO_QUERY_THROW)
+            ->setPropertyValue(rtl::OUString("Height"), Any(run.height));
+}
+
 // One look of a sheet (cells formatted alike, wherever they are) and its font.
 struct Look {
     Reference<css::beans::XMultiPropertySet> cells;
@@ -118,13 +161,14 @@ void fixFonts(const Reference<css::uno::XInterface>& sheet, const Sequence<Any>&
                          Reference<css::beans::XPropertyState>(cells, UNO_QUERY_THROW)->getPropertyStates(fontNames()),
                          cells->getPropertyValues(fontNames())});
     }
-    if (defaultDiffers) {
-        const auto cursor = Reference<css::sheet::XSpreadsheet>(sheet, UNO_QUERY_THROW)->createCursor();
-        const Reference<css::sheet::XUsedAreaCursor> used(cursor, UNO_QUERY_THROW);
-        used->gotoStartOfUsedArea(false);
-        used->gotoEndOfUsedArea(true);
+    const auto cursor = Reference<css::sheet::XSpreadsheet>(sheet, UNO_QUERY_THROW)->createCursor();
+    const Reference<css::sheet::XUsedAreaCursor> used(cursor, UNO_QUERY_THROW);
+    used->gotoStartOfUsedArea(false);
+    used->gotoEndOfUsedArea(true);
+    const auto area = Reference<css::sheet::XCellRangeAddressable>(cursor, UNO_QUERY_THROW)->getRangeAddress();
+    const auto heights = optimalHeights(sheet, area.StartRow, area.EndRow);
+    if (defaultDiffers)
         Reference<css::beans::XMultiPropertySet>(cursor, UNO_QUERY_THROW)->setPropertyValues(fontNames(), defaultFont);
-    }
     for (const Look& look : looks) {
         std::vector<rtl::OUString> names;
         std::vector<Any> values;
@@ -139,6 +183,7 @@ void fixFonts(const Reference<css::uno::XInterface>& sheet, const Sequence<Any>&
             look.cells->setPropertyValues(Sequence<rtl::OUString>(names.data(), sal_Int32(names.size())),
                                           Sequence<Any>(values.data(), sal_Int32(values.size())));
     }
+    keepHeights(sheet, heights);
 }
 
 } // namespace

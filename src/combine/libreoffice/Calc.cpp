@@ -252,6 +252,14 @@ private:
             touch.emplace_back(Reference<css::sheet::XCellRangesQuery>(c.copy, UNO_QUERY_THROW)
                                    ->queryFormulaCells(css::sheet::FormulaResult::STRING));
         }
+        // A structured reference names its table by a number, and the copy brings a table
+        // over to another place or not at all: the tables are put where their sheets are, and
+        // formulas with structured references set again from their source.
+        std::set<rtl::OUString> tables;
+        for (const SheetCopies& c : sheetCopies()) {
+            placeTables(doc_, c, tables);
+            resetTableFormulas(c, copyOf.at(c.source.get()));
+        }
         if (const auto found = findInFormulas(wholeSheets(doc_, indexes), "'file:"); found.is()) {
             for (sal_Int32 i = 0; i < found->getCount(); ++i)
                 touch.push_back(found->getByIndex(i));
@@ -280,6 +288,28 @@ private:
                 // again: it keeps the value it was saved with.
                 if (relinked.indexOf("'file:") < 0 && relinked.toAsciiUpperCase().indexOf("DDE(") < 0)
                     cell->setFormula(relinked);
+            });
+        }
+    }
+
+    // The formulas of a source with a structured reference, set again from the source on its
+    // copies (the copy's own may name another table, or none).
+    void resetTableFormulas(const SheetCopies& c, const std::map<rtl::OUString, rtl::OUString>& copyOf)
+    {
+        std::vector<sal_Int32> from;
+        for (const auto& [source, copy] : c.sheets)
+            from.push_back(source);
+        const auto found = findInFormulas(wholeSheets(c.source, from), "[");
+        if (!found.is())
+            return;
+        for (sal_Int32 i = 0; i < found->getCount(); ++i) {
+            forEachFormula(found->getByIndex(i), [&](const Reference<css::table::XCell>& cell) {
+                const auto at = Reference<css::sheet::XCellAddressable>(cell, UNO_QUERY_THROW)->getCellAddress();
+                const auto to = Reference<css::table::XCellRange>(sheetsOf(doc_)->getByIndex(c.sheets.at(at.Sheet)),
+                                                                  UNO_QUERY_THROW)
+                                    ->getCellByPosition(at.Column, at.Row);
+                Reference<css::table::XCell>(to, UNO_QUERY_THROW)
+                    ->setFormula(renameSheetsIn(cell->getFormula(), copyOf));
             });
         }
     }

@@ -165,27 +165,6 @@ Reference<css::sheet::XDatabaseRanges> tablesOf(const Reference<css::sheet::XSpr
         UNO_QUERY_THROW);
 }
 
-// The tables (database ranges) of a source's copied sheets, which a sheet's copy leaves behind.
-void copyTables(const Reference<css::sheet::XSpreadsheetDocument>& target, const SheetCopies& c)
-{
-    const auto ours = tablesOf(c.source);
-    const auto theirs = tablesOf(target);
-    for (const rtl::OUString& name : ours->getElementNames()) {
-        const Reference<css::beans::XPropertySet> from(ours->getByName(name), UNO_QUERY_THROW);
-        auto area = Reference<css::sheet::XDatabaseRange>(from, UNO_QUERY_THROW)->getDataArea();
-        const auto copy = c.sheets.find(area.Sheet);
-        if (copy == c.sheets.end() || theirs->hasByName(name))
-            continue;
-        area.Sheet = sal_Int16(copy->second);
-        theirs->addNewByName(name, area);
-        const Reference<css::beans::XPropertySet> to(theirs->getByName(name), UNO_QUERY_THROW);
-        for (const char* p : {"ContainsHeader", "TotalsRow"}) {
-            const rtl::OUString property = rtl::OUString::createFromAscii(p);
-            to->setPropertyValue(property, from->getPropertyValue(property));
-        }
-    }
-}
-
 // A source's sheet names to its copies'.
 std::map<rtl::OUString, rtl::OUString> copyNames(const Reference<css::sheet::XSpreadsheetDocument>& target,
                                                  const SheetCopies& c)
@@ -200,6 +179,30 @@ std::map<rtl::OUString, rtl::OUString> copyNames(const Reference<css::sheet::XSp
 }
 
 } // namespace
+
+void placeTables(const Reference<css::sheet::XSpreadsheetDocument>& target, const SheetCopies& c,
+                 std::set<rtl::OUString>& claimed)
+{
+    const auto ours = tablesOf(c.source);
+    const auto theirs = tablesOf(target);
+    for (const rtl::OUString& name : ours->getElementNames()) {
+        const Reference<css::beans::XPropertySet> from(ours->getByName(name), UNO_QUERY_THROW);
+        auto area = Reference<css::sheet::XDatabaseRange>(from, UNO_QUERY_THROW)->getDataArea();
+        const auto copy = c.sheets.find(area.Sheet);
+        if (copy == c.sheets.end() || !claimed.insert(name.toAsciiUpperCase()).second)
+            continue;
+        area.Sheet = sal_Int16(copy->second);
+        if (theirs->hasByName(name))
+            Reference<css::sheet::XDatabaseRange>(theirs->getByName(name), UNO_QUERY_THROW)->setDataArea(area);
+        else
+            theirs->addNewByName(name, area);
+        const Reference<css::beans::XPropertySet> to(theirs->getByName(name), UNO_QUERY_THROW);
+        for (const char* p : {"ContainsHeader", "TotalsRow"}) {
+            const rtl::OUString property = rtl::OUString::createFromAscii(p);
+            to->setPropertyValue(property, from->getPropertyValue(property));
+        }
+    }
+}
 
 std::vector<std::pair<int, int>> defineNames(const Reference<css::sheet::XSpreadsheetDocument>& target,
                                              const std::vector<SheetCopies>& copies)
@@ -228,7 +231,6 @@ std::vector<std::pair<int, int>> defineNames(const Reference<css::sheet::XSpread
         };
         std::vector<Name> names;
         std::map<std::pair<int, int>, size_t> byIndex; // (sheet, token index) in the source
-        copyTables(target, c);
         int lost = 0;
         int all = 0;
         forEachNameSet(c.source, [&](int sheet, const Reference<css::sheet::XNamedRanges>& ranges) {

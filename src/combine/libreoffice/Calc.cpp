@@ -242,7 +242,7 @@ private:
         std::vector<sal_Int32> indexes;
         std::vector<Any> touch;
         std::map<sal_Int32, const Copied*> onSheet;
-        std::map<const void*, std::map<rtl::OUString, rtl::OUString>> copyOf; // by source
+        CopyNames copyOf;
         for (const Copied& c : copies_) {
             onSheet[at.at(c.name)] = &c;
             copyOf[c.source.get()][c.sourceSheet] = c.name;
@@ -275,15 +275,8 @@ private:
                 // The copy names the other sheets of its source as sheets of the source file,
                 // and a range over several of them as an error: the source's own formula,
                 // with its sheets named as their copies, reads the copies.
-                if (linked) {
-                    const auto where = Reference<css::sheet::XCellAddressable>(cell, UNO_QUERY_THROW)->getCellAddress();
-                    const Copied& c = *onSheet.at(where.Sheet);
-                    const auto from = Reference<css::table::XCellRange>(sheetsOf(c.source)->getByIndex(c.sourceIndex),
-                                                                        UNO_QUERY_THROW)
-                                          ->getCellByPosition(where.Column, where.Row);
-                    relinked = renameSheetsIn(Reference<css::table::XCell>(from, UNO_QUERY_THROW)->getFormula(),
-                                              copyOf.at(c.source.get()));
-                }
+                if (linked)
+                    relinked = sourceFormula(cell, onSheet, copyOf);
                 // A formula that still reads another file or program would fetch it when set
                 // again: it keeps the value it was saved with.
                 if (relinked.indexOf("'file:") < 0 && relinked.toAsciiUpperCase().indexOf("DDE(") < 0)
@@ -324,6 +317,21 @@ private:
         int sourceIndex;
         int linkedValues;
     };
+
+    using CopyNames = std::map<const void*, std::map<rtl::OUString, rtl::OUString>>; // by source
+
+    // A copied cell's formula as its source has it, with the source's sheets named as their copies.
+    static rtl::OUString sourceFormula(const Reference<css::table::XCell>& cell,
+                                       const std::map<sal_Int32, const Copied*>& onSheet, const CopyNames& copyOf)
+    {
+        const auto where = Reference<css::sheet::XCellAddressable>(cell, UNO_QUERY_THROW)->getCellAddress();
+        const Copied& c = *onSheet.at(where.Sheet);
+        const auto from =
+            Reference<css::table::XCellRange>(sheetsOf(c.source)->getByIndex(c.sourceIndex), UNO_QUERY_THROW)
+                ->getCellByPosition(where.Column, where.Row);
+        return renameSheetsIn(Reference<css::table::XCell>(from, UNO_QUERY_THROW)->getFormula(),
+                              copyOf.at(c.source.get()));
+    }
 
     // Where each sheet of the workbook is now.
     std::map<rtl::OUString, sal_Int32> sheetIndexes() const

@@ -178,6 +178,28 @@ std::map<rtl::OUString, rtl::OUString> copyNames(const Reference<css::sheet::XSp
     return names;
 }
 
+// A reference token's sheets as their copies; false for another token.
+template <typename F> bool moveToCopies(Any& data, F&& sheetOf)
+{
+    auto move = [&](css::sheet::SingleReference& r) {
+        if (!(r.Flags & css::sheet::ReferenceFlags::SHEET_RELATIVE))
+            r.Sheet = sheetOf(r.Sheet);
+    };
+    css::sheet::SingleReference single;
+    css::sheet::ComplexReference complex;
+    if (data >>= single) {
+        move(single);
+        data <<= single;
+    } else if (data >>= complex) {
+        move(complex.Reference1);
+        move(complex.Reference2);
+        data <<= complex;
+    } else {
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 void placeTables(const Reference<css::sheet::XSpreadsheetDocument>& target, const SheetCopies& c,
@@ -268,21 +290,10 @@ std::vector<std::pair<int, int>> defineNames(const Reference<css::sheet::XSpread
                 auto tokens = Reference<css::sheet::XFormulaTokens>(n.from, UNO_QUERY_THROW)->getTokens();
                 bool table = false;
                 for (auto& t : tokens) {
-                    css::sheet::SingleReference single;
-                    css::sheet::ComplexReference complex;
                     css::sheet::NameToken name;
-                    auto move = [&](css::sheet::SingleReference& r) {
-                        if (!(r.Flags & css::sheet::ReferenceFlags::SHEET_RELATIVE))
-                            r.Sheet = sheetOf(r.Sheet);
-                    };
-                    if (t.Data >>= single) {
-                        move(single);
-                        t.Data <<= single;
-                    } else if (t.Data >>= complex) {
-                        move(complex.Reference1);
-                        move(complex.Reference2);
-                        t.Data <<= complex;
-                    } else if (t.OpCode != nameOp && (t.Data >>= name)) {
+                    if (moveToCopies(t.Data, sheetOf))
+                        continue;
+                    if (t.OpCode != nameOp && (t.Data >>= name)) {
                         table = true;
                     } else if (t.Data >>= name) {
                         const auto it = byIndex.find({name.Sheet < 0 ? -1 : int(name.Sheet), int(name.Index)});

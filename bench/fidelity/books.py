@@ -322,8 +322,10 @@ class OdsStyles:
         for k, v in self.default.items():
             props.setdefault(k, v)
         face = props.get("face")
+        # Black and the automatic colour look alike (the office's own save of an .ods writes either).
+        colour = None if props.get("colour") in (None, "#000000") else props.get("colour")
         return (self.faces.get(face, face), length_pt(props.get("size")), props.get("weight") == "bold",
-                props.get("style") == "italic", props.get("colour"))
+                props.get("style") == "italic", colour)
 
     def prop(self, family, name, key):
         style = self.styles.get((family, name))

@@ -87,6 +87,9 @@ def compare_names(alone_book, out, sheets, renames, diffs, examples, claimed):
     scope_of = lambda s: -1 if s < 0 or s >= len(sheets) else index[id(sheets[s])]
     have = {(n.upper(), s): c for n, s, c in out.names}
     for name, scope, content in alone_book.names:
+        # The office's own save writes a name of another workbook as an empty name: nothing to keep.
+        if not content:
+            continue
         want = scope_of(scope)
         found = [(k, c) for k, c in have.items()
                  if k[1] == want and re.fullmatch(re.escape(name.upper()) + r"(_\d+)?", k[0])

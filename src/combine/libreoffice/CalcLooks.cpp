@@ -148,9 +148,11 @@ struct Look {
 
 // The font of a sheet's cells becomes their own, which no style of the target changes. Setting
 // it look by look costs as much as the look has ranges (a sheet of 50,000 merged cells has
-// 100,000 of them): the source's default font is set once over the used area instead, and only
-// looks with another font (their own, or their style's) are set again.
-void fixFonts(const Reference<css::uno::XInterface>& sheet, const Sequence<Any>& defaultFont, bool defaultDiffers)
+// 100,000 of them): what of the source's default font the target's lacks is set once over the
+// used area instead, and only looks with another font (their own, or their style's) are set
+// again. What both defaults share (an automatic colour) stays as it is.
+void fixFonts(const Reference<css::uno::XInterface>& sheet, const Sequence<Any>& defaultFont,
+              const Sequence<Any>& targetFont)
 {
     const auto all =
         Reference<css::sheet::XUniqueCellFormatRangesSupplier>(sheet, UNO_QUERY_THROW)->getUniqueCellFormatRanges();
@@ -167,14 +169,24 @@ void fixFonts(const Reference<css::uno::XInterface>& sheet, const Sequence<Any>&
     used->gotoEndOfUsedArea(true);
     const auto area = Reference<css::sheet::XCellRangeAddressable>(cursor, UNO_QUERY_THROW)->getRangeAddress();
     const auto heights = optimalHeights(sheet, area.StartRow, area.EndRow);
-    if (defaultDiffers)
-        Reference<css::beans::XMultiPropertySet>(cursor, UNO_QUERY_THROW)->setPropertyValues(fontNames(), defaultFont);
+    std::vector<rtl::OUString> names;
+    std::vector<Any> values;
+    for (sal_Int32 i = 0; i < defaultFont.getLength(); ++i) {
+        if (defaultFont[i] != targetFont[i]) {
+            names.push_back(fontNames()[i]);
+            values.push_back(defaultFont[i]);
+        }
+    }
+    if (!names.empty())
+        Reference<css::beans::XMultiPropertySet>(cursor, UNO_QUERY_THROW)
+            ->setPropertyValues(Sequence<rtl::OUString>(names.data(), sal_Int32(names.size())),
+                                Sequence<Any>(values.data(), sal_Int32(values.size())));
     for (const Look& look : looks) {
-        std::vector<rtl::OUString> names;
-        std::vector<Any> values;
+        names.clear();
+        values.clear();
         for (sal_Int32 i = 0; i < look.font.getLength(); ++i) {
             if (look.font[i] != defaultFont[i] ||
-                (defaultDiffers && look.states[i] == css::beans::PropertyState_DIRECT_VALUE)) {
+                (defaultFont[i] != targetFont[i] && look.states[i] == css::beans::PropertyState_DIRECT_VALUE)) {
                 names.push_back(fontNames()[i]);
                 values.push_back(look.font[i]);
             }
@@ -198,10 +210,10 @@ void keepLookApart(const Reference<css::sheet::XSpreadsheetDocument>& source,
     if (!fontsCouldChange(source, target))
         return;
     const auto font = fontOf(ours);
-    const bool defaultDiffers = font != fontOf(theirs);
+    const auto targetFont = fontOf(theirs);
     const auto sheets = sheetsOf(source);
     for (sal_Int32 i = 0; i < sheets->getCount(); ++i)
-        fixFonts(sheets->getByIndex(i).get<Reference<css::uno::XInterface>>(), font, defaultDiffers);
+        fixFonts(sheets->getByIndex(i).get<Reference<css::uno::XInterface>>(), font, targetFont);
 }
 
 } // namespace kumiro::lo

@@ -282,9 +282,11 @@ std::vector<std::pair<int, int>> defineNames(const Reference<css::sheet::XSpread
         for (const Name& n : names) {
             try {
                 const rtl::OUString content = n.from->getContent();
-                // A name for another workbook keeps its link, which the target makes anew.
+                // A name for another workbook would link to the office's private copy of
+                // the source's folder: it stays, as an error, and is counted as not taken in.
                 if (content.indexOf("'file:") >= 0) {
-                    n.to->setContent(content);
+                    n.to->setContent(rtl::OUString("#REF!"));
+                    ++lost;
                     continue;
                 }
                 auto tokens = Reference<css::sheet::XFormulaTokens>(n.from, UNO_QUERY_THROW)->getTokens();

@@ -13,6 +13,7 @@
 #include <com/sun/star/sheet/XUniqueCellFormatRangesSupplier.hpp>
 #include <com/sun/star/sheet/XUsedAreaCursor.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
+#include <com/sun/star/sheet/XSheetCellRangeContainer.hpp>
 #include <com/sun/star/table/XCellRange.hpp>
 #include <com/sun/star/table/XColumnRowRange.hpp>
 #include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
@@ -146,14 +147,46 @@ struct Look {
     Sequence<Any> font;
 };
 
-// The font of a sheet's cells becomes their own, which no style of the target changes. Setting
-// it look by look costs as much as the look has ranges (a sheet of 50,000 merged cells has
-// 100,000 of them): what of the source's default font the target's lacks is set once over the
-// used area instead, and only looks with another font (their own, or their style's) are set
-// again. What both defaults share (an automatic colour) stays as it is.
-void fixFonts(const Reference<css::uno::XInterface>& sheet, const Sequence<Any>& defaultFont,
-              const Sequence<Any>& targetFont)
+// A look of the source's sheet as the same cells of its copy.
+Reference<css::beans::XMultiPropertySet> onCopy(const Reference<css::uno::XInterface>& cells,
+                                                const Reference<css::lang::XMultiServiceFactory>& target,
+                                                sal_Int16 copy)
 {
+    auto addresses = Reference<css::sheet::XSheetCellRangeContainer>(cells, UNO_QUERY_THROW)->getRangeAddresses();
+    for (sal_Int32 i = 0; i < addresses.getLength(); ++i)
+        addresses.getArray()[i].Sheet = copy;
+    const Reference<css::sheet::XSheetCellRangeContainer> ranges(
+        target->createInstance(rtl::OUString("com.sun.star.sheet.SheetCellRanges")), UNO_QUERY_THROW);
+    ranges->addRangeAddresses(addresses, false);
+    return Reference<css::beans::XMultiPropertySet>(ranges, UNO_QUERY_THROW);
+}
+
+Sequence<rtl::OUString> namesOf(const std::vector<rtl::OUString>& names)
+{
+    return Sequence<rtl::OUString>(names.data(), sal_Int32(names.size()));
+}
+
+} // namespace
+
+bool keepLookApart(const Reference<css::sheet::XSpreadsheetDocument>& source,
+                   const Reference<css::sheet::XSpreadsheetDocument>& target, bool first)
+{
+    if (first)
+        copyFont(defaultStyle(source), defaultStyle(target));
+    return fontsCouldChange(source, target);
+}
+
+// Set on the copy, not on the source: the copy drops what the source's cells have of their own
+// that their style has too. Setting it look by look costs as much as the look has ranges (a sheet
+// of 50,000 merged cells has 100,000 of them): what of the source's default font the target's
+// lacks is set once over the used area, and only looks with another font (their own, or their
+// style's) are set again. What both defaults share (an automatic colour) stays as it is.
+void keepFontOfCopy(const Reference<css::sheet::XSpreadsheetDocument>& source, const Any& sheet,
+                    const Reference<css::sheet::XSpreadsheetDocument>& target, sal_Int16 copy)
+{
+    const auto defaultFont = fontOf(defaultStyle(source));
+    const auto targetFont = fontOf(defaultStyle(target));
+    const Reference<css::lang::XMultiServiceFactory> factory(target, UNO_QUERY_THROW);
     const auto all =
         Reference<css::sheet::XUniqueCellFormatRangesSupplier>(sheet, UNO_QUERY_THROW)->getUniqueCellFormatRanges();
     std::vector<Look> looks;
@@ -163,12 +196,13 @@ void fixFonts(const Reference<css::uno::XInterface>& sheet, const Sequence<Any>&
                          Reference<css::beans::XPropertyState>(cells, UNO_QUERY_THROW)->getPropertyStates(fontNames()),
                          cells->getPropertyValues(fontNames())});
     }
-    const auto cursor = Reference<css::sheet::XSpreadsheet>(sheet, UNO_QUERY_THROW)->createCursor();
+    const Any copied = sheetsOf(target)->getByIndex(copy);
+    const auto cursor = Reference<css::sheet::XSpreadsheet>(copied, UNO_QUERY_THROW)->createCursor();
     const Reference<css::sheet::XUsedAreaCursor> used(cursor, UNO_QUERY_THROW);
     used->gotoStartOfUsedArea(false);
     used->gotoEndOfUsedArea(true);
     const auto area = Reference<css::sheet::XCellRangeAddressable>(cursor, UNO_QUERY_THROW)->getRangeAddress();
-    const auto heights = optimalHeights(sheet, area.StartRow, area.EndRow);
+    const auto heights = optimalHeights(copied.get<Reference<css::uno::XInterface>>(), area.StartRow, area.EndRow);
     std::vector<rtl::OUString> names;
     std::vector<Any> values;
     for (sal_Int32 i = 0; i < defaultFont.getLength(); ++i) {
@@ -179,8 +213,7 @@ void fixFonts(const Reference<css::uno::XInterface>& sheet, const Sequence<Any>&
     }
     if (!names.empty())
         Reference<css::beans::XMultiPropertySet>(cursor, UNO_QUERY_THROW)
-            ->setPropertyValues(Sequence<rtl::OUString>(names.data(), sal_Int32(names.size())),
-                                Sequence<Any>(values.data(), sal_Int32(values.size())));
+            ->setPropertyValues(namesOf(names), Sequence<Any>(values.data(), sal_Int32(values.size())));
     for (const Look& look : looks) {
         names.clear();
         values.clear();
@@ -192,28 +225,10 @@ void fixFonts(const Reference<css::uno::XInterface>& sheet, const Sequence<Any>&
             }
         }
         if (!names.empty())
-            look.cells->setPropertyValues(Sequence<rtl::OUString>(names.data(), sal_Int32(names.size())),
-                                          Sequence<Any>(values.data(), sal_Int32(values.size())));
+            onCopy(look.cells, factory, copy)
+                ->setPropertyValues(namesOf(names), Sequence<Any>(values.data(), sal_Int32(values.size())));
     }
-    keepHeights(sheet, heights);
-}
-
-} // namespace
-
-void keepLookApart(const Reference<css::sheet::XSpreadsheetDocument>& source,
-                   const Reference<css::sheet::XSpreadsheetDocument>& target, bool first)
-{
-    const auto ours = defaultStyle(source);
-    const auto theirs = defaultStyle(target);
-    if (first)
-        copyFont(ours, theirs);
-    if (!fontsCouldChange(source, target))
-        return;
-    const auto font = fontOf(ours);
-    const auto targetFont = fontOf(theirs);
-    const auto sheets = sheetsOf(source);
-    for (sal_Int32 i = 0; i < sheets->getCount(); ++i)
-        fixFonts(sheets->getByIndex(i).get<Reference<css::uno::XInterface>>(), font, targetFont);
+    keepHeights(copied.get<Reference<css::uno::XInterface>>(), heights);
 }
 
 } // namespace kumiro::lo

@@ -177,11 +177,10 @@ public:
         if (lookKeptApart_)
             return;
         lookKeptApart_ = true;
-        fontsCouldChange_ = keepLookApart(doc_, target, first);
+        keepLookApart(doc_, target, first);
     }
 
     int copies() const { return int(copies_.size()); }
-    bool fontsCouldChange() const { return fontsCouldChange_; }
     // How many formulas of this source that read other files arrive as values.
     void setLinkedValues(int n) { linkedValues_ = n; }
     int linkedValues() const { return linkedValues_; }
@@ -366,7 +365,6 @@ private:
     bool namesKeptApart_ = false;
     std::set<rtl::OUString> claimedNames_; // the target's: every source's workbook names, in upper case
     bool lookKeptApart_ = false;
-    bool fontsCouldChange_ = false;
     int linkedValues_ = 0;
     std::optional<int> count_;
     Sequence<rtl::OUString> sourceNames_;
@@ -393,8 +391,6 @@ void LoExcelSheet::Copy(ExcelSheet& afterSheet)
             const sal_Int32 at = sheets->importSheet(book_.document(), source, after.index() + 1);
             const Reference<css::container::XNamed> copy(sheetsOf(target)->getByIndex(at), UNO_QUERY_THROW);
             copy->setName(ou(wanted));
-            if (book_.fontsCouldChange())
-                keepFontOfCopy(book_.document(), sheetsOf(book_.document())->getByIndex(index_), target, sal_Int16(at));
             // The copy leaves the print ranges behind.
             const Reference<css::sheet::XPrintAreas> from(sheetsOf(book_.document())->getByIndex(index_),
                                                           UNO_QUERY_THROW);

@@ -13,7 +13,6 @@
 #include <com/sun/star/sheet/XUniqueCellFormatRangesSupplier.hpp>
 #include <com/sun/star/sheet/XUsedAreaCursor.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
-#include <com/sun/star/sheet/XSheetCellRangeContainer.hpp>
 #include <com/sun/star/table/XCellRange.hpp>
 #include <com/sun/star/table/XColumnRowRange.hpp>
 #include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
@@ -147,46 +146,14 @@ struct Look {
     Sequence<Any> font;
 };
 
-// A look of the source's sheet as the same cells of its copy.
-Reference<css::beans::XMultiPropertySet> onCopy(const Reference<css::uno::XInterface>& cells,
-                                                const Reference<css::lang::XMultiServiceFactory>& target,
-                                                sal_Int16 copy)
+// The font of a sheet's cells becomes their own, which no style of the target changes. Setting
+// it look by look costs as much as the look has ranges (a sheet of 50,000 merged cells has
+// 100,000 of them): what of the source's default font the target's lacks is set once over the
+// used area instead, and only looks with another font (their own, or their style's) are set
+// again. What both defaults share (an automatic colour) stays as it is.
+void fixFonts(const Reference<css::uno::XInterface>& sheet, const Sequence<Any>& defaultFont,
+              const Sequence<Any>& targetFont)
 {
-    auto addresses = Reference<css::sheet::XSheetCellRangeContainer>(cells, UNO_QUERY_THROW)->getRangeAddresses();
-    for (sal_Int32 i = 0; i < addresses.getLength(); ++i)
-        addresses.getArray()[i].Sheet = copy;
-    const Reference<css::sheet::XSheetCellRangeContainer> ranges(
-        target->createInstance(rtl::OUString("com.sun.star.sheet.SheetCellRanges")), UNO_QUERY_THROW);
-    ranges->addRangeAddresses(addresses, false);
-    return Reference<css::beans::XMultiPropertySet>(ranges, UNO_QUERY_THROW);
-}
-
-Sequence<rtl::OUString> namesOf(const std::vector<rtl::OUString>& names)
-{
-    return Sequence<rtl::OUString>(names.data(), sal_Int32(names.size()));
-}
-
-} // namespace
-
-bool keepLookApart(const Reference<css::sheet::XSpreadsheetDocument>& source,
-                   const Reference<css::sheet::XSpreadsheetDocument>& target, bool first)
-{
-    if (first)
-        copyFont(defaultStyle(source), defaultStyle(target));
-    return fontsCouldChange(source, target);
-}
-
-// Set on the copy, not on the source: the copy drops what the source's cells have of their own
-// that their style has too. Setting it look by look costs as much as the look has ranges (a sheet
-// of 50,000 merged cells has 100,000 of them): what of the source's default font the target's
-// lacks is set once over the used area, and only looks with another font (their own, or their
-// style's) are set again. What both defaults share (an automatic colour) stays as it is.
-void keepFontOfCopy(const Reference<css::sheet::XSpreadsheetDocument>& source, const Any& sheet,
-                    const Reference<css::sheet::XSpreadsheetDocument>& target, sal_Int16 copy)
-{
-    const auto defaultFont = fontOf(defaultStyle(source));
-    const auto targetFont = fontOf(defaultStyle(target));
-    const Reference<css::lang::XMultiServiceFactory> factory(target, UNO_QUERY_THROW);
     const auto all =
         Reference<css::sheet::XUniqueCellFormatRangesSupplier>(sheet, UNO_QUERY_THROW)->getUniqueCellFormatRanges();
     std::vector<Look> looks;
@@ -196,13 +163,12 @@ void keepFontOfCopy(const Reference<css::sheet::XSpreadsheetDocument>& source, c
                          Reference<css::beans::XPropertyState>(cells, UNO_QUERY_THROW)->getPropertyStates(fontNames()),
                          cells->getPropertyValues(fontNames())});
     }
-    const Any copied = sheetsOf(target)->getByIndex(copy);
-    const auto cursor = Reference<css::sheet::XSpreadsheet>(copied, UNO_QUERY_THROW)->createCursor();
+    const auto cursor = Reference<css::sheet::XSpreadsheet>(sheet, UNO_QUERY_THROW)->createCursor();
     const Reference<css::sheet::XUsedAreaCursor> used(cursor, UNO_QUERY_THROW);
     used->gotoStartOfUsedArea(false);
     used->gotoEndOfUsedArea(true);
     const auto area = Reference<css::sheet::XCellRangeAddressable>(cursor, UNO_QUERY_THROW)->getRangeAddress();
-    const auto heights = optimalHeights(copied.get<Reference<css::uno::XInterface>>(), area.StartRow, area.EndRow);
+    const auto heights = optimalHeights(sheet, area.StartRow, area.EndRow);
     std::vector<rtl::OUString> names;
     std::vector<Any> values;
     for (sal_Int32 i = 0; i < defaultFont.getLength(); ++i) {
@@ -213,7 +179,8 @@ void keepFontOfCopy(const Reference<css::sheet::XSpreadsheetDocument>& source, c
     }
     if (!names.empty())
         Reference<css::beans::XMultiPropertySet>(cursor, UNO_QUERY_THROW)
-            ->setPropertyValues(namesOf(names), Sequence<Any>(values.data(), sal_Int32(values.size())));
+            ->setPropertyValues(Sequence<rtl::OUString>(names.data(), sal_Int32(names.size())),
+                                Sequence<Any>(values.data(), sal_Int32(values.size())));
     for (const Look& look : looks) {
         names.clear();
         values.clear();
@@ -225,10 +192,28 @@ void keepFontOfCopy(const Reference<css::sheet::XSpreadsheetDocument>& source, c
             }
         }
         if (!names.empty())
-            onCopy(look.cells, factory, copy)
-                ->setPropertyValues(namesOf(names), Sequence<Any>(values.data(), sal_Int32(values.size())));
+            look.cells->setPropertyValues(Sequence<rtl::OUString>(names.data(), sal_Int32(names.size())),
+                                          Sequence<Any>(values.data(), sal_Int32(values.size())));
     }
-    keepHeights(copied.get<Reference<css::uno::XInterface>>(), heights);
+    keepHeights(sheet, heights);
+}
+
+} // namespace
+
+void keepLookApart(const Reference<css::sheet::XSpreadsheetDocument>& source,
+                   const Reference<css::sheet::XSpreadsheetDocument>& target, bool first)
+{
+    const auto ours = defaultStyle(source);
+    const auto theirs = defaultStyle(target);
+    if (first)
+        copyFont(ours, theirs);
+    if (!fontsCouldChange(source, target))
+        return;
+    const auto font = fontOf(ours);
+    const auto targetFont = fontOf(theirs);
+    const auto sheets = sheetsOf(source);
+    for (sal_Int32 i = 0; i < sheets->getCount(); ++i)
+        fixFonts(sheets->getByIndex(i).get<Reference<css::uno::XInterface>>(), font, targetFont);
 }
 
 } // namespace kumiro::lo

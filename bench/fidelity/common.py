@@ -36,7 +36,8 @@ def groups(files, size):
     """Consecutive groups of `size` (the last one topped up from the start so that none has one file)."""
     out = [files[i:i + size] for i in range(0, len(files), size)]
     if len(out) > 1 and len(out[-1]) < 2:
-        out[-2] += out.pop()
+        last = out.pop()
+        out[-1] += last
     return out
 
 

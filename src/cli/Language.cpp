@@ -76,6 +76,7 @@ const QList<Phrase>& phrases()
             {u"コメント", u"comments"},
             {u"ピボットテーブル", u"pivot tables"},
             {u"他のファイルを読む数式", u"formulas that read other files"},
+            {u"計算結果が変わったセル", u"cells whose result changed"},
             {u"段落", u"paragraphs"},
             {u"表", u"tables"},
             {u"図", u"pictures"},

@@ -4,6 +4,7 @@
 #include "CalcLooks.h"
 #include "CalcNames.h"
 #include "CalcPivots.h"
+#include "CalcSheetRefs.h"
 #include "CalcTally.h"
 #include "Session.h"
 #include "combine/SheetNames.h"
@@ -22,6 +23,7 @@
 #include <com/sun/star/lang/IllegalArgumentException.hpp>
 #include <com/sun/star/sheet/FormulaResult.hpp>
 #include <com/sun/star/sheet/XCalculatable.hpp>
+#include <com/sun/star/sheet/XCellAddressable.hpp>
 #include <com/sun/star/sheet/XCellRangesQuery.hpp>
 #include <com/sun/star/sheet/XNamedRange.hpp>
 #include <com/sun/star/sheet/XPrintAreas.hpp>
@@ -29,6 +31,7 @@
 #include <com/sun/star/sheet/XSpreadsheets.hpp>
 #include <com/sun/star/sheet/XSpreadsheets2.hpp>
 #include <com/sun/star/table/XCell.hpp>
+#include <com/sun/star/table/XCellRange.hpp>
 
 #include <map>
 #include <memory>
@@ -174,7 +177,7 @@ public:
         if (lookKeptApart_)
             return;
         lookKeptApart_ = true;
-        keepLookApart(doc_, target, first, QFileInfo(path_).completeBaseName());
+        keepLookApart(doc_, target, first);
     }
 
     int copies() const { return int(copies_.size()); }
@@ -238,10 +241,24 @@ private:
         const auto at = sheetIndexes();
         std::vector<sal_Int32> indexes;
         std::vector<Any> touch;
+        std::map<sal_Int32, const Copied*> onSheet;
+        CopyNames copyOf;
+        for (const Copied& c : copies_) {
+            onSheet[at.at(c.name)] = &c;
+            copyOf[c.source.get()][c.sourceSheet] = c.name;
+        }
         for (const Copied& c : copies_) {
             indexes.push_back(at.at(c.name));
             touch.emplace_back(Reference<css::sheet::XCellRangesQuery>(c.copy, UNO_QUERY_THROW)
                                    ->queryFormulaCells(css::sheet::FormulaResult::STRING));
+        }
+        // A structured reference names its table by a number, and the copy brings a table
+        // over to another place or not at all: the tables are put where their sheets are, and
+        // formulas with structured references set again from their source.
+        std::set<rtl::OUString> tables;
+        for (const SheetCopies& c : sheetCopies()) {
+            placeTables(doc_, c, tables);
+            resetTableFormulas(c, copyOf.at(c.source.get()));
         }
         if (const auto found = findInFormulas(wholeSheets(doc_, indexes), "'file:"); found.is()) {
             for (sal_Int32 i = 0; i < found->getCount(); ++i)
@@ -249,12 +266,43 @@ private:
         }
         for (const Any& ranges : touch) {
             forEachFormula(ranges, [&](const Reference<css::table::XCell>& cell) {
-                const rtl::OUString formula = cell->getFormula();
-                const rtl::OUString relinked = formula.indexOf("'file:") >= 0 ? relink(formula) : formula;
+                rtl::OUString relinked = cell->getFormula();
+                const bool linked = relinked.indexOf("'file:") >= 0;
+                // An error stays as the source computed it: set again, a call of a macro or an
+                // unknown function would read as an unknown name.
+                if (!linked && cell->getError() != 0)
+                    return;
+                // The copy names the other sheets of its source as sheets of the source file,
+                // and a range over several of them as an error: the source's own formula,
+                // with its sheets named as their copies, reads the copies.
+                if (linked)
+                    relinked = sourceFormula(cell, onSheet, copyOf);
                 // A formula that still reads another file or program would fetch it when set
                 // again: it keeps the value it was saved with.
                 if (relinked.indexOf("'file:") < 0 && relinked.toAsciiUpperCase().indexOf("DDE(") < 0)
                     cell->setFormula(relinked);
+            });
+        }
+    }
+
+    // The formulas of a source with a structured reference, set again from the source on its
+    // copies (the copy's own may name another table, or none).
+    void resetTableFormulas(const SheetCopies& c, const std::map<rtl::OUString, rtl::OUString>& copyOf)
+    {
+        std::vector<sal_Int32> from;
+        for (const auto& [source, copy] : c.sheets)
+            from.push_back(source);
+        const auto found = findInFormulas(wholeSheets(c.source, from), "[");
+        if (!found.is())
+            return;
+        for (sal_Int32 i = 0; i < found->getCount(); ++i) {
+            forEachFormula(found->getByIndex(i), [&](const Reference<css::table::XCell>& cell) {
+                const auto at = Reference<css::sheet::XCellAddressable>(cell, UNO_QUERY_THROW)->getCellAddress();
+                const auto to = Reference<css::table::XCellRange>(sheetsOf(doc_)->getByIndex(c.sheets.at(at.Sheet)),
+                                                                  UNO_QUERY_THROW)
+                                    ->getCellByPosition(at.Column, at.Row);
+                Reference<css::table::XCell>(to, UNO_QUERY_THROW)
+                    ->setFormula(renameSheetsIn(cell->getFormula(), copyOf));
             });
         }
     }
@@ -269,6 +317,21 @@ private:
         int sourceIndex;
         int linkedValues;
     };
+
+    using CopyNames = std::map<const void*, std::map<rtl::OUString, rtl::OUString>>; // by source
+
+    // A copied cell's formula as its source has it, with the source's sheets named as their copies.
+    static rtl::OUString sourceFormula(const Reference<css::table::XCell>& cell,
+                                       const std::map<sal_Int32, const Copied*>& onSheet, const CopyNames& copyOf)
+    {
+        const auto where = Reference<css::sheet::XCellAddressable>(cell, UNO_QUERY_THROW)->getCellAddress();
+        const Copied& c = *onSheet.at(where.Sheet);
+        const auto from =
+            Reference<css::table::XCellRange>(sheetsOf(c.source)->getByIndex(c.sourceIndex), UNO_QUERY_THROW)
+                ->getCellByPosition(where.Column, where.Row);
+        return renameSheetsIn(Reference<css::table::XCell>(from, UNO_QUERY_THROW)->getFormula(),
+                              copyOf.at(c.source.get()));
+    }
 
     // Where each sheet of the workbook is now.
     std::map<rtl::OUString, sal_Int32> sheetIndexes() const

@@ -8,7 +8,13 @@
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNameContainer.hpp>
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
-#include <com/sun/star/sheet/XCellFormatRangesSupplier.hpp>
+#include <com/sun/star/sheet/XSheetCellCursor.hpp>
+#include <com/sun/star/sheet/XSpreadsheet.hpp>
+#include <com/sun/star/sheet/XUniqueCellFormatRangesSupplier.hpp>
+#include <com/sun/star/sheet/XUsedAreaCursor.hpp>
+#include <com/sun/star/sheet/XCellRangeAddressable.hpp>
+#include <com/sun/star/table/XCellRange.hpp>
+#include <com/sun/star/table/XColumnRowRange.hpp>
 #include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 
 #include <vector>
@@ -59,69 +65,155 @@ void copyFont(const Reference<css::beans::XPropertySet>& from, const Reference<c
     }
 }
 
-// Applying a cell style drops the cells' own values of what the style sets: they are read
-// first and set again.
-void applyKeepingOwn(const Reference<css::beans::XPropertySet>& range, const rtl::OUString& style)
+const Sequence<rtl::OUString>& fontNames()
 {
-    static const Sequence<rtl::OUString> font = [] {
-        Sequence<rtl::OUString> names(std::size(kFont));
+    static const Sequence<rtl::OUString> names = [] {
+        Sequence<rtl::OUString> n(std::size(kFont));
         for (size_t i = 0; i < std::size(kFont); ++i)
-            names.getArray()[i] = rtl::OUString::createFromAscii(kFont[i]);
-        return names;
+            n.getArray()[i] = rtl::OUString::createFromAscii(kFont[i]);
+        return n;
     }();
-    const auto states = Reference<css::beans::XPropertyState>(range, UNO_QUERY_THROW)->getPropertyStates(font);
-    std::vector<rtl::OUString> own;
-    for (sal_Int32 i = 0; i < states.getLength(); ++i) {
-        if (states[i] == css::beans::PropertyState_DIRECT_VALUE)
-            own.push_back(font[i]);
+    return names;
+}
+
+Sequence<Any> fontOf(const Reference<css::uno::XInterface>& holder)
+{
+    return Reference<css::beans::XMultiPropertySet>(holder, UNO_QUERY_THROW)->getPropertyValues(fontNames());
+}
+
+// Whether a cell of the source could look otherwise in the target: a style of the same name
+// there sets another font, or a style only the source has would lean on the target's default.
+bool fontsCouldChange(const Reference<css::sheet::XSpreadsheetDocument>& source,
+                      const Reference<css::sheet::XSpreadsheetDocument>& target)
+{
+    const auto ours = cellStyles(source);
+    const auto theirs = cellStyles(target);
+    if (fontOf(defaultStyle(source)) != fontOf(defaultStyle(target)))
+        return true;
+    for (const rtl::OUString& name : ours->getElementNames()) {
+        if (theirs->hasByName(name) &&
+            fontOf(ours->getByName(name).get<Reference<css::uno::XInterface>>()) !=
+                fontOf(theirs->getByName(name).get<Reference<css::uno::XInterface>>()))
+            return true;
     }
-    const Reference<css::beans::XMultiPropertySet> multi(range, UNO_QUERY_THROW);
-    Sequence<rtl::OUString> names(sal_Int32(own.size()));
-    std::copy(own.begin(), own.end(), names.getArray());
-    const Sequence<Any> values = own.empty() ? Sequence<Any>() : multi->getPropertyValues(names);
-    range->setPropertyValue(rtl::OUString("CellStyle"), Any(style));
-    if (!own.empty())
-        multi->setPropertyValues(names, values);
+    return false;
+}
+
+// Rows of an optimal height would take the height of a font set on them, the target's default
+// rather than their own (12.75 pt rows became 14.65 pt). The rows `first` to `last` of a sheet
+// that the office fits to their font, with the height they have, in runs of one height.
+struct Run {
+    sal_Int32 first, last, height;
+};
+
+std::vector<Run> optimalHeights(const Reference<css::uno::XInterface>& sheet, sal_Int32 first, sal_Int32 last)
+{
+    const auto rows = Reference<css::table::XColumnRowRange>(sheet, UNO_QUERY_THROW)->getRows();
+    const rtl::OUString both[] = {"Height", "OptimalHeight"};
+    const Sequence<rtl::OUString> names(both, 2);
+    std::vector<Run> runs;
+    for (sal_Int32 r = first; r <= last; ++r) {
+        const auto values =
+            Reference<css::beans::XMultiPropertySet>(rows->getByIndex(r), UNO_QUERY_THROW)->getPropertyValues(names);
+        if (!values[1].get<bool>())
+            continue;
+        const sal_Int32 height = values[0].get<sal_Int32>();
+        if (!runs.empty() && runs.back().last == r - 1 && runs.back().height == height)
+            runs.back().last = r;
+        else
+            runs.push_back({r, r, height});
+    }
+    return runs;
+}
+
+// Those rows at the height they had, now their own.
+void keepHeights(const Reference<css::uno::XInterface>& sheet, const std::vector<Run>& runs)
+{
+    const Reference<css::table::XCellRange> cells(sheet, UNO_QUERY_THROW);
+    for (const Run& run : runs)
+        Reference<css::beans::XPropertySet>(
+            Reference<css::table::XColumnRowRange>(cells->getCellRangeByPosition(0, run.first, 0, run.last),
+                                                   UNO_QUERY_THROW)
+                ->getRows(),
+            UNO_QUERY_THROW)
+            ->setPropertyValue(rtl::OUString("Height"), Any(run.height));
+}
+
+// One look of a sheet (cells formatted alike, wherever they are) and its font.
+struct Look {
+    Reference<css::beans::XMultiPropertySet> cells;
+    Sequence<css::beans::PropertyState> states;
+    Sequence<Any> font;
+};
+
+// The font of a sheet's cells becomes their own, which no style of the target changes. Setting
+// it look by look costs as much as the look has ranges (a sheet of 50,000 merged cells has
+// 100,000 of them): what of the source's default font the target's lacks is set once over the
+// used area instead, and only looks with another font (their own, or their style's) are set
+// again. What both defaults share (an automatic colour) stays as it is.
+void fixFonts(const Reference<css::uno::XInterface>& sheet, const Sequence<Any>& defaultFont,
+              const Sequence<Any>& targetFont)
+{
+    const auto all =
+        Reference<css::sheet::XUniqueCellFormatRangesSupplier>(sheet, UNO_QUERY_THROW)->getUniqueCellFormatRanges();
+    std::vector<Look> looks;
+    for (sal_Int32 r = 0; r < all->getCount(); ++r) {
+        const Reference<css::beans::XMultiPropertySet> cells(all->getByIndex(r), UNO_QUERY_THROW);
+        looks.push_back({cells,
+                         Reference<css::beans::XPropertyState>(cells, UNO_QUERY_THROW)->getPropertyStates(fontNames()),
+                         cells->getPropertyValues(fontNames())});
+    }
+    const auto cursor = Reference<css::sheet::XSpreadsheet>(sheet, UNO_QUERY_THROW)->createCursor();
+    const Reference<css::sheet::XUsedAreaCursor> used(cursor, UNO_QUERY_THROW);
+    used->gotoStartOfUsedArea(false);
+    used->gotoEndOfUsedArea(true);
+    const auto area = Reference<css::sheet::XCellRangeAddressable>(cursor, UNO_QUERY_THROW)->getRangeAddress();
+    const auto heights = optimalHeights(sheet, area.StartRow, area.EndRow);
+    std::vector<rtl::OUString> names;
+    std::vector<Any> values;
+    for (sal_Int32 i = 0; i < defaultFont.getLength(); ++i) {
+        if (defaultFont[i] != targetFont[i]) {
+            names.push_back(fontNames()[i]);
+            values.push_back(defaultFont[i]);
+        }
+    }
+    if (!names.empty())
+        Reference<css::beans::XMultiPropertySet>(cursor, UNO_QUERY_THROW)
+            ->setPropertyValues(Sequence<rtl::OUString>(names.data(), sal_Int32(names.size())),
+                                Sequence<Any>(values.data(), sal_Int32(values.size())));
+    for (const Look& look : looks) {
+        names.clear();
+        values.clear();
+        for (sal_Int32 i = 0; i < look.font.getLength(); ++i) {
+            if (look.font[i] != defaultFont[i] ||
+                (defaultFont[i] != targetFont[i] && look.states[i] == css::beans::PropertyState_DIRECT_VALUE)) {
+                names.push_back(fontNames()[i]);
+                values.push_back(look.font[i]);
+            }
+        }
+        if (!names.empty())
+            look.cells->setPropertyValues(Sequence<rtl::OUString>(names.data(), sal_Int32(names.size())),
+                                          Sequence<Any>(values.data(), sal_Int32(values.size())));
+    }
+    keepHeights(sheet, heights);
 }
 
 } // namespace
 
 void keepLookApart(const Reference<css::sheet::XSpreadsheetDocument>& source,
-                   const Reference<css::sheet::XSpreadsheetDocument>& target, bool first, const QString& name)
+                   const Reference<css::sheet::XSpreadsheetDocument>& target, bool first)
 {
     const auto ours = defaultStyle(source);
     const auto theirs = defaultStyle(target);
-    if (first) {
+    if (first)
         copyFont(ours, theirs);
+    if (!fontsCouldChange(source, target))
         return;
-    }
-    const rtl::OUString names[] = {"CharFontName", "CharFontNameAsian", "CharHeight", "CharHeightAsian"};
-    const Sequence<rtl::OUString> face(names, 4);
-    if (Reference<css::beans::XMultiPropertySet>(ours, UNO_QUERY_THROW)->getPropertyValues(face) ==
-        Reference<css::beans::XMultiPropertySet>(theirs, UNO_QUERY_THROW)->getPropertyValues(face))
-        return;
-    const auto styles = cellStyles(source);
-    const auto targetStyles = cellStyles(target);
-    rtl::OUString unique = ou(name);
-    for (int n = 2; styles->hasByName(unique) || targetStyles->hasByName(unique); ++n)
-        unique = ou(name) + " " + rtl::OUString::number(n);
-    const Reference<css::beans::XPropertySet> style(Reference<css::lang::XMultiServiceFactory>(source, UNO_QUERY_THROW)
-                                                        ->createInstance(rtl::OUString("com.sun.star.style.CellStyle")),
-                                                    UNO_QUERY_THROW);
-    styles->insertByName(unique, Any(style));
-    copyFont(ours, style);
+    const auto font = fontOf(ours);
+    const auto targetFont = fontOf(theirs);
     const auto sheets = sheetsOf(source);
-    for (sal_Int32 i = 0; i < sheets->getCount(); ++i) {
-        const auto ranges = Reference<css::sheet::XCellFormatRangesSupplier>(sheets->getByIndex(i), UNO_QUERY_THROW)
-                                ->getCellFormatRanges();
-        for (sal_Int32 r = 0; r < ranges->getCount(); ++r) {
-            const Reference<css::beans::XPropertySet> range(ranges->getByIndex(r), UNO_QUERY_THROW);
-            rtl::OUString current;
-            range->getPropertyValue(rtl::OUString("CellStyle")) >>= current;
-            if (current == "Default")
-                applyKeepingOwn(range, unique);
-        }
-    }
+    for (sal_Int32 i = 0; i < sheets->getCount(); ++i)
+        fixFonts(sheets->getByIndex(i).get<Reference<css::uno::XInterface>>(), font, targetFont);
 }
 
 } // namespace kumiro::lo

@@ -1,4 +1,5 @@
 #include "CalcNames.h"
+#include "CalcSheetRefs.h"
 
 #include <QList>
 #include <QPair>
@@ -10,14 +11,23 @@
 #include <com/sun/star/beans/XPropertySetInfo.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/container/XNamed.hpp>
+#include <com/sun/star/lang/XMultiServiceFactory.hpp>
 #include <com/sun/star/sheet/ComplexReference.hpp>
+#include <com/sun/star/sheet/FormulaLanguage.hpp>
+#include <com/sun/star/sheet/FormulaMapGroup.hpp>
+#include <com/sun/star/sheet/FormulaMapGroupSpecialOffset.hpp>
 #include <com/sun/star/sheet/FormulaToken.hpp>
+#include <com/sun/star/sheet/XDatabaseRange.hpp>
+#include <com/sun/star/sheet/XDatabaseRanges.hpp>
+#include <com/sun/star/sheet/XFormulaOpCodeMapper.hpp>
 #include <com/sun/star/sheet/NameToken.hpp>
 #include <com/sun/star/sheet/ReferenceFlags.hpp>
 #include <com/sun/star/sheet/SingleReference.hpp>
 #include <com/sun/star/sheet/XFormulaTokens.hpp>
 #include <com/sun/star/sheet/XNamedRange.hpp>
 #include <com/sun/star/sheet/XNamedRanges.hpp>
+#include <com/sun/star/table/CellRangeAddress.hpp>
 
 namespace kumiro::lo {
 
@@ -32,6 +42,20 @@ template <typename F> void forEachNameSet(const Reference<css::sheet::XSpreadshe
         f(int(s),
           Reference<css::sheet::XNamedRanges>(namedRanges(sheets->getByIndex(s).get<Reference<css::uno::XInterface>>()),
                                               UNO_QUERY));
+}
+
+// The operation of a token that names a name; other tokens (a table's part, a database
+// range) carry a number of the same shape that means something else.
+sal_Int32 nameOpCode(const Reference<css::sheet::XSpreadsheetDocument>& doc)
+{
+    const Reference<css::sheet::XFormulaOpCodeMapper> mapper(
+        Reference<css::lang::XMultiServiceFactory>(doc, UNO_QUERY_THROW)
+            ->createInstance(rtl::OUString("com.sun.star.sheet.FormulaOpCodeMapper")),
+        UNO_QUERY_THROW);
+    return mapper
+        ->getAvailableMappings(css::sheet::FormulaLanguage::ENGLISH,
+                               css::sheet::FormulaMapGroup::SPECIAL)[css::sheet::FormulaMapGroupSpecialOffset::NAME]
+        .Token.OpCode;
 }
 
 int tokenIndex(const Reference<css::uno::XInterface>& range)
@@ -132,10 +156,81 @@ void keepNamesApart(const Reference<css::sheet::XSpreadsheetDocument>& source,
         claimed.insert(name.toAsciiUpperCase());
 }
 
+namespace {
+
+Reference<css::sheet::XDatabaseRanges> tablesOf(const Reference<css::sheet::XSpreadsheetDocument>& doc)
+{
+    return Reference<css::sheet::XDatabaseRanges>(
+        Reference<css::beans::XPropertySet>(doc, UNO_QUERY_THROW)->getPropertyValue(rtl::OUString("DatabaseRanges")),
+        UNO_QUERY_THROW);
+}
+
+// A source's sheet names to its copies'.
+std::map<rtl::OUString, rtl::OUString> copyNames(const Reference<css::sheet::XSpreadsheetDocument>& target,
+                                                 const SheetCopies& c)
+{
+    std::map<rtl::OUString, rtl::OUString> names;
+    const auto from = sheetsOf(c.source);
+    const auto to = sheetsOf(target);
+    for (const auto& [s, t] : c.sheets)
+        names[Reference<css::container::XNamed>(from->getByIndex(s), UNO_QUERY_THROW)->getName()] =
+            Reference<css::container::XNamed>(to->getByIndex(t), UNO_QUERY_THROW)->getName();
+    return names;
+}
+
+// A reference token's sheets as their copies; false for another token.
+template <typename F> bool moveToCopies(Any& data, F&& sheetOf)
+{
+    auto move = [&](css::sheet::SingleReference& r) {
+        if (!(r.Flags & css::sheet::ReferenceFlags::SHEET_RELATIVE))
+            r.Sheet = sheetOf(r.Sheet);
+    };
+    css::sheet::SingleReference single;
+    css::sheet::ComplexReference complex;
+    if (data >>= single) {
+        move(single);
+        data <<= single;
+    } else if (data >>= complex) {
+        move(complex.Reference1);
+        move(complex.Reference2);
+        data <<= complex;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void placeTables(const Reference<css::sheet::XSpreadsheetDocument>& target, const SheetCopies& c,
+                 std::set<rtl::OUString>& claimed)
+{
+    const auto ours = tablesOf(c.source);
+    const auto theirs = tablesOf(target);
+    for (const rtl::OUString& name : ours->getElementNames()) {
+        const Reference<css::beans::XPropertySet> from(ours->getByName(name), UNO_QUERY_THROW);
+        auto area = Reference<css::sheet::XDatabaseRange>(from, UNO_QUERY_THROW)->getDataArea();
+        const auto copy = c.sheets.find(area.Sheet);
+        if (copy == c.sheets.end() || !claimed.insert(name.toAsciiUpperCase()).second)
+            continue;
+        area.Sheet = sal_Int16(copy->second);
+        if (theirs->hasByName(name))
+            Reference<css::sheet::XDatabaseRange>(theirs->getByName(name), UNO_QUERY_THROW)->setDataArea(area);
+        else
+            theirs->addNewByName(name, area);
+        const Reference<css::beans::XPropertySet> to(theirs->getByName(name), UNO_QUERY_THROW);
+        for (const char* p : {"ContainsHeader", "TotalsRow"}) {
+            const rtl::OUString property = rtl::OUString::createFromAscii(p);
+            to->setPropertyValue(property, from->getPropertyValue(property));
+        }
+    }
+}
+
 std::vector<std::pair<int, int>> defineNames(const Reference<css::sheet::XSpreadsheetDocument>& target,
                                              const std::vector<SheetCopies>& copies)
 {
     const auto targetSheets = sheetsOf(target);
+    const sal_Int32 nameOp = nameOpCode(target);
     std::vector<std::pair<int, int>> counts;
     for (const SheetCopies& c : copies) {
         auto sheetOf = [&](int s) {
@@ -187,27 +282,21 @@ std::vector<std::pair<int, int>> defineNames(const Reference<css::sheet::XSpread
         for (const Name& n : names) {
             try {
                 const rtl::OUString content = n.from->getContent();
-                // A name for another workbook keeps its link, which the target makes anew.
+                // A name for another workbook would link to the office's private copy of
+                // the source's folder: it stays, as an error, and is counted as not taken in.
                 if (content.indexOf("'file:") >= 0) {
-                    n.to->setContent(content);
+                    n.to->setContent(rtl::OUString("#REF!"));
+                    ++lost;
                     continue;
                 }
                 auto tokens = Reference<css::sheet::XFormulaTokens>(n.from, UNO_QUERY_THROW)->getTokens();
+                bool table = false;
                 for (auto& t : tokens) {
-                    css::sheet::SingleReference single;
-                    css::sheet::ComplexReference complex;
                     css::sheet::NameToken name;
-                    auto move = [&](css::sheet::SingleReference& r) {
-                        if (!(r.Flags & css::sheet::ReferenceFlags::SHEET_RELATIVE))
-                            r.Sheet = sheetOf(r.Sheet);
-                    };
-                    if (t.Data >>= single) {
-                        move(single);
-                        t.Data <<= single;
-                    } else if (t.Data >>= complex) {
-                        move(complex.Reference1);
-                        move(complex.Reference2);
-                        t.Data <<= complex;
+                    if (moveToCopies(t.Data, sheetOf))
+                        continue;
+                    if (t.OpCode != nameOp && (t.Data >>= name)) {
+                        table = true;
                     } else if (t.Data >>= name) {
                         const auto it = byIndex.find({name.Sheet < 0 ? -1 : int(name.Sheet), int(name.Index)});
                         if (it != byIndex.end()) {
@@ -218,7 +307,12 @@ std::vector<std::pair<int, int>> defineNames(const Reference<css::sheet::XSpread
                         }
                     }
                 }
-                Reference<css::sheet::XFormulaTokens>(n.to, UNO_QUERY_THROW)->setTokens(tokens);
+                // A structured reference set by its tokens reads no table: by its text, the
+                // table of that name.
+                if (table)
+                    n.to->setContent(renameSheetsIn(content, copyNames(target, c)));
+                else
+                    Reference<css::sheet::XFormulaTokens>(n.to, UNO_QUERY_THROW)->setTokens(tokens);
             } catch (const css::uno::Exception&) {
                 ++lost;
             }

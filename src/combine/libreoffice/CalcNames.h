@@ -32,10 +32,17 @@ struct SheetCopies {
     int linkedValues = 0; // formulas that read other files, kept as their values
 };
 
+// Once every sheet is in place: the tables (database ranges) of a source's copied sheets over
+// their copies, where the copy of a sheet put them elsewhere or left them behind. A table of a
+// name an earlier source `claimed` (upper case; this source's join) stays the earlier one's.
+void placeTables(const Reference<css::sheet::XSpreadsheetDocument>& target, const SheetCopies& c,
+                 std::set<rtl::OUString>& claimed);
+
 // Once every sheet is in place: every name of every source defined in the target as it is
 // in the source, pointing at the copies of its sheets (3-D ranges, names made of names,
-// names of errors and of other workbooks included), never at the source file. Returns, in
-// the order of `copies`, how many names each source has and how many were defined.
+// names of errors and of tables included), never at the source file; a name of another
+// workbook is defined as an error and not counted as defined. Returns, in the order of
+// `copies`, how many names each source has and how many were defined.
 std::vector<std::pair<int, int>> defineNames(const Reference<css::sheet::XSpreadsheetDocument>& target,
                                              const std::vector<SheetCopies>& copies);
 

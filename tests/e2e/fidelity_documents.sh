@@ -15,7 +15,7 @@ mkdir "$work/in" "$work/tmp"
 # A heading with its own look, a section of three columns, a table first in the body, headers
 # in their own fonts, a first page of its own, footnotes (which the PDF export once could not lay out).
 for f in poi_SampleDoc.doc poi_Bug53453Section.doc poi_TestTableColumns.docx poi_Headers.docx poi_DiffFirstPageHeadFoot-doc.doc \
-    poi_footnote.doc poi_watermark.doc; do
+    poi_footnote.doc; do
     cp "$corpus/$f" "$work/in/"
 done
 export TMPDIR="$work/tmp" XDG_CONFIG_HOME="$work/config"

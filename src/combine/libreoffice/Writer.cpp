@@ -199,8 +199,16 @@ public:
                     }
                 } alone{Reference<css::util::XCloseable>(session_.newModel("com.sun.star.text.TextDocument"),
                                                          UNO_QUERY_THROW)};
-                Reference<css::frame::XLoadable>(alone.doc, UNO_QUERY_THROW)
-                    ->load(inputProps(prop("URL", Any(session_.inputUrl(path))), prop("FilterName", Any(ou(filter)))));
+                // An input the office cannot load (a password, say) says so itself.
+                try {
+                    Reference<css::frame::XLoadable>(alone.doc, UNO_QUERY_THROW)
+                        ->load(
+                            inputProps(prop("URL", Any(session_.inputUrl(path))), prop("FilterName", Any(ou(filter)))));
+                } catch (const css::io::IOException&) {
+                    throw OfficeError(OfficeError::Unreadable, unreadableContent(), path);
+                } catch (const css::lang::IllegalArgumentException&) {
+                    throw OfficeError(OfficeError::Unreadable, unreadableContent(), path);
+                }
                 const Reference<css::text::XTextDocument> aloneDoc(alone.doc, UNO_QUERY_THROW);
                 rtl::OUString source = session_.inputUrl(path), sourceFilter = ou(filter);
                 if (viaCopy) {

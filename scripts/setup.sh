@@ -11,6 +11,7 @@ KUMIRO_PACKAGES=(
     xvfb xauth xdotool openbox desktop-file-utils dpkg-dev
     libreoffice-writer-nogui libreoffice-calc-nogui libreoffice-dev
     python3-xlrd python3-openpyxl python3-uno clang-format lintian poppler-utils bubblewrap unzip
+    dbus-daemon
 )
 
 kumiro_missing_packages() {

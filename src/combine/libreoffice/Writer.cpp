@@ -178,11 +178,9 @@ public:
         // The office inserts a .docx with a reader of its own that drops what loading it does
         // not (whole tables, paragraph breaks): such an input goes in as the document it loads.
         const bool viaCopy = filter.startsWith(u"MS Word 2007") || filter.startsWith(u"Office Open XML Text");
-        const QString copy = session_.tempDir() + QStringLiteral("/kumiro-insert.odt");
-        struct Remove {
-            QString file;
-            ~Remove() { QFile::remove(file); }
-        } remove{copy};
+        // Each copy stays until the office ends (its folder goes with it): the office reads
+        // parts of an inserted file (pictures, say) only when it needs them.
+        const QString copy = session_.tempDir() + QStringLiteral("/kumiro-insert-%1.odt").arg(++copies_);
         session_.call(
             [&] {
                 const auto stylesBefore = pageStyles()->getElementNames();
@@ -383,6 +381,7 @@ private:
     Reference<css::text::XTextDocument> doc_;
     int sections_ = 0;
     int imported_ = 0;
+    int copies_ = 0;
     // The document's paragraphs and tables before the part being inserted, and after it.
     size_t before_ = 0, partEnd_ = 0;
     rtl::OUString breakStyle_; // the page style of the last break, which the next part starts with

@@ -519,16 +519,6 @@ int PartLooks::keepPages(const Reference<css::text::XTextDocument>& alone, const
         const Reference<css::beans::XPropertySet> source(aloneStyles->getByName(from), UNO_QUERY_THROW);
         const Reference<css::beans::XPropertySet> target(styles->getByName(to), UNO_QUERY_THROW);
         copyPageStyle(source, target, paragraphs);
-        // A first page of its own (as a .docx brings it) is followed by the other pages' setup.
-        rtl::OUString follow;
-        source->getPropertyValue(rtl::OUString("FollowStyle")) >>= follow;
-        if (!follow.isEmpty() && follow != from && aloneStyles->hasByName(follow)) {
-            const rtl::OUString next = ou(QStringLiteral("Kumiro page setup %1").arg(++pageSetups_));
-            styles->insertByName(next, Any(factory->createInstance(rtl::OUString("com.sun.star.style.PageStyle"))));
-            copyPageStyle(Reference<css::beans::XPropertySet>(aloneStyles->getByName(follow), UNO_QUERY_THROW),
-                          Reference<css::beans::XPropertySet>(styles->getByName(next), UNO_QUERY_THROW), paragraphs);
-            target->setPropertyValue(rtl::OUString("FollowStyle"), Any(next));
-        }
         kept += samePage(source, target);
     }
     return kept;

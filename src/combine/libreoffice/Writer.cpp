@@ -52,6 +52,18 @@ bool isWordType(const QString& type)
         type.startsWith(QStringLiteral("writer_StarOffice_XML_Writer"));
 }
 
+// Loads the input `path` by `load`; what the office refuses to load is the input's fault.
+template <typename F> void loadingInput(const QString& path, F&& load)
+{
+    try {
+        load();
+    } catch (const css::io::IOException&) {
+        throw OfficeError(OfficeError::Unreadable, unreadableContent(), path);
+    } catch (const css::lang::IllegalArgumentException&) {
+        throw OfficeError(OfficeError::Unreadable, unreadableContent(), path);
+    }
+}
+
 class LoWordApplication;
 
 class LoWordDocument final : public WordDocument {
@@ -198,15 +210,11 @@ public:
                 } alone{Reference<css::util::XCloseable>(session_.newModel("com.sun.star.text.TextDocument"),
                                                          UNO_QUERY_THROW)};
                 // An input the office cannot load (a password, say) says so itself.
-                try {
+                loadingInput(path, [&] {
                     Reference<css::frame::XLoadable>(alone.doc, UNO_QUERY_THROW)
                         ->load(
                             inputProps(prop("URL", Any(session_.inputUrl(path))), prop("FilterName", Any(ou(filter)))));
-                } catch (const css::io::IOException&) {
-                    throw OfficeError(OfficeError::Unreadable, unreadableContent(), path);
-                } catch (const css::lang::IllegalArgumentException&) {
-                    throw OfficeError(OfficeError::Unreadable, unreadableContent(), path);
-                }
+                });
                 const Reference<css::text::XTextDocument> aloneDoc(alone.doc, UNO_QUERY_THROW);
                 rtl::OUString source = session_.inputUrl(path), sourceFilter = ou(filter);
                 if (viaCopy) {
@@ -426,13 +434,9 @@ public:
             [&] {
                 const Reference<css::frame::XComponentLoader> loader(session_->desktop(), UNO_QUERY_THROW);
                 Reference<css::text::XTextDocument> d;
-                try {
+                loadingInput(path, [&] {
                     d.set(loader->loadComponentFromURL(source, rtl::OUString("_blank"), 0, args), UNO_QUERY);
-                } catch (const css::io::IOException&) {
-                    throw OfficeError(OfficeError::Unreadable, unreadableContent(), path);
-                } catch (const css::lang::IllegalArgumentException&) {
-                    throw OfficeError(OfficeError::Unreadable, unreadableContent(), path);
-                }
+                });
                 if (!d.is())
                     throw OfficeError(OfficeError::Unreadable, QStringLiteral("LibreOffice で開けませんでした。"),
                                       path);

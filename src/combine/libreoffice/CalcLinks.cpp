@@ -13,8 +13,12 @@ namespace {
 bool readsElsewhere(const rtl::OUString& formula)
 {
     const rtl::OUString upper = formula.toAsciiUpperCase();
+    // INDIRECT reads another file only through an address it builds, with a file's "://" or
+    // the "#" before its sheet (or characters made by code); one over the workbook's own
+    // cells, common in real workbooks, stays a formula.
+    const bool addressOfAFile = formula.indexOf("://") >= 0 || formula.indexOf('#') >= 0 || upper.indexOf("CHAR(") >= 0;
     return formula.indexOf("'file:") >= 0 || upper.indexOf("DDE(") >= 0 || upper.indexOf("WEBSERVICE(") >= 0 ||
-        upper.indexOf("FILTERXML(") >= 0 || upper.indexOf("INDIRECT(") >= 0 || upper.indexOf("OFFSET(") >= 0;
+        upper.indexOf("FILTERXML(") >= 0 || (upper.indexOf("INDIRECT(") >= 0 && addressOfAFile);
 }
 
 } // namespace
@@ -23,7 +27,7 @@ int keepLinkedValues(const Reference<css::sheet::XSpreadsheetDocument>& doc)
 {
     // One search over every sheet; a workbook without such formulas (nearly all) costs no more.
     const auto found =
-        findInFormulas(wholeSheets(doc, everySheet(doc)), "'file:|DDE\\(|WEBSERVICE\\(|INDIRECT\\(|OFFSET\\(", true);
+        findInFormulas(wholeSheets(doc, everySheet(doc)), "'file:|DDE\\(|WEBSERVICE\\(|INDIRECT\\(", true);
     if (!found.is())
         return 0;
     int kept = 0;

@@ -58,6 +58,8 @@ const QList<Phrase>& phrases()
             {uR"(くみろ先のファイルは変更していません。)", u"The output file was not changed."},
             {uR"(ファイルは書き込まれていません。)", u"No file was written."},
             {uR"(LibreOffice で処理できませんでした。)", u"LibreOffice could not do this."},
+            {uR"(Kumiro の内部の誤りで処理を中止しました。LibreOffice とファイルに原因はありません。)",
+             u"Stopped by a fault inside Kumiro, not of LibreOffice or the files."},
             {uR"(選択した (Word|Text) ファイルの 「くみろ」 が完了しました。)", u"The %1 files were combined."},
             {uR"(選択した Execl ファイルの 「くみろ」 が完了しました。)", u"The Excel files were combined."},
             {uR"(次のファイルは文字コードを (.+) に変換して追加しました: (.+)。)",

@@ -30,6 +30,11 @@ OfficeMessage officeFailureMessage(const OfficeError& error, const QString& dest
     case OfficeError::Crashed:
         return {QStringLiteral("LibreOffice 確認"),
                 error.what() + QStringLiteral("　\r\r") + file + QStringLiteral("ファイルは書き込まれていません。　")};
+    case OfficeError::Internal:
+        return {QStringLiteral("処理確認"),
+                QStringLiteral(
+                    "Kumiro の内部の誤りで処理を中止しました。LibreOffice とファイルに原因はありません。　\r\r") +
+                    file + error.what() + QStringLiteral("　\r\rファイルは書き込まれていません。　")};
     case OfficeError::Failed: break;
     }
     return {QStringLiteral("処理確認"),

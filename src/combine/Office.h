@@ -20,6 +20,7 @@ public:
         Setup, // the office or our driver for it cannot be started; what() says why
         OutputFolder, // the output's folder cannot be written; file() is the folder
         OutputFile, // the output file cannot be written; file() is the file
+        Internal, // a fault of Kumiro's own, in its component inside the office; what() says where
     };
     OfficeError(Kind kind, QString what, QString file = {})
         : kind_(kind), what_(std::move(what)), file_(std::move(file))

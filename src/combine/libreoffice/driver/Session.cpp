@@ -7,11 +7,6 @@
 #include <QDir>
 #include <QFile>
 
-#include <cppuhelper/implbase1.hxx>
-#include <rtl/ref.hxx>
-
-#include <com/sun/star/awt/XCallback.hpp>
-#include <com/sun/star/awt/XRequestCallback.hpp>
 #include <com/sun/star/bridge/BridgeFactory.hpp>
 #include <com/sun/star/bridge/XBridge.hpp>
 #include <com/sun/star/connection/Connector.hpp>
@@ -23,7 +18,6 @@
 #include <cerrno>
 #include <algorithm>
 #include <chrono>
-#include <future>
 #include <thread>
 #include <unistd.h>
 
@@ -98,30 +92,6 @@ QString officeDir(const OfficeOptions& options)
     return options.officeProgramDir.isEmpty() ? kOfficeProgramDir : options.officeProgramDir;
 }
 
-QString Session::importFilter(const QString& path, bool (*accept)(const QString&), const QString& refusal)
-{
-    return call(
-        [&] {
-            if (!detection_.is())
-                detection_.set(services()->createInstanceWithContext(
-                                   rtl::OUString("com.sun.star.document.TypeDetection"), context()),
-                               UNO_QUERY_THROW);
-            Sequence<css::beans::PropertyValue> descriptor = inputProps(prop("URL", Any(inputUrl(path))));
-            const QString type = qs(detection_->queryTypeByDescriptor(descriptor, true));
-            if (!accept(type))
-                throw OfficeError(OfficeError::Unreadable, refusal, path);
-            Sequence<css::beans::PropertyValue> typeProps;
-            Reference<css::container::XNameAccess>(detection_, UNO_QUERY_THROW)->getByName(ou(type)) >>= typeProps;
-            for (const auto& p : typeProps) {
-                rtl::OUString filter;
-                if (p.Name == "PreferredFilter" && (p.Value >>= filter) && !filter.isEmpty())
-                    return qs(filter);
-            }
-            throw OfficeError(OfficeError::Unreadable, QStringLiteral("読み込む方法がありません。"), path);
-        },
-        path);
-}
-
 rtl::OUString Session::utf8Copy(const QString& path, bool lfLineEnds)
 {
     QFile in(path);
@@ -160,50 +130,14 @@ rtl::OUString Session::inputUrl(const QString& path)
     return inputs_[path] = officeUrl(copy);
 }
 
-void Session::onMainThread(const std::function<void()>& f)
+Any Session::stepInCall(const char* name, StepArgs args)
 {
-    // The office calls this back from its main thread; while it waits, the bridge runs the
-    // calls `f` makes on that same thread.
-    class Job final : public cppu::WeakImplHelper1<css::awt::XCallback> {
-    public:
-        explicit Job(const std::function<void()>& f) : f_(f) {}
-        void SAL_CALL notify(const Any&) override
-        {
-            try {
-                f_();
-                done_.set_value();
-            } catch (...) {
-                done_.set_exception(std::current_exception());
-            }
-        }
-        std::future<void> done() { return done_.get_future(); }
-
-    private:
-        std::function<void()> f_;
-        std::promise<void> done_;
-    };
-    const rtl::Reference<Job> job(new Job(f));
-    auto done = job->done();
-    Reference<css::awt::XRequestCallback>(
-        services()->createInstanceWithContext(rtl::OUString("com.sun.star.awt.AsyncCallback"), context()),
-        UNO_QUERY_THROW)
-        ->addCallback(Reference<css::awt::XCallback>(job.get()), Any());
-    // An office that dies or is ended by the watchdog never calls back.
-    while (done.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
-        if (watchdog_.fired() || !process_.running())
-            throw css::lang::DisposedException(rtl::OUString("the office ended"), {});
-    }
-    done.get();
-}
-
-void Session::store(const Reference<css::uno::XInterface>& doc, const Sequence<css::beans::PropertyValue>& args,
-                    const QString& path, bool dropByteOrderMark)
-{
-    storeWith(
-        [&](const rtl::OUString& url) {
-            Reference<css::frame::XStorable>(doc, UNO_QUERY_THROW)->storeToURL(url, args);
-        },
-        path, dropByteOrderMark);
+    wire::Args named(sal_Int32(args.size() + 1));
+    auto* at = named.getArray();
+    *at++ = css::beans::NamedValue(rtl::OUString("Step"), Any(rtl::OUString::createFromAscii(name)));
+    for (const auto& [n, value] : args)
+        *at++ = css::beans::NamedValue(rtl::OUString::createFromAscii(n), value);
+    return wire::unpack(steps_->execute(named));
 }
 
 void Session::storeWith(const std::function<void(const rtl::OUString&)>& save, const QString& path,
@@ -373,6 +307,7 @@ bool Session::tryConnect(const Reference<css::uno::XComponentContext>& local)
         bridge_.set(bridge, UNO_QUERY);
         remote_.set(bridge->getInstance(rtl::OUString("StarOffice.ComponentContext")), UNO_QUERY_THROW);
         desktop_ = css::frame::Desktop::create(remote_);
+        findSteps();
     } catch (const css::uno::Exception& e) {
         watchdog_.disarm();
         if (watchdog_.fired())
@@ -381,12 +316,6 @@ bool Session::tryConnect(const Reference<css::uno::XComponentContext>& local)
     }
     watchdog_.disarm();
     return true;
-}
-
-QString unreadableContent()
-{
-    return QStringLiteral(
-        "LibreOffice が内容を読み取れませんでした。パスワードで保護されているか、壊れている可能性があります。");
 }
 
 void checkReadable(const QString& path)
@@ -398,6 +327,24 @@ void checkReadable(const QString& path)
     if (!info.isFile() || !file.open(QIODevice::ReadOnly))
         throw OfficeError(OfficeError::Unreadable,
                           info.isFile() ? file.errorString() : QStringLiteral("ファイルではありません。"), path);
+}
+
+// Kumiro's component, which the office loads from its profile: without it no step can be
+// taken, and an office that did not load it (or loaded another build's) is a broken
+// installation, said as such at once.
+void Session::findSteps()
+{
+    steps_.set(services()->createInstanceWithContext(rtl::OUString::createFromAscii(wire::kService), remote_),
+               UNO_QUERY);
+    rtl::OUString version;
+    if (steps_.is())
+        wire::unpack(steps_->execute(wire::args({{"Step", Any(rtl::OUString("Hello"))}}))) >>= version;
+    if (!steps_.is() || version != KUMIRO_VERSION_TEXT)
+        throw OfficeError(
+            OfficeError::Setup,
+            QStringLiteral("LibreOffice が Kumiro の部品 %1 を読み込めませんでした%2。"
+                           "Kumiro をインストールし直して下さい。")
+                .arg(officeModulePath(), steps_.is() ? QStringLiteral(" (版 %1)").arg(qs(version)) : QString()));
 }
 
 } // namespace kumiro::lo

@@ -2,7 +2,7 @@
 // as the office's own work on a small sheet.
 #pragma once
 
-#include "Uno.h"
+#include "common/Uno.h"
 
 #include <com/sun/star/container/XEnumeration.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>

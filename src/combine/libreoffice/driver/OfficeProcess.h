@@ -59,7 +59,10 @@ public:
 
 private:
     QString programDir_;
+    bool registerModule(QString& reason);
+
     QTemporaryDir profile_;
+    QString module_; // Kumiro's component, which the office loads
     QString pipe_;
     std::atomic<pid_t> pid_{-1};
     int exitCode_ = -1;
@@ -77,9 +80,13 @@ std::vector<QByteArray> officeEnvironment(char** from, const QByteArray& tempDir
 bool boxAvailable();
 
 // The bubblewrap command line that runs `office` (program and arguments) in the box, with
-// `privateDir` as its /tmp; the office's installation is `programDir`.
+// `privateDir` as its /tmp; the office's installation is `programDir`, Kumiro's component
+// for it `module`.
 std::vector<QByteArray> boxCommand(const QString& programDir, const QString& privateDir,
-                                   const std::vector<QByteArray>& office);
+                                   const std::vector<QByteArray>& office, const QString& module = {});
+
+// Kumiro's component for the office, beside this driver.
+QString officeModulePath();
 
 // Where this process keeps a private profile ("/tmp/kumiro-office-<pid>-XXXXXX"), for
 // QTemporaryDir: what the sweep of leftovers knows as ours once the process is gone.

@@ -4,7 +4,7 @@
 // what the input holds against what arrived.
 #pragma once
 
-#include "Uno.h"
+#include "common/Uno.h"
 
 #include <com/sun/star/beans/XMultiPropertySet.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>

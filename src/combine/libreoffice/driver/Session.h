@@ -3,19 +3,20 @@
 
 #include "OfficeProcess.h"
 #include "Watchdog.h"
-#include "Uno.h"
+#include "common/Uno.h"
+#include "common/Wire.h"
 #include "combine/Office.h"
 
 #include <QFileInfo>
 
-#include <com/sun/star/document/XTypeDetection.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
-#include <com/sun/star/frame/XLoadable.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/lang/XMultiComponentFactory.hpp>
+#include <com/sun/star/task/XJob.hpp>
 
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <type_traits>
@@ -87,17 +88,15 @@ public:
     // one that does not is ended.
     bool answers(int ms);
 
-    // A document model without a frame or view (nothing is ever shown or laid out on
-    // screen, which makes loading and inserting cheaper): empty, or loaded by `args`.
-    Reference<css::frame::XLoadable> newModel(const char* service)
+    // One step of Kumiro's component inside the office ("Word.Insert", say), with its
+    // arguments by name: one call, under the watchdog like any other.
+    using StepArgs = std::initializer_list<std::pair<const char*, Any>>;
+    Any step(const char* name, StepArgs args, const QString& file = {})
     {
-        return Reference<css::frame::XLoadable>(
-            services()->createInstanceWithContext(rtl::OUString::createFromAscii(service), context()), UNO_QUERY_THROW);
+        return call([&] { return stepInCall(name, args); }, file);
     }
-
-    // The import filter the office's own detection picks for a file; files of a type that
-    // `accept` refuses are refused with `refusal`.
-    QString importFilter(const QString& path, bool (*accept)(const QString&), const QString& refusal);
+    // The same inside a call() already made (a save's).
+    Any stepInCall(const char* name, StepArgs args);
 
     // A text or CSV file as the office reads it best: a private copy (its address returned)
     // in UTF-8 without a
@@ -110,18 +109,10 @@ public:
     // What the office has read so far, for telling whether it has room to save.
     void noteInput(const QString& path) { inputBytes_ += QFileInfo(path).size(); }
 
-    // Runs `f` on the office's main thread, inside a call(): its calls reach the office there.
-    // A document laid out in a view (the PDF export) with comments or notes ends the office
-    // when it is loaded, saved or closed from another thread, or with the office's own
-    // event loop turning between those steps: they go in one `f`.
-    void onMainThread(const std::function<void()>& f);
-
     // Saves through the office's own temporary folder and copies the result into `path`
     // here: the office never writes into the user's folder (and leaves nothing of its own
     // there), and a full or failing disk is an error at once, not an office that spins.
-    void store(const Reference<css::uno::XInterface>& doc, const Sequence<css::beans::PropertyValue>& args,
-               const QString& path, bool dropByteOrderMark = false);
-    // The same, with `save` writing the office's file at the address it is given.
+    // `save` writes the office's file at the address it is given.
     void storeWith(const std::function<void(const rtl::OUString&)>& save, const QString& path,
                    bool dropByteOrderMark = false);
 
@@ -134,6 +125,7 @@ private:
     OfficeError lost(const QString& file) const;
     void connect();
     bool tryConnect(const Reference<css::uno::XComponentContext>& local);
+    void findSteps();
 
     OfficeOptions options_;
     OfficeProcess process_;
@@ -141,7 +133,7 @@ private:
     Reference<css::lang::XComponent> bridge_;
     Reference<css::uno::XComponentContext> remote_;
     Reference<css::frame::XDesktop2> desktop_;
-    Reference<css::document::XTypeDetection> detection_;
+    Reference<css::task::XJob> steps_;
     bool ended_ = false;
     qint64 inputBytes_ = 0;
     int saves_ = 0;
@@ -155,9 +147,6 @@ using Retire = std::function<void(std::unique_ptr<Session>)>;
 
 // The command is done with `session`: ended here, or handed to `retire`.
 void finish(std::unique_ptr<Session>& session, const Retire& retire);
-
-// What the user is told when the office cannot read what a file holds.
-QString unreadableContent();
 
 // Refuses an input that is missing, not a file or not readable, before the office sees it.
 void checkReadable(const QString& path);

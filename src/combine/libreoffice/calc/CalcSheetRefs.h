@@ -1,7 +1,7 @@
 // References between the sheets of one source, kept pointing at that source's copies.
 #pragma once
 
-#include "Uno.h"
+#include "common/Uno.h"
 
 #include <map>
 

@@ -2,7 +2,7 @@
 // services): values, never fetched again.
 #pragma once
 
-#include "Uno.h"
+#include "common/Uno.h"
 
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 

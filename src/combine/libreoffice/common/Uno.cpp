@@ -1,5 +1,5 @@
 // UNO helpers the driver's files share: strings, file URLs, property lists, the local context.
-#include "Uno.h"
+#include "common/Uno.h"
 #include "combine/Office.h"
 
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-// The Excel side: sheets, workbooks and the application, on an office of their own.
+// Excel on an office of its own: each operation one step of Kumiro's component inside it.
 #pragma once
 
 #include "Session.h"
@@ -8,8 +8,8 @@
 
 namespace kumiro::lo {
 
-// An Excel application on `session`, an office of its own that it ends,
-// or hands to `retire` when its command is done.
+// An Excel application on `session`, an office of its own that it ends, or hands to
+// `retire` when its command is done.
 std::unique_ptr<ExcelApplication> newExcelApplication(std::unique_ptr<Session> session, Retire retire = {});
 
 } // namespace kumiro::lo

@@ -1,5 +1,6 @@
 #include "OfficeProcess.h"
 #include "combine/Office.h"
+#include "common/Wire.h"
 #include "platform/Leftovers.h"
 
 #include <QCryptographicHash>
@@ -11,6 +12,7 @@
 #include <QRegularExpression>
 #include <QUrl>
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <sched.h>
 #include <signal.h>
@@ -93,6 +95,8 @@ namespace {
 // In the box, the office's private folder is its /tmp, and everything the office makes
 // (the pipe, its sockets, its temporaries) lands there.
 const QString kBoxTemp = QStringLiteral("/tmp");
+// Where the office finds Kumiro's component in the box.
+const char* const kBoxModule = "/kumiro/kumiro_office.so";
 
 // bwrap's place on a Debian system; the office is never given another program's.
 const char* const kBwrap = "/usr/bin/bwrap";
@@ -126,9 +130,12 @@ std::vector<QByteArray> boxSystemArguments(const QString& programDir)
 } // namespace
 
 std::vector<QByteArray> boxCommand(const QString& programDir, const QString& privateDir,
-                                   const std::vector<QByteArray>& office)
+                                   const std::vector<QByteArray>& office, const QString& module)
 {
     std::vector<QByteArray> args = boxSystemArguments(programDir);
+    // Of Kumiro's files, the office sees its component alone.
+    if (!module.isEmpty())
+        args.insert(args.end(), {"--ro-bind", QFile::encodeName(module), kBoxModule});
     args.insert(args.end(),
                 {"--bind", QFile::encodeName(privateDir), QFile::encodeName(kBoxTemp), "--chdir",
                  QFile::encodeName(kBoxTemp), "--setenv", "HOME", QFile::encodeName(kBoxTemp), "--setenv", "TMPDIR",
@@ -182,8 +189,48 @@ std::vector<QByteArray> officeEnvironment(char** from, const QByteArray& tempDir
     return env;
 }
 
+QString officeModulePath()
+{
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&officeModulePath), &info) == 0 || !info.dli_fname)
+        return QStringLiteral("kumiro_office.so");
+    return QFileInfo(QFile::decodeName(info.dli_fname)).absolutePath() + QStringLiteral("/kumiro_office.so");
+}
+
+// The office loads Kumiro's component as the extension manager's own: named in a list of
+// services that the profile's registry of extensions points it to. Written at each start,
+// since a profile copied from the cache may be another build's.
+bool OfficeProcess::registerModule(QString& reason)
+{
+    if (!QFileInfo(module_).isFile()) {
+        reason = module_ + QStringLiteral(": ") + QString::fromLocal8Bit(strerror(ENOENT));
+        return false;
+    }
+    const QByteArray library = boxed_ ? QByteArray("file://") + kBoxModule : QUrl::fromLocalFile(module_).toEncoded();
+    const QString components = profile_.path() + QStringLiteral("/kumiro.components");
+    const QString registry = profile_.path() +
+        QStringLiteral("/user/uno_packages/cache/registry/"
+                       "com.sun.star.comp.deployment.component."
+                       "PackageRegistryBackend");
+    const QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                           "<components xmlns=\"http://openoffice.org/2010/uno-components\">\n"
+                           "  <component loader=\"com.sun.star.loader.SharedLibrary\" environment=\"gcc3\" uri=\"" +
+        library + "\">\n    <implementation name=\"" + wire::kImplementation +
+        "\" constructor=\"org_kumiro_office_Steps_get_implementation\">\n      <service name=\"" + wire::kService +
+        "\"/>\n    </implementation>\n  </component>\n</components>\n";
+    const QByteArray unorc = "UNO_SERVICES=?" + QUrl::fromLocalFile(officePath(components)).toEncoded() + "\n";
+    QFile c(components), u(registry + QStringLiteral("/unorc"));
+    if (!QDir().mkpath(registry) || !c.open(QIODevice::WriteOnly | QIODevice::Truncate) || c.write(xml) != xml.size() ||
+        !u.open(QIODevice::WriteOnly | QIODevice::Truncate) || u.write(unorc) != unorc.size()) {
+        reason = profile_.path() + QStringLiteral(": ") + (c.error() ? c.errorString() : u.errorString());
+        return false;
+    }
+    return true;
+}
+
 OfficeProcess::OfficeProcess(QString programDir, const QString& profileTemplate, bool boxed)
-    : programDir_(std::move(programDir)), profile_(privateProfileTemplate()), boxed_(boxed && boxAvailable())
+    : programDir_(std::move(programDir)), profile_(privateProfileTemplate()), module_(officeModulePath()),
+      boxed_(boxed && boxAvailable())
 {
     pipe_ =
         QStringLiteral("kumiro_%1_%2").arg(getpid()).arg(QRandomGenerator::system()->generate64(), 16, 16, QChar(u'0'));
@@ -223,6 +270,8 @@ bool OfficeProcess::start(QString& reason)
         reason = QString::fromLocal8Bit(program) + QStringLiteral(": ") + QString::fromLocal8Bit(strerror(errno));
         return false;
     }
+    if (!registerModule(reason))
+        return false;
     std::vector<QByteArray> args = {
         program,
         "-env:UserInstallation=" + profileUrl(officePath(profile_.path())),
@@ -244,7 +293,7 @@ bool OfficeProcess::start(QString& reason)
             reason = pipeSocket(pipe_) + QStringLiteral(": ") + QString::fromLocal8Bit(strerror(errno));
             return false;
         }
-        args = boxCommand(programDir_, profile_.path(), args);
+        args = boxCommand(programDir_, profile_.path(), args, module_);
     }
     std::vector<char*> argv;
     for (QByteArray& a : args)

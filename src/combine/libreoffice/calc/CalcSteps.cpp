@@ -1,15 +1,15 @@
-// The Excel side: sheets, workbooks and the application, on an office of their own.
-#include "Calc.h"
+// The Excel side, inside the office: workbooks by number, each sheet copied with what it
+// needs to compute and look as it did in its own workbook.
+#include "CalcSteps.h"
 #include "CalcLinks.h"
 #include "CalcLooks.h"
 #include "CalcNames.h"
 #include "CalcPivots.h"
 #include "CalcSheetRefs.h"
 #include "CalcTally.h"
-#include "Session.h"
+#include "module/Inside.h"
 #include "combine/SheetNames.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 
@@ -19,8 +19,9 @@
 #include <com/sun/star/drawing/XDrawPages.hpp>
 #include <com/sun/star/drawing/XDrawPagesSupplier.hpp>
 #include <com/sun/star/frame/XModel.hpp>
-#include <com/sun/star/io/IOException.hpp>
-#include <com/sun/star/lang/IllegalArgumentException.hpp>
+#include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/lang/XComponent.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
 #include <com/sun/star/sheet/FormulaResult.hpp>
 #include <com/sun/star/sheet/XCalculatable.hpp>
 #include <com/sun/star/sheet/XCellAddressable.hpp>
@@ -66,67 +67,31 @@ QStringList sheetNames(const Reference<css::sheet::XSpreadsheetDocument>& doc)
     return names;
 }
 
-class LoExcelWorkbook;
-
-class LoExcelSheet final : public ExcelSheet {
+class Book {
 public:
-    LoExcelSheet(Session& session, LoExcelWorkbook& book, int index) : session_(session), book_(book), index_(index) {}
-    QString Name() override;
-    void Copy(ExcelSheet& after) override;
-
-    LoExcelWorkbook& book() const { return book_; }
-    int index() const { return index_; }
-
-private:
-    Session& session_;
-    LoExcelWorkbook& book_;
-    int index_; // from 0
-};
-
-class LoExcelWorkbook final : public ExcelWorkbook {
-public:
-    LoExcelWorkbook(Session& session, Reference<css::sheet::XSpreadsheetDocument> doc, QString path)
-        : session_(session), doc_(std::move(doc)), path_(std::move(path))
+    Book(Reference<css::sheet::XSpreadsheetDocument> doc, QString path) : doc_(std::move(doc)), path_(std::move(path))
     {
     }
 
-    // Asked for each sheet copied, twice, of the source and of the target: known here once
-    // read, as every change to the sheets goes through this workbook.
-    int Sheets_Count() override
+    int count()
     {
         if (!count_)
-            count_ = session_.call([&] { return int(sheetsOf(doc_)->getCount()); }, path_);
+            count_ = int(sheetsOf(doc_)->getCount());
         return *count_;
     }
 
-    ExcelSheet& Sheets(int n) override
+    // The combined workbook made ready to save: references between the copies, names,
+    // results, pivots; returns what the sources lost on the way.
+    QStringList prepareSave()
     {
-        if (n < 1 || n > Sheets_Count())
-            throw OfficeError(OfficeError::Failed, QStringLiteral("シート %1 はありません。").arg(n), path_);
-        sheets_.push_back(std::make_unique<LoExcelSheet>(session_, *this, n - 1));
-        return *sheets_.back();
-    }
-
-    void SaveAs(const QString& path, ExcelFormat format) override
-    {
-        session_.call(
-            [&] {
-                relinkCopies();
-                const auto copies = sheetCopies();
-                const auto names = defineNames(doc_, copies);
-                // Copied formulas wait for their results; without them a text or TRUE/FALSE
-                // result would be written as 0.
-                Reference<css::sheet::XCalculatable>(doc_, UNO_QUERY_THROW)->calculate();
-                keepPivots(doc_, copies);
-                shortfalls_ = calcShortfalls(doc_, copies, names);
-            },
-            path);
-        const char* filter = format == ExcelFormat::Xlsx ? "Calc MS Excel 2007 XML"
-            : format == ExcelFormat::Ods                 ? "calc8"
-                                                         : "MS Excel 97";
-        session_.store(
-            doc_, props(prop("FilterName", Any(rtl::OUString::createFromAscii(filter))), prop("Overwrite", Any(true))),
-            path);
+        relinkCopies();
+        const auto copies = sheetCopies();
+        const auto names = defineNames(doc_, copies);
+        // Copied formulas wait for their results; without them a text or TRUE/FALSE
+        // result would be written as 0.
+        Reference<css::sheet::XCalculatable>(doc_, UNO_QUERY_THROW)->calculate();
+        keepPivots(doc_, copies);
+        return calcShortfalls(doc_, copies, names);
     }
 
     const Reference<css::sheet::XSpreadsheetDocument>& document() const { return doc_; }
@@ -163,7 +128,7 @@ public:
 
     // A source, once, before its first sheet is copied into `target`: names that clash with
     // the target's or an earlier source's get names of their own.
-    void keepNamesApartFrom(LoExcelWorkbook& target)
+    void keepNamesApartFrom(Book& target)
     {
         if (namesKeptApart_)
             return;
@@ -186,7 +151,7 @@ public:
     int linkedValues() const { return linkedValues_; }
 
     // The target, after a sheet was copied in from `source`.
-    void noteCopy(LoExcelWorkbook& from, int sourceIndex, const rtl::OUString& sourceSheet,
+    void noteCopy(Book& from, int sourceIndex, const rtl::OUString& sourceSheet,
                   const Reference<css::container::XNamed>& copy, const rtl::OUString& name)
     {
         copies_.push_back({from.sourceUrl(), sourceSheet, copy, name, from.document(), from.path(), sourceIndex,
@@ -196,9 +161,6 @@ public:
         if (targetNames_)
             targetNames_->append(qs(name));
     }
-
-    // What the sources lost on the way, known once saved.
-    const QStringList& shortfalls() const { return shortfalls_; }
 
 private:
     static rtl::OUString quotedSheet(const rtl::OUString& name) { return "'" + name.replaceAll("'", "''") + "'"; }
@@ -356,12 +318,9 @@ private:
         return out;
     }
 
-    Session& session_;
     Reference<css::sheet::XSpreadsheetDocument> doc_;
     QString path_; // empty for a new workbook
-    std::vector<std::unique_ptr<LoExcelSheet>> sheets_;
     std::vector<Copied> copies_;
-    QStringList shortfalls_;
     bool namesKeptApart_ = false;
     std::set<rtl::OUString> claimedNames_; // the target's: every source's workbook names, in upper case
     bool lookKeptApart_ = false;
@@ -372,173 +331,172 @@ private:
     std::optional<QStringList> targetNames_;
 };
 
-QString LoExcelSheet::Name()
-{
-    return session_.call([&] { return qs(sheetName(book_.document(), index_)); }, book_.path());
-}
+} // namespace
 
-void LoExcelSheet::Copy(ExcelSheet& afterSheet)
-{
-    auto& after = static_cast<LoExcelSheet&>(afterSheet);
-    const auto target = after.book().document();
-    session_.call(
-        [&] {
-            book_.keepNamesApartFrom(after.book());
-            book_.keepLookApartFrom(target, after.book().copies() == 0);
-            const rtl::OUString source = book_.sourceSheetName(index_);
-            const QString wanted = excelSheetName(qs(source), after.book().targetSheetNames());
-            const Reference<css::sheet::XSpreadsheets2> sheets(target->getSheets(), UNO_QUERY_THROW);
-            const sal_Int32 at = sheets->importSheet(book_.document(), source, after.index() + 1);
-            const Reference<css::container::XNamed> copy(sheetsOf(target)->getByIndex(at), UNO_QUERY_THROW);
-            copy->setName(ou(wanted));
-            // The copy leaves the print ranges behind.
-            const Reference<css::sheet::XPrintAreas> from(sheetsOf(book_.document())->getByIndex(index_),
-                                                          UNO_QUERY_THROW);
-            auto areas = from->getPrintAreas();
-            if (areas.hasElements()) {
-                for (sal_Int32 a = 0; a < areas.getLength(); ++a)
-                    areas.getArray()[a].Sheet = sal_Int16(at);
-                Reference<css::sheet::XPrintAreas>(copy, UNO_QUERY_THROW)->setPrintAreas(areas);
-            }
-            after.book().noteCopy(book_, index_, source, copy, ou(wanted));
-        },
-        book_.path());
-}
-
-class LoExcelApplication final : public ExcelApplication {
+class CalcSteps::Impl {
 public:
-    LoExcelApplication(std::unique_ptr<Session> session, Retire retire)
-        : session_(std::move(session)), retire_(std::move(retire))
+    explicit Impl(Inside& inside) : inside_(inside) {}
+    ~Impl()
     {
+        // The combined workbook first: its copies refer to the sources.
+        for (auto it = books_.rbegin(); it != books_.rend(); ++it) {
+            try {
+                const Reference<css::util::XCloseable> closeable(it->second->document(), UNO_QUERY);
+                if (closeable.is())
+                    closeable->close(true);
+            } catch (const css::uno::Exception&) {
+            }
+        }
     }
-    ~LoExcelApplication() override { Quit(); }
 
-    void SheetsInNewWorkbook(int count) override { sheetsInNewWorkbook_ = qMax(1, count); }
-
-    ExcelWorkbook& Workbooks_Open(const QString& path) override
+    Any step(const rtl::OUString& name, const wire::Args& a)
     {
-        checkReadable(path);
-        const bool csv = QFileInfo(path).suffix().compare(QStringLiteral("csv"), Qt::CaseInsensitive) == 0;
+        if (name == "Open")
+            return open(wire::get<rtl::OUString>(a, "Url"), qs(wire::get<rtl::OUString>(a, "Path")),
+                        qs(wire::get<rtl::OUString>(a, "Filter")), wire::get<bool>(a, "Csv"));
+        if (name == "Add")
+            return add(wire::get<sal_Int32>(a, "Sheets"));
+        if (name == "SheetName")
+            return Any(sheetName(book(a, "Book").document(), wire::get<sal_Int32>(a, "Index")));
+        if (name == "Copy")
+            return Any(sal_Int32(copy(book(a, "Book"), wire::get<sal_Int32>(a, "Index"), book(a, "Target"),
+                                      wire::get<sal_Int32>(a, "After"))));
+        if (name == "Delete") {
+            Book& b = book(a, "Book");
+            const auto doc = b.document();
+            const rtl::OUString sheet = sheetName(doc, wire::get<sal_Int32>(a, "Index"));
+            b.sheetRemoved();
+            doc->getSheets()->removeByName(sheet);
+            return Any(sal_Int32(b.count()));
+        }
+        if (name == "Save")
+            return save(book(a, "Book"), wire::get<rtl::OUString>(a, "Url"),
+                        ExcelFormat(wire::get<sal_Int32>(a, "Format")));
+        throw OfficeError(OfficeError::Internal, QStringLiteral("no step Calc.") + qs(name));
+    }
+
+private:
+    Book& book(const wire::Args& a, const char* which)
+    {
+        const auto found = books_.find(wire::get<sal_Int32>(a, which));
+        if (found == books_.end())
+            throw OfficeError(OfficeError::Internal, QStringLiteral("no such workbook"));
+        return *found->second;
+    }
+
+    Any opened(Reference<css::sheet::XSpreadsheetDocument> doc, const QString& path, int linked)
+    {
+        auto b = std::make_unique<Book>(std::move(doc), path);
+        b->setLinkedValues(linked);
+        const sal_Int32 count = b->count();
+        books_[++lastId_] = std::move(b);
+        Sequence<sal_Int32> answer(2);
+        answer.getArray()[0] = lastId_;
+        answer.getArray()[1] = count;
+        return Any(answer);
+    }
+
+    // A source workbook; `filter` empty: the office's detection picks it.
+    Any open(const rtl::OUString& url, const QString& path, QString filter, bool csv)
+    {
         Sequence<css::beans::PropertyValue> args;
         if (csv) {
             // Comma, double quote, UTF-8 (76; the copy is in UTF-8), from line 1, standard
             // columns, Japanese.
-            args = inputProps(prop("URL", Any(session_->utf8Copy(path, false))),
-                              prop("FilterName", Any(rtl::OUString("Text - txt - csv (StarCalc)"))),
-                              prop("FilterOptions", Any(rtl::OUString("44,34,76,1,,1041"))));
+            args =
+                inputProps(prop("URL", Any(url)), prop("FilterName", Any(rtl::OUString("Text - txt - csv (StarCalc)"))),
+                           prop("FilterOptions", Any(rtl::OUString("44,34,76,1,,1041"))));
         } else {
-            args = inputProps(prop("URL", Any(session_->inputUrl(path))),
-                              prop("FilterName", Any(ou(calcFilterFor(path)))));
+            if (filter.isEmpty())
+                filter = inside_.importFilter(url, path, isCalcType, QStringLiteral("Excel のブックではありません。"));
+            args = inputProps(prop("URL", Any(url)), prop("FilterName", Any(ou(filter))));
         }
-        session_->noteInput(path);
-        int linked = 0;
-        auto doc = session_->call(
-            [&] {
-                const auto loadable = session_->newModel("com.sun.star.sheet.SpreadsheetDocument");
-                try {
-                    loadable->load(args);
-                } catch (const css::io::IOException&) {
-                    throw OfficeError(OfficeError::Unreadable, unreadableContent(), path);
-                } catch (const css::lang::IllegalArgumentException&) {
-                    throw OfficeError(OfficeError::Unreadable, unreadableContent(), path);
-                }
-                Reference<css::sheet::XSpreadsheetDocument> d(loadable, UNO_QUERY_THROW);
-                linked = keepLinkedValues(d);
-                if (csv) // a CSV's sheet is named after its file, as Excel names it
-                    Reference<css::container::XNamed>(sheetsOf(d)->getByIndex(0), UNO_QUERY_THROW)
-                        ->setName(ou(excelSheetName(QFileInfo(path).completeBaseName(), {})));
-                return d;
-            },
-            path);
-        books_.push_back(std::make_unique<LoExcelWorkbook>(*session_, doc, path));
-        books_.back()->setLinkedValues(linked);
-        return *books_.back();
+        const auto loadable = inside_.newModel("com.sun.star.sheet.SpreadsheetDocument");
+        loadingInput(path, [&] { loadable->load(args); });
+        Reference<css::sheet::XSpreadsheetDocument> d(loadable, UNO_QUERY_THROW);
+        const int linked = keepLinkedValues(d);
+        if (csv) // a CSV's sheet is named after its file, as Excel names it
+            Reference<css::container::XNamed>(sheetsOf(d)->getByIndex(0), UNO_QUERY_THROW)
+                ->setName(ou(excelSheetName(QFileInfo(path).completeBaseName(), {})));
+        return opened(d, path, linked);
     }
 
-    ExcelWorkbook& Workbooks_Add() override
+    // The combined workbook, with `sheets` blank sheets.
+    Any add(int count)
     {
-        auto doc = session_->call([&] {
-            const auto loadable = session_->newModel("com.sun.star.sheet.SpreadsheetDocument");
-            loadable->initNew();
-            Reference<css::sheet::XSpreadsheetDocument> d(loadable, UNO_QUERY_THROW);
-            const auto sheets = d->getSheets();
-            // A name no source sheet has, so that copies keep theirs.
-            const QString blank =
-                QStringLiteral("~kumiro~%1").arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0'));
-            Reference<css::container::XNamed>(sheetsOf(d)->getByIndex(0), UNO_QUERY_THROW)->setName(ou(blank));
-            // A workbook without a window has no drawing layer until something asks for one,
-            // and a sheet copied into it would arrive without its pictures, charts and
-            // comments.
-            Reference<css::drawing::XDrawPagesSupplier>(d, UNO_QUERY_THROW)->getDrawPages()->getByIndex(0);
-            for (int i = int(sheetsOf(d)->getCount()); i < sheetsInNewWorkbook_; ++i)
-                sheets->insertNewByName(ou(QStringLiteral("%1 (%2)").arg(blank).arg(i + 1)), sal_Int16(i));
-            while (sheetsOf(d)->getCount() > sheetsInNewWorkbook_)
-                sheets->removeByName(sheetName(d, int(sheetsOf(d)->getCount()) - 1));
-            return d;
-        });
-        books_.push_back(std::make_unique<LoExcelWorkbook>(*session_, doc, QString()));
-        active_ = books_.back().get();
-        activeSheet_ = 0;
-        return *active_;
+        const auto loadable = inside_.newModel("com.sun.star.sheet.SpreadsheetDocument");
+        loadable->initNew();
+        Reference<css::sheet::XSpreadsheetDocument> d(loadable, UNO_QUERY_THROW);
+        const auto sheets = d->getSheets();
+        // A name no source sheet has, so that copies keep theirs.
+        const QString blank =
+            QStringLiteral("~kumiro~%1").arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0'));
+        Reference<css::container::XNamed>(sheetsOf(d)->getByIndex(0), UNO_QUERY_THROW)->setName(ou(blank));
+        // A workbook without a window has no drawing layer until something asks for one,
+        // and a sheet copied into it would arrive without its pictures, charts and
+        // comments.
+        Reference<css::drawing::XDrawPagesSupplier>(d, UNO_QUERY_THROW)->getDrawPages()->getByIndex(0);
+        for (int i = int(sheetsOf(d)->getCount()); i < count; ++i)
+            sheets->insertNewByName(ou(QStringLiteral("%1 (%2)").arg(blank).arg(i + 1)), sal_Int16(i));
+        while (sheetsOf(d)->getCount() > count)
+            sheets->removeByName(sheetName(d, int(sheetsOf(d)->getCount()) - 1));
+        return opened(d, QString(), 0);
     }
 
-    void ActivateFirstWorksheet() override { activeSheet_ = 0; }
-
-    // Nothing here ever asks the user.
-    void DisplayAlerts(bool) override {}
-
-    void DeleteActiveSheet() override
+    // Sheet `index` of `from` copied after sheet `after` of `to`, named as Excel names
+    // copies; returns how many sheets `to` has now.
+    int copy(Book& from, int index, Book& to, int after)
     {
-        ExcelWorkbook& book = ActiveWorkbook();
-        session_->call([&] {
-            auto& workbook = static_cast<LoExcelWorkbook&>(book);
-            const auto doc = workbook.document();
-            workbook.sheetRemoved();
-            doc->getSheets()->removeByName(sheetName(doc, activeSheet_));
-        });
+        const auto target = to.document();
+        from.keepNamesApartFrom(to);
+        from.keepLookApartFrom(target, to.copies() == 0);
+        const rtl::OUString source = from.sourceSheetName(index);
+        const QString wanted = excelSheetName(qs(source), to.targetSheetNames());
+        const Reference<css::sheet::XSpreadsheets2> sheets(target->getSheets(), UNO_QUERY_THROW);
+        const sal_Int32 at = sheets->importSheet(from.document(), source, after + 1);
+        const Reference<css::container::XNamed> copy(sheetsOf(target)->getByIndex(at), UNO_QUERY_THROW);
+        copy->setName(ou(wanted));
+        // The copy leaves the print ranges behind.
+        const Reference<css::sheet::XPrintAreas> areasFrom(sheetsOf(from.document())->getByIndex(index),
+                                                           UNO_QUERY_THROW);
+        auto areas = areasFrom->getPrintAreas();
+        if (areas.hasElements()) {
+            for (sal_Int32 a = 0; a < areas.getLength(); ++a)
+                areas.getArray()[a].Sheet = sal_Int16(at);
+            Reference<css::sheet::XPrintAreas>(copy, UNO_QUERY_THROW)->setPrintAreas(areas);
+        }
+        to.noteCopy(from, index, source, copy, ou(wanted));
+        return to.count();
     }
 
-    QStringList Shortfalls() override { return active_ ? active_->shortfalls() : QStringList(); }
-
-    ExcelWorkbook& ActiveWorkbook() override
+    Any save(Book& b, const rtl::OUString& url, ExcelFormat format)
     {
-        if (!active_)
-            throw OfficeError(OfficeError::Failed, QStringLiteral("作業中のブックがありません。"));
-        return *active_;
+        const QStringList shortfalls = b.prepareSave();
+        const char* filter = format == ExcelFormat::Xlsx ? "Calc MS Excel 2007 XML"
+            : format == ExcelFormat::Ods                 ? "calc8"
+                                                         : "MS Excel 97";
+        Reference<css::frame::XStorable>(b.document(), UNO_QUERY_THROW)
+            ->storeToURL(
+                url,
+                props(prop("FilterName", Any(rtl::OUString::createFromAscii(filter))), prop("Overwrite", Any(true))));
+        Sequence<rtl::OUString> out(shortfalls.size());
+        for (qsizetype i = 0; i < shortfalls.size(); ++i)
+            out.getArray()[i] = ou(shortfalls[i]);
+        return Any(out);
     }
 
-    void Quit() override
-    {
-        active_ = nullptr;
-        books_.clear();
-        finish(session_, retire_);
-    }
-
-private:
-    QString calcFilterFor(const QString& path)
-    {
-        // A BIFF8 workbook, by far the usual input, is known by its first bytes here; the
-        // office's own detection is a round trip that reads the file.
-        QFile file(path);
-        if (file.open(QIODevice::ReadOnly) && file.read(8) == QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) &&
-            file.size() > 4096)
-            return QStringLiteral("MS Excel 97");
-        return session_->importFilter(path, isCalcType, QStringLiteral("Excel のブックではありません。"));
-    }
-
-    std::unique_ptr<Session> session_;
-    Retire retire_;
-    std::vector<std::unique_ptr<LoExcelWorkbook>> books_;
-    LoExcelWorkbook* active_ = nullptr;
-    int activeSheet_ = 0;
-    int sheetsInNewWorkbook_ = 1;
+    Inside& inside_;
+    std::map<sal_Int32, std::unique_ptr<Book>> books_;
+    sal_Int32 lastId_ = 0;
 };
 
-} // namespace
+CalcSteps::CalcSteps(Inside& inside) : impl_(std::make_unique<Impl>(inside)) {}
 
-std::unique_ptr<ExcelApplication> newExcelApplication(std::unique_ptr<Session> session, Retire retire)
+CalcSteps::~CalcSteps() = default;
+
+Any CalcSteps::step(const rtl::OUString& name, const wire::Args& args)
 {
-    return std::make_unique<LoExcelApplication>(std::move(session), std::move(retire));
+    return impl_->step(name, args);
 }
 
 } // namespace kumiro::lo

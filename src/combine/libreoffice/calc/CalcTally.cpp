@@ -1,6 +1,6 @@
 #include "CalcTally.h"
 #include "CalcCells.h"
-#include "Tally.h"
+#include "module/Tally.h"
 
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/drawing/XDrawPages.hpp>

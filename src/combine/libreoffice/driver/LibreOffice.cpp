@@ -1,10 +1,10 @@
 // The office on LibreOffice and the module's entry point: each Word or Excel on an office
 // of its own, started from the prepared profile.
-#include "Calc.h"
+#include "RemoteExcel.h"
 #include "OfficeProcess.h"
 #include "Profile.h"
 #include "Session.h"
-#include "Writer.h"
+#include "RemoteWord.h"
 #include "combine/Office.h"
 #include "platform/Leftovers.h"
 

@@ -1,5 +1,5 @@
 #include "WriterLooks.h"
-#include "Tally.h"
+#include "module/Tally.h"
 
 #include <QFileInfo>
 

@@ -1,4 +1,4 @@
-#include "Tally.h"
+#include "module/Tally.h"
 
 #include <QStringList>
 

@@ -2,7 +2,7 @@
 // default and styles are another's.
 #pragma once
 
-#include "Uno.h"
+#include "common/Uno.h"
 
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 

@@ -1,4 +1,4 @@
-// The Word side: documents, the insertion point and the application, on an office of their own.
+// Word on an office of its own: each operation one step of Kumiro's component inside it.
 #pragma once
 
 #include "Session.h"
@@ -8,8 +8,8 @@
 
 namespace kumiro::lo {
 
-// A Word application on `session`, an office of its own that it ends,
-// or hands to `retire` when its command is done.
+// A Word application on `session`, an office of its own that it ends, or hands to
+// `retire` when its command is done.
 std::unique_ptr<WordApplication> newWordApplication(std::unique_ptr<Session> session, Retire retire = {});
 
 } // namespace kumiro::lo

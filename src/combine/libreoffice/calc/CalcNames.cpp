@@ -226,98 +226,125 @@ void placeTables(const Reference<css::sheet::XSpreadsheetDocument>& target, cons
     }
 }
 
+namespace {
+
+// A source's names as made in the target, empty at first.
+struct SourceNames {
+    struct Name {
+        int sheet; // -1 for the workbook's
+        rtl::OUString name;
+        Reference<css::sheet::XNamedRange> from;
+        Reference<css::sheet::XNamedRange> to;
+    };
+    std::vector<Name> names;
+    std::map<std::pair<int, int>, size_t> byIndex; // (sheet, token index) in the source
+    int lost = 0;
+    int all = 0;
+};
+
+// Where sheet `s` of a source is in the target; a sheet not copied keeps its number.
+int sheetOf(const SheetCopies& c, int s)
+{
+    const auto it = c.sheets.find(s);
+    return it == c.sheets.end() ? s : it->second;
+}
+
+// Every name of the source made first, so that names made of names find each other; the
+// source's tokens name them by number.
+SourceNames makeNames(const Reference<css::sheet::XSpreadsheetDocument>& target, const SheetCopies& c)
+{
+    const auto targetSheets = sheetsOf(target);
+    auto targetNames = [&](int sheet) {
+        return Reference<css::sheet::XNamedRanges>(
+            sheet < 0 ? namedRanges(target)
+                      : namedRanges(targetSheets->getByIndex(sheet).get<Reference<css::uno::XInterface>>()),
+            UNO_QUERY);
+    };
+    SourceNames made;
+    forEachNameSet(c.source, [&](int sheet, const Reference<css::sheet::XNamedRanges>& ranges) {
+        if (!ranges.is() || (sheet >= 0 && !c.sheets.count(sheet)))
+            return;
+        const auto these = ranges->getElementNames();
+        made.all += int(these.getLength());
+        if (!these.hasElements())
+            return;
+        const auto into = targetNames(sheet < 0 ? -1 : sheetOf(c, sheet));
+        for (const rtl::OUString& name : these) {
+            try {
+                const Reference<css::sheet::XNamedRange> from(ranges->getByName(name), UNO_QUERY_THROW);
+                if (!into->hasByName(name)) {
+                    auto at = from->getReferencePosition();
+                    at.Sheet = sal_Int16(sheetOf(c, at.Sheet));
+                    into->addNewByName(name, rtl::OUString("0"), at, from->getType());
+                }
+                made.byIndex[{sheet, tokenIndex(from)}] = made.names.size();
+                made.names.push_back(
+                    {sheet, name, from, Reference<css::sheet::XNamedRange>(into->getByName(name), UNO_QUERY_THROW)});
+            } catch (const css::uno::Exception&) {
+                ++made.lost;
+            }
+        }
+    });
+    return made;
+}
+
+// Name `n`'s content as in the source, its ranges on the copies and the names it is made of
+// the target's; false for a name of another workbook.
+bool copyContent(const SourceNames::Name& n, const SourceNames& made,
+                 const Reference<css::sheet::XSpreadsheetDocument>& target, const SheetCopies& c, sal_Int32 nameOp)
+{
+    const rtl::OUString content = n.from->getContent();
+    // A name for another workbook would link to the office's private copy of the source's
+    // folder: it stays, as an error, and is counted as not taken in.
+    if (content.indexOf("'file:") >= 0) {
+        n.to->setContent(rtl::OUString("#REF!"));
+        return false;
+    }
+    auto tokens = Reference<css::sheet::XFormulaTokens>(n.from, UNO_QUERY_THROW)->getTokens();
+    bool table = false;
+    for (auto& t : tokens) {
+        css::sheet::NameToken name;
+        if (moveToCopies(t.Data, [&](int s) { return sheetOf(c, s); }))
+            continue;
+        if (t.OpCode != nameOp && (t.Data >>= name)) {
+            table = true;
+        } else if (t.Data >>= name) {
+            const auto it = made.byIndex.find({name.Sheet < 0 ? -1 : int(name.Sheet), int(name.Index)});
+            if (it != made.byIndex.end()) {
+                const auto& other = made.names[it->second];
+                name.Index = tokenIndex(other.to);
+                name.Sheet = other.sheet < 0 ? -1 : sheetOf(c, other.sheet);
+                t.Data <<= name;
+            }
+        }
+    }
+    // A structured reference set by its tokens reads no table: by its text, the table of
+    // that name.
+    if (table)
+        n.to->setContent(renameSheetsIn(content, copyNames(target, c)));
+    else
+        Reference<css::sheet::XFormulaTokens>(n.to, UNO_QUERY_THROW)->setTokens(tokens);
+    return true;
+}
+
+} // namespace
+
 std::vector<std::pair<int, int>> defineNames(const Reference<css::sheet::XSpreadsheetDocument>& target,
                                              const std::vector<SheetCopies>& copies)
 {
-    const auto targetSheets = sheetsOf(target);
     const sal_Int32 nameOp = nameOpCode(target);
     std::vector<std::pair<int, int>> counts;
     for (const SheetCopies& c : copies) {
-        auto sheetOf = [&](int s) {
-            const auto it = c.sheets.find(s);
-            return it == c.sheets.end() ? s : it->second;
-        };
-        auto targetNames = [&](int sheet) {
-            return Reference<css::sheet::XNamedRanges>(
-                sheet < 0 ? namedRanges(target)
-                          : namedRanges(targetSheets->getByIndex(sheet).get<Reference<css::uno::XInterface>>()),
-                UNO_QUERY);
-        };
-        // First every name, so that names made of names find each other; the source's
-        // tokens name them by number.
-        struct Name {
-            int sheet; // -1 for the workbook's
-            rtl::OUString name;
-            Reference<css::sheet::XNamedRange> from;
-            Reference<css::sheet::XNamedRange> to;
-        };
-        std::vector<Name> names;
-        std::map<std::pair<int, int>, size_t> byIndex; // (sheet, token index) in the source
-        int lost = 0;
-        int all = 0;
-        forEachNameSet(c.source, [&](int sheet, const Reference<css::sheet::XNamedRanges>& ranges) {
-            if (!ranges.is() || (sheet >= 0 && !c.sheets.count(sheet)))
-                return;
-            const auto these = ranges->getElementNames();
-            all += int(these.getLength());
-            if (!these.hasElements())
-                return;
-            const auto into = targetNames(sheet < 0 ? -1 : sheetOf(sheet));
-            for (const rtl::OUString& name : these) {
-                try {
-                    const Reference<css::sheet::XNamedRange> from(ranges->getByName(name), UNO_QUERY_THROW);
-                    if (!into->hasByName(name)) {
-                        auto at = from->getReferencePosition();
-                        at.Sheet = sal_Int16(sheetOf(at.Sheet));
-                        into->addNewByName(name, rtl::OUString("0"), at, from->getType());
-                    }
-                    byIndex[{sheet, tokenIndex(from)}] = names.size();
-                    names.push_back({sheet, name, from,
-                                     Reference<css::sheet::XNamedRange>(into->getByName(name), UNO_QUERY_THROW)});
-                } catch (const css::uno::Exception&) {
-                    ++lost;
-                }
-            }
-        });
-        for (const Name& n : names) {
+        SourceNames made = makeNames(target, c);
+        for (const auto& n : made.names) {
             try {
-                const rtl::OUString content = n.from->getContent();
-                // A name for another workbook would link to the office's private copy of
-                // the source's folder: it stays, as an error, and is counted as not taken in.
-                if (content.indexOf("'file:") >= 0) {
-                    n.to->setContent(rtl::OUString("#REF!"));
-                    ++lost;
-                    continue;
-                }
-                auto tokens = Reference<css::sheet::XFormulaTokens>(n.from, UNO_QUERY_THROW)->getTokens();
-                bool table = false;
-                for (auto& t : tokens) {
-                    css::sheet::NameToken name;
-                    if (moveToCopies(t.Data, sheetOf))
-                        continue;
-                    if (t.OpCode != nameOp && (t.Data >>= name)) {
-                        table = true;
-                    } else if (t.Data >>= name) {
-                        const auto it = byIndex.find({name.Sheet < 0 ? -1 : int(name.Sheet), int(name.Index)});
-                        if (it != byIndex.end()) {
-                            const Name& other = names[it->second];
-                            name.Index = tokenIndex(other.to);
-                            name.Sheet = other.sheet < 0 ? -1 : sheetOf(other.sheet);
-                            t.Data <<= name;
-                        }
-                    }
-                }
-                // A structured reference set by its tokens reads no table: by its text, the
-                // table of that name.
-                if (table)
-                    n.to->setContent(renameSheetsIn(content, copyNames(target, c)));
-                else
-                    Reference<css::sheet::XFormulaTokens>(n.to, UNO_QUERY_THROW)->setTokens(tokens);
+                if (!copyContent(n, made, target, c, nameOp))
+                    ++made.lost;
             } catch (const css::uno::Exception&) {
-                ++lost;
+                ++made.lost;
             }
         }
-        counts.push_back({all, all - lost});
+        counts.push_back({made.all, made.all - made.lost});
     }
     return counts;
 }

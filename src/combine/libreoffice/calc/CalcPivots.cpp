@@ -120,6 +120,35 @@ Reference<css::sheet::XDataPilotDescriptor> likeSource(const Reference<css::shee
     return made;
 }
 
+// Whether the pivot table `name`, made like `source` over `range` at `out`, shows what the
+// source shows: made first on a sheet of its own, so that one that comes out otherwise never
+// touches the copy.
+bool sameOnTrial(const Reference<css::sheet::XSpreadsheetDocument>& target, const rtl::OUString& name,
+                 const css::table::CellRangeAddress& out, const Reference<css::sheet::XDataPilotDescriptor>& source,
+                 const css::table::CellRangeAddress& range, const Sequence<Sequence<Any>>& shown)
+{
+    const auto targetSheets = sheetsOf(target);
+    const auto sheets = target->getSheets();
+    const rtl::OUString scratch =
+        ou(QStringLiteral("~kumiro-pivot~%1").arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0')));
+    sheets->insertNewByName(scratch, sal_Int16(targetSheets->getCount()));
+    bool same = false;
+    try {
+        const Any trial = sheets->getByName(scratch);
+        const auto trialPivots = pivotsOf(trial);
+        trialPivots->insertNewByName(
+            name, css::table::CellAddress(sal_Int16(targetSheets->getCount() - 1), out.StartColumn, out.StartRow),
+            likeSource(trialPivots, source, range));
+        const auto made =
+            Reference<css::sheet::XDataPilotTable>(trialPivots->getByName(name), UNO_QUERY_THROW)->getOutputRange();
+        same = made.StartColumn == out.StartColumn && made.StartRow == out.StartRow &&
+            made.EndColumn == out.EndColumn && made.EndRow == out.EndRow && valuesAt(trial, made) == shown;
+    } catch (const css::uno::Exception&) {
+    }
+    sheets->removeByName(scratch);
+    return same;
+}
+
 } // namespace
 
 void keepPivots(const Reference<css::sheet::XSpreadsheetDocument>& target, const std::vector<SheetCopies>& copies)
@@ -161,29 +190,7 @@ void keepPivots(const Reference<css::sheet::XSpreadsheetDocument>& target, const
                 const auto out = Reference<css::sheet::XDataPilotTable>(source, UNO_QUERY_THROW)->getOutputRange();
                 const auto shown = valuesAt(sourceSheet, out);
                 const rtl::OUString name = unique(source->getName());
-                // Made first on a sheet of its own and compared with the source, so that one
-                // that comes out otherwise never touches the copy.
-                const auto sheets = target->getSheets();
-                const rtl::OUString scratch = ou(
-                    QStringLiteral("~kumiro-pivot~%1").arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0')));
-                sheets->insertNewByName(scratch, sal_Int16(targetSheets->getCount()));
-                bool same = false;
-                try {
-                    const Any trial = sheets->getByName(scratch);
-                    const auto trialPivots = pivotsOf(trial);
-                    trialPivots->insertNewByName(
-                        name,
-                        css::table::CellAddress(sal_Int16(targetSheets->getCount() - 1), out.StartColumn, out.StartRow),
-                        likeSource(trialPivots, source, range));
-                    const auto made =
-                        Reference<css::sheet::XDataPilotTable>(trialPivots->getByName(name), UNO_QUERY_THROW)
-                            ->getOutputRange();
-                    same = made.StartColumn == out.StartColumn && made.StartRow == out.StartRow &&
-                        made.EndColumn == out.EndColumn && made.EndRow == out.EndRow && valuesAt(trial, made) == shown;
-                } catch (const css::uno::Exception&) {
-                }
-                sheets->removeByName(scratch);
-                if (!same)
+                if (!sameOnTrial(target, name, out, source, range, shown))
                     continue;
                 const auto area =
                     Reference<css::table::XCellRange>(targetSheet, UNO_QUERY_THROW)

@@ -259,19 +259,21 @@ QString OfficeProcess::officePath(const QString& path) const
     return kBoxTemp + path.mid(root.size());
 }
 
-bool OfficeProcess::start(QString& reason)
+// The office's command line, in the box where it runs in one; empty, with the reason, when
+// it cannot be started.
+std::vector<QByteArray> OfficeProcess::commandLine(QString& reason)
 {
     if (!profile_.isValid()) {
         reason = profile_.errorString();
-        return false;
+        return {};
     }
     const QByteArray program = QFile::encodeName(programDir_ + QStringLiteral("/soffice.bin"));
     if (access(program.constData(), X_OK) != 0) {
         reason = QString::fromLocal8Bit(program) + QStringLiteral(": ") + QString::fromLocal8Bit(strerror(errno));
-        return false;
+        return {};
     }
     if (!registerModule(reason))
-        return false;
+        return {};
     std::vector<QByteArray> args = {
         program,
         "-env:UserInstallation=" + profileUrl(officePath(profile_.path())),
@@ -291,10 +293,18 @@ bool OfficeProcess::start(QString& reason)
         QFile::remove(pipeSocket(pipe_));
         if (::symlink(QFile::encodeName(inside).constData(), QFile::encodeName(pipeSocket(pipe_)).constData()) != 0) {
             reason = pipeSocket(pipe_) + QStringLiteral(": ") + QString::fromLocal8Bit(strerror(errno));
-            return false;
+            return {};
         }
         args = boxCommand(programDir_, profile_.path(), args, module_);
     }
+    return args;
+}
+
+bool OfficeProcess::start(QString& reason)
+{
+    std::vector<QByteArray> args = commandLine(reason);
+    if (args.empty())
+        return false;
     std::vector<char*> argv;
     for (QByteArray& a : args)
         argv.push_back(a.data());

@@ -60,6 +60,7 @@ public:
 private:
     QString programDir_;
     bool registerModule(QString& reason);
+    std::vector<QByteArray> commandLine(QString& reason);
 
     QTemporaryDir profile_;
     QString module_; // Kumiro's component, which the office loads

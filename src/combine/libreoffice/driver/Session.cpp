@@ -1,5 +1,6 @@
 // One running office, driven through UNO over a private pipe, and the checks on what it reads.
 #include "Session.h"
+#include "module/FaultMark.h"
 #include "platform/FileWriting.h"
 #include "platform/SystemErrors.h"
 #include "combine/TextEncoding.h"
@@ -251,11 +252,19 @@ OfficeError Session::lost(const QString& file) const
     if (watchdog_.reason() == Watchdog::Reason::Interrupted || (options_.interrupt && options_.interrupt->load() != 0))
         return OfficeError(OfficeError::Hung, QStringLiteral("終了の指示を受けたため、LibreOffice を終了させました。"),
                            file);
+    // Kumiro's component marks a crash in its own code before the office ends.
+    if (QFileInfo::exists(process_.tempDir() + u'/' + QLatin1String(kFaultMark)))
+        return OfficeError(OfficeError::Internal,
+                           QStringLiteral("Kumiro の部品が LibreOffice の中で異常終了しました。"), file);
     return OfficeError(OfficeError::Crashed, QStringLiteral("LibreOffice が途中で終了しました。"), file);
 }
 
 void Session::connect()
 {
+    if (!QFileInfo(officeModulePath()).isFile())
+        throw OfficeError(OfficeError::Setup,
+                          QStringLiteral("Kumiro の部品 %1 がありません。Kumiro をインストールし直して下さい。")
+                              .arg(officeModulePath()));
     const auto local = localContext(officeDir(options_));
     // A brand-new profile makes the office restart itself once (exit code 81).
     for (int attempt = 0; attempt < 3; ++attempt) {

@@ -1,6 +1,7 @@
 // The component Kumiro loads into its office: it runs each step of a combine or a
 // conversion where the documents are, so that a step costs one call across the bridge
 // instead of one for every question asked of a document.
+#include "FaultMark.h"
 #include "Inside.h"
 #include "calc/CalcSteps.h"
 #include "common/Wire.h"
@@ -23,7 +24,7 @@ namespace {
 // Kumiro lets it go.
 class Steps final : public cppu::WeakImplHelper2<css::task::XJob, css::lang::XServiceInfo> {
 public:
-    explicit Steps(const Reference<css::uno::XComponentContext>& context) : inside_(context) {}
+    explicit Steps(const Reference<css::uno::XComponentContext>& context) : inside_(context) { watchForFaults(); }
 
     // "Word.<step>" or "Calc.<step>" with its arguments; a failure of ours comes back as a
     // value, the office's own exceptions as they are.

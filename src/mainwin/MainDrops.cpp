@@ -2,6 +2,7 @@
 #include "KUMIRO.h"
 
 #include "Drop.h"
+#include "OrderPanel.h"
 #include "app/FileListing.h"
 #include "app/ProgramState.h"
 #include "app/TextValues.h"
@@ -10,7 +11,6 @@
 #include "settings/SEL_FOLD.h"
 
 #include <QDropEvent>
-#include <QListWidget>
 #include <QMimeData>
 #include <QTimer>
 
@@ -68,21 +68,20 @@ void KUMIRO::dropEvent(QDropEvent* event)
         return;
     }
     // Where in the order: the row under the pointer, else the end.
-    const QModelIndex under = List2->indexAt(List2->viewport()->mapFrom(this, event->position().toPoint()));
+    const int row = panel_->orderRowAt(this, event->position().toPoint());
     const auto [choice, placement] = placeDropped(paths);
     if (choice.refused())
         event->ignore();
     else
         event->accept();
     // The file manager waits until the drop returns: messages and the listing come after.
-    const int row = under.isValid() ? under.row() : List2->count();
     QTimer::singleShot(0, this, [this, choice, placement, row] { takeDropped(choice, placement, row); });
 }
 
 void KUMIRO::openFiles(const QStringList& paths)
 {
     const auto [choice, placement] = placeDropped(paths);
-    takeDropped(choice, placement, List2->count(), true);
+    takeDropped(choice, placement, panel_->orderRows(), true);
 }
 
 std::pair<DropChoice, DropPlacement> KUMIRO::placeDropped(const QStringList& paths) const
@@ -90,7 +89,7 @@ std::pair<DropChoice, DropPlacement> KUMIRO::placeDropped(const QStringList& pat
     DropChoice choice = chooseDrop(paths, state_.set, listedKind_);
     const QString listedFolder = listedKind_ ? state_.set.DataFol[*listedKind_] : QString();
     const DropPlacement placement =
-        choice.refused() ? DropPlacement::Refuse : placeDrop(choice, List2->count(), listedKind_, listedFolder);
+        choice.refused() ? DropPlacement::Refuse : placeDrop(choice, panel_->orderRows(), listedKind_, listedFolder);
     if (!choice.refused() && placement == DropPlacement::Refuse)
         choice.refusal = DropRefusal::OtherFolder;
     return {choice, placement};
@@ -113,7 +112,7 @@ void KUMIRO::takeDropped(const DropChoice& choice, DropPlacement placement, int 
         listDataFolder(choice.kind, choice.folder);
     }
     // Added, not confirmed: the user still checks the order and presses "OK".
-    List2->insertItems(std::min(row, List2->count()), choice.names);
+    panel_->insertIntoOrder(row, choice.names);
 }
 
 } // namespace kumiro

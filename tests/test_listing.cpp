@@ -518,6 +518,11 @@ private Q_SLOTS:
         const QPoint onFirstRow = p.right->viewport()->mapTo(&w, p.right->visualItemRect(p.right->item(0)).center());
         QVERIFY(dragOnto(w, *more, Qt::CopyAction, Qt::NoModifier, onFirstRow).dropped);
         QCOMPARE(rows(p.right), (QStringList{"B.txt", "B.txt", "c.txt", "a.txt"}));
+        // Below the last row is the end of the order, not its start.
+        const auto last = fileUrls({data.filePath("a.txt")});
+        const QPoint belowRows = p.right->viewport()->mapTo(&w, QPoint(5, p.right->viewport()->height() - 2));
+        QVERIFY(dragOnto(w, *last, Qt::CopyAction, Qt::NoModifier, belowRows).dropped);
+        QCOMPARE(rows(p.right), (QStringList{"B.txt", "B.txt", "c.txt", "a.txt", "a.txt"}));
         QCOMPARE(shown.size(), 1);
         QVERIFY(p.ok->isEnabled());
         p.ok->click();
@@ -528,12 +533,12 @@ private Q_SLOTS:
         QVERIFY(!dragOnto(w, *word).dropped);
         QCOMPARE(shown.last().title, kDropTitle);
         QCOMPARE(shown.last().text, dropRefusalText(DropRefusal::OtherFolder));
-        QCOMPARE(p.right->count(), 4);
+        QCOMPARE(p.right->count(), 5);
         // The same given to the program ("open with") speaks of opening, not of a drop.
         w.openFiles({data.filePath("d.doc")});
         QCOMPARE(shown.last().title, QStringLiteral("ファイル確認"));
         QVERIFY2(shown.last().text.startsWith(QStringLiteral("開いたファイルは ")), qPrintable(shown.last().text));
-        QCOMPARE(p.right->count(), 4);
+        QCOMPARE(p.right->count(), 5);
         QCOMPARE(w.windowTitle(), QStringLiteral("くみろ君 for Windows ( Text ﾌｧｲﾙ 編 )"));
 
         // Once the order is cleared, it opens for Word.

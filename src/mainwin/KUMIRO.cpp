@@ -3,6 +3,7 @@
 #include "CombineRun.h"
 #include "OfficeRunner.h"
 #include "Order.h"
+#include "ListedFolder.h"
 #include "OrderPanel.h"
 #include "about/INFO_VER.h"
 #include "app/FileListing.h"
@@ -22,7 +23,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
-#include <QFileSystemWatcher>
 #include <QMenuBar>
 #include <QToolBar>
 
@@ -41,7 +41,7 @@ constexpr double kToolbarHeightTwips = 360;
 
 KUMIRO::KUMIRO(ProgramState& state, Platform& platform, OfficeRunner& office, Probes probes, QWidget* parent)
     : QMainWindow(parent), state_(state), platform_(platform), office_(office), probes_(std::move(probes)),
-      data_(state, platform, office, {this, execModal, backupMedia, [this] { followListedFolder(); }})
+      data_(state, platform, office, {this, execModal, backupMedia, [this] { listed_->follow(); }})
 {
     setObjectName(QStringLiteral("KUMIRO"));
     setWindowTitle(title());
@@ -58,13 +58,10 @@ KUMIRO::KUMIRO(ProgramState& state, Platform& platform, OfficeRunner& office, Pr
     connect(panel_, &OrderPanel::helpRequested, this,
             [this] { platform_.help.show(this, state_.HelpFile, HelpCommand::Context, HelpTopic::Order); });
     panel_->installEventFilter(this);
+    listed_ = new ListedFolder(state_, platform_, office_, *panel_, *this);
     setCentralWidget(panel_);
     buildMenus();
     buildToolbar();
-
-    // What another program does in the listed folder shows too.
-    folderWatch_ = new QFileSystemWatcher(this);
-    connect(folderWatch_, &QFileSystemWatcher::directoryChanged, this, &KUMIRO::followListedFolder);
 
     Form_Load();
 }
@@ -151,41 +148,7 @@ void KUMIRO::mnuFileOpen_Click(Kind kind)
     if (!folder)
         return;
 
-    listDataFolder(kind, *folder);
-}
-
-void KUMIRO::listDataFolder(Kind kind, const QString& folder)
-{
-    state_.CurKind = kind;
-    listedKind_ = kind;
-    // A Word or Excel list means an office soon: it starts while the user builds the order.
-    if (kind == Kind::Text)
-        office_.release();
-    else
-        office_.prepare();
-    setWindowTitle(title() + kindInfo(kind).captionSuffix);
-    if (!listedFolder_.isEmpty())
-        folderWatch_->removePath(listedFolder_);
-    listedFolder_ = folder;
-    folderWatch_->addPath(folder);
-
-    const QStringList names = listKindFiles(state_.set, kind, folder);
-    panel_->showListing(names);
-
-    platform_.messages.show(this, MsgIcon::Information, kFileCountTitle,
-                            fileCountText(names.size(), kind, countUnnamableFiles(state_.set, kind, folder)));
-
-    if (anyPathTooLong(folder, names)) {
-        platform_.messages.show(this, MsgIcon::Exclamation, kPathTooLongTitle, pathTooLongText());
-        panel_->allowOnlyClearAll();
-    }
-}
-
-void KUMIRO::followListedFolder()
-{
-    if (!listedKind_ || listedFolder_.isEmpty())
-        return;
-    panel_->followListing(listKindFiles(state_.set, *listedKind_, listedFolder_));
+    listed_->list(kind, *folder);
 }
 
 void KUMIRO::takeConfirmedOrder(const QStringList& names)
@@ -207,12 +170,12 @@ void KUMIRO::mnuFileKumiro_Click()
     const QStringList inputs = state_.Order.files();
     if (const auto gone = goneFromOrder(state_.CurKind, inputs)) {
         showMessage(platform_.messages, this, *gone);
-        followListedFolder();
+        listed_->follow();
         return;
     }
     const bool done =
         runCombine(state_.CurKind, inputs, outputPathOf(state_.set, state_.CurKind), platform_, office_, this);
-    followListedFolder();
+    listed_->follow();
     if (done)
         commonFinish();
 }

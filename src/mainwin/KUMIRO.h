@@ -4,7 +4,6 @@
 #include "app/PlatformProbes.h"
 #include "combine/Office.h"
 #include "mainwin/DataMenu.h"
-#include "mainwin/Drop.h"
 #include "platform/Help.h"
 #include "platform/Mounts.h"
 
@@ -17,7 +16,6 @@
 
 class QAction;
 class QDialog;
-class QFileSystemWatcher;
 class QToolBar;
 
 namespace kumiro {
@@ -27,6 +25,7 @@ struct Platform;
 class SETTEI;
 class OfficeRunner;
 class OrderPanel;
+class ListedFolder;
 
 // The main window: the frame, its menus and toolbar, and the commands they give. The lists
 // and the order's buttons are the OrderPanel in its client area.
@@ -84,17 +83,6 @@ private:
     // saw every size change); false when it is too low.
     bool MainWndProc();
 
-    // What dropped paths open and where they go; and taking them there (MainDrops.cpp).
-    std::pair<DropChoice, DropPlacement> placeDropped(const QStringList& paths) const;
-    void takeDropped(const DropChoice& choice, DropPlacement placement, int row, bool opened = false);
-
-    // Lists a data folder the user has just chosen (the picker's "OK" or a drop) in the left
-    // list, empties the order list and tells the count.
-    void listDataFolder(Kind kind, const QString& folder);
-    // Both lists as the listed folder is now: a file gone (deleted, renamed, moved by
-    // another program) leaves them, a new one joins the left list. The confirmed order is
-    // not touched: the combine names a file of it that is gone.
-    void followListedFolder();
     // The order's names, confirmed by the panel's "OK", as files of the data folder.
     void takeConfirmedOrder(const QStringList& names);
     // What every combine leaves: the order used up, to be confirmed again.
@@ -115,10 +103,7 @@ private:
     OrderPanel* panel_ = nullptr;
     bool ending_ = false;
     bool centreFramePending_ = false;
-    // The kind last listed in this window; a dropped folder opens as its data folder.
-    std::optional<Kind> listedKind_;
-    QString listedFolder_;
-    QFileSystemWatcher* folderWatch_ = nullptr;
+    ListedFolder* listed_ = nullptr;
     QPointer<SETTEI> settei_;
 
     QToolBar* Toolbar1 = nullptr; // the toolbar above the lists

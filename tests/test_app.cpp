@@ -256,7 +256,7 @@ private Q_SLOTS:
         }
         QCOMPARE(state.AppTitle, QStringLiteral("kumiro"));
         QCOMPARE(state.HelpFile, QDir(prog).filePath(kHelpFileName));
-        QVERIFY(!state.Order);
+        QVERIFY(!state.Order.isConfirmed());
         QCOMPARE(QDir::currentPath(), QDir(prog).absolutePath());
     }
 

@@ -370,8 +370,8 @@ private Q_SLOTS:
         const QString text =
             QStringLiteral("日本語の文章です。東京都の天気は晴れ、気温は二十度でした。\n"
                            "明日の会議は午前十時から第三会議室で行います。資料を忘れずに持ってきて下さい。\n");
-        auto encode = [&](const char* name) {
-            const QByteArray utf8 = text.toUtf8();
+        auto encode = [&](const char* name, const QString& words) {
+            const QByteArray utf8 = words.toUtf8();
             iconv_t cd = iconv_open(name, "UTF-8");
             QByteArray out(utf8.size() * 4 + 16, Qt::Uninitialized);
             char* src = const_cast<char*>(utf8.constData());
@@ -397,9 +397,20 @@ private Q_SLOTS:
             {"UTF-16BE", "\xFE\xFF", TextEncoding::Utf16BE},
         };
         for (const auto& c : cases) {
-            const QByteArray bytes = c.bom + encode(c.iconvName);
+            const QByteArray bytes = c.bom + encode(c.iconvName, text);
             QCOMPARE(detectTextEncoding(bytes), c.expected);
             QCOMPARE(QString::fromUtf8(toUtf8(bytes, c.expected)), text);
+        }
+        // A word or two, too short for uchardet (it answers Western): EUC-JP is told from
+        // CP932 by which of the two reads as half-width katakana.
+        for (const QString& word : {QStringLiteral("会議室\r\n"), QStringLiteral("テスト\r\n")}) {
+            const QByteArray utf8 = word.toUtf8();
+            for (const auto& [name, expected] :
+                 {std::pair{"EUC-JP", TextEncoding::EucJp}, std::pair{"CP932", TextEncoding::ShiftJis}}) {
+                const QByteArray bytes = encode(name, word);
+                QCOMPARE(detectTextEncoding(bytes), expected);
+                QCOMPARE(toUtf8(bytes, expected), utf8);
+            }
         }
         // What cannot be told apart is read as CP932; bytes it does not know become U+FFFD.
         QCOMPARE(detectTextEncoding(QByteArray("\x82\xa0")), TextEncoding::ShiftJis);

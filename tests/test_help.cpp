@@ -2,7 +2,7 @@
 // does today, and every topic can be reached from the contents.
 #include "app/Kinds.h"
 #include "platform/Help.h"
-#include "tools/MediumDialog.h"
+#include "app/HelpTopics.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -55,7 +55,7 @@ private Q_SLOTS:
         const QString html = deliveredHelp();
         QVERIFY(!html.isEmpty());
         const QString list = topicText(html, QStringLiteral("list"));
-        const QString backup = topicText(html, contextAnchor(kBackupHelpContext));
+        const QString backup = topicText(html, contextAnchor(HelpTopic::Backup));
         for (Kind kind : kAllKinds) {
             const KindInfo& info = kindInfo(kind);
             QVERIFY2(!topicText(html, contextAnchor(info.pickerHelp)).isEmpty(), qPrintable(info.word));

@@ -201,7 +201,7 @@ private Q_SLOTS:
         QCOMPARE(rows(p.left), (QStringList{QStringLiteral("a.txt"), QStringLiteral("b.txt")}));
         QCOMPARE(p.right->count(), 0);
         QCOMPARE(state_->CurKind, Kind::Text);
-        QVERIFY(!state_->Order);
+        QVERIFY(!state_->Order.isConfirmed());
         QCOMPARE(platform_->messages.shown.size(), 1);
         QCOMPARE(platform_->messages.shown[0].title, QStringLiteral("ファイル数確認"));
         QCOMPARE(platform_->messages.shown[0].icon, MsgIcon::Information);
@@ -250,7 +250,7 @@ private Q_SLOTS:
         w.execModal = [](QDialog& d) { PickerParts(d).ok->click(); };
         p.menu(QStringLiteral("Text ﾌｧｲﾙの一覧を開く(&T)..."))->trigger();
         p.right->addItem(QStringLiteral("a.txt"));
-        state_->Order = QStringList{QStringLiteral("kept"), QString()};
+        state_->Order.confirm(QStringList{QStringLiteral("kept"), QString()});
         const QString title = w.windowTitle();
 
         w.execModal = [](QDialog& d) { PickerParts(d).cancel->click(); };
@@ -266,8 +266,8 @@ private Q_SLOTS:
         QCOMPARE(w.windowTitle(), title);
         QCOMPARE(rows(p.left), QStringList{QStringLiteral("a.txt")});
         QCOMPARE(rows(p.right), QStringList{QStringLiteral("a.txt")});
-        QCOMPARE(state_->Order.value_or(QStringList()).size(), 2);
-        QCOMPARE(state_->Order.value_or(QStringList()).value(0), QStringLiteral("kept"));
+        QCOMPARE(state_->Order.files().size(), 2);
+        QCOMPARE(state_->Order.files().value(0), QStringLiteral("kept"));
     }
 
     void longPathWarnsOnceAfterTheCount()
@@ -482,7 +482,7 @@ private Q_SLOTS:
             touch(data.filePath(QString::fromLatin1(name)));
         const QString before = dir_->filePath(QStringLiteral("before"));
         state_->set.DataFol[Kind::Text] = before;
-        state_->Order = QStringList{QStringLiteral("kept"), QStringLiteral("kept too")};
+        state_->Order.confirm(QStringList{QStringLiteral("kept"), QStringLiteral("kept too")});
 
         KUMIRO w(*state_, platform_->platform, *office_);
 
@@ -511,30 +511,34 @@ private Q_SLOTS:
         QCOMPARE(state_->set.DataFol[Kind::Text], data_);
         QCOMPARE(store_->read(QStringLiteral("kumiro"), kSectionKumiro, kindKey(QStringLiteral("DataFol"), 2)), data_);
         // The old order is void and the new one is not confirmed until "OK".
-        QVERIFY(!state_->Order);
-        QVERIFY(!hasConfirmedOrder(*state_));
+        QVERIFY(!state_->Order.isConfirmed());
 
         // More of the same folder: added where dropped, nothing cleared, nothing listed again.
         const auto more = fileUrls({data.filePath("B.txt"), data.filePath("B.txt")});
         const QPoint onFirstRow = p.right->viewport()->mapTo(&w, p.right->visualItemRect(p.right->item(0)).center());
         QVERIFY(dragOnto(w, *more, Qt::CopyAction, Qt::NoModifier, onFirstRow).dropped);
         QCOMPARE(rows(p.right), (QStringList{"B.txt", "B.txt", "c.txt", "a.txt"}));
+        // Below the last row is the end of the order, not its start.
+        const auto last = fileUrls({data.filePath("a.txt")});
+        const QPoint belowRows = p.right->viewport()->mapTo(&w, QPoint(5, p.right->viewport()->height() - 2));
+        QVERIFY(dragOnto(w, *last, Qt::CopyAction, Qt::NoModifier, belowRows).dropped);
+        QCOMPARE(rows(p.right), (QStringList{"B.txt", "B.txt", "c.txt", "a.txt", "a.txt"}));
         QCOMPARE(shown.size(), 1);
         QVERIFY(p.ok->isEnabled());
         p.ok->click();
-        QCOMPARE(confirmedOrder(*state_).value(2), data.filePath("c.txt"));
+        QCOMPARE(state_->Order.files().value(2), data.filePath("c.txt"));
 
         // A Word file while the Text order has entries: refused, the order stays.
         const auto word = fileUrls({data.filePath("d.doc")});
         QVERIFY(!dragOnto(w, *word).dropped);
         QCOMPARE(shown.last().title, kDropTitle);
         QCOMPARE(shown.last().text, dropRefusalText(DropRefusal::OtherFolder));
-        QCOMPARE(p.right->count(), 4);
+        QCOMPARE(p.right->count(), 5);
         // The same given to the program ("open with") speaks of opening, not of a drop.
         w.openFiles({data.filePath("d.doc")});
         QCOMPARE(shown.last().title, QStringLiteral("ファイル確認"));
         QVERIFY2(shown.last().text.startsWith(QStringLiteral("開いたファイルは ")), qPrintable(shown.last().text));
-        QCOMPARE(p.right->count(), 4);
+        QCOMPARE(p.right->count(), 5);
         QCOMPARE(w.windowTitle(), QStringLiteral("くみろ君 for Windows ( Text ﾌｧｲﾙ 編 )"));
 
         // Once the order is cleared, it opens for Word.
@@ -544,7 +548,7 @@ private Q_SLOTS:
         QCOMPARE(rows(p.left), QStringList{"d.doc"});
         QCOMPARE(rows(p.right), QStringList{"d.doc"});
         QCOMPARE(shown.last().text, QStringLiteral("同一のフォルダの中から 1 個 の Word ファイルを読み取りました。　"));
-        QVERIFY(!hasConfirmedOrder(*state_));
+        QVERIFY(!state_->Order.isConfirmed());
     }
 
     void droppedFolderOpensForTheKindListedLast()
@@ -596,7 +600,7 @@ private Q_SLOTS:
         p.menu(QStringLiteral("Text ﾌｧｲﾙの一覧を開く(&T)..."))->trigger();
         p.right->addItems({"b.txt", "a.txt"});
         p.ok->click();
-        const QStringList order = confirmedOrder(*state_);
+        const QStringList order = state_->Order.files();
         const QString title = w.windowTitle();
         const QString stored = store_->read(QStringLiteral("kumiro"), kSectionKumiro, QStringLiteral("DataFol(2)"));
         auto& shown = platform_->messages.shown;
@@ -606,8 +610,8 @@ private Q_SLOTS:
             QCOMPARE(w.windowTitle(), title);
             QCOMPARE(rows(p.left), (QStringList{"a.txt", "b.txt"}));
             QCOMPARE(rows(p.right), (QStringList{"b.txt", "a.txt"}));
-            QCOMPARE(confirmedOrder(*state_), order);
-            QVERIFY(hasConfirmedOrder(*state_));
+            QCOMPARE(state_->Order.files(), order);
+            QVERIFY(state_->Order.isConfirmed());
             for (Kind kind : kAllKinds)
                 QCOMPARE(state_->set.DataFol[kind], data_);
             QCOMPARE(store_->read(QStringLiteral("kumiro"), kSectionKumiro, QStringLiteral("DataFol(2)")), stored);

@@ -401,7 +401,7 @@ private Q_SLOTS:
                      QStringLiteral("/NewText.txt"));
         QCOMPARE(done.buttons, MsgButtons::OkOpenFolder);
         QCOMPARE(platform_->shell.shownFiles, QStringList{out + QStringLiteral("/NewText.txt")});
-        QCOMPARE(state_->Order.value_or(QStringList()).value(0), QString());
+        QCOMPARE(state_->Order.files().value(0), QString());
         QVERIFY(!p.menu(QStringLiteral("くみろ実行(&G)"))->isEnabled());
         QVERIFY(!p.tool(QStringLiteral("くみろ実行"))->isEnabled());
     }
@@ -427,7 +427,7 @@ private Q_SLOTS:
         QCOMPARE(failed.text,
                  QStringLiteral("くみろ先のフォルダ ") + dir_->filePath(QStringLiteral("missing-folder")) +
                      QStringLiteral(" に書き込めません。　\r\rフォルダがありません。"));
-        QCOMPARE(state_->Order.value_or(QStringList()).value(1), data_ + QStringLiteral("/1.txt"));
+        QCOMPARE(state_->Order.files().value(1), data_ + QStringLiteral("/1.txt"));
         QVERIFY(p.menu(QStringLiteral("くみろ実行(&G)"))->isEnabled());
 
         // A file of the confirmed order that is gone since is named before anything starts;
@@ -442,14 +442,14 @@ private Q_SLOTS:
         QVERIFY(p.menu(QStringLiteral("くみろ実行(&G)"))->isEnabled());
         // For Word, before any office is asked for.
         state_->CurKind = Kind::Word;
-        state_->Order = QStringList{data_ + QStringLiteral("/gone.doc"), data_ + QStringLiteral("/gone.doc")};
+        state_->Order.confirm(QStringList{data_ + QStringLiteral("/gone.doc"), data_ + QStringLiteral("/gone.doc")});
         p.menu(QStringLiteral("くみろ実行(&G)"))->trigger();
         QCOMPARE(platform_->messages.shown.last().title, QStringLiteral("ファイル確認"));
         QVERIFY(platform_->messages.shown.last().text.startsWith(QStringLiteral("ファイル ") + data_));
         state_->CurKind = Kind::Text;
 
         // An order voided by the picker is not combined, and not reported as done.
-        state_->voidOrder();
+        state_->Order.voidOrder();
         p.menu(QStringLiteral("くみろ実行(&G)"))->trigger();
         QCOMPARE(platform_->messages.shown.last().title, QStringLiteral("選択ファイルの確認"));
         QVERIFY(!p.menu(QStringLiteral("くみろ実行(&G)"))->isEnabled());

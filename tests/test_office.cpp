@@ -526,7 +526,7 @@ private Q_SLOTS:
         state.set.FolderName[0] = out_->path();
         state.set.KumiroFile[0] = QStringLiteral("NewWord");
         state.CurKind = Kind::Word;
-        state.Order = QStringList{fixture(QStringLiteral("in1.doc")), fixture(QStringLiteral("in2.doc"))};
+        state.Order.confirm(QStringList{fixture(QStringLiteral("in1.doc")), fixture(QStringLiteral("in2.doc"))});
         test::ScriptedPlatform platform;
         OfficeRunner office(platform.messages,
                             [this] { return loadOffice(QStringLiteral(KUMIRO_PROGRAM_DIR_LITERAL), options_); });
@@ -541,10 +541,11 @@ private Q_SLOTS:
                      out_->filePath(QStringLiteral("NewWord.doc")));
         QVERIFY(QFileInfo(out_->filePath(QStringLiteral("NewWord.doc"))).size() > 0);
         QVERIFY(!p.menu(QStringLiteral("くみろ実行(&G)"))->isEnabled());
-        QVERIFY(!state.Order);
+        QVERIFY(!state.Order.isConfirmed());
 
         // A failing input: told which file, the order stays confirmed.
-        state.Order = QStringList{out_->filePath(QStringLiteral("nothing.doc")), fixture(QStringLiteral("in2.doc"))};
+        state.Order.confirm(
+            QStringList{out_->filePath(QStringLiteral("nothing.doc")), fixture(QStringLiteral("in2.doc"))});
         p.menu(QStringLiteral("くみろ実行(&G)"))->setEnabled(true);
         p.menu(QStringLiteral("くみろ実行(&G)"))->trigger();
         QCOMPARE(platform.messages.shown.last().icon, MsgIcon::Critical);
@@ -577,7 +578,8 @@ private Q_SLOTS:
         state.CurKind = Kind::Excel;
         state.set.FolderName[1] = out_->path();
         state.set.KumiroFile[1] = QStringLiteral("NewExcel");
-        state.Order = QStringList{out_->filePath(QStringLiteral("x.csv")), out_->filePath(QStringLiteral("y.csv"))};
+        state.Order.confirm(
+            QStringList{out_->filePath(QStringLiteral("x.csv")), out_->filePath(QStringLiteral("y.csv"))});
         p.tool(QStringLiteral("くみろ実行"))->setEnabled(true);
         p.tool(QStringLiteral("くみろ実行"))->trigger();
         QCOMPARE(platform.messages.shown.last().text,
@@ -588,7 +590,7 @@ private Q_SLOTS:
         // What the combine cannot carry (a pivot table of months) is named in one more
         // paragraph; the combine still completes.
         const QString pivot = QStringLiteral(KUMIRO_TESTS_DIR "/fixtures/pivotgroup.xlsx");
-        state.Order = QStringList{out_->filePath(QStringLiteral("x.csv")), pivot};
+        state.Order.confirm(QStringList{out_->filePath(QStringLiteral("x.csv")), pivot});
         p.tool(QStringLiteral("くみろ実行"))->setEnabled(true);
         p.tool(QStringLiteral("くみろ実行"))->trigger();
         QCOMPARE(platform.messages.shown.last().text,

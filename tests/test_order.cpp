@@ -1,17 +1,20 @@
-// The order list: its rules without a window, the buttons between and under the lists, and
-// reordering with the mouse.
+// The order panel: its rules without a window, the buttons between and under the lists, and
+// reordering with the mouse, on the panel alone; and the order it confirms, in the window.
+#include "app/HelpTopics.h"
 #include "app/ProgramState.h"
-#include "mainwin/KUMIRO.h"
-#include "support/MainWindow.h"
-#include "support/StoredKeys.h"
 #include "mainwin/DragReorder.h"
+#include "mainwin/KUMIRO.h"
 #include "mainwin/Order.h"
+#include "mainwin/OrderPanel.h"
 #include "platform/ButtonKeys.h"
+#include "support/MainWindow.h"
 
-#include <QFile>
+#include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace kumiro;
@@ -28,26 +31,24 @@ private Q_SLOTS:
     void orderIsConfirmedForTwoToAHundredNames()
     {
         test::ScriptedMessageBoxes messages;
-        state_->CurKind = Kind::Excel;
-        state_->set.DataFol[Kind::Excel] = QStringLiteral("/data/");
-        QStringList names;
         for (int n : {0, 1, 101}) {
-            names.clear();
-            for (int i = 0; i < n; ++i)
-                names << QStringLiteral("f%1.xls").arg(i);
-            QVERIFY(!confirmOrder(*state_, names, messages, nullptr));
+            QVERIFY(!orderCountTaken(n, messages, nullptr));
             QCOMPARE(messages.shown.last().icon, MsgIcon::Critical);
         }
         QCOMPARE(messages.shown[0].title, QStringLiteral("選択ファイルの確認"));
         QCOMPARE(messages.shown[2].title, QStringLiteral("選択ファイル数の確認"));
-        QVERIFY(!hasConfirmedOrder(*state_));
+        QVERIFY(orderCountTaken(2, messages, nullptr));
+        QVERIFY(orderCountTaken(100, messages, nullptr));
+        QCOMPARE(messages.shown.size(), 3);
 
-        QVERIFY(confirmOrder(*state_, {QStringLiteral("b.xls"), QStringLiteral("a.csv")}, messages, nullptr));
-        QCOMPARE(messages.shown.last().title, QStringLiteral("くみろ順確認"));
-        QCOMPARE(confirmedOrder(*state_), (QStringList{QStringLiteral("/data/b.xls"), QStringLiteral("/data/a.csv")}));
-        QVERIFY(hasConfirmedOrder(*state_));
-        forgetOrder(*state_);
-        QVERIFY(!hasConfirmedOrder(*state_));
+        ConfirmedOrder order;
+        QVERIFY(!order.isConfirmed());
+        order.confirm(orderFiles(QStringLiteral("/data/"), {QStringLiteral("b.xls"), QStringLiteral("a.csv")}));
+        QCOMPARE(order.files(), (QStringList{QStringLiteral("/data/b.xls"), QStringLiteral("/data/a.csv")}));
+        QVERIFY(order.isConfirmed());
+        order.voidOrder();
+        QVERIFY(!order.isConfirmed());
+        QVERIFY(order.files().isEmpty());
     }
 
     void timerEnablesTheOrderButtonsFromTheListSizes()
@@ -70,10 +71,10 @@ private Q_SLOTS:
 
     void addMoveAndRemoveRows()
     {
-        KUMIRO w(*state_, platform_->platform, *office_);
-        const MainWindowParts p(w);
+        OrderPanel panel(platform_->messages);
+        const OrderPanelParts p(panel);
         auto& shown = platform_->messages.shown;
-        p.left->addItems({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+        panel.showListing({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
 
         p.add->click();
         QCOMPARE(shown.size(), 1);
@@ -127,8 +128,8 @@ private Q_SLOTS:
 
     void addAllAsksFirst()
     {
-        KUMIRO w(*state_, platform_->platform, *office_);
-        const MainWindowParts p(w);
+        OrderPanel panel(platform_->messages);
+        const OrderPanelParts p(panel);
         for (int i = 0; i < 120; ++i)
             p.left->addItem(QStringLiteral("f%1.txt").arg(i));
         p.right->addItem(QStringLiteral("old"));
@@ -147,51 +148,67 @@ private Q_SLOTS:
 
     void confirmingTheOrder()
     {
-        KUMIRO w(*state_, platform_->platform, *office_);
-        const MainWindowParts p(w);
-        state_->CurKind = Kind::Text;
+        OrderPanel panel(platform_->messages);
+        const OrderPanelParts p(panel);
+        QSignalSpy confirmed(&panel, &OrderPanel::orderConfirmed);
         auto& shown = platform_->messages.shown;
+        auto last = [&] { return confirmed.last().at(0).toStringList(); };
 
         // Fewer than two rows cannot be confirmed: "OK" is off (its messages are the rules' own).
         QVERIFY(!p.ok->isEnabled());
         p.right->addItem(QStringLiteral("x.txt"));
         QVERIFY(!p.ok->isEnabled());
 
-        // A duplicate is kept as it is, with its full path.
+        // A duplicate is kept as it is.
         p.right->addItem(QStringLiteral("x.txt"));
         p.ok->click();
         QCOMPARE(shown.last().title, QStringLiteral("くみろ順確認"));
         QCOMPARE(shown.last().text, QStringLiteral("くみろ順を確定しました。　くみろ実行を選択して下さい。　"));
-        QCOMPARE(state_->Order.value_or(QStringList()).size(), 2);
-        QCOMPARE(state_->Order.value_or(QStringList()).value(0), data_ + QStringLiteral("/x.txt"));
-        QCOMPARE(state_->Order.value_or(QStringList()).value(1), data_ + QStringLiteral("/x.txt"));
-        QVERIFY(p.menu(QStringLiteral("くみろ実行(&G)"))->isEnabled());
-        QVERIFY(p.tool(QStringLiteral("くみろ実行"))->isEnabled());
+        QCOMPARE(last(), (QStringList{QStringLiteral("x.txt"), QStringLiteral("x.txt")}));
 
-        // 100 rows are accepted; 101 are refused and the 100 stay confirmed.
+        // 100 rows are accepted; 101 are refused, and nothing is handed out.
         p.right->clear();
         for (int i = 0; i < 100; ++i)
             p.right->addItem(QStringLiteral("%1.txt").arg(i));
         p.ok->click();
-        QCOMPARE(state_->Order.value_or(QStringList()).size(), 100);
-        QCOMPARE(state_->Order.value_or(QStringList()).value(99), data_ + QStringLiteral("/99.txt"));
+        QCOMPARE(last().size(), 100);
+        QCOMPARE(last().value(99), QStringLiteral("99.txt"));
         p.right->addItem(QStringLiteral("100.txt"));
         p.ok->click();
         QCOMPARE(shown.last().text,
                  QStringLiteral("くみろ順で指定されたファイルの数が \"100個\" を超えています。　\r\r"
                                 "これ以上のファイル数を扱う場合は、数回に分けて実行して下さい。　"));
-        QCOMPARE(state_->Order.value_or(QStringList()).size(), 100);
+        QCOMPARE(confirmed.size(), 2);
+    }
 
-        // Edits after "OK" do not reach the order.
+    // The window makes the panel's order the confirmed one, as files of the data folder,
+    // and offers the combine; edits after "OK" do not reach it.
+    void theWindowKeepsTheConfirmedOrder()
+    {
+        KUMIRO w(*state_, platform_->platform, *office_);
+        const MainWindowParts p(w);
+        state_->CurKind = Kind::Text;
+        QVERIFY(!p.menu(QStringLiteral("くみろ実行(&G)"))->isEnabled());
+        p.right->addItems({QStringLiteral("x.txt"), QStringLiteral("y.txt")});
+        p.ok->click();
+        QCOMPARE(state_->Order.files(),
+                 (QStringList{data_ + QStringLiteral("/x.txt"), data_ + QStringLiteral("/y.txt")}));
+        QVERIFY(p.menu(QStringLiteral("くみろ実行(&G)"))->isEnabled());
+        QVERIFY(p.tool(QStringLiteral("くみろ実行"))->isEnabled());
         p.right->clear();
-        QCOMPARE(state_->Order.value_or(QStringList()).value(0), data_ + QStringLiteral("/0.txt"));
+        QCOMPARE(state_->Order.files().size(), 2);
+
+        p.help->click();
+        QCOMPARE(platform_->help.calls.last().context, HelpTopic::Order);
+        QCOMPARE(platform_->help.calls.last().command, HelpCommand::Context);
     }
 
     void clearingAndHelp()
     {
-        KUMIRO w(*state_, platform_->platform, *office_);
-        const MainWindowParts p(w);
-        p.left->addItems({QStringLiteral("a"), QStringLiteral("b")});
+        OrderPanel panel(platform_->messages);
+        const OrderPanelParts p(panel);
+        QSignalSpy help(&panel, &OrderPanel::helpRequested);
+        panel.showListing({QStringLiteral("a"), QStringLiteral("b")});
         p.right->addItems({QStringLiteral("a"), QStringLiteral("b")});
         platform_->messages.answers = {MsgAnswer::Cancel, MsgAnswer::Cancel, MsgAnswer::Ok, MsgAnswer::Ok};
 
@@ -215,8 +232,7 @@ private Q_SLOTS:
         QCOMPARE(p.left->count(), 0);
 
         p.help->click();
-        QCOMPARE(platform_->help.calls.last().context, 6);
-        QCOMPARE(platform_->help.calls.last().command, HelpCommand::Context);
+        QCOMPARE(help.size(), 1);
     }
 
     // The order list's keys and Return on a focused button do what the buttons do, with
@@ -224,8 +240,9 @@ private Q_SLOTS:
     void keysOfTheOrderList()
     {
         installButtonKeys(*qApp);
-        KUMIRO w(*state_, platform_->platform, *office_);
-        const MainWindowParts p(w);
+        OrderPanel w(platform_->messages);
+        QSignalSpy help(&w, &OrderPanel::helpRequested);
+        const OrderPanelParts p(w);
         w.show();
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
@@ -254,7 +271,7 @@ private Q_SLOTS:
         QCOMPARE(shown.size(), 1);
         p.help->setFocus();
         QTest::keyClick(p.help, Qt::Key_Enter, Qt::KeypadModifier);
-        QTRY_COMPARE(platform_->help.calls.size(), 1);
+        QTRY_COMPARE(help.size(), 1);
     }
 
     // --- drag reordering ------------------------------------------------------------
@@ -289,8 +306,9 @@ private Q_SLOTS:
     {
         QFile::copy(qEnvironmentVariable("KUMIRO_PROGRAM_DIR") + QStringLiteral("/drag_drop.ico"),
                     dir_->filePath(QStringLiteral("drag_drop.ico")));
-        KUMIRO w(*state_, platform_->platform, *office_);
-        const MainWindowParts p(w);
+        OrderPanel w(platform_->messages);
+        w.setDragPicture(dir_->filePath(QStringLiteral("drag_drop.ico")));
+        const OrderPanelParts p(w);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         p.right->addItems({"r0", "r1", "r2", "r3", "r4"});

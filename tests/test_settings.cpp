@@ -84,7 +84,7 @@ private Q_SLOTS:
         state_->AppTitle = QStringLiteral("kumiro");
         state_->HelpFile = prog_ + QStringLiteral("/KUMIRO.html");
         state_->set.DataFol.fill(data_);
-        state_->Order = QStringList{QStringLiteral("/x/a.txt"), QString(), QString()};
+        state_->Order.confirm(QStringList{QStringLiteral("/x/a.txt"), QString(), QString()});
         platform_ = std::make_unique<test::ScriptedPlatform>();
     }
 
@@ -135,7 +135,7 @@ private Q_SLOTS:
         QVERIFY(!picker.chosenFolder());
         QCOMPARE(state_->set.DataFol[1], prog_);
         QCOMPARE(store_->read(QStringLiteral("kumiro"), kSectionKumiro, QStringLiteral("DataFol(1)")), prog_);
-        QCOMPARE(state_->Order.value_or(QStringList()).size(), 3);
+        QCOMPARE(state_->Order.files().size(), 3);
         // An empty folder is no folder either.
         state_->set.DataFol[1].clear();
         SEL_FOLD again(Kind::Excel, *state_, platform_->platform);
@@ -185,7 +185,7 @@ private Q_SLOTS:
         QCOMPARE(state_->set.DataFol[2], data_ + QStringLiteral("/sub"));
         QCOMPARE(store_->read(QStringLiteral("kumiro"), kSectionKumiro, QStringLiteral("DataFol(2)")),
                  data_ + QStringLiteral("/sub"));
-        QVERIFY(!state_->Order);
+        QVERIFY(!state_->Order.isConfirmed());
     }
 
     void keyboardDefaultsAndEscape()

@@ -6,12 +6,13 @@
 #include "support/MainWindow.h"
 #include "mainwin/OfficeRunner.h"
 #include "support/ScriptedPlatform.h"
-#include "tools/FILESCOPY.h"
-#include "tools/Backup.h"
-#include "tools/MediumDialog.h"
+#include "tools/dialogs/FILESCOPY.h"
+#include "tools/dialogs/Backup.h"
+#include "app/HelpTopics.h"
+#include "tools/dialogs/MediumDialog.h"
 #include "platform/ReplaceFile.h"
 #include "tools/FileTools.h"
-#include "tools/RENAME.h"
+#include "tools/dialogs/RENAME.h"
 
 #include <QAction>
 #include <QDir>
@@ -182,7 +183,7 @@ private Q_SLOTS:
     {
         writeFile(at(QStringLiteral("data/a.txt")), "A");
         writeFile(at(QStringLiteral("data/b.txt")), "B");
-        RENAME dialog(at(QStringLiteral("data/a.txt")), *state_, platform_->platform);
+        RENAME dialog(at(QStringLiteral("data/a.txt")), state_->HelpFile, platform_->platform);
         dialog.findChild<QLineEdit*>()->setText(QStringLiteral("b.txt"));
         test::named<QPushButton>(dialog, QStringLiteral("OK"))->click();
         QCOMPARE(platform_->messages.shown.last().icon, MsgIcon::Critical);
@@ -191,7 +192,7 @@ private Q_SLOTS:
         QCOMPARE(readFile(at(QStringLiteral("data/b.txt"))), QByteArray("B"));
         test::named<QPushButton>(dialog, QStringLiteral("ヘルプ"))->click();
         QCOMPARE(platform_->help.calls.last().context, 23);
-        FILESCOPY copy(at(QStringLiteral("data/a.txt")), *state_, platform_->platform);
+        FILESCOPY copy(at(QStringLiteral("data/a.txt")), state_->HelpFile, platform_->platform);
         test::named<QPushButton>(copy, QStringLiteral("ヘルプ"))->click();
         QCOMPARE(platform_->help.calls.last().context, 22);
     }
@@ -320,7 +321,7 @@ private Q_SLOTS:
         QCOMPARE(listed.size(), 2);
         QVERIFY2(listed[1].contains(QStringLiteral("usb2")) && listed[1].contains(at(QStringLiteral("usb2"))),
                  qPrintable(listed[1]));
-        QCOMPARE(platform_->help.calls.last().context, kBackupHelpContext);
+        QCOMPARE(platform_->help.calls.last().context, HelpTopic::Backup);
         QCOMPARE(readFile(at(QStringLiteral("usb2/NewWord.doc"))), QByteArray("word"));
         QVERIFY(QDir(at(QStringLiteral("usb1"))).isEmpty());
         QCOMPARE(shown.last().title, QStringLiteral("終了確認"));

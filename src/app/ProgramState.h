@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ConfirmedOrder.h"
 #include "Kinds.h"
 #include "SettingsStore.h"
 #include "SettingsTable.h"
@@ -12,8 +13,6 @@
 #include <array>
 
 namespace kumiro {
-
-inline constexpr int kMaxOrder = 100;
 
 // Every value that lives for the whole run. Main makes one and hands it to the windows.
 struct ProgramState {
@@ -35,11 +34,7 @@ struct ProgramState {
     QString AppTitle;
     QString HelpFile;
 
-    // The confirmed combine order (OrderFile(0..OrderLast) of old): the files in order, set
-    // by the order list's "OK"; voided only through voidOrder (a folder confirmed, a
-    // combine done).
-    std::optional<QStringList> Order;
-    void voidOrder() { Order.reset(); }
+    ConfirmedOrder Order;
     Kind CurKind = Kind::Word;
     QString AppearanceScheme;
 };

@@ -179,6 +179,15 @@ bool saveSetting(SettingsStore& store, const QString& app, const SettingsRecord&
     return store.save(app, keySection(key), keyName(key, i, j), valueOf(settings, key, i, j));
 }
 
+qint16 windowSizeTwips(const SettingsRecord& settings, Key key, double extra)
+{
+    const Default& fallback = rowOf(key).fallback;
+    Q_ASSERT(fallback.type == Default::Number);
+    const auto stored = wholeNumber(valueOf(settings, key));
+    const auto size = stored ? toInt16(*stored + extra) : std::nullopt;
+    return size.value_or(qint16(fallback.value + extra));
+}
+
 QString centredEdge(double screen, const QString& windowSize)
 {
     return numberText((screen - leadingNumber(windowSize)) / 2);

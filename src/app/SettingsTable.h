@@ -40,6 +40,11 @@ const QString& keySection(Key key);
 QString& valueOf(SettingsRecord& settings, Key key, int i = -1, int j = -1);
 const QString& valueOf(const SettingsRecord& settings, Key key, int i = -1, int j = -1);
 
+// The main window's stored outer height (F_Height) or width (F_Width) in twips as a 16-bit
+// number, `extra` added; the key's default plus `extra` when the stored text is not a
+// number or the sum does not fit 16 bits.
+qint16 windowSizeTwips(const SettingsRecord& settings, Key key, double extra = 0);
+
 // Writes the record's value of one key to the store.
 bool saveSetting(SettingsStore& store, const QString& app, const SettingsRecord& settings, Key key, int i = -1,
                  int j = -1);

@@ -128,11 +128,10 @@ bool isHelp(const QString& word)
     return word == u"--help" || word == u"-h";
 }
 
-} // namespace
-
-CliRequest parseCommandLine(const QStringList& words)
+// The words after the window system's options ("kumiro -platform offscreen --bogus": the
+// window's options are the window's).
+QStringList withoutWindowOptions(const QStringList& words)
 {
-    // "kumiro -platform offscreen --bogus": the window's options are the window's.
     qsizetype first = 0;
     while (first < words.size()) {
         const int taken = windowSystemOption(words, int(first));
@@ -140,35 +139,88 @@ CliRequest parseCommandLine(const QStringList& words)
             break;
         first += taken;
     }
-    const QStringList arguments = words.mid(first);
+    return words.mid(first);
+}
+
+CliRequest requestOf(CliRequest::Command command, const QString& topic = {})
+{
+    CliRequest r;
+    r.command = command;
+    r.topic = topic;
+    return r;
+}
+
+// The command word: help, the version, or what is wrong with it; nothing for "combine" and
+// "convert", whose options follow.
+std::optional<CliRequest> requestOfCommandWord(const QStringList& arguments)
+{
     if (arguments.isEmpty())
         return usage({QStringLiteral("コマンドを指定して下さい。"), QStringLiteral("no command given")});
     const QString command = arguments.first();
-    if (isHelp(command)) {
-        CliRequest r;
-        r.command = CliRequest::Help;
-        return r;
-    }
-    if (command == u"--version") {
-        CliRequest r;
-        r.command = CliRequest::Version;
-        return r;
-    }
+    if (isHelp(command))
+        return requestOf(CliRequest::Help);
+    if (command == u"--version")
+        return requestOf(CliRequest::Version);
     if (command.startsWith(u'-') && command != u"-")
         return usage(unknownOption(command));
-    if (command != u"combine" && command != u"convert") {
-        // "kumiro memo.txt" opens the file in the window: a word that reads as a file's name
-        // is one that is not there.
-        if (command.contains(u'/') || command.contains(u'.'))
-            return usage({QStringLiteral("ファイル %1 がありません。").arg(command),
-                          QStringLiteral("no such file: %1").arg(command)});
-        return usage({QStringLiteral("コマンド「%1」はありません。").arg(command),
-                      QStringLiteral("unknown command '%1'").arg(command)});
-    }
+    if (command == u"combine" || command == u"convert")
+        return std::nullopt;
+    // "kumiro memo.txt" opens the file in the window: a word that reads as a file's name
+    // is one that is not there.
+    if (command.contains(u'/') || command.contains(u'.'))
+        return usage({QStringLiteral("ファイル %1 がありません。").arg(command),
+                      QStringLiteral("no such file: %1").arg(command)});
+    return usage({QStringLiteral("コマンド「%1」はありません。").arg(command),
+                  QStringLiteral("unknown command '%1'").arg(command)});
+}
 
-    CliRequest r;
-    r.command = command == u"combine" ? CliRequest::Combine : CliRequest::Convert;
-    r.topic = command;
+bool takesValue(const QString& option)
+{
+    return option == u"--kind" || option == u"-o" || option == u"--output" || option == u"--to" ||
+        option == u"--timeout" || option == u"--outdir";
+}
+
+// An option with its value into the request; what is wrong when the option is not the
+// command's or its value is none it takes. `written` is the option as the user wrote it.
+std::optional<CliText> takeOption(CliRequest& r, const QString& option, const QString& value, const QString& written)
+{
+    const bool combine = r.command == CliRequest::Combine;
+    if (combine && option == u"--kind") {
+        r.kind = kindNamed(value);
+        if (!r.kind)
+            return CliText{QStringLiteral("--kind は word、excel、text のどれかです。"),
+                           QStringLiteral("--kind is one of word, excel, text")};
+    } else if (combine && (option == u"-o" || option == u"--output")) {
+        r.output = value;
+    } else if (option == u"--timeout") {
+        bool ok = false;
+        r.timeoutSeconds = value.toInt(&ok);
+        if (!ok || r.timeoutSeconds <= 0)
+            return CliText{QStringLiteral("--timeout は 1 以上の秒数です。"),
+                           QStringLiteral("--timeout is a number of seconds, 1 or more")};
+    } else if (!combine && option == u"--outdir") {
+        r.outdir = value;
+    } else if (!combine && option == u"--to") {
+        const auto f = formatNamed(value);
+        if (!f)
+            return CliText{QStringLiteral("--to は txt、doc、rtf、docx、odt、pdf のどれかです。"),
+                           QStringLiteral("--to is one of txt, doc, rtf, docx, odt, pdf")};
+        r.to = *f;
+    } else {
+        return unknownOption(written);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+CliRequest parseCommandLine(const QStringList& words)
+{
+    const QStringList arguments = withoutWindowOptions(words);
+    if (auto early = requestOfCommandWord(arguments))
+        return *early;
+    const QString command = arguments.first();
+    CliRequest r = requestOf(command == u"combine" ? CliRequest::Combine : CliRequest::Convert, command);
     auto problem = [&](const CliText& text) { return usage(text, command); };
     bool toGiven = false;
     bool options = true;
@@ -182,12 +234,8 @@ CliRequest parseCommandLine(const QStringList& words)
             r.files << a;
             continue;
         }
-        if (isHelp(a)) {
-            CliRequest help;
-            help.command = CliRequest::Help;
-            help.topic = command;
-            return help;
-        }
+        if (isHelp(a))
+            return requestOf(CliRequest::Help, command);
         if (a == u"-q" || a == u"--quiet") {
             r.quiet = true;
             continue;
@@ -202,38 +250,15 @@ CliRequest parseCommandLine(const QStringList& words)
         if (a.startsWith(QStringLiteral("--")) && eq > 0) {
             value = a.mid(eq + 1);
             a = a.left(eq);
-        } else if (a == u"--kind" || a == u"-o" || a == u"--output" || a == u"--to" || a == u"--timeout" ||
-                   a == u"--outdir") {
+        } else if (takesValue(a)) {
             if (i + 1 >= arguments.size())
                 return problem(
                     {QStringLiteral("%1 の値がありません。").arg(a), QStringLiteral("%1 needs a value").arg(a)});
             value = arguments[++i];
         }
-        if (r.command == CliRequest::Combine && a == u"--kind") {
-            r.kind = kindNamed(value);
-            if (!r.kind)
-                return problem({QStringLiteral("--kind は word、excel、text のどれかです。"),
-                                QStringLiteral("--kind is one of word, excel, text")});
-        } else if (r.command == CliRequest::Combine && (a == u"-o" || a == u"--output")) {
-            r.output = value;
-        } else if (a == u"--timeout") {
-            bool ok = false;
-            r.timeoutSeconds = value.toInt(&ok);
-            if (!ok || r.timeoutSeconds <= 0)
-                return problem({QStringLiteral("--timeout は 1 以上の秒数です。"),
-                                QStringLiteral("--timeout is a number of seconds, 1 or more")});
-        } else if (r.command == CliRequest::Convert && a == u"--outdir") {
-            r.outdir = value;
-        } else if (r.command == CliRequest::Convert && a == u"--to") {
-            const auto f = formatNamed(value);
-            if (!f)
-                return problem({QStringLiteral("--to は txt、doc、rtf、docx、odt、pdf のどれかです。"),
-                                QStringLiteral("--to is one of txt, doc, rtf, docx, odt, pdf")});
-            r.to = *f;
-            toGiven = true;
-        } else {
-            return problem(unknownOption(arguments[i]));
-        }
+        if (const auto wrong = takeOption(r, a, value, arguments[i]))
+            return problem(*wrong);
+        toGiven = toGiven || (r.command == CliRequest::Convert && a == u"--to");
     }
     if (r.files.isEmpty())
         return problem({QStringLiteral("ファイルを指定して下さい。"), QStringLiteral("no files given")});

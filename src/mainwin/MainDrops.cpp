@@ -2,15 +2,10 @@
 #include "KUMIRO.h"
 
 #include "Drop.h"
-#include "app/FileListing.h"
-#include "app/ProgramState.h"
-#include "app/TextValues.h"
-#include "platform/FolderList.h"
-#include "platform/Platform.h"
-#include "settings/SEL_FOLD.h"
+#include "ListedFolder.h"
+#include "OrderPanel.h"
 
 #include <QDropEvent>
-#include <QListWidget>
 #include <QMimeData>
 #include <QTimer>
 
@@ -68,52 +63,20 @@ void KUMIRO::dropEvent(QDropEvent* event)
         return;
     }
     // Where in the order: the row under the pointer, else the end.
-    const QModelIndex under = List2->indexAt(List2->viewport()->mapFrom(this, event->position().toPoint()));
-    const auto [choice, placement] = placeDropped(paths);
+    const int row = panel_->orderRowAt(this, event->position().toPoint());
+    const auto [choice, placement] = listed_->place(paths);
     if (choice.refused())
         event->ignore();
     else
         event->accept();
     // The file manager waits until the drop returns: messages and the listing come after.
-    const int row = under.isValid() ? under.row() : List2->count();
-    QTimer::singleShot(0, this, [this, choice, placement, row] { takeDropped(choice, placement, row); });
+    QTimer::singleShot(0, this, [this, choice, placement, row] { listed_->take(choice, placement, row); });
 }
 
 void KUMIRO::openFiles(const QStringList& paths)
 {
-    const auto [choice, placement] = placeDropped(paths);
-    takeDropped(choice, placement, List2->count(), true);
-}
-
-std::pair<DropChoice, DropPlacement> KUMIRO::placeDropped(const QStringList& paths) const
-{
-    DropChoice choice = chooseDrop(paths, state_.set, listedKind_);
-    const QString listedFolder = listedKind_ ? state_.set.DataFol[*listedKind_] : QString();
-    const DropPlacement placement =
-        choice.refused() ? DropPlacement::Refuse : placeDrop(choice, List2->count(), listedKind_, listedFolder);
-    if (!choice.refused() && placement == DropPlacement::Refuse)
-        choice.refusal = DropRefusal::OtherFolder;
-    return {choice, placement};
-}
-
-void KUMIRO::takeDropped(const DropChoice& choice, DropPlacement placement, int row, bool opened)
-{
-    if (choice.refusal == DropRefusal::UnreadableFolder) {
-        platform_.messages.show(this, MsgIcon::Exclamation, QStringLiteral("フォルダ確認"),
-                                folderUnreadableText(choice.folder));
-        return;
-    }
-    if (choice.refused()) {
-        platform_.messages.show(this, MsgIcon::Exclamation, opened ? kOpenedTitle : kDropTitle,
-                                dropRefusalText(choice.refusal, opened));
-        return;
-    }
-    if (placement == DropPlacement::OpenFirst) {
-        confirmDataFolder(state_, choice.kind, choice.folder);
-        listDataFolder(choice.kind, choice.folder);
-    }
-    // Added, not confirmed: the user still checks the order and presses "OK".
-    List2->insertItems(std::min(row, List2->count()), choice.names);
+    const auto [choice, placement] = listed_->place(paths);
+    listed_->take(choice, placement, panel_->orderRows(), true);
 }
 
 } // namespace kumiro

@@ -1,6 +1,7 @@
-// The main window's menus and toolbar, and what their items do.
+// The main window's menus and toolbar, and which command each item gives.
 #include "KUMIRO.h"
 
+#include "OrderPanel.h"
 #include "app/Kinds.h"
 #include "platform/Icons.h"
 
@@ -22,13 +23,13 @@ void KUMIRO::buildMenus()
     };
 
     QMenu* mnuFile = menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
-    mnuFileOpen[0] = item(
+    item(
         mnuFile, QStringLiteral("Word ﾌｧｲﾙの一覧を開く(&W)..."), [this] { mnuFileOpen_Click(Kind::Word); },
         QKeySequence(Qt::CTRL | Qt::Key_W));
-    mnuFileOpen[1] = item(
+    item(
         mnuFile, QStringLiteral("Excel ﾌｧｲﾙの一覧を開く(&E)..."), [this] { mnuFileOpen_Click(Kind::Excel); },
         QKeySequence(Qt::CTRL | Qt::Key_E));
-    mnuFileOpen[2] = item(
+    item(
         mnuFile, QStringLiteral("Text ﾌｧｲﾙの一覧を開く(&T)..."), [this] { mnuFileOpen_Click(Kind::Text); },
         QKeySequence(Qt::CTRL | Qt::Key_T));
     mnuFile->addSeparator();
@@ -36,38 +37,37 @@ void KUMIRO::buildMenus()
         mnuFile, QStringLiteral("くみろ実行(&G)"), [this] { mnuFileKumiro_Click(); },
         QKeySequence(Qt::CTRL | Qt::Key_G));
     mnuFile->addSeparator();
-    mnuFileEnd = item(mnuFile, QStringLiteral("くみろ君 の終了(&X)..."), [this] { mnuFileEnd_Click(); });
+    item(mnuFile, QStringLiteral("くみろ君 の終了(&X)..."), [this] { mnuFileEnd_Click(); });
 
     QMenu* mnuDataManager = menuBar()->addMenu(QStringLiteral("ﾃﾞｰﾀ管理(&M)"));
     QMenu* mnuDataConv = mnuDataManager->addMenu(QStringLiteral("変換(&C)"));
-    mnuDataConvert[0] =
-        item(mnuDataConv, QStringLiteral("*.doc or *.rtf → *.txt(&T)..."), [this] { mnuDataConvert_Click(0); });
-    mnuDataConvert[1] = item(mnuDataConv, QStringLiteral("*.txt → *.doc(&D)..."), [this] { mnuDataConvert_Click(1); });
-    mnuDataConvert[2] = item(mnuDataConv, QStringLiteral("*.txt → *.rtf(&R)..."), [this] { mnuDataConvert_Click(2); });
+    item(mnuDataConv, QStringLiteral("*.doc or *.rtf → *.txt(&T)..."), [this] { data_.convert(WordFormat::Text); });
+    item(mnuDataConv, QStringLiteral("*.txt → *.doc(&D)..."), [this] { data_.convert(WordFormat::Native); });
+    item(mnuDataConv, QStringLiteral("*.txt → *.rtf(&R)..."), [this] { data_.convert(WordFormat::RichText); });
     mnuDataManager->addSeparator();
-    mnuDataCopy = item(mnuDataManager, QStringLiteral("ｺﾋﾟｰ(&C)..."), [this] { mnuDataCopy_Click(); });
-    mnuDataRename = item(mnuDataManager, QStringLiteral("名前の変更(&R)..."), [this] { mnuDataRename_Click(); });
-    mnuDataBackup = item(mnuDataManager, QStringLiteral("ﾊﾞｯｸｱｯﾌﾟ(&B)..."), [this] { mnuDataBackup_Click(); });
+    item(mnuDataManager, QStringLiteral("ｺﾋﾟｰ(&C)..."), [this] { data_.copy(); });
+    item(mnuDataManager, QStringLiteral("名前の変更(&R)..."), [this] { data_.rename(); });
+    item(mnuDataManager, QStringLiteral("ﾊﾞｯｸｱｯﾌﾟ(&B)..."), [this] { data_.backup(); });
     mnuDataManager->addSeparator();
-    mnuDataDelete = item(mnuDataManager, QStringLiteral("削除(&D)..."), [this] { mnuDataDelete_Click(); });
+    item(mnuDataManager, QStringLiteral("削除(&D)..."), [this] { data_.remove(); });
 
     QMenu* mnuOption = menuBar()->addMenu(QStringLiteral("ｵﾌﾟｼｮﾝ(&O)"));
-    mnuOptSettei = item(
+    item(
         mnuOption, QStringLiteral("各種設定(&K)"), [this] { mnuOptSettei_Click(); },
         QKeySequence(Qt::CTRL | Qt::Key_K));
 
     QMenu* mnuHelp = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
-    mnuHelpContext_KeyWord[0] = item(
-        mnuHelp, QStringLiteral("ﾄﾋﾟｯｸの検索(&H)"), [this] { mnuHelpContext_KeyWord_Click(0); },
+    item(
+        mnuHelp, QStringLiteral("ﾄﾋﾟｯｸの検索(&H)"), [this] { mnuHelpContext_KeyWord_Click(HelpCommand::Index); },
         QKeySequence(Qt::Key_F1));
-    mnuHelpContext_KeyWord[1] = item(mnuHelp, QStringLiteral("目次(&C)"), [this] { mnuHelpContext_KeyWord_Click(1); });
+    item(mnuHelp, QStringLiteral("目次(&C)"), [this] { mnuHelpContext_KeyWord_Click(HelpCommand::Contents); });
     mnuHelp->addSeparator();
-    mnuHelpAbout = item(mnuHelp, QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(&A)..."), [this] { mnuHelpAbout_Click(); });
+    item(mnuHelp, QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(&A)..."), [this] { mnuHelpAbout_Click(); });
 }
 
 void KUMIRO::buildToolbar()
 {
-    Toolbar1 = new QToolBar(client_);
+    Toolbar1 = new QToolBar(panel_);
     Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
     Toolbar1->setAccessibleName(QStringLiteral("ツールバー"));
     Toolbar1->setIconSize(QSize(16, 16));
@@ -75,28 +75,35 @@ void KUMIRO::buildToolbar()
     Toolbar1->setFloatable(false);
     Toolbar1->installEventFilter(this);
 
-    // Button number -> tooltip; an empty tooltip is a separator.
-    const std::array<const char16_t*, ToolButton::Count> tips = {nullptr,
-                                                                 u"",
-                                                                 u" Word ﾌｧｲﾙの一覧を開く ",
-                                                                 u" Excel ﾌｧｲﾙの一覧を開く ",
-                                                                 u" Text ﾌｧｲﾙの一覧を開く ",
-                                                                 u"",
-                                                                 u" くみろ実行 ",
-                                                                 u"",
-                                                                 u" ｺﾋﾟｰ ",
-                                                                 u" 名前の変更 ",
-                                                                 u" ﾊﾞｯｸｱｯﾌﾟ ",
-                                                                 u"",
-                                                                 u" 削除 ",
-                                                                 u"",
-                                                                 u" 各種設定 ",
-                                                                 u"",
-                                                                 u" ﾊﾞｰｼﾞｮﾝ情報 ",
-                                                                 u" ﾍﾙﾌﾟ "};
+    // The buttons in order, each with its tooltip; no tooltip is a separator. The pictures
+    // are numbered in the order of the buttons.
+    struct Button {
+        const char16_t* tip;
+        std::function<void()> click;
+        QAction** kept; // where the window keeps the button, if anywhere
+    };
+    const Button buttons[] = {
+        {u"", {}, nullptr},
+        {u" Word ﾌｧｲﾙの一覧を開く ", [this] { mnuFileOpen_Click(Kind::Word); }, nullptr},
+        {u" Excel ﾌｧｲﾙの一覧を開く ", [this] { mnuFileOpen_Click(Kind::Excel); }, nullptr},
+        {u" Text ﾌｧｲﾙの一覧を開く ", [this] { mnuFileOpen_Click(Kind::Text); }, nullptr},
+        {u"", {}, nullptr},
+        {u" くみろ実行 ", [this] { mnuFileKumiro_Click(); }, &toolCombine_},
+        {u"", {}, nullptr},
+        {u" ｺﾋﾟｰ ", [this] { data_.copy(); }, nullptr},
+        {u" 名前の変更 ", [this] { data_.rename(); }, nullptr},
+        {u" ﾊﾞｯｸｱｯﾌﾟ ", [this] { data_.backup(); }, nullptr},
+        {u"", {}, nullptr},
+        {u" 削除 ", [this] { data_.remove(); }, nullptr},
+        {u"", {}, nullptr},
+        {u" 各種設定 ", [this] { mnuOptSettei_Click(); }, nullptr},
+        {u"", {}, nullptr},
+        {u" ﾊﾞｰｼﾞｮﾝ情報 ", [this] { mnuHelpAbout_Click(); }, nullptr},
+        {u" ﾍﾙﾌﾟ ", [this] { mnuHelpContext_KeyWord_Click(HelpCommand::Contents); }, nullptr},
+    };
     int image = 0;
-    for (int button = 1; button < ToolButton::Count; ++button) {
-        const QString tip = QString::fromUtf16(tips[button]);
+    for (const Button& button : buttons) {
+        const QString tip = QString::fromUtf16(button.tip);
         if (tip.isEmpty()) {
             Toolbar1->addSeparator();
             continue;
@@ -105,26 +112,9 @@ void KUMIRO::buildToolbar()
         const QString resource = QStringLiteral(":/toolbar/%1.svg").arg(image, 2, 10, QChar(u'0'));
         QAction* a = Toolbar1->addAction(QIcon(svgPixmap(resource, 16)), tip.trimmed());
         a->setToolTip(tip);
-        connect(a, &QAction::triggered, this, [this, button] { Toolbar1_ButtonClick(button); });
-        toolbarButtons[button] = a;
-    }
-}
-
-void KUMIRO::Toolbar1_ButtonClick(int button)
-{
-    switch (button) {
-    case ToolButton::OpenWord: mnuFileOpen_Click(Kind::Word); break;
-    case ToolButton::OpenExcel: mnuFileOpen_Click(Kind::Excel); break;
-    case ToolButton::OpenText: mnuFileOpen_Click(Kind::Text); break;
-    case ToolButton::Combine: mnuFileKumiro_Click(); break;
-    case ToolButton::Copy: mnuDataCopy_Click(); break;
-    case ToolButton::Rename: mnuDataRename_Click(); break;
-    case ToolButton::Backup: mnuDataBackup_Click(); break;
-    case ToolButton::Delete: mnuDataDelete_Click(); break;
-    case ToolButton::Settings: mnuOptSettei_Click(); break;
-    case ToolButton::About: mnuHelpAbout_Click(); break;
-    case ToolButton::HelpContents: mnuHelpContext_KeyWord_Click(1); break;
-    default: break;
+        connect(a, &QAction::triggered, this, button.click);
+        if (button.kept)
+            *button.kept = a;
     }
 }
 

@@ -1,14 +1,13 @@
 #include "Order.h"
 
 #include "app/Paths.h"
-#include "app/ProgramState.h"
+#include "app/ConfirmedOrder.h"
 #include "platform/MessageBoxes.h"
 
 namespace kumiro {
 
-bool confirmOrder(ProgramState& state, const QStringList& names, MessageBoxes& messages, QWidget* owner)
+bool orderCountTaken(qsizetype n, MessageBoxes& messages, QWidget* owner)
 {
-    const auto n = names.size();
     if (n == 0) {
         messages.show(owner, MsgIcon::Critical, QStringLiteral("選択ファイルの確認"),
                       QStringLiteral("くみろ順で指定されたファイルが存在しません。　"));
@@ -27,29 +26,21 @@ bool confirmOrder(ProgramState& state, const QStringList& names, MessageBoxes& m
                                      "これ以上のファイル数を扱う場合は、数回に分けて実行して下さい。　"));
         return false;
     }
-    const QString& folder = state.set.DataFol[state.CurKind];
-    QStringList order;
-    for (const QString& name : names)
-        order << joinPath(folder, name);
-    state.Order = order;
-    messages.show(owner, MsgIcon::Information, QStringLiteral("くみろ順確認"),
-                  QStringLiteral("くみろ順を確定しました。　くみろ実行を選択して下さい。　"));
     return true;
 }
 
-QStringList confirmedOrder(const ProgramState& state)
+void tellOrderConfirmed(MessageBoxes& messages, QWidget* owner)
 {
-    return state.Order.value_or(QStringList());
+    messages.show(owner, MsgIcon::Information, QStringLiteral("くみろ順確認"),
+                  QStringLiteral("くみろ順を確定しました。　くみろ実行を選択して下さい。　"));
 }
 
-bool hasConfirmedOrder(const ProgramState& state)
+QStringList orderFiles(const QString& folder, const QStringList& names)
 {
-    return state.Order && state.Order->size() >= 2;
-}
-
-void forgetOrder(ProgramState& state)
-{
-    state.voidOrder();
+    QStringList files;
+    for (const QString& name : names)
+        files << joinPath(folder, name);
+    return files;
 }
 
 OrderButtonStates orderButtonStates(int left, int right)

@@ -7,19 +7,15 @@ class QWidget;
 namespace kumiro {
 
 class MessageBoxes;
-struct ProgramState;
 
-// "OK" under the order list: 2 to 100 names (in the current kind's data folder) become the
-// confirmed order; any other count is refused with the message that says why. True when
-// the order was confirmed, and the user was told so.
-bool confirmOrder(ProgramState& state, const QStringList& names, MessageBoxes& messages, QWidget* owner);
+// "OK" under the order list takes 2 to 100 names; any other count is refused with the
+// message that says why. True when the count is taken.
+bool orderCountTaken(qsizetype count, MessageBoxes& messages, QWidget* owner);
+// Tells the user that the order was confirmed.
+void tellOrderConfirmed(MessageBoxes& messages, QWidget* owner);
 
-// The confirmed order's files, in order.
-QStringList confirmedOrder(const ProgramState& state);
-// False once the order was voided (a folder confirmed in the picker) or used by a combine.
-bool hasConfirmedOrder(const ProgramState& state);
-// What a combine leaves: the order used up, to be confirmed again.
-void forgetOrder(ProgramState& state);
+// The order's names as files of the data folder they were listed in.
+QStringList orderFiles(const QString& folder, const QStringList& names);
 
 // What the half-second timer does to the buttons under the lists, from the two lists' sizes.
 struct OrderButtonStates {

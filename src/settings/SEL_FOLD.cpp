@@ -40,7 +40,7 @@ void confirmDataFolder(ProgramState& state, Kind kind, const QString& folder)
 {
     state.set.DataFol[kind] = folder;
     state.saveSetting(Key::DataFol, indexOf(kind));
-    state.voidOrder();
+    state.Order.voidOrder();
 }
 
 SEL_FOLD::SEL_FOLD(Kind kind, ProgramState& state, Platform& platform, QWidget* parent)

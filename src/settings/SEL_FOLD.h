@@ -49,11 +49,11 @@ private:
     void Drive1_Change();
     void Command1_Click(int index);
 
-    QLabel* Label1 = nullptr;
-    QLineEdit* Path1 = nullptr;
-    DriveList* Drive1 = nullptr;
-    FolderList* Dir1 = nullptr;
-    std::array<QPushButton*, PickerButton::Count> Command1{};
+    QLabel* Label1 = nullptr; // the prompt above the lists
+    QLineEdit* Path1 = nullptr; // the folder's whole path, which may be typed or pasted
+    DriveList* Drive1 = nullptr; // the drives (mounts)
+    FolderList* Dir1 = nullptr; // the folders of the drive, opened at the chosen one
+    std::array<QPushButton*, PickerButton::Count> Command1{}; // OK, キャンセル, ヘルプ
 
     Kind kind_;
     std::optional<QString> chosen_;

@@ -1,6 +1,7 @@
 #include "SETTEI.h"
 #include "SettingsForm.h"
 
+#include "app/HelpTopics.h"
 #include "app/ProgramState.h"
 #include "app/TextValues.h"
 #include "PathField.h"
@@ -203,81 +204,96 @@ void SETTEI::buildKindTab(Kind kind)
     Frame1[k]->setFont(checkFont);
     setTip(Frame1[k], QStringLiteral(" ﾌｧｲﾙの拡張子 "));
 
-    auto patternBox = [&](const QString& caption, double top) {
-        auto* box = new QCheckBox(caption, Frame1[k]);
-        box->setGeometry(twipsRect(240, top, 855, 345));
-        box->setMinimumWidth(box->sizeHint().width());
-        box->setFont(checkFont);
-        setTip(box, u' ' + caption + u' ');
-        return box;
-    };
-    if (kind == Kind::Word || kind == Kind::Excel) {
-        const QStringList& patterns = kindInfo(kind).patterns;
-        // The later patterns below the two of old, in the same style; the frame grows to hold them.
-        Frame1[k]->resize(Frame1[k]->width(), twipsToPixels(330 + 360 * patterns.size() + 90));
-        for (int j = 0; j < patterns.size(); ++j) {
-            QCheckBox* box = patternBox(patterns[j], 330 + 360 * j);
-            if (kind == Kind::Word)
-                Check2[j] = box;
-            else
-                Check3[j] = box;
-            connect(box, &QCheckBox::toggled, this, [this, j, kind] {
-                if (loading_)
-                    return;
-                if (kind == Kind::Word)
-                    Check2_Click(j);
-                else
-                    Check3_Click(j);
-            });
-        }
-        // The output format, below the folder list, which gives up the room.
-        Dir1[k]->resize(Dir1[k]->width(), twipsToPixels(1620 - kPathRowTwips));
-        auto* label = new QLabel(QStringLiteral("保存形式"), page);
-        label->setGeometry(onTab(SSTab1, 285, 3270, 1000, 330));
-        label->setFont(checkFont);
-        Combo1[k] = new QComboBox(page);
-        Combo1[k]->setGeometry(onTab(SSTab1, 1300, 3240, 3155, 345));
-        Combo1[k]->setFont(listFont);
-        Combo1[k]->setPalette(whiteBlack(Combo1[k]->palette()));
-        for (const OutputFormat& f : kindInfo(kind).outputFormats)
-            Combo1[k]->addItem(f.label, f.extension);
-        setTip(Combo1[k], QStringLiteral(" 保存形式 "));
-        label->setBuddy(Combo1[k]);
-    } else {
-        Check4[0] = patternBox(QStringLiteral("*.txt"), 330);
-        Text2[0] = new QLineEdit(Frame1[k]);
-        Text2[0]->setAccessibleName(QStringLiteral("ﾌｧｲﾙの拡張子 0 のパターン"));
-        Text2[0]->hide();
-        const std::array<double, 5> tops = {705, 1065, 1425, 1800, 2160};
-        for (int j = 1; j <= 5; ++j) {
-            Check4[j] = new QCheckBox(Frame1[k]);
-            Check4[j]->setGeometry(twipsRect(240, tops[j - 1] - 15, 195, 345));
-            Check4[j]->setMinimumWidth(Check4[j]->sizeHint().width());
-            Check4[j]->setAccessibleName(QStringLiteral("ﾌｧｲﾙの拡張子 %1").arg(j));
-            Text2[j] = new QLineEdit(Frame1[k]);
-            Text2[j]->setGeometry(twipsRect(528, tops[j - 1], 750, 330));
-            Text2[j]->setFont(textFont);
-            Text2[j]->setPalette(darkYellow(Text2[j]->palette()));
-            Text2[j]->setAccessibleName(QStringLiteral("ﾌｧｲﾙの拡張子 %1 のパターン").arg(j));
-            Text2[j]->setMaxLength(kTextPatternLength);
-        }
-        // A whole pattern shows: the frame grows to the left, the folder lists give up the room.
-        const int wanted = Text2[1]->fontMetrics().horizontalAdvance(QString(kTextPatternLength, u'W')) + 8;
-        const int extra = wanted - Text2[1]->width();
-        if (extra > 0) {
-            for (int j = 1; j <= 5; ++j)
-                Text2[j]->resize(wanted, Text2[j]->height());
-            Frame1[k]->setGeometry(Frame1[k]->x() - extra, Frame1[k]->y(), Frame1[k]->width() + extra,
-                                   Frame1[k]->height());
-            Check5[k]->move(Check5[k]->x() - extra, Check5[k]->y());
-            for (QWidget* w : std::initializer_list<QWidget*>{Text1[k], Drive1[k], Path1[k], Dir1[k]})
-                w->resize(w->width() - extra, w->height());
-        }
-    }
+    if (kind == Kind::Text)
+        buildTextPatterns();
+    else
+        buildOfficePatterns(kind, page);
     QPalette grey = page->palette();
     grey.setColor(QPalette::Window, kWindowGrey);
     page->setPalette(grey);
     page->setAutoFillBackground(true);
+}
+
+QCheckBox* SETTEI::patternBox(QWidget* frame, const QString& caption, double top)
+{
+    auto* box = new QCheckBox(caption, frame);
+    box->setGeometry(twipsRect(240, top, 855, 345));
+    box->setMinimumWidth(box->sizeHint().width());
+    box->setFont(windowFont(kPGothic, 11.25));
+    setTip(box, u' ' + caption + u' ');
+    return box;
+}
+
+void SETTEI::buildOfficePatterns(Kind kind, QWidget* page)
+{
+    const int k = indexOf(kind);
+    const QFont checkFont = windowFont(kPGothic, 11.25);
+    const QFont listFont = windowFont(kUiGothic, 11.25);
+    const QStringList& patterns = kindInfo(kind).patterns;
+    // The later patterns below the two of old, in the same style; the frame grows to hold them.
+    Frame1[k]->resize(Frame1[k]->width(), twipsToPixels(330 + 360 * patterns.size() + 90));
+    for (int j = 0; j < patterns.size(); ++j) {
+        QCheckBox* box = patternBox(Frame1[k], patterns[j], 330 + 360 * j);
+        if (kind == Kind::Word)
+            Check2[j] = box;
+        else
+            Check3[j] = box;
+        connect(box, &QCheckBox::toggled, this, [this, j, kind] {
+            if (loading_)
+                return;
+            if (kind == Kind::Word)
+                Check2_Click(j);
+            else
+                Check3_Click(j);
+        });
+    }
+    // The output format, below the folder list, which gives up the room.
+    Dir1[k]->resize(Dir1[k]->width(), twipsToPixels(1620 - kPathRowTwips));
+    auto* label = new QLabel(QStringLiteral("保存形式"), page);
+    label->setGeometry(onTab(SSTab1, 285, 3270, 1000, 330));
+    label->setFont(checkFont);
+    Combo1[k] = new QComboBox(page);
+    Combo1[k]->setGeometry(onTab(SSTab1, 1300, 3240, 3155, 345));
+    Combo1[k]->setFont(listFont);
+    Combo1[k]->setPalette(whiteBlack(Combo1[k]->palette()));
+    for (const OutputFormat& f : kindInfo(kind).outputFormats)
+        Combo1[k]->addItem(f.label, f.extension);
+    setTip(Combo1[k], QStringLiteral(" 保存形式 "));
+    label->setBuddy(Combo1[k]);
+}
+
+void SETTEI::buildTextPatterns()
+{
+    const int k = indexOf(Kind::Text);
+    const QFont textFont = windowFont(kGothic, 11.25);
+    Check4[0] = patternBox(Frame1[k], QStringLiteral("*.txt"), 330);
+    Text2[0] = new QLineEdit(Frame1[k]);
+    Text2[0]->setAccessibleName(QStringLiteral("ﾌｧｲﾙの拡張子 0 のパターン"));
+    Text2[0]->hide();
+    const std::array<double, 5> tops = {705, 1065, 1425, 1800, 2160};
+    for (int j = 1; j <= 5; ++j) {
+        Check4[j] = new QCheckBox(Frame1[k]);
+        Check4[j]->setGeometry(twipsRect(240, tops[j - 1] - 15, 195, 345));
+        Check4[j]->setMinimumWidth(Check4[j]->sizeHint().width());
+        Check4[j]->setAccessibleName(QStringLiteral("ﾌｧｲﾙの拡張子 %1").arg(j));
+        Text2[j] = new QLineEdit(Frame1[k]);
+        Text2[j]->setGeometry(twipsRect(528, tops[j - 1], 750, 330));
+        Text2[j]->setFont(textFont);
+        Text2[j]->setPalette(darkYellow(Text2[j]->palette()));
+        Text2[j]->setAccessibleName(QStringLiteral("ﾌｧｲﾙの拡張子 %1 のパターン").arg(j));
+        Text2[j]->setMaxLength(kTextPatternLength);
+    }
+    // A whole pattern shows: the frame grows to the left, the folder lists give up the room.
+    const int wanted = Text2[1]->fontMetrics().horizontalAdvance(QString(kTextPatternLength, u'W')) + 8;
+    const int extra = wanted - Text2[1]->width();
+    if (extra > 0) {
+        for (int j = 1; j <= 5; ++j)
+            Text2[j]->resize(wanted, Text2[j]->height());
+        Frame1[k]->setGeometry(Frame1[k]->x() - extra, Frame1[k]->y(), Frame1[k]->width() + extra, Frame1[k]->height());
+        Check5[k]->move(Check5[k]->x() - extra, Check5[k]->y());
+        for (QWidget* w : std::initializer_list<QWidget*>{Text1[k], Drive1[k], Path1[k], Dir1[k]})
+            w->resize(w->width() - extra, w->height());
+    }
 }
 
 void SETTEI::Form_Load()
@@ -381,7 +397,7 @@ void SETTEI::Command1_Click(int index)
     }
     case SettingsButton::Help: {
         const int tab = SSTab1->currentIndex();
-        const int context = tab == kGeneralTab ? 28 : kindInfo(kindOf(tab - 1)).settingsHelp;
+        const int context = tab == kGeneralTab ? HelpTopic::GeneralSettings : kindInfo(kindOf(tab - 1)).settingsHelp;
         platform_.help.show(this, state_.HelpFile, HelpCommand::Context, context);
         break;
     }

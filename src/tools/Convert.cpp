@@ -9,11 +9,6 @@
 
 namespace kumiro {
 
-WordFormat conversionMenuFormat(int index)
-{
-    return index == 0 ? WordFormat::Text : index == 1 ? WordFormat::Native : WordFormat::RichText;
-}
-
 QString convertedPathTo(const QString& path, WordFormat format, const QString& folder)
 {
     const QString extension = extensionOf(format);

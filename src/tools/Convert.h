@@ -11,9 +11,6 @@ namespace kumiro {
 // `folder` when one is given, else beside the source.
 QString convertedPathTo(const QString& path, WordFormat format, const QString& folder = {});
 
-// The format each item of the conversion menu writes: "→ *.txt", "→ *.doc", "→ *.rtf".
-WordFormat conversionMenuFormat(int index);
-
 // The dialog filter and the completion message of a conversion to the format.
 QString convertFilter(WordFormat to);
 QString convertDoneText(WordFormat to);

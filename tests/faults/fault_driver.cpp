@@ -1,7 +1,7 @@
 // One combine or conversion, the way the program runs it but without a window, for the
 // fault suite to kill, freeze and starve.
 //   fault_driver [--timeout MS] word|excel|text OUTPUT INPUT...
-//   fault_driver [--timeout MS] convert INDEX INPUT
+//   fault_driver [--timeout MS] convert EXTENSION INPUT
 //   fault_driver sweep        (only what every office command does first)
 // Prints "done", "cancelled" or "failed" with the message the user would see. SIGINT, SIGTERM
 // and SIGHUP cancel the command as they do in the program.
@@ -72,7 +72,7 @@ int main(int argc, char** argv)
     if (args.size() < 3) {
         std::fprintf(stderr,
                      "usage: fault_driver [--timeout MS] word|excel|text OUTPUT INPUT...\n"
-                     "       fault_driver [--timeout MS] convert INDEX INPUT\n"
+                     "       fault_driver [--timeout MS] convert EXTENSION INPUT\n"
                      "       fault_driver warm | sweep\n");
         return 2;
     }
@@ -106,7 +106,7 @@ int main(int argc, char** argv)
         else if (command == u"excel")
             completed = combineExcel(*office, inputs, target, progress);
         else if (command == u"convert")
-            convertFileTo(*office, inputs[0], conversionMenuFormat(target.toInt()));
+            convertFileTo(*office, inputs[0], wordFormatFor(QStringLiteral("out.") + target));
         else
             return 2;
         if (!completed)

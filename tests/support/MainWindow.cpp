@@ -37,23 +37,27 @@ QAction* byText(const QList<QAction*>& actions, const QString& text)
 
 } // namespace
 
-MainWindowParts::MainWindowParts(QMainWindow& window) : window_(window)
+OrderPanelParts::OrderPanelParts(const QWidget& root)
 {
-    left = named<QListWidget>(window, QStringLiteral("現在のリスト"));
-    right = named<QListWidget>(window, QStringLiteral("くみろ順のリスト"));
-    add = named<QPushButton>(window, QStringLiteral("－>"));
-    up = named<QPushButton>(window, QStringLiteral("↑"));
-    down = named<QPushButton>(window, QStringLiteral("↓"));
-    addAll = named<QPushButton>(window, QStringLiteral("一括"));
-    remove = named<QPushButton>(window, QStringLiteral("削除"));
-    ok = named<QPushButton>(window, QStringLiteral("OK"));
-    clearAll = named<QPushButton>(window, QStringLiteral("全初期化"));
-    clearOrder = named<QPushButton>(window, QStringLiteral("初期化"));
-    help = named<QPushButton>(window, QStringLiteral("ヘルプ"));
-    toolbar = named<QToolBar>(window, QStringLiteral("ツールバー"));
-    timer = window.findChild<QTimer*>(QStringLiteral("Timer1"), Qt::FindDirectChildrenOnly);
+    left = named<QListWidget>(root, QStringLiteral("現在のリスト"));
+    right = named<QListWidget>(root, QStringLiteral("くみろ順のリスト"));
+    add = named<QPushButton>(root, QStringLiteral("追加"));
+    up = named<QPushButton>(root, QStringLiteral("上へ移動"));
+    down = named<QPushButton>(root, QStringLiteral("下へ移動"));
+    addAll = named<QPushButton>(root, QStringLiteral("一括"));
+    remove = named<QPushButton>(root, QStringLiteral("削除"));
+    ok = named<QPushButton>(root, QStringLiteral("OK"));
+    clearAll = named<QPushButton>(root, QStringLiteral("全初期化"));
+    clearOrder = named<QPushButton>(root, QStringLiteral("初期化"));
+    help = named<QPushButton>(root, QStringLiteral("ヘルプ"));
+    timer = root.findChild<QTimer*>(QStringLiteral("Timer1"));
     if (!timer)
-        qFatal("the window has no timer Timer1");
+        qFatal("the order panel has no timer Timer1");
+}
+
+MainWindowParts::MainWindowParts(QMainWindow& window) : OrderPanelParts(window), window_(window)
+{
+    toolbar = named<QToolBar>(window, QStringLiteral("ツールバー"));
 }
 
 QAction* MainWindowParts::menu(const QString& caption) const

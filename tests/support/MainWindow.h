@@ -18,11 +18,30 @@ class QListWidget;
 class QMainWindow;
 class QPushButton;
 class QTimer;
+class QWidget;
 class QToolBar;
 
 namespace kumiro::test {
 
-class MainWindowParts {
+// The lists and buttons of the order panel, found in `root` (the panel, or the window).
+struct OrderPanelParts {
+    explicit OrderPanelParts(const QWidget& root);
+
+    QListWidget* left = nullptr; // 現在のリスト
+    QListWidget* right = nullptr; // くみろ順のリスト
+    QPushButton* add = nullptr; // －>
+    QPushButton* up = nullptr; // ↑
+    QPushButton* down = nullptr; // ↓
+    QPushButton* addAll = nullptr; // 一括
+    QPushButton* remove = nullptr; // 削除
+    QPushButton* ok = nullptr;
+    QPushButton* clearAll = nullptr; // 全初期化
+    QPushButton* clearOrder = nullptr; // 初期化
+    QPushButton* help = nullptr;
+    QTimer* timer = nullptr;
+};
+
+class MainWindowParts : public OrderPanelParts {
 public:
     explicit MainWindowParts(QMainWindow& window);
 
@@ -31,19 +50,7 @@ public:
     QAction* menu(const QString& caption) const;
     QAction* tool(const QString& text) const;
 
-    QListWidget* left = nullptr; // 現在のリスト
-    QListWidget* right = nullptr; // くみろ順のリスト
-    QPushButton* add = nullptr; // －>
-    QPushButton* up = nullptr;
-    QPushButton* down = nullptr;
-    QPushButton* addAll = nullptr; // 一括
-    QPushButton* remove = nullptr; // 削除
-    QPushButton* ok = nullptr;
-    QPushButton* clearAll = nullptr; // 全初期化
-    QPushButton* clearOrder = nullptr; // 初期化
-    QPushButton* help = nullptr;
     QToolBar* toolbar = nullptr;
-    QTimer* timer = nullptr;
 
 private:
     QMainWindow& window_;

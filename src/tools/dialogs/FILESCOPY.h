@@ -8,7 +8,7 @@ namespace kumiro {
 class FILESCOPY : public NameEntryDialog {
     Q_OBJECT
 public:
-    FILESCOPY(QString file, ProgramState& state, Platform& platform, QWidget* parent = nullptr);
+    FILESCOPY(QString file, QString helpFile, Platform& platform, QWidget* parent = nullptr);
 
 private:
     void Command1_Click(int index) override;

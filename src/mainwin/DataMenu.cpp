@@ -1,24 +1,30 @@
-// The main window's Data menu: conversion, copy, rename, backup and delete.
-#include "KUMIRO.h"
-#include "app/FileListing.h"
-#include "platform/ReplaceFile.h"
+#include "DataMenu.h"
+
+#include "CombineRun.h"
 #include "OfficeRunner.h"
+#include "app/FileListing.h"
 #include "app/ProgramState.h"
 #include "platform/Platform.h"
-#include "tools/Backup.h"
+#include "platform/ReplaceFile.h"
+#include "tools/dialogs/Backup.h"
 #include "tools/Convert.h"
-#include "tools/FILESCOPY.h"
+#include "tools/dialogs/FILESCOPY.h"
 #include "tools/FileTools.h"
-#include "tools/MediumDialog.h"
-#include "tools/RENAME.h"
+#include "tools/dialogs/MediumDialog.h"
+#include "tools/dialogs/RENAME.h"
 
 #include <QFileInfo>
 
 namespace kumiro {
 
-void KUMIRO::mnuDataConvert_Click(int index)
+DataMenu::DataMenu(ProgramState& state, Platform& platform, OfficeRunner& office, Window window)
+    : state_(state), platform_(platform), office_(office), window_(std::move(window))
 {
-    const WordFormat to = conversionMenuFormat(index);
+}
+
+void DataMenu::convert(WordFormat to)
+{
+    QWidget* owner = window_.owner;
     // The office starts while the user picks the files.
     office_.prepare();
     FileDialogRequest request;
@@ -26,12 +32,12 @@ void KUMIRO::mnuDataConvert_Click(int index)
     request.filter = convertFilter(to);
     request.multiple = true;
     request.firstFolder = dialogFolder();
-    const QStringList files = platform_.files.openFiles(this, request);
+    const QStringList files = platform_.files.openFiles(owner, request);
     // Each file with an instance and a message of its own; a failure stops the rest.
     for (const QString& path : files) {
         QString oldFile;
         const OfficeRunner::Result run = office_.run(
-            this, QStringLiteral("変換中"),
+            owner, QStringLiteral("変換中"),
             [&](Office& office, const CommandProgress& progress) {
                 if (progress.cancelled && progress.cancelled())
                     return false;
@@ -41,23 +47,20 @@ void KUMIRO::mnuDataConvert_Click(int index)
                 return true;
             },
             QStringLiteral("変換先"));
-        followListedFolder();
+        window_.followFolder();
         if (run != OfficeRunner::Result::Done)
             return;
         const QString written = convertedPathTo(path, to);
         const QString kept = oldFileText(written, oldFile);
-        showDone({MsgIcon::Information, QStringLiteral("変換確認"),
-                  convertDoneText(to) + QStringLiteral("\r\r") + written +
-                      (kept.isEmpty() ? QString() : QStringLiteral("\r\r") + kept)},
-                 written);
+        showCompletion(platform_, owner,
+                       {MsgIcon::Information, QStringLiteral("変換確認"),
+                        convertDoneText(to) + QStringLiteral("\r\r") + written +
+                            (kept.isEmpty() ? QString() : QStringLiteral("\r\r") + kept)},
+                       written);
     }
 }
 
-} // namespace kumiro
-
-namespace kumiro {
-
-QString KUMIRO::dialogFolder() const
+QString DataMenu::dialogFolder() const
 {
     // The program folder when it is the user's, as of old; an installed program's is not.
     if (state_.FallbackFolder == state_.ProgramFolder)
@@ -66,60 +69,63 @@ QString KUMIRO::dialogFolder() const
     return !data.isEmpty() && QFileInfo(data).isDir() ? data : state_.FallbackFolder;
 }
 
-QString KUMIRO::chooseDataFile(const QString& title)
+QString DataMenu::chooseDataFile(const QString& title)
 {
     FileDialogRequest request;
     request.title = title;
     request.filter = dataFileFilter(state_.set);
     request.initialFolder = dialogFolder();
-    const QStringList files = platform_.files.openFiles(this, request);
+    const QStringList files = platform_.files.openFiles(window_.owner, request);
     return files.isEmpty() ? QString() : files.first();
 }
 
-template <typename Dialog> void KUMIRO::askForNewName(const QString& title)
+template <typename Dialog> void DataMenu::askForNewName(const QString& title)
 {
     const QString file = chooseDataFile(title);
     if (file.isEmpty())
         return;
-    Dialog dialog(file, state_, platform_, this);
-    execModal(dialog);
-    followListedFolder();
+    Dialog dialog(file, state_.HelpFile, platform_, window_.owner);
+    window_.execModal(dialog);
+    window_.followFolder();
 }
 
-void KUMIRO::mnuDataCopy_Click()
+void DataMenu::copy()
 {
     askForNewName<FILESCOPY>(QStringLiteral("ｺﾋﾟｰするﾌｧｲﾙを選択"));
 }
 
-void KUMIRO::mnuDataRename_Click()
+void DataMenu::rename()
 {
     askForNewName<RENAME>(QStringLiteral("名前を変更するﾌｧｲﾙを選択"));
 }
 
-void KUMIRO::mnuDataBackup_Click()
+void DataMenu::backup()
 {
+    QWidget* owner = window_.owner;
     runBackup(
-        state_.set, [this] { return chooseMedium(backupMedia(), execModal, state_, platform_, this); },
-        platform_.messages, this);
+        state_.set,
+        [&] { return chooseMedium(window_.backupMedia(), window_.execModal, state_.HelpFile, platform_, owner); },
+        platform_.messages, owner);
 }
 
-void KUMIRO::mnuDataDelete_Click()
+void DataMenu::remove()
 {
+    QWidget* owner = window_.owner;
     const QString file = chooseDataFile(QStringLiteral("削除するﾌｧｲﾙを選択"));
     if (file.isEmpty())
         return;
     auto& msg = platform_.messages;
-    if (msg.show(this, MsgIcon::Question, QStringLiteral("削除確認"),
+    if (msg.show(owner, MsgIcon::Question, QStringLiteral("削除確認"),
                  QStringLiteral("指定されたﾌｧｲﾙを削除しますか？　"), MsgButtons::OkCancel) != MsgAnswer::Ok)
         return;
     const FileResult r = deleteToTrash(file);
-    followListedFolder();
+    window_.followFolder();
     if (!r.ok) {
-        msg.show(this, MsgIcon::Critical, QStringLiteral("削除確認"),
+        msg.show(owner, MsgIcon::Critical, QStringLiteral("削除確認"),
                  QStringLiteral("ファイルを削除できませんでした。　\r\r") + r.reason);
         return;
     }
-    msg.show(this, MsgIcon::Information, QStringLiteral("削除情報"),
+    msg.show(owner, MsgIcon::Information, QStringLiteral("削除情報"),
              QStringLiteral("指定されたﾌｧｲﾙを削除しました。　"));
 }
 

@@ -1,16 +1,16 @@
 #include "FILESCOPY.h"
 #include "platform/ReplaceFile.h"
 
-#include "FileTools.h"
-#include "app/ProgramState.h"
+#include "tools/FileTools.h"
+#include "app/HelpTopics.h"
 #include "platform/Platform.h"
 
 #include <QLineEdit>
 
 namespace kumiro {
 
-FILESCOPY::FILESCOPY(QString file, ProgramState& state, Platform& platform, QWidget* parent)
-    : NameEntryDialog(std::move(file), state, platform, parent,
+FILESCOPY::FILESCOPY(QString file, QString helpFile, Platform& platform, QWidget* parent)
+    : NameEntryDialog(std::move(file), std::move(helpFile), platform, parent,
                       {QStringLiteral("ファイルのコピー"),
                        QStringLiteral("ｺﾋﾟｰ先のﾌｧｲﾙ名を入力して、OKﾎﾞﾀﾝを押して下さい。"),
                        {QStringLiteral("コピー元"), QString(), QStringLiteral("コピー先")},
@@ -47,7 +47,7 @@ void FILESCOPY::Command1_Click(int index)
         break;
     }
     case EntryButton::Cancel: reject(); break;
-    case EntryButton::Help: platform_.help.show(this, state_.HelpFile, HelpCommand::Context, 22); break;
+    case EntryButton::Help: platform_.help.show(this, helpFile_, HelpCommand::Context, HelpTopic::Copy); break;
     default: break;
     }
 }

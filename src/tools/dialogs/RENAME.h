@@ -8,7 +8,7 @@ namespace kumiro {
 class RENAME : public NameEntryDialog {
     Q_OBJECT
 public:
-    RENAME(QString file, ProgramState& state, Platform& platform, QWidget* parent = nullptr);
+    RENAME(QString file, QString helpFile, Platform& platform, QWidget* parent = nullptr);
 
 private:
     void Command1_Click(int index) override;

@@ -11,7 +11,6 @@ class QPushButton;
 
 namespace kumiro {
 
-struct ProgramState;
 struct Platform;
 
 // Command1 of the copy and rename dialogs.
@@ -37,16 +36,16 @@ protected:
     virtual void Command1_Click(int index) = 0;
 
     std::array<QLabel*, 5> Label{}; // Label1..Label4 at 1..4
-    QLineEdit* Text1 = nullptr;
+    QLineEdit* Text1 = nullptr; // the new name
     std::array<QPushButton*, EntryButton::Count> Command1{};
 
     // `file` is the file the dialog works on; its name is shown as the source.
-    NameEntryDialog(QString file, ProgramState& state, Platform& platform, QWidget* parent, const Texts& texts);
+    NameEntryDialog(QString file, QString helpFile, Platform& platform, QWidget* parent, const Texts& texts);
     // Shows the source file's name in its label, fitted to the label's present width.
     void showSourceName();
 
     const QString file_;
-    ProgramState& state_;
+    const QString helpFile_;
     Platform& platform_;
     int sourceLabel_;
 };

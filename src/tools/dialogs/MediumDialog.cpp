@@ -1,6 +1,6 @@
 #include "MediumDialog.h"
 
-#include "app/ProgramState.h"
+#include "app/HelpTopics.h"
 #include "platform/Look.h"
 #include "platform/Platform.h"
 
@@ -12,8 +12,8 @@
 
 namespace kumiro {
 
-MediumDialog::MediumDialog(const QList<Volume>& media, ProgramState& state, Platform& platform, QWidget* parent)
-    : QDialog(parent), media_(media), state_(state), platform_(platform)
+MediumDialog::MediumDialog(const QList<Volume>& media, QString helpFile, Platform& platform, QWidget* parent)
+    : QDialog(parent), media_(media), helpFile_(std::move(helpFile)), platform_(platform)
 {
     setObjectName(QStringLiteral("MediumDialog"));
     setWindowTitle(QStringLiteral("ﾊﾞｯｸｱｯﾌﾟ先の選択"));
@@ -79,17 +79,17 @@ void MediumDialog::Command1_Click(int index)
             accept();
         break;
     case Cancel: reject(); break;
-    case Help: platform_.help.show(this, state_.HelpFile, HelpCommand::Context, kBackupHelpContext); break;
+    case Help: platform_.help.show(this, helpFile_, HelpCommand::Context, HelpTopic::Backup); break;
     default: break;
     }
 }
 
 std::optional<QString> chooseMedium(const QList<Volume>& media, const std::function<void(QDialog&)>& exec,
-                                    ProgramState& state, Platform& platform, QWidget* owner)
+                                    const QString& helpFile, Platform& platform, QWidget* owner)
 {
     if (media.size() < 2)
         return media.isEmpty() ? QString() : media.first().root;
-    MediumDialog dialog(media, state, platform, owner);
+    MediumDialog dialog(media, helpFile, platform, owner);
     exec(dialog);
     if (dialog.result() != QDialog::Accepted)
         return std::nullopt;

@@ -1,7 +1,7 @@
 #include "RENAME.h"
 
-#include "FileTools.h"
-#include "app/ProgramState.h"
+#include "tools/FileTools.h"
+#include "app/HelpTopics.h"
 #include "platform/Platform.h"
 
 #include <QLabel>
@@ -9,8 +9,8 @@
 
 namespace kumiro {
 
-RENAME::RENAME(QString file, ProgramState& state, Platform& platform, QWidget* parent)
-    : NameEntryDialog(std::move(file), state, platform, parent,
+RENAME::RENAME(QString file, QString helpFile, Platform& platform, QWidget* parent)
+    : NameEntryDialog(std::move(file), std::move(helpFile), platform, parent,
                       {QStringLiteral("ファイル名の変更"),
                        QStringLiteral("新しいﾌｧｲﾙ名を入力して、OKﾎﾞﾀﾝを押して下さい。"),
                        {QString(), QStringLiteral("元の名前"), QStringLiteral("新しい名前")},
@@ -49,7 +49,7 @@ void RENAME::Command1_Click(int index)
         break;
     }
     case EntryButton::Cancel: reject(); break;
-    case EntryButton::Help: platform_.help.show(this, state_.HelpFile, HelpCommand::Context, 23); break;
+    case EntryButton::Help: platform_.help.show(this, helpFile_, HelpCommand::Context, HelpTopic::Rename); break;
     default: break;
     }
 }

@@ -10,9 +10,10 @@
 
 namespace kumiro {
 
-NameEntryDialog::NameEntryDialog(QString file, ProgramState& state, Platform& platform, QWidget* parent,
+NameEntryDialog::NameEntryDialog(QString file, QString helpFile, Platform& platform, QWidget* parent,
                                  const Texts& texts)
-    : QDialog(parent), file_(std::move(file)), state_(state), platform_(platform), sourceLabel_(texts.sourceLabel)
+    : QDialog(parent), file_(std::move(file)), helpFile_(std::move(helpFile)), platform_(platform),
+      sourceLabel_(texts.sourceLabel)
 {
     setWindowTitle(texts.caption);
     setModal(true);

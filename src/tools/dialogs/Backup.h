@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FileTools.h"
+#include "tools/FileTools.h"
 
 #include <QList>
 #include <QString>

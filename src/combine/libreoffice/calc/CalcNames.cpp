@@ -249,6 +249,21 @@ int sheetOf(const SheetCopies& c, int s)
     return it == c.sheets.end() ? s : it->second;
 }
 
+// A name that could not be defined as in its source: the copy of a sheet may have brought
+// it along reading the source file, which is the office's private copy. It stays as an
+// error, counted as not taken in.
+void unlink(const Reference<css::sheet::XNamedRanges>& in, const rtl::OUString& name,
+            Reference<css::sheet::XNamedRange> range = {})
+{
+    try {
+        if (!range.is() && in.is() && in->hasByName(name))
+            range.set(in->getByName(name), UNO_QUERY);
+        if (range.is() && range->getContent().indexOf("'file:") >= 0)
+            range->setContent(rtl::OUString("#REF!"));
+    } catch (const css::uno::Exception&) {
+    }
+}
+
 // Every name of the source made first, so that names made of names find each other; the
 // source's tokens name them by number.
 SourceNames makeNames(const Reference<css::sheet::XSpreadsheetDocument>& target, const SheetCopies& c)
@@ -282,6 +297,7 @@ SourceNames makeNames(const Reference<css::sheet::XSpreadsheetDocument>& target,
                     {sheet, name, from, Reference<css::sheet::XNamedRange>(into->getByName(name), UNO_QUERY_THROW)});
             } catch (const css::uno::Exception&) {
                 ++made.lost;
+                unlink(into, name);
             }
         }
     });
@@ -342,6 +358,7 @@ std::vector<std::pair<int, int>> defineNames(const Reference<css::sheet::XSpread
                     ++made.lost;
             } catch (const css::uno::Exception&) {
                 ++made.lost;
+                unlink(Reference<css::sheet::XNamedRanges>(), n.name, n.to);
             }
         }
         counts.push_back({made.all, made.all - made.lost});

@@ -191,7 +191,8 @@ private:
                     range->setContent(relink(range->getContent()));
             }
         };
-        relinkNames(namedRanges(doc_));
+        // The workbook's own names are all defined again from their sources afterwards; a
+        // sheet's copy may bring names of its own that no source has on that sheet.
         for (const Copied& c : copies_)
             relinkNames(namedRanges(c.copy));
         if (copies_.empty())

@@ -429,6 +429,15 @@ int combineText(const CliRequest& r, CliContext& c, const QStringList& inputs, c
     return kExitOk;
 }
 
+// The command's office; where it runs without its box, the user hears of it.
+std::unique_ptr<Office> openOffice(const CliRequest& r, CliContext& c)
+{
+    std::unique_ptr<Office> office = c.office(officeOptions(r));
+    if (office->unboxed())
+        say(c, unboxedOfficeNotice());
+    return office;
+}
+
 int combineOffice(const CliRequest& r, CliContext& c, Kind kind, const QStringList& inputs, const QString& output,
                   OutputMode mode)
 {
@@ -436,7 +445,7 @@ int combineOffice(const CliRequest& r, CliContext& c, Kind kind, const QStringLi
     QString kept;
     QString* keep = mode == OutputMode::Replace ? &kept : nullptr;
     try {
-        const std::unique_ptr<Office> office = c.office(officeOptions(r));
+        const std::unique_ptr<Office> office = openOffice(r, c);
         const CommandProgress progress = progressOn(c, r);
         const bool completed = kind == Kind::Word ? combineWord(*office, inputs, output, progress, &shortfalls, keep)
                                                   : combineExcel(*office, inputs, output, progress, &shortfalls, keep);
@@ -544,7 +553,7 @@ int convert(const CliRequest& r, CliContext& c)
         // Every file is looked at first: either all are converted or none.
         for (const QString& input : inputs)
             checkConvertible(input, r.to, folder);
-        const std::unique_ptr<Office> office = c.office(officeOptions(r));
+        const std::unique_ptr<Office> office = openOffice(r, c);
         const CommandProgress progress = progressOn(c, r);
         for (int i = 0; i < inputs.size(); ++i) {
             if (progress.cancelRequested())

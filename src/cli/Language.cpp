@@ -60,6 +60,9 @@ const QList<Phrase>& phrases()
             {uR"(LibreOffice で処理できませんでした。)", u"LibreOffice could not do this."},
             {uR"(Kumiro の内部の誤りで処理を中止しました。LibreOffice とファイルに原因はありません。)",
              u"Stopped by a fault inside Kumiro, not of LibreOffice or the files."},
+            {uR"(この環境では LibreOffice を隔離された箱の中で動かせないため、箱の外で動かしています。ファイルが他のファイルを参照していると、LibreOffice がそのファイルを読むことがあります。)",
+             u"LibreOffice runs outside its box here, as this system cannot make one: a file that refers to "
+             u"other files may make LibreOffice read them."},
             {uR"(Kumiro の部品が LibreOffice の中で異常終了しました。)",
              u"Kumiro's component ended inside LibreOffice."},
             {uR"(LibreOffice が Kumiro の部品 (.+) を読み込めませんでした(.*)。Kumiro をインストールし直して下さい。)",

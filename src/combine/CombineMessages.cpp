@@ -41,6 +41,12 @@ OfficeMessage officeFailureMessage(const OfficeError& error, const QString& dest
             QStringLiteral("LibreOffice で処理できませんでした。　\r\r") + file + error.what()};
 }
 
+QString unboxedOfficeNotice()
+{
+    return QStringLiteral("この環境では LibreOffice を隔離された箱の中で動かせないため、箱の外で動かしています。"
+                          "ファイルが他のファイルを参照していると、LibreOffice がそのファイルを読むことがあります。");
+}
+
 Message combineDoneMessage(Kind kind, const QString& output, const QStringList& shortfalls)
 {
     QString text = kindInfo(kind).doneText;

@@ -27,6 +27,9 @@ QList<Message> textCombineMessages(const TextCombineResult& result, const QStrin
 // The completion message of a kind's combine; `output`, when given, follows in a paragraph
 // of its own, so the user knows where the file went. What the
 // inputs lost on the way (`shortfalls`, a sentence an input) makes one more paragraph.
+// Said once where the office runs without its box.
+QString unboxedOfficeNotice();
+
 Message combineDoneMessage(Kind kind, const QString& output = {}, const QStringList& shortfalls = {});
 
 } // namespace kumiro

@@ -129,6 +129,9 @@ public:
     virtual bool prepared() const { return false; }
     // Whether that office has started and waits.
     virtual bool ready() const { return false; }
+    // Whether the office runs outside its box, because the system cannot make one: a file
+    // that refers to another may then make the office read it.
+    virtual bool unboxed() const { return false; }
 };
 
 // LibreOffice's program folder (soffice.bin, the UNO libraries), as the build was told.

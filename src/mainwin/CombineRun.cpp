@@ -38,13 +38,21 @@ bool runOfficeCombine(Kind kind, const QStringList& inputs, const QString& outpu
 {
     const auto combine = kind == Kind::Word ? combineWord : combineExcel;
     QStringList shortfalls;
+    bool unboxed = false;
     const OfficeRunner::Result run =
         office.run(owner, QStringLiteral("くみろ実行中"), [&](Office& instance, const CommandProgress& progress) {
+            unboxed = instance.unboxed();
             return combine(instance, inputs, output, progress, &shortfalls, nullptr);
         });
     if (run != OfficeRunner::Result::Done)
         return false;
-    showCompletion(platform, owner, combineDoneMessage(kind, output, shortfalls), output);
+    Message done = combineDoneMessage(kind, output, shortfalls);
+    static bool toldUnboxed = false;
+    if (unboxed && !toldUnboxed) {
+        toldUnboxed = true;
+        done.text += QStringLiteral("\r\r") + unboxedOfficeNotice();
+    }
+    showCompletion(platform, owner, done, output);
     return true;
 }
 

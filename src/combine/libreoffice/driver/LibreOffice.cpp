@@ -68,6 +68,8 @@ public:
         return wanted_ || spare_;
     }
 
+    bool unboxed() const override { return options_.boxed && !boxAvailable(); }
+
     bool ready() const override
     {
         std::lock_guard lock(mutex_);

@@ -137,6 +137,7 @@ for ((i = 1; i <= runs; i++)); do
     fi
     fresh; timed ssconvert-20 /dev/null ssconvert --merge-to="$work/out/s.xlsx" "${inputs[@]}"
     fresh; timed ssconvert-2 /dev/null ssconvert --merge-to="$work/out/s.xlsx" "${inputs[@]:0:2}"
+    fresh; timed ssconvert-20-xls /dev/null ssconvert --merge-to="$work/out/s.xls" "${inputs[@]}"
 done
 
 # Check: 60 sheets, and the last one is the third sheet of the last workbook.
@@ -296,6 +297,7 @@ rows = [
     ('kumiro-20-ods', 'kumiro combine, 20 workbooks → .ods'),
     ('ssconvert-20', 'ssconvert --merge-to, 20 workbooks → .xlsx'),
     ('ssconvert-2', 'ssconvert --merge-to, 2 workbooks → .xlsx'),
+    ('ssconvert-20-xls', 'ssconvert --merge-to, 20 workbooks → .xls'),
     ('kumiro-text', f'kumiro combine --kind text, 20 × {text_lines:,} lines'),
     ('cat-text', 'cat of the same 20 files'),
     ('kumiro-tiny', 'kumiro combine --kind text, 2 files of one line'),
@@ -317,7 +319,9 @@ print()
 k20, k2, s20, kt, ct, k0 = (med(n) for n in ('kumiro-20', 'kumiro-2', 'ssconvert-20', 'kumiro-text', 'cat-text',
                                                'kumiro-tiny'))
 if k20 and s20:
-    print(f'- Excel combine of 20 workbooks, kumiro / ssconvert: {k20 / s20:.1f}')
+    print(f'- Excel combine of 20 workbooks, kumiro / ssconvert: {k20 / s20:.1f} (.xlsx)', end='')
+    kx, sx = med('kumiro-20-xls'), med('ssconvert-20-xls')
+    print(f', {kx / sx:.1f} (.xls)' if kx and sx else '')
 if k20 and k2:
     per = (k20 - k2) / 18
     print(f'- from 2 to 20 workbooks: {per:.0f} ms a workbook (3 sheets); '

@@ -165,6 +165,7 @@ int runWindow(QApplication& app, const QStringList& openedFiles)
     OfficeRunner office(messages, [&] {
         OfficeOptions options;
         options.interrupt = interruptFlag();
+        options.stop = office.stopFlag();
         return loadOffice(state.ProgramFolder, options);
     });
     office.setWarm(true);

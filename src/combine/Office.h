@@ -148,6 +148,9 @@ struct OfficeOptions {
     qint64 memoryLimitBytes = 0;
     // Set to a signal number when the program is asked to end: the office is ended at once.
     const std::atomic<int>* interrupt = nullptr;
+    // Set while the user asks the command to stop: a call still under way 5 s later ends
+    // the office (a command is otherwise stopped between its calls).
+    const std::atomic<bool>* stop = nullptr;
     // Run the office in a box that sees only its own private folder, where the system can.
     bool boxed = true;
     QString officeProgramDir; // empty: the system's LibreOffice

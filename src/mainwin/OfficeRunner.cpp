@@ -65,7 +65,9 @@ OfficeRunner::Result OfficeRunner::run(QWidget* owner, const QString& title, con
         if (!office_)
             office_ = factory_();
         bool completed = false;
+        stopping_ = false;
         ProgressWindow window(owner, title);
+        window.alsoSet(&stopping_);
         window.run([&](const CommandProgress& progress) { completed = job(*office_, progress); });
         result = completed ? Result::Done : Result::Cancelled;
     } catch (const OfficeError& error) {

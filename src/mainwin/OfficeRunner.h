@@ -6,6 +6,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -38,6 +39,9 @@ public:
     void release();
     // An office started ahead is waiting, or starting.
     bool prepared() const;
+    // Set while the user asks the running command to stop, for the office's options: a
+    // call that then goes on for long ends its office.
+    const std::atomic<bool>* stopFlag() const { return &stopping_; }
     static constexpr int kIdleMs = 5 * 60 * 1000;
     static constexpr int kNextOfficeDelayMs = 2000;
 
@@ -53,6 +57,7 @@ private:
     bool warm_ = false;
     bool wanted_ = false; // prepare() was asked since the last release()
     bool running_ = false;
+    std::atomic<bool> stopping_{false};
     QTimer idle_;
 };
 

@@ -77,6 +77,8 @@ void ProgressWindow::reject()
 {
     // The window stays until the command has stopped; it closes itself then.
     cancel_ = true;
+    if (alsoCancel_)
+        *alsoCancel_ = true;
     cancelButton_->setEnabled(false);
     label_->setText(QStringLiteral("中止しています…"));
 }

@@ -30,6 +30,8 @@ public:
     // Whether a job runs behind a progress window.
     static bool anyRunning() { return running_ > 0; }
     bool cancelRequested() const { return cancel_; }
+    // `flag` is set too when the user asks to stop.
+    void alsoSet(std::atomic<bool>* flag) { alsoCancel_ = flag; }
 
     QLabel* label() const { return label_; }
     QPushButton* cancelButton() const { return cancelButton_; }
@@ -46,6 +48,7 @@ private:
     QProgressBar* bar_;
     QPushButton* cancelButton_;
     std::atomic<bool> cancel_{false};
+    std::atomic<bool>* alsoCancel_ = nullptr;
     bool finished_ = false;
     static inline int running_ = 0;
 };

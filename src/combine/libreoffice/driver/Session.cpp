@@ -224,6 +224,7 @@ Watchdog::Limits Session::limitsOf(const OfficeOptions& options)
     limits.stallMs = options.stallTimeoutMs;
     limits.memoryBytes = options.memoryLimitBytes > 0 ? options.memoryLimitBytes : defaultOfficeMemoryLimit();
     limits.interrupt = options.interrupt;
+    limits.stop = options.stop;
     return limits;
 }
 
@@ -246,6 +247,10 @@ OfficeError Session::lost(const QString& file) const
                                           "ファイルが大きすぎるか、壊れている可能性があります。")
                                .arg(watchdog_.limits().memoryBytes >> 20),
                            file);
+    case Watchdog::Reason::Stopped:
+        return OfficeError(
+            OfficeError::Hung,
+            QStringLiteral("中止の指示のあとも LibreOffice の処理が終わらなかったため、終了させました。"), file);
     case Watchdog::Reason::Interrupted:
     case Watchdog::Reason::None: break;
     }

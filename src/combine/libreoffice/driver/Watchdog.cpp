@@ -114,6 +114,7 @@ void Watchdog::arm(int deadlineMs)
         deadline_ = now + std::chrono::milliseconds(deadlineMs);
         lastProgress_ = now;
         lastCpu_ = -1;
+        stopSeen_.reset();
     }
     wake_.notify_all();
 }
@@ -130,6 +131,14 @@ Watchdog::Reason Watchdog::check(std::chrono::steady_clock::time_point now)
         return Reason::Interrupted;
     if (hasDeadline_ && now >= deadline_)
         return Reason::Deadline;
+    // A call that loops uses processor time, which the stall check counts as progress: once
+    // the user has asked to stop, it has a few seconds to return.
+    if (limits_.stop && limits_.stop->load()) {
+        if (!stopSeen_)
+            stopSeen_ = now;
+        else if (now - *stopSeen_ >= std::chrono::milliseconds(limits_.stopGraceMs))
+            return Reason::Stopped;
+    }
     const ProcessUse use = processTreeUse(process_());
     if (use.count == 0)
         return Reason::None; // gone: the call fails by itself

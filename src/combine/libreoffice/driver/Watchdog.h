@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace kumiro::lo {
@@ -29,11 +30,13 @@ ProcessUse processTreeUse(pid_t root);
 // the program was asked to end.
 class Watchdog {
 public:
-    enum class Reason { None, Deadline, Stalled, Memory, Interrupted };
+    enum class Reason { None, Deadline, Stalled, Memory, Interrupted, Stopped };
     struct Limits {
         int stallMs = 10000;
         qint64 memoryBytes = 0; // 0: no limit
         const std::atomic<int>* interrupt = nullptr; // a signal number once the program is asked to end
+        const std::atomic<bool>* stop = nullptr; // the user asks the command to stop
+        int stopGraceMs = 5000; // how long a call may go on after that
     };
     Watchdog(Limits limits, std::function<pid_t()> process, std::function<void()> onExpiry);
     ~Watchdog();
@@ -60,6 +63,7 @@ private:
     bool hasDeadline_ = false;
     std::chrono::steady_clock::time_point deadline_;
     std::chrono::steady_clock::time_point lastProgress_;
+    std::optional<std::chrono::steady_clock::time_point> stopSeen_;
     qint64 lastCpu_ = -1;
     std::atomic<qint64> peak_{0};
     std::atomic<Reason> reason_{Reason::None};

@@ -55,8 +55,12 @@ actual=$(od -An -tx1 "$work/out/NewText.txt" 2>/dev/null) || fail "no NewText.tx
 
 # Closing the window through the window manager ends the program without a question and
 # saves the geometry.
-press "くみろ君 for Windows ( Text ﾌｧｲﾙ 編 )" alt+F4
-for _ in $(seq 100); do kill -0 $kumiro 2>/dev/null || break; sleep 0.1; done
+# The window manager may take the key before the window has the focus on a loaded machine:
+# pressed again while the window is still there.
+for _ in 1 2 3; do
+    press "くみろ君 for Windows ( Text ﾌｧｲﾙ 編 )" alt+F4 || break
+    for _ in $(seq 50); do kill -0 $kumiro 2>/dev/null || break 2; sleep 0.1; done
+done
 kill -0 $kumiro 2>/dev/null && fail "the program did not end when its window was closed"
 grep -q '^F_Width=' "$work/config/kumiro/kumiro.ini" || fail "the geometry was not saved"
 echo "e2e: text combine through the window: 1 passed, 0 failed"

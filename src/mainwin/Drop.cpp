@@ -4,6 +4,8 @@
 #include "app/SettingsRecord.h"
 
 #include <QDir>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -117,6 +119,39 @@ QString dropRefusalText(DropRefusal refusal, bool opened)
             "同じフォルダのファイルをドロップするか、「初期化」 してからドロップして下さい。　");
     default: return {};
     }
+}
+
+namespace {
+
+// The local paths a drag carries; none when it carries anything but local files.
+QStringList droppedPaths(const QMimeData* data)
+{
+    QStringList paths;
+    if (!data || !data->hasUrls())
+        return paths;
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile())
+            return {};
+        paths << url.toLocalFile();
+    }
+    return paths;
+}
+
+// Dropped files are only ever copied: a move would let the file manager delete them.
+bool takeAsCopy(QDropEvent& event)
+{
+    if (!(event.possibleActions() & Qt::CopyAction))
+        return false;
+    event.setDropAction(Qt::CopyAction);
+    return true;
+}
+
+} // namespace
+
+QStringList copiedDrop(QDropEvent& event)
+{
+    const QStringList paths = droppedPaths(event.mimeData());
+    return !paths.isEmpty() && takeAsCopy(event) ? paths : QStringList();
 }
 
 } // namespace kumiro

@@ -7,6 +7,8 @@
 
 #include <optional>
 
+class QDropEvent;
+
 namespace kumiro {
 
 struct SettingsRecord;
@@ -36,6 +38,10 @@ struct DropChoice {
 // opens as the data folder of `current`, or of Text when no kind was chosen yet. When several
 // things are wrong, a path that is not the program's is told first, then several folders,
 // then several kinds.
+// The local paths a drag from a file manager carries, taken as a copy (a move would let the
+// file manager delete them); none when it carries anything else or cannot be copied.
+QStringList copiedDrop(QDropEvent& event);
+
 DropChoice chooseDrop(const QStringList& paths, const SettingsRecord& settings, std::optional<Kind> current);
 
 inline const QString kDropTitle = QStringLiteral("ドロップ確認");

@@ -4,40 +4,24 @@
 #include "OfficeRunner.h"
 #include "Order.h"
 #include "ListedFolder.h"
+#include "MainLayout.h"
 #include "OrderPanel.h"
 #include "about/INFO_VER.h"
-#include "app/FileListing.h"
 #include "app/HelpTopics.h"
-#include "app/Kinds.h"
 #include "app/Paths.h"
 #include "app/ProgramState.h"
 #include "app/TextValues.h"
 #include "platform/Icons.h"
-#include "platform/Look.h"
 #include "platform/Platform.h"
 #include "platform/Twips.h"
-#include "settings/SEL_FOLD.h"
 #include "settings/SETTEI.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QMenuBar>
 #include <QToolBar>
 
 namespace kumiro {
-
-namespace {
-
-// The frame around the client area that stored sizes include: borders, caption and menu
-// bar. Stored sizes are outer sizes, so the client area keeps its proportions whatever
-// the window manager draws around it.
-constexpr double kFrameWidthTwips = 120;
-constexpr double kFrameHeightTwips = 660;
-constexpr double kToolbarHeightTwips = 360;
-
-} // namespace
 
 KUMIRO::KUMIRO(ProgramState& state, Platform& platform, OfficeRunner& office, Probes probes, QWidget* parent)
     : QMainWindow(parent), state_(state), platform_(platform), office_(office), probes_(std::move(probes)),
@@ -67,6 +51,11 @@ KUMIRO::KUMIRO(ProgramState& state, Platform& platform, OfficeRunner& office, Pr
 }
 
 KUMIRO::~KUMIRO() = default;
+
+SETTEI* KUMIRO::settingsDialog() const
+{
+    return settei_;
+}
 
 int KUMIRO::menuBarHeight() const
 {
@@ -135,20 +124,7 @@ void KUMIRO::centreFrameIfPending()
 
 void KUMIRO::mnuFileOpen_Click(Kind kind)
 {
-    std::optional<QString> folder;
-    {
-        SEL_FOLD picker(kind, state_, platform_, this);
-        const QString iconFile = joinPath(state_.ProgramFolder, kindInfo(kind).openIcon);
-        const QIcon icon(iconFile);
-        picker.setWindowIcon(QFileInfo(iconFile).isFile() && !icon.isNull() ? icon : programIcon());
-        execModal(picker);
-        folder = picker.chosenFolder();
-    }
-    // Cancelled: the lists and any confirmed order still belong to the previous kind.
-    if (!folder)
-        return;
-
-    listed_->list(kind, *folder);
+    listed_->pick(kind, execModal);
 }
 
 void KUMIRO::takeConfirmedOrder(const QStringList& names)
@@ -190,11 +166,6 @@ void KUMIRO::commonFinish()
 {
     state_.Order.voidOrder();
     enableCombine(false);
-}
-
-SETTEI* KUMIRO::settingsDialog() const
-{
-    return settei_;
 }
 
 void KUMIRO::mnuOptSettei_Click()

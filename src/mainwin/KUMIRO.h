@@ -2,7 +2,6 @@
 
 #include "app/Kinds.h"
 #include "app/PlatformProbes.h"
-#include "combine/Office.h"
 #include "mainwin/DataMenu.h"
 #include "platform/Help.h"
 #include "platform/Mounts.h"
@@ -10,9 +9,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
-#include <array>
 #include <functional>
-#include <optional>
 
 class QAction;
 class QDialog;

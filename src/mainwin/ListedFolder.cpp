@@ -4,12 +4,16 @@
 #include "OfficeRunner.h"
 #include "OrderPanel.h"
 #include "app/FileListing.h"
+#include "app/Paths.h"
 #include "app/ProgramState.h"
 #include "platform/FolderList.h"
+#include "platform/Icons.h"
 #include "platform/Platform.h"
 #include "settings/SEL_FOLD.h"
 
+#include <QFileInfo>
 #include <QFileSystemWatcher>
+#include <QIcon>
 
 namespace kumiro {
 
@@ -20,6 +24,21 @@ ListedFolder::ListedFolder(ProgramState& state, Platform& platform, OfficeRunner
     // What another program does in the listed folder shows too.
     watch_ = new QFileSystemWatcher(this);
     connect(watch_, &QFileSystemWatcher::directoryChanged, this, &ListedFolder::follow);
+}
+
+void ListedFolder::pick(Kind kind, const std::function<void(QDialog&)>& exec)
+{
+    std::optional<QString> folder;
+    {
+        SEL_FOLD picker(kind, state_, platform_, &window_);
+        const QString iconFile = joinPath(state_.ProgramFolder, kindInfo(kind).openIcon);
+        const QIcon icon(iconFile);
+        picker.setWindowIcon(QFileInfo(iconFile).isFile() && !icon.isNull() ? icon : programIcon());
+        exec(picker);
+        folder = picker.chosenFolder();
+    }
+    if (folder)
+        list(kind, *folder);
 }
 
 void ListedFolder::list(Kind kind, const QString& folder)

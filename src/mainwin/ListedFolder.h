@@ -6,9 +6,11 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <utility>
 
+class QDialog;
 class QFileSystemWatcher;
 class QWidget;
 
@@ -30,6 +32,9 @@ public:
     // Lists a data folder the user has just chosen in the left list, empties the order list
     // and tells the count.
     void list(Kind kind, const QString& folder);
+    // The folder picker of `kind`, shown by `exec`; its "OK" lists the folder chosen. A
+    // cancelled picker leaves the lists and any confirmed order to the previous kind.
+    void pick(Kind kind, const std::function<void(QDialog&)>& exec);
     // Both lists as the listed folder is now: a file gone (deleted, renamed, moved by
     // another program) leaves them, a new one joins the left list. The confirmed order is
     // not touched: the combine names a file of it that is gone.

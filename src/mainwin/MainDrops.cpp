@@ -6,59 +6,25 @@
 #include "OrderPanel.h"
 
 #include <QDropEvent>
-#include <QMimeData>
 #include <QTimer>
 
 namespace kumiro {
 
-namespace {
-
-// The local paths a drag carries; none when it carries anything but local files.
-QStringList droppedPaths(const QMimeData* data)
-{
-    QStringList paths;
-    if (!data || !data->hasUrls())
-        return paths;
-    for (const QUrl& url : data->urls()) {
-        if (!url.isLocalFile())
-            return {};
-        paths << url.toLocalFile();
-    }
-    return paths;
-}
-
-// Dropped files are only ever copied: a move would let the file manager delete them.
-bool takeAsCopy(QDropEvent& event)
-{
-    if (!(event.possibleActions() & Qt::CopyAction))
-        return false;
-    event.setDropAction(Qt::CopyAction);
-    return true;
-}
-
-} // namespace
-
 void KUMIRO::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (!droppedPaths(event->mimeData()).isEmpty() && takeAsCopy(*event))
-        event->accept();
-    else
-        event->ignore();
+    event->setAccepted(!copiedDrop(*event).isEmpty());
 }
 
 void KUMIRO::dragMoveEvent(QDragMoveEvent* event)
 {
     // Again on every move: a modifier key may propose a move instead.
-    if (!droppedPaths(event->mimeData()).isEmpty() && takeAsCopy(*event))
-        event->accept();
-    else
-        event->ignore();
+    event->setAccepted(!copiedDrop(*event).isEmpty());
 }
 
 void KUMIRO::dropEvent(QDropEvent* event)
 {
-    const QStringList paths = droppedPaths(event->mimeData());
-    if (paths.isEmpty() || !takeAsCopy(*event)) {
+    const QStringList paths = copiedDrop(*event);
+    if (paths.isEmpty()) {
         event->ignore();
         return;
     }

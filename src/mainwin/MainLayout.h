@@ -7,6 +7,13 @@
 
 namespace kumiro {
 
+// The frame around the client area that stored sizes include: borders, caption and menu
+// bar. Stored sizes are outer sizes, so the client area keeps its proportions whatever
+// the window manager draws around it.
+inline constexpr double kFrameWidthTwips = 120;
+inline constexpr double kFrameHeightTwips = 660;
+inline constexpr double kToolbarHeightTwips = 360;
+
 // Placements in twips of the lists and the two button arrays for a window of outer
 // height H and width W; nothing when the window is too low (H below 1860).
 struct MainLayout {

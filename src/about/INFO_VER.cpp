@@ -121,6 +121,21 @@ INFO_VER::INFO_VER(Platform& platform, QWidget* parent) : QDialog(parent), platf
         label->installEventFilter(this);
         Label1[s.index] = label;
     }
+    prepareLinks();
+
+    auto* icon = new QLabel(this);
+    icon->setGeometry(twipsRect(840, 420, 480, 480));
+    icon->setPixmap(programPixmap(32));
+    icon->installEventFilter(this);
+    icon->setMouseTracking(true);
+
+    makeOkButton();
+    move(centredOnScreen(size()));
+}
+
+// The addresses: reached with Tab, opened with the keyboard as with the mouse.
+void INFO_VER::prepareLinks()
+{
     for (int i = 10; i <= 14; ++i) {
         QLabel* l = Label1[i];
         l->setCursor(Qt::PointingHandCursor);
@@ -135,13 +150,10 @@ INFO_VER::INFO_VER(Platform& platform, QWidget* parent) : QDialog(parent), platf
             l->setFont(font);
         }
     }
+}
 
-    auto* icon = new QLabel(this);
-    icon->setGeometry(twipsRect(840, 420, 480, 480));
-    icon->setPixmap(programPixmap(32));
-    icon->installEventFilter(this);
-    icon->setMouseTracking(true);
-
+void INFO_VER::makeOkButton()
+{
     Command1 = new QPushButton(QStringLiteral("OK"), this);
     Command1->setGeometry(twipsRect(4770, 1590, 1300, 300));
     Command1->setFont(windowFont(kUiGothic, 9));
@@ -156,8 +168,6 @@ INFO_VER::INFO_VER(Platform& platform, QWidget* parent) : QDialog(parent), platf
     setTabOrder(Command1, Label1[10]);
     for (int i = 10; i < 14; ++i)
         setTabOrder(Label1[i], Label1[i + 1]);
-
-    move(centredOnScreen(size()));
 }
 
 int INFO_VER::indexOf(QObject* object) const

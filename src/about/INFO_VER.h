@@ -38,6 +38,8 @@ private:
     QPushButton* Command1 = nullptr;
 
     void colourLinks(bool mailLit, bool homeLit);
+    void prepareLinks();
+    void makeOkButton();
     int indexOf(QObject* object) const;
 
     Platform& platform_;

@@ -78,7 +78,15 @@ private Q_SLOTS:
                       "</table:table-cell><table:table-cell table:formula=\"of:=['" +
                       victimUrl +
                       "'#$victim.A1]\" office:value-type=\"string\"><text:p>harmless</text:p></table:table-cell>"
-                      "</table:table-row></table:table></office:spreadsheet></office:body></office:document>");
+                      // A name for the victim's cell, used in a cell of its own.
+                      "<table:table-cell table:formula=\"of:=Secret\" office:value-type=\"string\">"
+                      "<text:p>harmless</text:p></table:table-cell>"
+                      "</table:table-row></table:table><table:named-expressions><table:named-range "
+                      "table:name=\"Secret\" table:base-cell-address=\"$Links.$A$1\" "
+                      "table:cell-range-address=\"'" +
+                      victimUrl +
+                      "'#$victim.$A$1\"/></table:named-expressions></office:spreadsheet></office:body>"
+                      "</office:document>");
         writeFile(fixture(QStringLiteral("linked.fodt")),
                   "<?xml version=\"1.0\" encoding=\"UTF-8\"?><office:document "
                   "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
@@ -109,7 +117,8 @@ private Q_SLOTS:
         QCOMPARE(officeOf(getpid()), -1);
     }
 
-    // A workbook's DDE and file references, and a document's linked section, name a file
+    // A workbook's DDE and file references, a name for a cell of another file, and a
+    // document's linked section, name a file
     // the user can read: it never reaches the output, in the box or without it (the links
     // are never updated; a workbook's keep the values they were saved with).
     void linksNeverBringInOtherFiles_data()

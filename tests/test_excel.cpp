@@ -402,7 +402,22 @@ private Q_SLOTS:
                         {QStringLiteral("Sheet1"), row(cell(QStringLiteral("三-2")))},
                         {QStringLiteral("とても長いシートの名前で三十一文字を超えてしまう場合の名前ですよね本当に"),
                          row(cell(QStringLiteral("三-3")))}}));
-        for (const char* name : {"two.fods", "three.fods"})
+        // A workbook that counts its dates from 1904, as older ones do: 2000-01-01 in A1.
+        QByteArray old =
+            fods({{QStringLiteral("Old"),
+                   row(QStringLiteral("<table:table-cell table:style-name=\"date\" office:value-type=\"date\" "
+                                      "office:date-value=\"2000-01-01\"><text:p>2000-01-01</text:p>"
+                                      "</table:table-cell>"))}});
+        old.replace("<office:spreadsheet>",
+                    "<office:spreadsheet><table:calculation-settings><table:null-date "
+                    "table:date-value=\"1904-01-01\"/></table:calculation-settings>");
+        old.replace("<office:automatic-styles>",
+                    "<office:automatic-styles><number:date-style style:name=\"ymd\"><number:year/><number:text>-"
+                    "</number:text><number:month/><number:text>-</number:text><number:day/></number:date-style>"
+                    "<style:style style:name=\"date\" style:family=\"table-cell\" style:data-style-name=\"ymd\"/>");
+        old.replace("xmlns:of=", "xmlns:number=\"urn:oasis:names:tc:opendocument:xmlns:datastyle:1.0\" xmlns:of=");
+        writeFile(fixture(QStringLiteral("old.fods")), old);
+        for (const char* name : {"two.fods", "three.fods", "old.fods"})
             QVERIFY(
                 !check_.convert(fixture(QString::fromLatin1(name)), QStringLiteral("xls:MS Excel 97"), fixtures_.path())
                      .isEmpty());
@@ -464,6 +479,26 @@ private Q_SLOTS:
     }
 
     // A workbook with macros (.xlsm) is known by what it holds, not refused as no workbook.
+    // A date of a workbook that counts from 1904 shows its day after one that counts from 1900:
+    // the number alone would be four years off.
+    void datesKeepTheirDayAcrossDateSystems()
+    {
+        auto day = [](const QJsonObject& sheet) {
+            const QDate zero =
+                sheet.value(QStringLiteral("datemode")).toInt() == 1 ? QDate(1904, 1, 1) : QDate(1899, 12, 30);
+            return zero.addDays(qint64(sheet.value(QStringLiteral("cells"))[0][0].toDouble()));
+        };
+        const QJsonArray in = xlrd(fixture(QStringLiteral("old.xls")));
+        QCOMPARE(in[0].toObject().value(QStringLiteral("datemode")).toInt(), 1);
+        QCOMPARE(day(in[0].toObject()), QDate(2000, 1, 1));
+        const QString output = out_->filePath(QStringLiteral("NewExcel.xls"));
+        QVERIFY(
+            combineExcel(*office_, {fixture(QStringLiteral("two.xls")), fixture(QStringLiteral("old.xls"))}, output));
+        const QJsonArray out = xlrd(output);
+        QCOMPARE(out.size(), 3);
+        QCOMPARE(day(out[2].toObject()), QDate(2000, 1, 1));
+    }
+
     void workbooksWithMacrosAreRecognised()
     {
         const QString xlsm = check_.convert(fixture(QStringLiteral("two.xls")),

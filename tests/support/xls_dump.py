@@ -36,7 +36,7 @@ for sheet in book.sheets():
                 fonts["%d,%d" % (r, c)] = [f.name, f.height / 20, bool(f.bold), bool(f.italic),
                                            book.colour_map.get(f.colour_index)]
     heights = {str(r): info.height for r, info in sheet.rowinfo_map.items() if info.height != sheet.default_row_height}
-    out.append({"name": sheet.name, "cells": cells, "merged": [list(m) for m in sheet.merged_cells],
+    out.append({"name": sheet.name, "cells": cells, "datemode": book.datemode, "merged": [list(m) for m in sheet.merged_cells],
                 "widths": widths, "comments": sorted(n.text for n in sheet.cell_note_map.values()),
                 "fontA1": font, "looks": looks, "fonts": fonts, "heights": heights,
                 "links": sorted([h.frowx, h.fcolx, h.url_or_path] for h in sheet.hyperlink_list),

@@ -216,4 +216,35 @@ void keepLookApart(const Reference<css::sheet::XSpreadsheetDocument>& source,
         fixFonts(sheets->getByIndex(i).get<Reference<css::uno::XInterface>>(), font, targetFont);
 }
 
+namespace {
+
+template <typename F> void forEachCell(const Reference<css::table::XCellRange>& area, F&& f)
+{
+    const auto at = Reference<css::sheet::XCellRangeAddressable>(area, UNO_QUERY_THROW)->getRangeAddress();
+    for (sal_Int32 r = 0; r <= at.EndRow - at.StartRow; ++r) {
+        for (sal_Int32 c = 0; c <= at.EndColumn - at.StartColumn; ++c)
+            f(Reference<css::beans::XMultiPropertySet>(area->getCellByPosition(c, r), UNO_QUERY_THROW));
+    }
+}
+
+} // namespace
+
+std::vector<Sequence<Any>> cellFonts(const Reference<css::table::XCellRange>& area)
+{
+    std::vector<Sequence<Any>> fonts;
+    forEachCell(area, [&](const Reference<css::beans::XMultiPropertySet>& cell) {
+        fonts.push_back(cell->getPropertyValues(fontNames()));
+    });
+    return fonts;
+}
+
+void setCellFonts(const Reference<css::table::XCellRange>& area, const std::vector<Sequence<Any>>& fonts)
+{
+    size_t i = 0;
+    forEachCell(area, [&](const Reference<css::beans::XMultiPropertySet>& cell) {
+        if (i < fonts.size())
+            cell->setPropertyValues(fontNames(), fonts[i++]);
+    });
+}
+
 } // namespace kumiro::lo

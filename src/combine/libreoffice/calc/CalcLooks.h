@@ -5,6 +5,9 @@
 #include "common/Uno.h"
 
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
+#include <com/sun/star/table/XCellRange.hpp>
+
+#include <vector>
 
 namespace kumiro::lo {
 
@@ -14,5 +17,9 @@ namespace kumiro::lo {
 // their own formatting. Only the source in memory changes.
 void keepLookApart(const Reference<css::sheet::XSpreadsheetDocument>& source,
                    const Reference<css::sheet::XSpreadsheetDocument>& target, bool first);
+
+// The fonts of the cells of `area`, row by row, and the same set on them again as their own.
+std::vector<Sequence<Any>> cellFonts(const Reference<css::table::XCellRange>& area);
+void setCellFonts(const Reference<css::table::XCellRange>& area, const std::vector<Sequence<Any>>& fonts);
 
 } // namespace kumiro::lo

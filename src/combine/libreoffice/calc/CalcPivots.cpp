@@ -1,4 +1,5 @@
 #include "CalcPivots.h"
+#include "CalcLooks.h"
 
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
@@ -195,6 +196,9 @@ void keepPivots(const Reference<css::sheet::XSpreadsheetDocument>& target, const
                 const auto area =
                     Reference<css::table::XCellRange>(targetSheet, UNO_QUERY_THROW)
                         ->getCellRangeByPosition(out.StartColumn, out.StartRow, out.EndColumn, out.EndRow);
+                // The office lays a pivot table out in its own font: the copy's cells keep the
+                // one they showed.
+                const auto fonts = cellFonts(area);
                 Reference<css::sheet::XSheetOperation>(area, UNO_QUERY_THROW)
                     ->clearContents(css::sheet::CellFlags::VALUE | css::sheet::CellFlags::DATETIME |
                                     css::sheet::CellFlags::STRING | css::sheet::CellFlags::FORMULA);
@@ -207,6 +211,7 @@ void keepPivots(const Reference<css::sheet::XSpreadsheetDocument>& target, const
                     Reference<css::sheet::XCellRangeData>(area, UNO_QUERY_THROW)->setDataArray(shown);
                     continue;
                 }
+                setCellFonts(area, fonts);
                 names->insert(name);
             }
         }

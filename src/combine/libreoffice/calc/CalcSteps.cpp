@@ -1,6 +1,7 @@
 // The Excel side, inside the office: workbooks by number, each sheet copied with what it
 // needs to compute and look as it did in its own workbook.
 #include "CalcSteps.h"
+#include "CalcDates.h"
 #include "CalcLinks.h"
 #include "CalcLooks.h"
 #include "CalcNames.h"
@@ -457,6 +458,7 @@ private:
         const sal_Int32 at = sheets->importSheet(from.document(), source, after + 1);
         const Reference<css::container::XNamed> copy(sheetsOf(target)->getByIndex(at), UNO_QUERY_THROW);
         copy->setName(ou(wanted));
+        keepDates(from.document(), target, copy);
         // The copy leaves the print ranges behind.
         const Reference<css::sheet::XPrintAreas> areasFrom(sheetsOf(from.document())->getByIndex(index),
                                                            UNO_QUERY_THROW);

@@ -531,9 +531,9 @@ private Q_SLOTS:
     {
 #ifndef _WIN32
         QCOMPARE(GetWindowsName(), QString());
-        ProgramState state(*store_, programFolder_);
-        ReadAppearanceScheme(state);
-        QCOMPARE(state.AppearanceScheme, QString());
+        QString scheme;
+        ReadAppearanceScheme(scheme);
+        QCOMPARE(scheme, QString());
 #endif
         QByteArray buffer("Windows Standard\0\0\0", 19);
         QCOMPARE(schemeFromValue(buffer, 17), QStringLiteral("Windows Standard"));

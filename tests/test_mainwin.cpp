@@ -112,18 +112,18 @@ private Q_SLOTS:
     {
         Probes xp;
         xp.windowsName = [] { return QStringLiteral("Windows XP"); };
-        xp.readAppearanceScheme = [](ProgramState&) {};
+        xp.readAppearanceScheme = [](QString&) {};
         KUMIRO classic(*state_, platform_->platform, *office_, xp);
         QCOMPARE(classic.outerHeightTwips(), 9120.0);
         QCOMPARE(classic.outerWidthTwips(), 12000.0);
 
-        xp.readAppearanceScheme = [](ProgramState& s) { s.AppearanceScheme = QStringLiteral("Windows Standard"); };
+        xp.readAppearanceScheme = [](QString& scheme) { scheme = QStringLiteral("Windows Standard"); };
         KUMIRO themed(*state_, platform_->platform, *office_, xp);
         QCOMPARE(themed.outerHeightTwips(), 9000.0);
         // The extra height is added before the 16-bit conversion.
         state_->AppearanceScheme.clear();
         state_->set.F_Height = QStringLiteral("32700");
-        xp.readAppearanceScheme = [](ProgramState&) {};
+        xp.readAppearanceScheme = [](QString&) {};
         KUMIRO tooTall(*state_, platform_->platform, *office_, xp);
         QCOMPARE(tooTall.outerHeightTwips(), 9120.0);
     }

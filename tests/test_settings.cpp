@@ -103,7 +103,7 @@ private Q_SLOTS:
         QFETCH(int, kind);
         QFETCH(QString, suffix);
         QFETCH(int, context);
-        SEL_FOLD picker(kindOf(kind), *state_, platform_->platform);
+        SEL_FOLD picker(kindOf(kind), state_->settings(), state_->Order, state_->HelpFile, platform_->platform);
         const PickerParts pickerParts(picker);
         QCOMPARE(picker.windowTitle(), QStringLiteral("データフォルダの指定") + suffix);
         QCOMPARE(pickerParts.folders->path(), data_);
@@ -120,7 +120,7 @@ private Q_SLOTS:
         // A program folder the user may write in is its own fallback.
         QCOMPARE(state_->FallbackFolder, prog_);
         state_->set.DataFol[1] = dir_->filePath(QStringLiteral("deleted"));
-        SEL_FOLD picker(Kind::Excel, *state_, platform_->platform);
+        SEL_FOLD picker(Kind::Excel, state_->settings(), state_->Order, state_->HelpFile, platform_->platform);
         const PickerParts pickerParts(picker);
         const auto& shown = platform_->messages.shown;
         QCOMPARE(shown.size(), 2);
@@ -138,13 +138,13 @@ private Q_SLOTS:
         QCOMPARE(state_->Order.files().size(), 3);
         // An empty folder is no folder either.
         state_->set.DataFol[1].clear();
-        SEL_FOLD again(Kind::Excel, *state_, platform_->platform);
+        SEL_FOLD again(Kind::Excel, state_->settings(), state_->Order, state_->HelpFile, platform_->platform);
         const PickerParts againParts(again);
         QCOMPARE(shown.size(), 4);
         // Installed system-wide, the correction goes to the user's documents instead.
         state_->FallbackFolder = data_;
         state_->set.DataFol[1] = dir_->filePath(QStringLiteral("deleted"));
-        SEL_FOLD installed(Kind::Excel, *state_, platform_->platform);
+        SEL_FOLD installed(Kind::Excel, state_->settings(), state_->Order, state_->HelpFile, platform_->platform);
         const PickerParts installedParts(installed);
         QCOMPARE(shown.size(), 6);
         QCOMPARE(state_->set.DataFol[1], data_);
@@ -152,7 +152,7 @@ private Q_SLOTS:
 
     void okStoresTheShownFolderAndVoidsTheOrder()
     {
-        SEL_FOLD picker(Kind::Text, *state_, platform_->platform);
+        SEL_FOLD picker(Kind::Text, state_->settings(), state_->Order, state_->HelpFile, platform_->platform);
         const PickerParts pickerParts(picker);
         // Open "sub" by double-click, then "deeper" by keyboard, then back up.
         const int sub = pickerParts.folders->rowPaths().indexOf(data_ + QStringLiteral("/sub"));
@@ -190,7 +190,7 @@ private Q_SLOTS:
 
     void keyboardDefaultsAndEscape()
     {
-        SEL_FOLD picker(Kind::Word, *state_, platform_->platform);
+        SEL_FOLD picker(Kind::Word, state_->settings(), state_->Order, state_->HelpFile, platform_->platform);
         const PickerParts pickerParts(picker);
         picker.show();
         QVERIFY(QTest::qWaitForWindowExposed(&picker));
@@ -201,7 +201,7 @@ private Q_SLOTS:
         QTest::keyClick(pickerParts.folders, Qt::Key_Return);
         QCOMPARE(picker.result(), int(QDialog::Accepted));
 
-        SEL_FOLD other(Kind::Word, *state_, platform_->platform);
+        SEL_FOLD other(Kind::Word, state_->settings(), state_->Order, state_->HelpFile, platform_->platform);
 
         const PickerParts otherParts(other);
         other.show();
@@ -213,7 +213,7 @@ private Q_SLOTS:
 
     void changingTheDriveOpensItsRoot()
     {
-        SEL_FOLD picker(Kind::Word, *state_, platform_->platform);
+        SEL_FOLD picker(Kind::Word, state_->settings(), state_->Order, state_->HelpFile, platform_->platform);
         const PickerParts pickerParts(picker);
         pickerParts.drives->setVolumes({{QStringLiteral("/"), QStringLiteral("root")},
                                         {dir_->path(), QStringLiteral("usb")},
@@ -312,7 +312,7 @@ private Q_SLOTS:
             QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         });
         state_->set.DataFol[Kind::Text] = locked;
-        SEL_FOLD picker(Kind::Text, *state_, platform_->platform);
+        SEL_FOLD picker(Kind::Text, state_->settings(), state_->Order, state_->HelpFile, platform_->platform);
         const PickerParts pickerParts(picker);
         const auto& shown = platform_->messages.shown;
         QCOMPARE(shown.size(), 1);
@@ -350,7 +350,7 @@ private Q_SLOTS:
         s.OptTkaku[0] = {QStringLiteral("*.txt"), QStringLiteral("1")};
         s.OptTkaku[3] = {QStringLiteral("*.log"), QStringLiteral("1")};
 
-        SETTEI dialog(*state_, platform_->platform, nullptr);
+        SETTEI dialog(state_->settings(), state_->HelpFile, platform_->platform, nullptr);
 
         const SettingsParts dialogParts(dialog);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("各種設定"));
@@ -384,7 +384,7 @@ private Q_SLOTS:
         // A stored tab that is no tab opens the first.
         for (const char* bad : {"7", "-1", "x", ""}) {
             s.OptLATab = QString::fromLatin1(bad);
-            SETTEI other(*state_, platform_->platform, nullptr);
+            SETTEI other(state_->settings(), state_->HelpFile, platform_->platform, nullptr);
             const SettingsParts otherParts(other);
             QCOMPARE(otherParts.tabs->currentIndex(), 0);
         }
@@ -393,7 +393,7 @@ private Q_SLOTS:
     void missingOutputFoldersAreCorrectedEvenOnCancel()
     {
         state_->set.FolderName = {dir_->filePath(QStringLiteral("a")), QString(), dir_->filePath(QStringLiteral("c"))};
-        SETTEI dialog(*state_, platform_->platform, nullptr);
+        SETTEI dialog(state_->settings(), state_->HelpFile, platform_->platform, nullptr);
         const SettingsParts dialogParts(dialog);
         QStringList seen;
         for (const auto& m : platform_->messages.shown)
@@ -433,7 +433,7 @@ private Q_SLOTS:
         s.FolderName.fill(data_);
         s.OptWkaku = {{{QStringLiteral("*.doc"), QStringLiteral("1")}, {QStringLiteral("*.rtf"), QStringLiteral("1")}}};
         s.OptEkaku = {{{QStringLiteral("*.xls"), QStringLiteral("1")}, {QStringLiteral("*.csv"), QStringLiteral("1")}}};
-        SETTEI dialog(*state_, platform_->platform, nullptr);
+        SETTEI dialog(state_->settings(), state_->HelpFile, platform_->platform, nullptr);
         const SettingsParts dialogParts(dialog);
         auto check = [&](auto& boxes, auto& table) {
             boxes[1 - clickedLast]->click(); // the first one off: written through, no message
@@ -474,7 +474,7 @@ private Q_SLOTS:
         s.FolderName.fill(data_);
         s.OptWkaku = {{{QStringLiteral("*.doc"), QStringLiteral("0")}, {QStringLiteral("*.rtf"), QStringLiteral("1")}}};
         s.OptEkaku = {{{QStringLiteral("*.xls"), QStringLiteral("1")}, {QStringLiteral("*.csv"), QStringLiteral("1")}}};
-        SETTEI dialog(*state_, platform_->platform, nullptr);
+        SETTEI dialog(state_->settings(), state_->HelpFile, platform_->platform, nullptr);
         const SettingsParts dialogParts(dialog);
         QVERIFY(platform_->messages.shown.isEmpty());
         dialogParts.pattern(Kind::Word, QStringLiteral("*.rtf"))->setChecked(false);
@@ -502,7 +502,7 @@ private Q_SLOTS:
                        {QStringLiteral("*.xlsm"), QStringLiteral("1")},
                        {QStringLiteral("*.ods"), QStringLiteral("1")}}};
         s.KumiroExt = {QStringLiteral("pdf"), QStringLiteral("xls")};
-        SETTEI dialog(*state_, platform_->platform, nullptr);
+        SETTEI dialog(state_->settings(), state_->HelpFile, platform_->platform, nullptr);
         const SettingsParts dialogParts(dialog);
         QCOMPARE(dialogParts.pattern(Kind::Word, QStringLiteral("*.docx"))->text(), QStringLiteral("*.docx"));
         QVERIFY(dialogParts.pattern(Kind::Word, QStringLiteral("*.docx"))->isChecked() &&
@@ -538,7 +538,7 @@ private Q_SLOTS:
         s.FolderName.fill(data_);
         s.OptLAct = QStringLiteral("1");
         s.KumiroFile = {QStringLiteral("NewWord"), QStringLiteral("NewExcel"), QStringLiteral("NewText")};
-        SETTEI dialog(*state_, platform_->platform, nullptr);
+        SETTEI dialog(state_->settings(), state_->HelpFile, platform_->platform, nullptr);
         const SettingsParts dialogParts(dialog);
         const QString app = QStringLiteral("kumiro");
         dialogParts.fileName(Kind::Word)->setText(QStringLiteral(" 結合 "));
@@ -582,12 +582,12 @@ private Q_SLOTS:
         excel.shownFolder = data_ + QStringLiteral("/sub");
         excel.patternsOn = {true, false, true, true, true};
         excel.outputExtension = QStringLiteral("ods");
-        saveKindForm(*state_, Kind::Excel, excel);
+        saveKindForm(state_->settings(), Kind::Excel, excel);
         KindForm word;
         word.shownFolder = data_ + QStringLiteral("/sub");
         word.patternsOn = {true, true, false, false};
         word.outputExtension = QStringLiteral("doc");
-        saveKindForm(*state_, Kind::Word, word);
+        saveKindForm(state_->settings(), Kind::Word, word);
         QCOMPARE(s.FolderName[1], data_ + QStringLiteral("/Another"));
         QCOMPARE(store_->read(QStringLiteral("kumiro"), kSectionKumiro, QStringLiteral("FolderName(1)")),
                  s.FolderName[1]);
@@ -598,7 +598,7 @@ private Q_SLOTS:
                  QStringLiteral("ods"));
         // A list that could open nothing keeps the stored folder.
         word.shownFolder.clear();
-        saveKindForm(*state_, Kind::Word, word);
+        saveKindForm(state_->settings(), Kind::Word, word);
         QCOMPARE(s.FolderName[0], data_ + QStringLiteral("/sub"));
 
         // Blank Text patterns count as off, whatever their box shows; two blanks do not.
@@ -607,7 +607,7 @@ private Q_SLOTS:
                              QStringLiteral(" "),     QStringLiteral("\u3000"),
                              QStringLiteral("  "),    QStringLiteral(" *.md")};
         text.textPatternsOn = {false, true, true, true, true, true};
-        saveKindForm(*state_, Kind::Text, text);
+        saveKindForm(state_->settings(), Kind::Text, text);
         QCOMPARE(s.OptTkaku[0][0], QStringLiteral("*.txt"));
         QCOMPARE(s.OptTkaku[0][1], QStringLiteral("0"));
         const QStringList flags = {s.OptTkaku[1][1], s.OptTkaku[2][1], s.OptTkaku[3][1], s.OptTkaku[4][1],
@@ -622,7 +622,7 @@ private Q_SLOTS:
     void textTabIsSavedAsShown()
     {
         state_->set.FolderName.fill(data_);
-        SETTEI dialog(*state_, platform_->platform, nullptr);
+        SETTEI dialog(state_->settings(), state_->HelpFile, platform_->platform, nullptr);
         const SettingsParts parts(dialog);
         QFile(data_ + QStringLiteral("/a.txt")).open(QIODevice::WriteOnly);
         QFile(data_ + QStringLiteral("/b.md")).open(QIODevice::WriteOnly);
@@ -647,7 +647,7 @@ private Q_SLOTS:
         main.move(10, 20);
         const QPoint centre = centredOnScreen(main.size());
         {
-            SETTEI dialog(*state_, platform_->platform, &main);
+            SETTEI dialog(state_->settings(), state_->HelpFile, platform_->platform, &main);
             const SettingsParts dialogParts(dialog);
             const auto applyGeneral = [&] {
                 dialogParts.tabs->setCurrentIndex(kGeneralTab);

@@ -1,7 +1,5 @@
 #include "PlatformProbes.h"
 
-#include "ProgramState.h"
-
 #ifdef _WIN32
 #include <windows.h>
 #endif
@@ -45,7 +43,7 @@ QString schemeFromValue(const QByteArray& buffer, unsigned byteCount)
     return QString::fromLocal8Bit(buffer.left(qMin(chars, buffer.size())));
 }
 
-void ReadAppearanceScheme([[maybe_unused]] ProgramState& state)
+void ReadAppearanceScheme([[maybe_unused]] QString& scheme)
 {
 #ifdef _WIN32
     HKEY key = nullptr;
@@ -57,7 +55,7 @@ void ReadAppearanceScheme([[maybe_unused]] ProgramState& state)
     if (RegQueryValueExA(key, "Current", nullptr, &type, reinterpret_cast<LPBYTE>(buffer.data()), &size) ==
             ERROR_SUCCESS &&
         type == REG_SZ)
-        state.AppearanceScheme = schemeFromValue(buffer, size);
+        scheme = schemeFromValue(buffer, size);
     RegCloseKey(key);
 #endif
 }

@@ -7,8 +7,6 @@
 
 namespace kumiro {
 
-struct ProgramState;
-
 // The edition name for a version record; empty for families it does not know.
 QString windowsNameFor(unsigned platformId, unsigned major, unsigned minor);
 
@@ -18,13 +16,13 @@ QString GetWindowsName();
 // The text of a registry string value of byteCount bytes, terminating zero included.
 QString schemeFromValue(const QByteArray& buffer, unsigned byteCount);
 
-// Sets AppearanceScheme from the user's appearance settings where the system has them.
-void ReadAppearanceScheme(ProgramState& state);
+// The user's appearance scheme into `scheme`, where the system has one.
+void ReadAppearanceScheme(QString& scheme);
 
 // The two probes as the windows call them; tests put in other editions.
 struct Probes {
     std::function<QString()> windowsName = GetWindowsName;
-    std::function<void(ProgramState&)> readAppearanceScheme = ReadAppearanceScheme;
+    std::function<void(QString&)> readAppearanceScheme = ReadAppearanceScheme;
 };
 
 } // namespace kumiro

@@ -4,6 +4,7 @@
 #include "Kinds.h"
 #include "SettingsStore.h"
 #include "SettingsTable.h"
+#include "StoredSettings.h"
 
 #include <QString>
 #include <QStringList>
@@ -23,6 +24,8 @@ struct ProgramState {
 
     // Writes the record's present value of one key (see SettingsTable.h for i and j).
     bool saveSetting(Key key, int i = -1, int j = -1) { return kumiro::saveSetting(store, AppTitle, set, key, i, j); }
+    // What the settings dialogs and the folder picker take of it.
+    StoredSettings settings() { return {set, store, AppTitle, FallbackFolder}; }
 
     SettingsStore& store;
     QString ProgramFolder; // no trailing separator

@@ -7,7 +7,6 @@
 #include "app/FileListing.h"
 #include "app/Main.h"
 #include "app/Paths.h"
-#include "app/ProgramState.h"
 #include "app/SettingsStore.h"
 #include "app/SettingsTable.h"
 #include "combine/CombineMessages.h"

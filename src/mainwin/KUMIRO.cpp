@@ -76,7 +76,7 @@ void KUMIRO::Form_Load()
 {
     enableCombine(false);
 
-    probes_.readAppearanceScheme(state_);
+    probes_.readAppearanceScheme(state_.AppearanceScheme);
 
     // A size that is not a number or does not fit 16 bits gives the default.
     const double xpExtra = probes_.windowsName() == u"Windows XP" && state_.AppearanceScheme.isEmpty() ? 120 : 0;
@@ -172,7 +172,7 @@ void KUMIRO::mnuOptSettei_Click()
 {
     // Modeless, and only one: a second call shows the open dialog with its edits.
     if (!settei_) {
-        settei_ = new SETTEI(state_, platform_, this);
+        settei_ = new SETTEI(state_.settings(), state_.HelpFile, platform_, this);
         settei_->setAttribute(Qt::WA_DeleteOnClose);
     }
     settei_->show();

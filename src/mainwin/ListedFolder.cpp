@@ -30,7 +30,7 @@ void ListedFolder::pick(Kind kind, const std::function<void(QDialog&)>& exec)
 {
     std::optional<QString> folder;
     {
-        SEL_FOLD picker(kind, state_, platform_, &window_);
+        SEL_FOLD picker(kind, state_.settings(), state_.Order, state_.HelpFile, platform_, &window_);
         const QString iconFile = joinPath(state_.ProgramFolder, kindInfo(kind).openIcon);
         const QIcon icon(iconFile);
         picker.setWindowIcon(QFileInfo(iconFile).isFile() && !icon.isNull() ? icon : programIcon());
@@ -99,7 +99,7 @@ void ListedFolder::take(const DropChoice& choice, DropPlacement placement, int r
         return;
     }
     if (placement == DropPlacement::OpenFirst) {
-        confirmDataFolder(state_, choice.kind, choice.folder);
+        confirmDataFolder(state_.settings(), state_.Order, choice.kind, choice.folder);
         list(choice.kind, choice.folder);
     }
     // Added, not confirmed: the user still checks the order and presses "OK".

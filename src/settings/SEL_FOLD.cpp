@@ -2,7 +2,8 @@
 #include "PathField.h"
 
 #include "app/Kinds.h"
-#include "app/ProgramState.h"
+#include "app/ConfirmedOrder.h"
+#include "app/StoredSettings.h"
 #include "platform/DriveList.h"
 #include "platform/FolderList.h"
 #include "platform/Look.h"
@@ -36,15 +37,17 @@ void setTip(QWidget* w, const QString& tip)
 
 } // namespace
 
-void confirmDataFolder(ProgramState& state, Kind kind, const QString& folder)
+void confirmDataFolder(const StoredSettings& settings, ConfirmedOrder& order, Kind kind, const QString& folder)
 {
-    state.set.DataFol[kind] = folder;
-    state.saveSetting(Key::DataFol, indexOf(kind));
-    state.Order.voidOrder();
+    settings.set.DataFol[kind] = folder;
+    settings.save(Key::DataFol, indexOf(kind));
+    order.voidOrder();
 }
 
-SEL_FOLD::SEL_FOLD(Kind kind, ProgramState& state, Platform& platform, QWidget* parent)
-    : QDialog(parent), kind_(kind), state_(state), platform_(platform)
+SEL_FOLD::SEL_FOLD(Kind kind, const StoredSettings& settings, ConfirmedOrder& order, QString helpFile,
+                   Platform& platform, QWidget* parent)
+    : QDialog(parent), kind_(kind), settings_(settings), order_(order), helpFile_(std::move(helpFile)),
+      platform_(platform)
 {
     setObjectName(QStringLiteral("SEL_FOLD"));
     setModal(true);
@@ -118,15 +121,15 @@ void SEL_FOLD::Form_Load()
 {
     setWindowTitle(baseCaption() + kindInfo(kind_).captionSuffix);
 
-    QString& folder = state_.set.DataFol[kind_];
+    QString& folder = settings_.set.DataFol[kind_];
     // An empty folder is as missing as a deleted one.
     if (folder.isEmpty() || !QFileInfo(folder + u'/').isDir()) {
         platform_.messages.show(this, MsgIcon::Exclamation, QStringLiteral("フォルダ確認"),
                                 QStringLiteral("指定フォルダは存在しません。 "));
         platform_.messages.show(this, MsgIcon::Exclamation, QStringLiteral("フォルダ変更"),
                                 QStringLiteral("強制的にくみろ君の存在するフォルダに変更します。　"));
-        folder = state_.FallbackFolder;
-        state_.saveSetting(Key::DataFol, indexOf(kind_));
+        folder = settings_.fallbackFolder;
+        settings_.save(Key::DataFol, indexOf(kind_));
     }
     if (!folder.isEmpty()) {
         // A folder that exists but cannot be read: say so, and offer its nearest readable
@@ -135,7 +138,7 @@ void SEL_FOLD::Form_Load()
             platform_.messages.show(this, MsgIcon::Exclamation, QStringLiteral("フォルダ確認"),
                                     folderUnreadableText(folder));
             if (Dir1->openNearest(folder).isEmpty())
-                Dir1->openNearest(state_.FallbackFolder);
+                Dir1->openNearest(settings_.fallbackFolder);
         }
         Drive1->setPath(Dir1->path());
     }
@@ -156,13 +159,13 @@ void SEL_FOLD::Command1_Click(int index)
         // Nothing could be opened at all: there is no folder to keep.
         if (Dir1->path().isEmpty())
             return;
-        confirmDataFolder(state_, kind_, Dir1->path());
+        confirmDataFolder(settings_, order_, kind_, Dir1->path());
         chosen_ = Dir1->path();
         done(QDialog::Accepted);
         break;
     case PickerButton::Cancel: reject(); break;
     case PickerButton::Help:
-        platform_.help.show(this, state_.HelpFile, HelpCommand::Context, kindInfo(kind_).pickerHelp);
+        platform_.help.show(this, helpFile_, HelpCommand::Context, kindInfo(kind_).pickerHelp);
         break;
     default: break;
     }

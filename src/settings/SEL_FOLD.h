@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Kinds.h"
+#include "app/StoredSettings.h"
 
 #include <QDialog>
 
@@ -13,7 +14,7 @@ class QPushButton;
 
 namespace kumiro {
 
-struct ProgramState;
+class ConfirmedOrder;
 struct Platform;
 class DriveList;
 class FolderList;
@@ -21,7 +22,7 @@ class FolderList;
 // Makes `folder` the kind's data folder, stored at once, and voids the confirmed order: its
 // files were named in the folder that was current. The picker's "OK" and a drop on the
 // main window both choose a folder this way.
-void confirmDataFolder(ProgramState& state, Kind kind, const QString& folder);
+void confirmDataFolder(const StoredSettings& settings, ConfirmedOrder& order, Kind kind, const QString& folder);
 
 // Command1 of the picker.
 struct PickerButton {
@@ -33,7 +34,9 @@ struct PickerButton {
 class SEL_FOLD : public QDialog {
     Q_OBJECT
 public:
-    SEL_FOLD(Kind kind, ProgramState& state, Platform& platform, QWidget* parent = nullptr);
+    // `order` is the one "OK" voids; `helpFile` the help the ヘルプ button opens.
+    SEL_FOLD(Kind kind, const StoredSettings& settings, ConfirmedOrder& order, QString helpFile, Platform& platform,
+             QWidget* parent = nullptr);
 
     static QString baseCaption() { return QStringLiteral("データフォルダの指定"); }
 
@@ -57,7 +60,9 @@ private:
 
     Kind kind_;
     std::optional<QString> chosen_;
-    ProgramState& state_;
+    StoredSettings settings_; // a view of the program's state
+    ConfirmedOrder& order_;
+    QString helpFile_;
     Platform& platform_;
 };
 

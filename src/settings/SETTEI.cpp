@@ -2,7 +2,7 @@
 #include "SettingsForm.h"
 
 #include "app/HelpTopics.h"
-#include "app/ProgramState.h"
+#include "app/StoredSettings.h"
 #include "app/TextValues.h"
 #include "PathField.h"
 #include "platform/DriveList.h"
@@ -70,8 +70,9 @@ QPalette whiteBlack(QPalette p)
 
 } // namespace
 
-SETTEI::SETTEI(ProgramState& state, Platform& platform, QWidget* mainWindow)
-    : QDialog(mainWindow), state_(state), platform_(platform), mainWindow_(mainWindow)
+SETTEI::SETTEI(const StoredSettings& settings, QString helpFile, Platform& platform, QWidget* mainWindow)
+    : QDialog(mainWindow), settings_(settings), helpFile_(std::move(helpFile)), platform_(platform),
+      mainWindow_(mainWindow)
 {
     setObjectName(QStringLiteral("SETTEI"));
     setWindowTitle(caption());
@@ -302,7 +303,7 @@ void SETTEI::Form_Load()
     // toggle) is checked; the boxes being filled here are not.
     loading_ = true;
     const auto loaded = qScopeGuard([this] { loading_ = false; });
-    auto& s = state_.set;
+    auto& s = settings_.set;
     Check1[GeneralBox::Logo]->setChecked(isOn(s.OptLogo));
     Check1[GeneralBox::DoubleClickEnds]->setChecked(isOn(s.OptDbl));
     Check1[GeneralBox::Centre]->setChecked(isOn(s.OptCent));
@@ -319,15 +320,15 @@ void SETTEI::Form_Load()
                                     kindInfo(kindOf(k)).outputFolderMissing);
             platform_.messages.show(this, MsgIcon::Exclamation, QStringLiteral("フォルダ変更"),
                                     QStringLiteral("強制的にくみろ君の存在するフォルダに変更します。　"));
-            folder = state_.FallbackFolder;
-            state_.saveSetting(Key::FolderName, k);
+            folder = settings_.fallbackFolder;
+            settings_.save(Key::FolderName, k);
         }
         if (!folder.isEmpty()) {
             if (!Dir1[k]->setPath(folder)) {
                 platform_.messages.show(this, MsgIcon::Exclamation, QStringLiteral("フォルダ確認"),
                                         folderUnreadableText(folder));
                 if (Dir1[k]->openNearest(folder).isEmpty())
-                    Dir1[k]->openNearest(state_.FallbackFolder);
+                    Dir1[k]->openNearest(settings_.fallbackFolder);
             }
             Drive1[k]->setPath(Dir1[k]->path());
         }
@@ -368,12 +369,12 @@ void SETTEI::refuseBothOff(std::array<QCheckBox*, N>& boxes, ExtTable<N>& table,
 
 void SETTEI::Check2_Click(int index)
 {
-    refuseBothOff(Check2, state_.set.OptWkaku, index, QStringLiteral("*.doc"), QStringLiteral("*.rtf"));
+    refuseBothOff(Check2, settings_.set.OptWkaku, index, QStringLiteral("*.doc"), QStringLiteral("*.rtf"));
 }
 
 void SETTEI::Check3_Click(int index)
 {
-    refuseBothOff(Check3, state_.set.OptEkaku, index, QStringLiteral("*.xls"), QStringLiteral("*.csv"));
+    refuseBothOff(Check3, settings_.set.OptEkaku, index, QStringLiteral("*.xls"), QStringLiteral("*.csv"));
 }
 
 void SETTEI::Command1_Click(int index)
@@ -398,7 +399,7 @@ void SETTEI::Command1_Click(int index)
     case SettingsButton::Help: {
         const int tab = SSTab1->currentIndex();
         const int context = tab == kGeneralTab ? HelpTopic::GeneralSettings : kindInfo(kindOf(tab - 1)).settingsHelp;
-        platform_.help.show(this, state_.HelpFile, HelpCommand::Context, context);
+        platform_.help.show(this, helpFile_, HelpCommand::Context, context);
         break;
     }
     default: break;
@@ -461,12 +462,12 @@ void SETTEI::SaveGeneralOptions()
         if (form.centre || atCorner)
             mainWindow_->move(centredOnScreen(mainWindow_->frameGeometry().size()));
     }
-    saveGeneralForm(state_, form);
+    saveGeneralForm(settings_, form);
 }
 
 void SETTEI::SaveKindOptions(Kind kind)
 {
-    saveKindForm(state_, kind, kindForm(kind));
+    saveKindForm(settings_, kind, kindForm(kind));
 }
 
 } // namespace kumiro

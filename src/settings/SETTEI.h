@@ -2,6 +2,7 @@
 
 #include "app/Kinds.h"
 #include "app/SettingsRecord.h"
+#include "app/StoredSettings.h"
 #include "settings/SettingsForm.h"
 
 #include <QDialog>
@@ -17,7 +18,6 @@ class QTabWidget;
 
 namespace kumiro {
 
-struct ProgramState;
 struct Platform;
 class DriveList;
 class FolderList;
@@ -43,7 +43,8 @@ class SETTEI : public QDialog {
     Q_OBJECT
 public:
     // `mainWindow` is the window the centring option moves.
-    SETTEI(ProgramState& state, Platform& platform, QWidget* mainWindow);
+    // `helpFile` is the help the ヘルプ button opens.
+    SETTEI(const StoredSettings& settings, QString helpFile, Platform& platform, QWidget* mainWindow);
 
     static QString caption() { return QStringLiteral("各種設定"); }
 
@@ -89,7 +90,8 @@ private:
     void refuseBothOff(std::array<QCheckBox*, N>& boxes, ExtTable<N>& table, int index, const QString& first,
                        const QString& second);
 
-    ProgramState& state_;
+    StoredSettings settings_; // a view of the program's state
+    QString helpFile_;
     Platform& platform_;
     QWidget* mainWindow_;
     bool loading_ = false;

@@ -11,7 +11,7 @@
 
 namespace kumiro {
 
-struct ProgramState;
+struct StoredSettings;
 
 struct GeneralForm {
     bool logo = false;
@@ -38,9 +38,9 @@ struct KindForm {
 bool isBlankPattern(const QString& pattern);
 
 // Stores the general tab: the flags, and the tab to open next when "最後のアクティブタブ" is on.
-void saveGeneralForm(ProgramState& state, const GeneralForm& form);
+void saveGeneralForm(StoredSettings settings, const GeneralForm& form);
 // Stores one kind's tab. A synchronised output folder is the data folder; a blank Text
 // pattern is stored off whatever its box says.
-void saveKindForm(ProgramState& state, Kind kind, const KindForm& form);
+void saveKindForm(StoredSettings settings, Kind kind, const KindForm& form);
 
 } // namespace kumiro

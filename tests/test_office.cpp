@@ -83,6 +83,19 @@ private Q_SLOTS:
             QVERIFY(
                 !check_.convert(fixture(QString::fromLatin1(name)), QStringLiteral("doc:MS Word 97"), fixtures_.path())
                      .isEmpty());
+        // A comment on the text: the office laid such a document out and ended when saving it.
+        writeFile(fixture(QStringLiteral("noted.fodt")),
+                  "<?xml version=\"1.0\" encoding=\"UTF-8\"?><office:document "
+                  "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+                  "xmlns:dc=\"http://purl.org/dc/elements/1.1/\" "
+                  "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" office:version=\"1.2\" "
+                  "office:mimetype=\"application/vnd.oasis.opendocument.text\"><office:body><office:text>"
+                  "<text:p><office:annotation><dc:creator>x</dc:creator><text:p>注釈</text:p></office:annotation>"
+                  "注釈のある文書</text:p></office:text></office:body></office:document>");
+        QVERIFY(!check_
+                     .convert(fixture(QStringLiteral("noted.fodt")), QStringLiteral("docx:MS Word 2007 XML"),
+                              fixtures_.path())
+                     .isEmpty());
         QVERIFY(
             !check_
                  .convert(fixture(QStringLiteral("in3.html")), QStringLiteral("rtf:Rich Text Format"), fixtures_.path())
@@ -387,6 +400,20 @@ private Q_SLOTS:
         QVERIFY(text.contains(QStringLiteral("最後の段落 1").toUtf8()));
         QVERIFY(!text.contains("\n\n"));
         QVERIFY2(!text.startsWith("\xEF\xBB\xBF"), "a byte-order mark");
+    }
+
+    void aDocumentWithACommentConverts()
+    {
+        const QString doc = out_->filePath(QStringLiteral("noted.docx"));
+        QFile::copy(fixture(QStringLiteral("noted.docx")), doc);
+        for (WordFormat to : {WordFormat::Pdf, WordFormat::Text})
+            convertFileTo(*office_, doc, to);
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), {out_->filePath(QStringLiteral("noted.pdf")), QStringLiteral("-")});
+        QVERIFY(text.waitForFinished(60000));
+        QVERIFY(QString::fromUtf8(text.readAllStandardOutput()).contains(QStringLiteral("注釈のある文書")));
+        QVERIFY(
+            readFile(out_->filePath(QStringLiteral("noted.txt"))).contains(QStringLiteral("注釈のある文書").toUtf8()));
     }
 
     void convertingTextToWordAndRtf()

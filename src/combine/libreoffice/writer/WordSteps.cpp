@@ -139,20 +139,18 @@ private:
         return keep(doc_);
     }
 
-    // A document to convert, opened hidden; `text`: a UTF-8 copy with LF line ends.
+    // A document to convert; `text`: a UTF-8 copy with LF line ends. A model without a view,
+    // as the combined document is: one laid out in a view with comments ends the office when
+    // it is saved or closed from any thread but the office's own.
     sal_Int32 open(const rtl::OUString& url, const QString& path, bool text)
     {
         const QString filter = text ? QStringLiteral("Text (encoded)") : wordFilterFor(url, path);
-        auto args = text ? inputProps(prop("Hidden", Any(true)), prop("FilterName", Any(ou(filter))),
+        auto args = text ? inputProps(prop("URL", Any(url)), prop("FilterName", Any(ou(filter))),
                                       prop("FilterOptions", Any(rtl::OUString("UTF8,LF,,,"))))
-                         : inputProps(prop("Hidden", Any(true)), prop("FilterName", Any(ou(filter))));
-        const Reference<css::frame::XComponentLoader> loader(inside_.desktop(), UNO_QUERY_THROW);
-        Reference<css::text::XTextDocument> d;
-        loadingInput(path,
-                     [&] { d.set(loader->loadComponentFromURL(url, rtl::OUString("_blank"), 0, args), UNO_QUERY); });
-        if (!d.is())
-            throw OfficeError(OfficeError::Unreadable, QStringLiteral("LibreOffice で開けませんでした。"), path);
-        return keep(d);
+                         : inputProps(prop("URL", Any(url)), prop("FilterName", Any(ou(filter))));
+        const auto model = inside_.newModel("com.sun.star.text.TextDocument");
+        loadingInput(path, [&] { model->load(args); });
+        return keep(Reference<css::text::XTextDocument>(model, UNO_QUERY_THROW));
     }
 
     // The input at `url` (the user's `path`) at the end of the combined document, looking as

@@ -330,6 +330,33 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(output));
     }
 
+    // The user's stop ends a call that does not return, however long the stall limit lets
+    // it run (a step that loops uses processor time, which counts as progress).
+    void stopEndsACallThatDoesNotReturn()
+    {
+        OfficeOptions patient = options_;
+        patient.callTimeoutMs = 0;
+        patient.stallTimeoutMs = 120000;
+        std::atomic<bool> stop{false};
+        patient.stop = &stop;
+        office_ = loadOffice(QStringLiteral(KUMIRO_PROGRAM_DIR_LITERAL), patient);
+        CommandProgress progress;
+        progress.step = [&](int i, int, const QString&) {
+            if (i == 1) {
+                QVERIFY(test::signalOurOffice(SIGSTOP));
+                stop = true;
+            }
+        };
+        const QString output = out_->filePath(QStringLiteral("NewWord.doc"));
+        const OfficeError e = test::failureOf([&] {
+            combineWord(*office_, {fixture(QStringLiteral("in1.doc")), fixture(QStringLiteral("in2.doc"))}, output,
+                        progress);
+        });
+        QCOMPARE(e.kind(), OfficeError::Hung);
+        QVERIFY2(e.what().contains(QStringLiteral("中止の指示")), qPrintable(e.what()));
+        QVERIFY(!QFileInfo::exists(output));
+    }
+
     // Stopped while it starts, before its pipe opens, an office is answered by the stall
     // limit as it is later, not by the start's minute.
     void officeStoppedWhileStartingIsEndedAndReported()

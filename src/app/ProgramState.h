@@ -23,7 +23,7 @@ struct ProgramState {
     }
 
     // Writes the record's present value of one key (see SettingsTable.h for i and j).
-    bool saveSetting(Key key, int i = -1, int j = -1) { return kumiro::saveSetting(store, AppTitle, set, key, i, j); }
+    bool saveSetting(Key key, int i = -1, int j = -1) { return settings().save(key, i, j); }
     // What the settings dialogs and the folder picker take of it.
     StoredSettings settings() { return {set, store, AppTitle, FallbackFolder}; }
 

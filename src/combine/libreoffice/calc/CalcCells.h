@@ -13,19 +13,27 @@
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/table/XCell.hpp>
 
+#include <utility>
 #include <vector>
 
 namespace kumiro::lo {
 
+// Every cell of a sheet or of a set of ranges with content of the kinds `flags` name
+// (css::sheet::CellFlags).
+template <typename F> void forEachCellWith(const Any& sheet, sal_Int16 flags, F&& f)
+{
+    const Reference<css::sheet::XCellRangesQuery> query(sheet, UNO_QUERY_THROW);
+    const auto cells =
+        Reference<css::container::XEnumerationAccess>(query->queryContentCells(flags)->getCells(), UNO_QUERY_THROW)
+            ->createEnumeration();
+    while (cells->hasMoreElements())
+        f(Reference<css::table::XCell>(cells->nextElement(), UNO_QUERY_THROW));
+}
+
 // Every formula cell of a sheet or of a set of ranges.
 template <typename F> void forEachFormula(const Any& sheet, F&& f)
 {
-    const Reference<css::sheet::XCellRangesQuery> query(sheet, UNO_QUERY_THROW);
-    const auto cells = Reference<css::container::XEnumerationAccess>(
-                           query->queryContentCells(css::sheet::CellFlags::FORMULA)->getCells(), UNO_QUERY_THROW)
-                           ->createEnumeration();
-    while (cells->hasMoreElements())
-        f(Reference<css::table::XCell>(cells->nextElement(), UNO_QUERY_THROW));
+    forEachCellWith(sheet, css::sheet::CellFlags::FORMULA, std::forward<F>(f));
 }
 
 // Whole sheets of a document (by index) as one set of ranges, so that one query or search

@@ -1,11 +1,7 @@
 #include "CalcDates.h"
+#include "CalcCells.h"
 
 #include <com/sun/star/beans/XPropertySet.hpp>
-#include <com/sun/star/container/XEnumeration.hpp>
-#include <com/sun/star/container/XEnumerationAccess.hpp>
-#include <com/sun/star/sheet/CellFlags.hpp>
-#include <com/sun/star/sheet/XCellRangesQuery.hpp>
-#include <com/sun/star/table/XCell.hpp>
 #include <com/sun/star/util/Date.hpp>
 #include <com/sun/star/util/NumberFormat.hpp>
 #include <com/sun/star/util/XNumberFormatsSupplier.hpp>
@@ -25,35 +21,24 @@ QDate nullDate(const Reference<css::sheet::XSpreadsheetDocument>& doc)
 
 } // namespace
 
-int keepDates(const Reference<css::sheet::XSpreadsheetDocument>& source,
-              const Reference<css::sheet::XSpreadsheetDocument>& target, const Reference<css::uno::XInterface>& sheet)
+void keepDates(const Reference<css::sheet::XSpreadsheetDocument>& source,
+               const Reference<css::sheet::XSpreadsheetDocument>& target, const Reference<css::uno::XInterface>& sheet)
 {
     const qint64 days = nullDate(target).daysTo(nullDate(source));
     if (days == 0)
-        return 0;
+        return;
     // Constants the office counts as dates or times; of those, only the ones whose format
     // shows a day move (a duration or a time of day is the same in both systems).
     const auto formats = Reference<css::util::XNumberFormatsSupplier>(target, UNO_QUERY_THROW)->getNumberFormats();
-    const auto cells =
-        Reference<css::container::XEnumerationAccess>(Reference<css::sheet::XCellRangesQuery>(sheet, UNO_QUERY_THROW)
-                                                          ->queryContentCells(css::sheet::CellFlags::DATETIME)
-                                                          ->getCells(),
-                                                      UNO_QUERY_THROW)
-            ->createEnumeration();
-    int moved = 0;
-    while (cells->hasMoreElements()) {
-        const Reference<css::table::XCell> cell(cells->nextElement(), UNO_QUERY_THROW);
+    forEachCellWith(Any(sheet), css::sheet::CellFlags::DATETIME, [&](const Reference<css::table::XCell>& cell) {
         sal_Int32 key = 0;
         Reference<css::beans::XPropertySet>(cell, UNO_QUERY_THROW)->getPropertyValue(rtl::OUString("NumberFormat")) >>=
             key;
         sal_Int16 type = 0;
         formats->getByKey(key)->getPropertyValue(rtl::OUString("Type")) >>= type;
-        if (!(type & css::util::NumberFormat::DATE))
-            continue;
-        cell->setValue(cell->getValue() + double(days));
-        ++moved;
-    }
-    return moved;
+        if (type & css::util::NumberFormat::DATE)
+            cell->setValue(cell->getValue() + double(days));
+    });
 }
 
 } // namespace kumiro::lo

@@ -11,8 +11,8 @@ namespace kumiro::lo {
 // After `sheet` of `target` was copied from `source`: where the two count from other days,
 // the copy's dates (constants shown as dates) move by the difference, so that they show the
 // days they showed in their own workbook. The combined workbook keeps the usual count from
-// 1899-12-30, so that only the rare older workbooks' dates move. Returns how many moved.
-int keepDates(const Reference<css::sheet::XSpreadsheetDocument>& source,
-              const Reference<css::sheet::XSpreadsheetDocument>& target, const Reference<css::uno::XInterface>& sheet);
+// 1899-12-30, so that only the rare older workbooks' dates move.
+void keepDates(const Reference<css::sheet::XSpreadsheetDocument>& source,
+               const Reference<css::sheet::XSpreadsheetDocument>& target, const Reference<css::uno::XInterface>& sheet);
 
 } // namespace kumiro::lo

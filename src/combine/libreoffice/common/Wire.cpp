@@ -2,12 +2,19 @@
 
 namespace kumiro::lo::wire {
 
-Args args(std::initializer_list<std::pair<const char*, Any>> named)
+Args args(Named named)
 {
-    Args out(sal_Int32(named.size()));
+    return stepArgs(nullptr, named);
+}
+
+Args stepArgs(const char* name, Named named)
+{
+    Args out(sal_Int32(named.size()) + (name ? 1 : 0));
     auto* at = out.getArray();
-    for (const auto& [name, value] : named)
-        *at++ = css::beans::NamedValue(rtl::OUString::createFromAscii(name), value);
+    if (name)
+        *at++ = css::beans::NamedValue(rtl::OUString("Step"), Any(rtl::OUString::createFromAscii(name)));
+    for (const auto& [n, value] : named)
+        *at++ = css::beans::NamedValue(rtl::OUString::createFromAscii(n), value);
     return out;
 }
 

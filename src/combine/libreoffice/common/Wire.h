@@ -18,8 +18,11 @@ inline constexpr char kService[] = "org.kumiro.office.Steps";
 inline constexpr char kImplementation[] = "org.kumiro.office.Steps";
 
 using Args = Sequence<css::beans::NamedValue>;
+using Named = std::initializer_list<std::pair<const char*, Any>>;
 
-Args args(std::initializer_list<std::pair<const char*, Any>> named);
+Args args(Named named);
+// The arguments of step `name` ("Word.Insert"): its name first, as "Step", then `named`.
+Args stepArgs(const char* name, Named named);
 
 // The argument `name`; a step asked without it is a fault of ours.
 Any arg(const Args& args, const char* name);

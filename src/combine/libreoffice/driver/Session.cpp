@@ -131,16 +131,6 @@ rtl::OUString Session::inputUrl(const QString& path)
     return inputs_[path] = officeUrl(copy);
 }
 
-Any Session::stepInCall(const char* name, StepArgs args)
-{
-    wire::Args named(sal_Int32(args.size() + 1));
-    auto* at = named.getArray();
-    *at++ = css::beans::NamedValue(rtl::OUString("Step"), Any(rtl::OUString::createFromAscii(name)));
-    for (const auto& [n, value] : args)
-        *at++ = css::beans::NamedValue(rtl::OUString::createFromAscii(n), value);
-    return wire::unpack(steps_->execute(named));
-}
-
 void Session::storeWith(const std::function<void(const rtl::OUString&)>& save, const QString& path,
                         bool dropByteOrderMark)
 {
@@ -352,7 +342,7 @@ void Session::findSteps()
                UNO_QUERY);
     rtl::OUString version;
     if (steps_.is())
-        wire::unpack(steps_->execute(wire::args({{"Step", Any(rtl::OUString("Hello"))}}))) >>= version;
+        stepInCall("Hello", {}) >>= version;
     if (!steps_.is() || version != KUMIRO_VERSION_TEXT)
         throw OfficeError(
             OfficeError::Setup,

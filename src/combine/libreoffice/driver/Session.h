@@ -90,13 +90,15 @@ public:
 
     // One step of Kumiro's component inside the office ("Word.Insert", say), with its
     // arguments by name: one call, under the watchdog like any other.
-    using StepArgs = std::initializer_list<std::pair<const char*, Any>>;
-    Any step(const char* name, StepArgs args, const QString& file = {})
+    Any step(const char* name, wire::Named args, const QString& file = {})
     {
         return call([&] { return stepInCall(name, args); }, file);
     }
     // The same inside a call() already made (a save's).
-    Any stepInCall(const char* name, StepArgs args);
+    Any stepInCall(const char* name, wire::Named args)
+    {
+        return wire::unpack(steps_->execute(wire::stepArgs(name, args)));
+    }
 
     // A text or CSV file as the office reads it best: a private copy (its address returned)
     // in UTF-8 without a

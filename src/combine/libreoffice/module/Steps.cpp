@@ -47,8 +47,6 @@ public:
             throw OfficeError(OfficeError::Internal, QStringLiteral("no step ") + qs(name));
         } catch (const OfficeError& e) {
             return wire::failure(e);
-        } catch (const css::uno::Exception&) {
-            throw;
         } catch (const std::exception& e) {
             return wire::failure(OfficeError(OfficeError::Internal, QString::fromLocal8Bit(e.what())));
         }
